@@ -1,0 +1,45 @@
+#pragma once
+
+#include "lists/outcome.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryFile>
+
+#include <memory>
+#include <vector>
+
+namespace scp {
+
+// Writes one or more files all or none. Each file's bytes first go to a
+// temporary file beside it, are flushed and synced to disk, and only when
+// every file is complete do the temporaries replace their targets. If any
+// step fails, every target keeps its old content (or stays absent) and no
+// temporary is left behind.
+class FileTransaction {
+public:
+    FileTransaction() = default;
+    virtual ~FileTransaction() = default;
+    FileTransaction(const FileTransaction&) = delete;
+    FileTransaction& operator=(const FileTransaction&) = delete;
+
+    void add(const QString& path, const QByteArray& bytes);
+    // Failure messages read: Could not write "<path>": <reason>
+    Outcome commit();
+
+protected:
+    // Test seam: the temporary file a target's bytes are written to.
+    virtual std::unique_ptr<QTemporaryFile> createTemporary(const QString& targetPath);
+
+private:
+    struct Entry {
+        QString path;
+        QByteArray bytes;
+    };
+    std::vector<Entry> m_entries;
+};
+
+// One file, all or nothing.
+Outcome write_file_atomically(const QString& path, const QByteArray& bytes);
+
+} // namespace scp

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "lists/outcome.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace scp {
+
+struct TextFileRead {
+    QString text; // Windows-1252 decoded, line ends normalised
+    Outcome outcome;
+};
+// Reads a whole text file. Failure: Could not read "<path>": <reason>
+TextFileRead read_text_file(const QString& path);
+
+struct TextEncoding {
+    QByteArray bytes;
+    Outcome outcome;
+};
+// Encodes text for a file, one byte a character. A character with no
+// Windows-1252 byte fails with a message naming the file, `what` holds it,
+// the character and its line and column.
+TextEncoding encode_for_file(const QString& text, const QString& path, const QString& what);
+
+} // namespace scp
