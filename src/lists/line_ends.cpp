@@ -1,1 +1,86 @@
-// placeholder
+#include "lists/line_ends.h"
+
+#include <algorithm>
+#include <type_traits>
+
+namespace scp {
+
+namespace {
+
+// Position of the first CR not followed by LF, or LF not preceded by CR, or
+// -1. Lists run to many megabytes with few line breaks, so stretches without
+// CR or LF are skipped a block at a time in a loop the compiler vectorises.
+template <typename Ch> qsizetype first_lone_break(const Ch* data, qsizetype size)
+{
+    constexpr qsizetype kBlock = 32;
+    qsizetype i = 0;
+    while (i < size) {
+        while (size - i >= kBlock) {
+            unsigned found = 0;
+            for (qsizetype k = 0; k < kBlock; ++k)
+                found |= unsigned(data[i + k] == Ch('\r')) | unsigned(data[i + k] == Ch('\n'));
+            if (found)
+                break;
+            i += kBlock;
+        }
+        const qsizetype end = std::min(size, i + kBlock);
+        for (; i < end; ++i) {
+            if (data[i] == Ch('\r')) {
+                if (i + 1 < size && data[i + 1] == Ch('\n'))
+                    ++i; // a proper CR LF
+                else
+                    return i;
+            } else if (data[i] == Ch('\n')) {
+                return i;
+            }
+        }
+    }
+    return -1;
+}
+
+template <typename Text> void append_crlf(Text& out)
+{
+    if constexpr (std::is_same_v<Text, QString>)
+        out.append(u"\r\n");
+    else
+        out.append("\r\n", 2);
+}
+
+template <typename Text, typename Ch> Text normalized(const Text& text, const Ch* data)
+{
+    const qsizetype size = text.size();
+    qsizetype i = first_lone_break(data, size);
+    if (i < 0)
+        return text;
+
+    Text out;
+    out.reserve(size + size / 8 + 2);
+    out.append(text.left(i));
+    for (; i < size; ++i) {
+        const Ch c = data[i];
+        if (c == Ch('\r')) {
+            if (i + 1 < size && data[i + 1] == Ch('\n'))
+                ++i;
+            append_crlf(out);
+        } else if (c == Ch('\n')) {
+            append_crlf(out);
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString normalize_line_ends(const QString& text)
+{
+    return normalized(text, reinterpret_cast<const char16_t*>(text.constData()));
+}
+
+QByteArray normalize_line_ends(const QByteArray& bytes)
+{
+    return normalized(bytes, bytes.constData());
+}
+
+} // namespace scp

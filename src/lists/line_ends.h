@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace scp {
@@ -9,5 +10,7 @@ namespace scp {
 // Returns the input itself (shared, no copy) when it needs no change, which
 // is the common case for text that went through here before.
 QString normalize_line_ends(const QString& text);
+// The same for single-byte file content.
+QByteArray normalize_line_ends(const QByteArray& bytes);
 
 } // namespace scp

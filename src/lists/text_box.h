@@ -1,7 +1,9 @@
 #pragma once
 
 #include "lists/outcome.h"
+#include "script/cp1252.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -39,9 +41,17 @@ public:
     // The selection value: the selected text (CR LF), or "" with no selection.
     virtual QString selectedText() const = 0;
 
+    // The content as Windows-1252 bytes, one a character, or the index of
+    // the first character that has none. A box that already holds bytes
+    // hands them over without a copy.
+    virtual Cp1252Encoding encoded() const { return encode_cp1252(text()); }
+
     // Replaces the whole content with the file's text (Windows-1252, line
     // ends normalised). On failure the content is unchanged.
     Outcome loadFile(const QString& path);
+    // What loadFile does once the file is read: takes its bytes as the whole
+    // content, by default decoded and set as text.
+    virtual void setFileContent(const QByteArray& bytes) { setText(decode_cp1252(bytes)); }
     // Creates or replaces the file with exactly the plain text, one byte a
     // character. `what` names the content in messages ("the gumps list").
     // On failure the file on disk is unchanged.

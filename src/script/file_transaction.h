@@ -3,6 +3,7 @@
 #include "lists/outcome.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryFile>
 
@@ -24,6 +25,9 @@ public:
     FileTransaction& operator=(const FileTransaction&) = delete;
 
     void add(const QString& path, const QByteArray& bytes);
+    // The file's bytes in pieces, written one after the other: a large
+    // script never has to be joined in memory first.
+    void add(const QString& path, const QList<QByteArray>& pieces);
     // Failure messages read: Could not write "<path>": <reason>
     Outcome commit();
 
@@ -34,12 +38,13 @@ protected:
 private:
     struct Entry {
         QString path;
-        QByteArray bytes;
+        QList<QByteArray> pieces;
     };
     std::vector<Entry> m_entries;
 };
 
 // One file, all or nothing.
 Outcome write_file_atomically(const QString& path, const QByteArray& bytes);
+Outcome write_file_atomically(const QString& path, const QList<QByteArray>& pieces);
 
 } // namespace scp

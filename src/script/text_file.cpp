@@ -1,1 +1,91 @@
-// placeholder
+#include "script/text_file.h"
+
+#include "lists/line_ends.h"
+#include "lists/text_box.h"
+#include "script/cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <system_error>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+Outcome read_failure(const QString& path, const QString& reason)
+{
+    return Outcome::failure(
+        u"Could not read \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+FileBytes read_file_bytes(const QString& path)
+{
+    FileBytes result;
+    // Qt refuses to open a directory on some platforms and happily opens it
+    // on others; ask first so the message is the same everywhere.
+    if (QFileInfo(path).isDir()) {
+        result.outcome = read_failure(
+            path,
+            QString::fromStdString(std::make_error_code(std::errc::is_a_directory).message()));
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.outcome = read_failure(path, file.errorString());
+        return result;
+    }
+    result.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.bytes.clear();
+        result.outcome = read_failure(path, file.errorString());
+    }
+    return result;
+}
+
+TextFileRead read_text_file(const QString& path)
+{
+    FileBytes read = read_file_bytes(path);
+    if (!read.outcome)
+        return {QString(), read.outcome};
+    return {normalize_line_ends(decode_cp1252(read.bytes)), Outcome()};
+}
+
+namespace {
+
+TextEncoding encoding_result(Cp1252Encoding encoded, const QString& text, const QString& path,
+                             const QString& what)
+{
+    TextEncoding result;
+    if (!encoded.ok()) {
+        result.outcome = Outcome::failure(
+            u"Could not write \"%1\": %2 has %3, which has no Windows-1252 byte"_s.arg(
+                QDir::toNativeSeparators(path), what,
+                describe_character_at(text, encoded.badIndex)));
+        return result;
+    }
+    result.bytes = std::move(encoded.bytes);
+    return result;
+}
+
+} // namespace
+
+TextEncoding encode_for_file(const QString& text, const QString& path, const QString& what)
+{
+    return encoding_result(encode_cp1252(text), text, path, what);
+}
+
+TextEncoding encode_for_file(const TextBox& box, const QString& path, const QString& what)
+{
+    Cp1252Encoding encoded = box.encoded();
+    // The text is only built to describe a character that has no byte.
+    const QString text = encoded.ok() ? QString() : box.text();
+    return encoding_result(std::move(encoded), text, path, what);
+}
+
+} // namespace scp

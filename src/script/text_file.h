@@ -3,9 +3,19 @@
 #include "lists/outcome.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace scp {
+
+class TextBox;
+
+struct FileBytes {
+    QByteArray bytes;
+    Outcome outcome;
+};
+// Reads a whole file as it is. Failure: Could not read "<path>": <reason>
+FileBytes read_file_bytes(const QString& path);
 
 struct TextFileRead {
     QString text; // Windows-1252 decoded, line ends normalised
@@ -22,5 +32,8 @@ struct TextEncoding {
 // Windows-1252 byte fails with a message naming the file, `what` holds it,
 // the character and its line and column.
 TextEncoding encode_for_file(const QString& text, const QString& path, const QString& what);
+// The same for a box's whole content, without going through its text where
+// the box already holds bytes.
+TextEncoding encode_for_file(const TextBox& box, const QString& path, const QString& what);
 
 } // namespace scp
