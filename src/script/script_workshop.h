@@ -7,6 +7,8 @@
 
 #include <QDir>
 
+#include <array>
+
 namespace scp {
 
 inline constexpr char kScriptFileName[] = "mantle.scp";
@@ -38,6 +40,8 @@ public:
 
 private:
     QString path(const QString& fileName) const;
+    // The thirteen pieces of the script, in order.
+    std::array<const TextBox*, 13> pieces(const EntryLists& lists) const;
 
     QDir m_dir;
     MemoryTextBox m_parca1, m_parca2, m_parca3, m_parca4, m_bosluk;
