@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages scpmaker needs that are not installed yet.
+#   tools/install-deps.sh          build and run
+#   tools/install-deps.sh --test   also what the tests and benchmarks need
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+if [[ "${1:-}" == "--test" ]]; then
+    # Xvfb, xauth and xdotool drive the real-window test; Google Benchmark
+    # builds bench/.
+    packages+=(libbenchmark-dev xvfb xauth xdotool x11-utils)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
