@@ -191,7 +191,7 @@ private Q_SLOTS:
     void fullDiskOnlyLastFileDoesNotFit();
 
     // Reading
-    void readsAndNormalisesText();
+    void readsBytesAsTheyAre();
     void readMissingFile();
     void readDirectory();
 
@@ -460,24 +460,25 @@ void TestFileTransaction::fullDiskOnlyLastFileDoesNotFit()
     QCOMPARE(snapshot(m_disk->folder()), before);
 }
 
-void TestFileTransaction::readsAndNormalisesText()
+void TestFileTransaction::readsBytesAsTheyAre()
 {
     const QString file = path(u"gumps.scp"_s);
-    QVERIFY(write_bytes(file, "a\rb\nc\r\n\x80\x81\xA0\xFF"));
-    const scp::TextFileRead read = scp::read_text_file(file);
+    const QByteArray bytes("a\rb\nc\r\n\x80\x81\xA0\xFF\x00z", 15);
+    QVERIFY(write_bytes(file, bytes));
+    const scp::FileBytes read = scp::read_file_bytes(file);
     QVERIFY2(read.outcome.ok(), qPrintable(read.outcome.error()));
-    QCOMPARE(read.text, u"a\r\nb\r\nc\r\n\u20AC\u0081\u00A0\u00FF"_s);
+    QCOMPARE(read.bytes, bytes);
 
     QVERIFY(write_bytes(file, QByteArray()));
-    const scp::TextFileRead empty = scp::read_text_file(file);
+    const scp::FileBytes empty = scp::read_file_bytes(file);
     QVERIFY(empty.outcome.ok());
-    QVERIFY(empty.text.isEmpty());
+    QVERIFY(empty.bytes.isEmpty());
 }
 
 void TestFileTransaction::readMissingFile()
 {
     const QString file = path(u"tiles.scp"_s);
-    const scp::TextFileRead read = scp::read_text_file(file);
+    const scp::FileBytes read = scp::read_file_bytes(file);
     QVERIFY(!read.outcome.ok());
     QCOMPARE(read.outcome.error(), u"Could not read \"%1\": No such file or directory"_s.arg(
                                        QDir::toNativeSeparators(file)));
@@ -487,7 +488,7 @@ void TestFileTransaction::readDirectory()
 {
     const QString folder = path(u"items.scp"_s);
     QVERIFY(QDir().mkdir(folder));
-    const scp::TextFileRead read = scp::read_text_file(folder);
+    const scp::FileBytes read = scp::read_file_bytes(folder);
     QVERIFY(!read.outcome.ok());
     QCOMPARE(read.outcome.error(),
              u"Could not read \"%1\": Is a directory"_s.arg(QDir::toNativeSeparators(folder)));

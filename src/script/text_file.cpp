@@ -1,6 +1,5 @@
 #include "script/text_file.h"
 
-#include "lists/line_ends.h"
 #include "lists/text_box.h"
 #include "script/cp1252.h"
 
@@ -46,14 +45,6 @@ FileBytes read_file_bytes(const QString& path)
         result.outcome = read_failure(path, file.errorString());
     }
     return result;
-}
-
-TextFileRead read_text_file(const QString& path)
-{
-    FileBytes read = read_file_bytes(path);
-    if (!read.outcome)
-        return {QString(), read.outcome};
-    return {normalize_line_ends(decode_cp1252(read.bytes)), Outcome()};
 }
 
 namespace {

@@ -17,13 +17,6 @@ struct FileBytes {
 // Reads a whole file as it is. Failure: Could not read "<path>": <reason>
 FileBytes read_file_bytes(const QString& path);
 
-struct TextFileRead {
-    QString text; // Windows-1252 decoded, line ends normalised
-    Outcome outcome;
-};
-// Reads a whole text file. Failure: Could not read "<path>": <reason>
-TextFileRead read_text_file(const QString& path);
-
 struct TextEncoding {
     QByteArray bytes;
     Outcome outcome;
