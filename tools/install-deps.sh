@@ -6,9 +6,9 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--test" ]]; then
-    # Xvfb, xauth and xdotool drive the real-window test; Google Benchmark
-    # builds bench/.
-    packages+=(libbenchmark-dev xvfb xauth xdotool x11-utils)
+    # Xvfb, xauth, xdotool and python3 (to send a close request) drive the
+    # real-window test; Google Benchmark builds bench/.
+    packages+=(libbenchmark-dev xvfb xauth xdotool x11-utils python3)
 fi
 
 missing=()
