@@ -1,1 +1,247 @@
-// placeholder
+#include "ui/form2.h"
+
+#include "app/instances.h"
+#include "script/templates.h"
+#include "ui/form1.h"
+#include "ui/link_launcher.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+#include <functional>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+// The pictures are compiled into the static ui library. Nothing else refers to
+// them by symbol, so they are registered by name here, which also keeps the
+// linker from dropping them. Must stand outside any namespace.
+static void register_resources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace scp {
+namespace {
+
+// Rectangles are kept in twips, as the window was laid out, and converted at
+// 15 twips a pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+
+const QString kDedication =
+    u"Dedicated to all who build script patches by hand: may every gump line up, every tile "
+    u"load on the first try and every item find its layer. This small editor keeps your lists "
+    u"in order while you work."_s;
+
+// A caption that acts like a button: a left press and release over it is one
+// click. A press elsewhere dragged onto it, or a release dragged off it, is
+// not.
+class LinkLabel : public QLabel {
+public:
+    LinkLabel(QWidget* parent, std::function<void()> onClick)
+        : QLabel(parent), m_onClick(std::move(onClick))
+    {
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton)
+            m_pressed = true;
+        event->accept();
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton)
+            return;
+        const bool click = m_pressed && rect().contains(event->position().toPoint());
+        m_pressed = false;
+        if (click)
+            m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+    bool m_pressed = false;
+};
+
+void style_label(QLabel* label, const QString& name, const QString& caption, const QRect& rect)
+{
+    label->setObjectName(name);
+    label->setText(caption);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(rect);
+    label->setFocusPolicy(Qt::NoFocus);
+    label->setCursor(Qt::ArrowCursor);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, kBlack);
+    palette.setColor(QPalette::WindowText, kRed);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+bool caption_fits(const QFont& font, const QLabel* label)
+{
+    const QRect space = label->contentsRect();
+    const QRect needed =
+        QFontMetrics(font).boundingRect(QRect(0, 0, space.width(), 10 * space.height()),
+                                        Qt::AlignLeft | Qt::TextWordWrap, label->text());
+    return needed.width() <= space.width() && needed.height() <= space.height();
+}
+
+// The rectangles were drawn for an 8-point desktop font. Keep the desktop's
+// font family and size, but where a larger size would cut a caption off, step
+// down until every caption fits its rectangle (never below 8 pixels).
+QFont fitting_font(QFont font, const QList<QLabel*>& labels)
+{
+    int pixels = QFontInfo(font).pixelSize();
+    auto all_fit = [&] {
+        for (const QLabel* label : labels) {
+            if (!caption_fits(font, label))
+                return false;
+        }
+        return true;
+    };
+    while (pixels > 8 && !all_fit())
+        font.setPixelSize(--pixels);
+    return font;
+}
+
+} // namespace
+
+QString link_command(AboutLink link)
+{
+    switch (link) {
+    case AboutLink::WebSite:
+        return u"start http://"_s + QLatin1StringView(about::kWebPage);
+    case AboutLink::Mail:
+        return u"start mailto:"_s + QLatin1StringView(project::kAuthorMail);
+    case AboutLink::Directory:
+        return u"start http://"_s + QLatin1StringView(about::kDirectoryHost) +
+               u"/scripts/Search.dll?to="_s + QLatin1StringView(project::kContactNumber);
+    }
+    return {};
+}
+
+Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+{
+    register_resources();
+
+    // A tool window is still top-level but gets no task-bar button; without a
+    // border it has no title bar, close box or system menu either.
+    setAttribute(Qt::WA_MacAlwaysShowToolWindow);
+    setObjectName(u"Form2"_s);
+    setWindowTitle(u"Form2"_s);
+    setFixedSize(twips(0, 0, 5190, 4290).size());
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBlack);
+    palette.setColor(QPalette::WindowText, kRed);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    auto* image = new QLabel(this);
+    image->setObjectName(u"Image1"_s);
+    image->setGeometry(twips(360, 120, 4500, 2250));
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setPixmap(QPixmap(u":/about.jpg"_s)); // 300 x 150, shown unscaled
+
+    auto* label1 = new QLabel(this);
+    style_label(label1, u"Label1"_s, kDedication, twips(600, 2400, 3855, 855));
+
+    auto* icq = new LinkLabel(this, [this] { ICQ_Click(); });
+    style_label(icq, u"ICQ"_s, u"ICQ (click here)"_s, twips(360, 3480, 1095, 255));
+
+    auto* label3 = new LinkLabel(this, [this] { Label3_Click(); });
+    style_label(label3, u"Label3"_s, u"Visit web site (click here)"_s,
+                twips(3960, 3600, 1215, 375));
+
+    m_command1 = new QPushButton(u"Return"_s, this);
+    m_command1->setObjectName(u"Command1"_s);
+    m_command1->setGeometry(twips(1920, 3720, 1335, 375));
+    m_command1->setFocusPolicy(Qt::StrongFocus);
+    // Enter as well as Space presses it, the way a focused button works on the
+    // desktop this window was drawn for; Qt only does that by itself in dialogs.
+    m_command1->setAutoDefault(true);
+    // A style sheet, because not every platform style paints a palette's
+    // button colour.
+    m_command1->setStyleSheet(u"QPushButton { background-color: rgb(255, 0, 0); color: black;"
+                              u" border: 2px outset rgb(255, 120, 120); }"
+                              u"QPushButton:pressed { border-style: inset; }"
+                              u"QPushButton:focus { border-color: rgb(255, 200, 200); }"_s);
+    connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+
+    auto* label2 = new LinkLabel(this, [this] { Label2_Click(); });
+    style_label(label2, u"Label2"_s, u"Mail (click here)"_s, twips(360, 3840, 1335, 255));
+
+    setFont(fitting_font(font(), {label1, icq, label3, label2}));
+}
+
+void Form2::showAbout()
+{
+    if (!m_placed) {
+        QRect place(QPoint(), size());
+        place.moveCenter(screen()->availableGeometry().center());
+        move(place.topLeft());
+        m_placed = true;
+    }
+    show();
+    raise();
+    activateWindow();
+    m_command1->setFocus(Qt::OtherFocusReason);
+}
+
+void Form2::Command1_Click()
+{
+    hide();
+    QWidget& main = form1();
+    main.setVisible(true);
+    main.show();
+    main.raise();
+    main.activateWindow();
+}
+
+void Form2::Label3_Click()
+{
+    launch_link(link_command(AboutLink::WebSite));
+}
+
+void Form2::Label2_Click()
+{
+    launch_link(link_command(AboutLink::Mail));
+}
+
+void Form2::ICQ_Click()
+{
+    launch_link(link_command(AboutLink::Directory));
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    // The window has no close box, but a window manager can still close it
+    // (Alt+F4). The main window is hidden while this one is up, so a close
+    // counts as Return rather than leaving nothing on screen. A hidden About
+    // window closes normally, which lets the application quit.
+    if (!isVisible()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    Command1_Click();
+}
+
+} // namespace scp
