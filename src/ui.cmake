@@ -6,6 +6,7 @@ add_library(scpmaker_ui STATIC
     ui/form1.h ui/form1.cpp
     ui/form2.h ui/form2.cpp
     ui/link_launcher.h ui/link_launcher.cpp
+    ui/layout_units.h ui/layout_units.cpp
     app/instances.h app/instances.cpp
     ${PROJECT_SOURCE_DIR}/resources/resources.qrc
 )

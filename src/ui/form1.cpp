@@ -5,6 +5,7 @@
 #include "script/message_box_reporter.h"
 #include "script/save_form.h"
 #include "ui/form2.h"
+#include "ui/layout_units.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -12,6 +13,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -20,15 +24,6 @@ using namespace Qt::StringLiterals;
 namespace scp {
 
 namespace {
-
-// The window was drawn in twips, 15 to a pixel at 96 dots per inch.
-constexpr int kTwipsPerPixel = 15;
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
-}
 
 int index(ListId list)
 {
@@ -120,7 +115,42 @@ Form1::Form1(QWidget* parent)
     m_richTextBox[1]->setMouseDownHandler([this](MouseButton b) { RichTextBox2_MouseDown(b); });
     m_richTextBox[2]->setMouseDownHandler([this](MouseButton b) { RichTextBox3_MouseDown(b); });
 
+    fitCaptions();
     load->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::fitCaptions()
+{
+    // Several field-name labels overlap their right neighbour. Each is drawn
+    // under the labels to its right, so every caption starts where it can be
+    // read, and can use the part of its rectangle they leave uncovered.
+    QList<QLabel*> labels = findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    std::stable_sort(labels.begin(), labels.end(), [](const QLabel* a, const QLabel* b) {
+        return a->x() < b->x();
+    });
+    const QList<QPushButton*> buttons = findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
+    QList<CaptionRoom> captions;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        labels[i]->raise();
+        const QRect rect = labels[i]->geometry();
+        int width = rect.width();
+        for (qsizetype j = i + 1; j < labels.size(); ++j) {
+            const QRect above = labels[j]->geometry();
+            if (above.intersects(rect))
+                width = std::min(width, above.left() - rect.left());
+        }
+        captions.append({labels[i]->text(), QSize(width, rect.height())});
+    }
+    for (const QPushButton* button : buttons) {
+        const int margin = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                           button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+        captions.append({button->text(), button->size() - QSize(margin, margin / 2)});
+    }
+    const QFont fitted = font_fitting(font(), captions);
+    for (QLabel* label : labels)
+        label->setFont(fitted);
+    for (QPushButton* button : buttons)
+        button->setFont(fitted);
 }
 
 Form1::~Form1() = default;

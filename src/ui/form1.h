@@ -69,6 +69,7 @@ private:
     WidgetTextBox* addListBox(const QString& name, ListId list, const QRect& rect);
     QLineEdit* addEntryField(const QString& name, ListId list, const QRect& rect);
     QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect);
+    void fitCaptions();
     QLineEdit* addSpacerBox(const QString& name, int width);
 
     WidgetTextBox* m_richTextBox[3] = {};

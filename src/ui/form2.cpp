@@ -3,10 +3,10 @@
 #include "app/instances.h"
 #include "script/templates.h"
 #include "ui/form1.h"
+#include "ui/layout_units.h"
 #include "ui/link_launcher.h"
 
 #include <QCloseEvent>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -28,13 +28,6 @@ static void register_resources()
 
 namespace scp {
 namespace {
-
-// Rectangles are kept in twips, as the window was laid out, and converted at
-// 15 twips a pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
 
 const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
@@ -92,33 +85,6 @@ void style_label(QLabel* label, const QString& name, const QString& caption, con
     palette.setColor(QPalette::WindowText, kRed);
     label->setPalette(palette);
     label->setAutoFillBackground(true);
-}
-
-bool caption_fits(const QFont& font, const QLabel* label)
-{
-    const QRect space = label->contentsRect();
-    const QRect needed =
-        QFontMetrics(font).boundingRect(QRect(0, 0, space.width(), 10 * space.height()),
-                                        Qt::AlignLeft | Qt::TextWordWrap, label->text());
-    return needed.width() <= space.width() && needed.height() <= space.height();
-}
-
-// The rectangles were drawn for an 8-point desktop font. Keep the desktop's
-// font family and size, but where a larger size would cut a caption off, step
-// down until every caption fits its rectangle (never below 8 pixels).
-QFont fitting_font(QFont font, const QList<QLabel*>& labels)
-{
-    int pixels = QFontInfo(font).pixelSize();
-    auto all_fit = [&] {
-        for (const QLabel* label : labels) {
-            if (!caption_fits(font, label))
-                return false;
-        }
-        return true;
-    };
-    while (pixels > 8 && !all_fit())
-        font.setPixelSize(--pixels);
-    return font;
 }
 
 } // namespace
@@ -188,7 +154,10 @@ Form2::Form2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHi
     auto* label2 = new LinkLabel(this, [this] { Label2_Click(); });
     style_label(label2, u"Label2"_s, u"Mail (click here)"_s, twips(360, 3840, 1335, 255));
 
-    setFont(fitting_font(font(), {label1, icq, label3, label2}));
+    QList<CaptionRoom> captions;
+    for (const QLabel* label : std::initializer_list<const QLabel*>{label1, icq, label3, label2})
+        captions.append({label->text(), label->contentsRect().size(), label->wordWrap()});
+    setFont(font_fitting(font(), captions));
 }
 
 void Form2::showAbout()
