@@ -5,6 +5,7 @@
 
 #include "lists/text_box.h"
 #include "script/cp1252.h"
+#include "test_files.h"
 
 #include <QFile>
 #include <QObject>
@@ -40,11 +41,6 @@ private:
             bytes.append(b == '\n' ? QByteArray() : b == '\r' ? "\r\n" : QByteArray(1, char(b)));
         return bytes;
     }
-    static QByteArray readBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     TextBoxHarness m_harness;
 
 private Q_SLOTS:
@@ -52,7 +48,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("read"); // what `written` reads as
+        QTest::addColumn<QString>("read");                   // what `written` reads as
         const QString all = scp::decode_cp1252(everyByte()); // tabs, U+00A0, C0 and C1 controls...
         QTest::newRow("every character") << QString() << all << all;
         QTest::newRow("lone LF, lone CR") << QString() << u"a\nb\rc"_s << u"a\r\nb\r\nc"_s;
@@ -119,7 +115,7 @@ private Q_SLOTS:
         auto box = m_harness.create();
         QVERIFY(box->loadFile(in).ok());
         QVERIFY(box->saveFile(out, u"the test list"_s).ok());
-        QCOMPARE(readBytes(out), everyByte());
+        QCOMPARE(read_bytes(out), everyByte());
 
         box->setText(u"kept"_s);
         const scp::Outcome missing = box->loadFile(dir.filePath(u"missing.scp"_s));
@@ -128,6 +124,6 @@ private Q_SLOTS:
         box->setText(u"\u015F"_s); // s-cedilla has no byte
         const scp::Outcome unwritable = box->saveFile(out, u"the test list"_s);
         QVERIFY(unwritable.error().contains(u"out.scp\": the test list has \"\u015F\""_s));
-        QCOMPARE(readBytes(out), everyByte());
+        QCOMPARE(read_bytes(out), everyByte());
     }
 };

@@ -1,4 +1,5 @@
 #include "golden.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QProcess>
@@ -24,16 +25,7 @@ class CompilerTest : public QObject {
         return {process.exitCode(), process.readAllStandardOutput(),
                 process.readAllStandardError()};
     }
-    QByteArray script() const
-    {
-        QFile file(m_dir->filePath(u"mantle.scp"_s));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
+    QByteArray script() const { return read_bytes(m_dir->filePath(u"mantle.scp"_s)); }
     std::unique_ptr<QTemporaryDir> m_dir;
 
 private Q_SLOTS:
@@ -84,7 +76,7 @@ private Q_SLOTS:
             args = {m_dir->filePath(u"absent"_s)};
         if (problem == u"two args"_s)
             args << args.first();
-        const QStringList before = entries();
+        const auto before = snapshot(m_dir->path());
         const QByteArray oldScript = script();
 
         const Run run = compile(args);
@@ -94,7 +86,7 @@ private Q_SLOTS:
         QVERIFY2(run.err.startsWith("scpmaker-compile: ") && run.err.count('\n') == 1 &&
                      run.err.endsWith('\n') && run.err.contains(named.toUtf8()),
                  run.err.constData());
-        QCOMPARE(entries(), before);
+        QCOMPARE(snapshot(m_dir->path()), before);
         QCOMPARE(script(), oldScript);
     }
 };

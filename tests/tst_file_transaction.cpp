@@ -2,10 +2,10 @@
 
 #include "script/file_transaction.h"
 #include "script/text_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
-#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,29 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray read_bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool write_bytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Every entry of a folder, hidden ones included, with its bytes: what a
-// failed transaction must leave exactly as it found it.
-QMap<QString, QByteArray> snapshot(const QString& folder)
-{
-    QMap<QString, QByteArray> entries;
-    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                            QDir::System | QDir::NoDotAndDotDot))
-        entries.insert(info.fileName(), info.isDir() ? "<dir>" : read_bytes(info.filePath()));
-    return entries;
-}
 
 // A device whose writes fail, as a pulled USB stick's would.
 class FailingFile : public QTemporaryFile {

@@ -2,6 +2,7 @@
 // list buttons, Save and Load through real clicks, and the program's end.
 
 #include "app/instances.h"
+#include "test_files.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui_driver.h"
@@ -54,11 +55,6 @@ class Form1Test : public QObject {
         auto* button = form.findChild<QPushButton*>(name);
         QVERIFY2(button != nullptr, qPrintable(name));
         QTest::mouseClick(button, Qt::LeftButton);
-    }
-    static QByteArray readBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
 private Q_SLOTS:
@@ -153,8 +149,8 @@ private Q_SLOTS:
         click(u"Command9"_s);
         QCOMPARE(driver.boxes,
                  QStringList({u"Gumps,Tiles,Items Saved!"_s, u"Mantle.Scp has been created"_s}));
-        QCOMPARE(readBytes(u"items.scp"_s), itemBytes);
-        QVERIFY(readBytes(u"mantle.scp"_s).contains(itemBytes));
+        QCOMPARE(read_bytes(u"items.scp"_s), itemBytes);
+        QVERIFY(read_bytes(u"mantle.scp"_s).contains(itemBytes));
 
         click(u"Command3"_s);
         click(u"Command5"_s);
@@ -181,7 +177,7 @@ private Q_SLOTS:
         for (const QString& box : driver.boxes)
             QVERIFY2(box.startsWith(u"warning: "_s) && box.contains(u"items.scp"_s),
                      qPrintable(box));
-        QCOMPARE(readBytes(u"gumps.scp"_s) + readBytes(u"tiles.scp"_s), QByteArray("oldold"));
+        QCOMPARE(read_bytes(u"gumps.scp"_s) + read_bytes(u"tiles.scp"_s), QByteArray("oldold"));
         QCOMPARE(QDir::current().entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList({u"gumps.scp"_s, u"items.scp"_s, u"tiles.scp"_s}));
         QCOMPARE(allLists(), kept);

@@ -1,5 +1,6 @@
 #include "golden.h"
 #include "recording_reporter.h"
+#include "test_files.h"
 
 #include "lists/memory_entry_lists.h"
 #include "script/cp1252.h"
@@ -12,31 +13,10 @@
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
-namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-} // namespace
-
 class ScriptWorkshopTest : public QObject {
     Q_OBJECT
 
     QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<scp::ScriptWorkshop> m_workshop;
     RecordingReporter m_reporter;
@@ -88,16 +68,16 @@ private Q_SLOTS:
         }
         QVERIFY(m_workshop->compile_script(l, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
-        const QByteArray script = readBytes(file("mantle.scp"));
+        const QByteArray script = read_bytes(file("mantle.scp"));
         COMPARE_BYTES(script, read_golden(u"scripts/%1.scp"_s.arg(lists)));
         QCOMPARE(m_workshop->save().text(), scp::decode_cp1252(script));
         QVERIFY(m_workshop->compile_script(l, m_reporter)); // again: the same bytes
-        QCOMPARE(readBytes(file("mantle.scp")), script);
+        QCOMPARE(read_bytes(file("mantle.scp")), script);
     }
 
     void unwritableCharacterKeepsTheOldScript()
     {
-        writeBytes(file("mantle.scp"), "previous script\r\n");
+        QVERIFY(write_bytes(file("mantle.scp"), "previous script\r\n"));
         scp::MemoryEntryLists set;
         set.lists().set_list_text(ListId::Items, u"line one\r\nbad \u015F here"_s);
         QVERIFY(!m_workshop->compile_script(set.lists(), m_reporter));
@@ -105,7 +85,7 @@ private Q_SLOTS:
                  QStringList{u"failure: Could not write \"%1\": the items list has \"\u015F\" "
                              u"(U+015F) at line 2, column 5, which has no Windows-1252 byte"_s.arg(
                                  QDir::toNativeSeparators(file("mantle.scp")))});
-        QCOMPARE(readBytes(file("mantle.scp")), QByteArray("previous script\r\n"));
+        QCOMPARE(read_bytes(file("mantle.scp")), QByteArray("previous script\r\n"));
         QVERIFY(m_workshop->save().text().contains(u"bad \u015F here"_s)); // kept in the buffer
     }
 
@@ -119,10 +99,10 @@ private Q_SLOTS:
         saved.lists().clear_list(ListId::Tiles);
         QVERIFY(m_workshop->save_all_sections(saved.lists(), m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Gumps,Tiles,Items Saved!"_s});
-        QCOMPARE(readBytes(file("gumps.scp")), every);
-        QCOMPARE(readBytes(file("tiles.scp")), QByteArray(""));
-        QCOMPARE(readBytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
-        QCOMPARE(entries().size(), 3);
+        QCOMPARE(read_bytes(file("gumps.scp")), every);
+        QCOMPARE(read_bytes(file("tiles.scp")), QByteArray(""));
+        QCOMPARE(read_bytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
+        QCOMPARE(snapshot(m_dir->path()).size(), 3);
 
         scp::MemoryEntryLists loaded;
         QVERIFY(m_workshop->load_all_sections(loaded.lists(), m_reporter));
@@ -140,25 +120,25 @@ private Q_SLOTS:
     void failedSaveWritesNone()
     {
         QFETCH(bool, folderInTheWay);
-        writeBytes(file("gumps.scp"), "old gumps");
+        QVERIFY(write_bytes(file("gumps.scp"), "old gumps"));
         scp::MemoryEntryLists set;
         if (folderInTheWay)
             QVERIFY(QDir(m_dir->path()).mkdir(u"items.scp"_s));
         else
             set.lists().set_list_text(ListId::Items, u"\u2192"_s);
-        const QStringList before = entries();
+        const auto before = snapshot(m_dir->path());
         QVERIFY(!m_workshop->save_all_sections(set.lists(), m_reporter));
         QCOMPARE(m_reporter.messages.size(), 1);
         QVERIFY(m_reporter.messages[0].startsWith(u"failure: Could not write \"%1\": "_s.arg(
             QDir::toNativeSeparators(file("items.scp")))));
-        QCOMPARE(readBytes(file("gumps.scp")), QByteArray("old gumps"));
-        QCOMPARE(entries(), before); // no tiles.scp, no temporary
+        QCOMPARE(read_bytes(file("gumps.scp")), QByteArray("old gumps"));
+        QCOMPARE(snapshot(m_dir->path()), before); // no tiles.scp, no temporary
     }
 
     void failedLoadChangesNoList()
     {
-        writeBytes(file("gumps.scp"), "from disk");
-        writeBytes(file("items.scp"), "from disk");
+        QVERIFY(write_bytes(file("gumps.scp"), "from disk"));
+        QVERIFY(write_bytes(file("items.scp"), "from disk"));
         for (bool folder : {false, true}) {
             if (folder)
                 QVERIFY(QDir(m_dir->path()).mkdir(u"tiles.scp"_s));
