@@ -1,8 +1,9 @@
 // The visible gumps list of the main window with 1,000 and 10,000 entries:
 // what one Add costs on screen (edit, layout and a forced repaint), against
 // the whole-text way that leaves the same text (read, set text + spacer,
-// read, set text + entry), one typed key at the end, and setting the whole
-// text once. The list is put back between iterations so its size stays fixed.
+// read, set text + entry), one typed key at the end, setting the whole text
+// once, and reading it (as Save and Compile do). The list is put back between
+// iterations so its size stays fixed.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
@@ -119,12 +120,20 @@ void BM_ListWidget_SetWholeText(benchmark::State& state)
     }
 }
 
+void BM_ListWidget_ReadText(benchmark::State& state)
+{
+    Window window(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(window.box().text());
+}
+
 } // namespace
 
 BENCHMARK(BM_ListWidget_Add)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWidget_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWidget_KeystrokeAtEnd)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListWidget_SetWholeText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListWidget_ReadText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

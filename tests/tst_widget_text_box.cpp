@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
@@ -76,15 +77,35 @@ private:
     QTimer m_timer;
 };
 
+const QString kSpacer(37, u' ');
+
 QString gumpList(int entries)
 {
     QString text;
     for (int i = 0; i < entries; ++i) {
         if (i > 0)
-            text += QString(37, u' ');
+            text += kSpacer;
         text += u"0x%1 Filename.bmp 44 44"_s.arg(i, 4, 16, QChar(u'0'));
     }
     return text;
+}
+
+// Keys as a person presses them: \b Backspace, \x7f Delete, \r Enter, ^ paste,
+// anything else typed.
+void press(WidgetTextBox& box, const QString& keys)
+{
+    for (const QChar key : keys) {
+        if (key == u'\b')
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        else if (key == u'\x7f')
+            QTest::keyClick(&box, Qt::Key_Delete);
+        else if (key == u'\r')
+            QTest::keyClick(&box, Qt::Key_Return);
+        else if (key == u'^')
+            box.paste();
+        else
+            QTest::keyClick(&box, key.toLatin1());
+    }
 }
 
 } // namespace
@@ -95,13 +116,88 @@ class WidgetTextBoxTest : public QObject {
 private Q_SLOTS:
     void editorCopyHandsOutTheListText()
     {
-        // Ctrl+C in the box: Qt's own export would turn U+00A0 into a space.
+        // Ctrl+C in the box: Qt's own export would turn U+00A0 into a space,
+        // and a row break must come out as the space it holds.
         auto box = shownBox();
-        box->setText(u"t\u00A0u\r\nv"_s);
+        const QString text = u"t\u00A0u\r\nv"_s + kSpacer + u"w"_s;
+        box->setText(text);
         box->selectAll();
         QGuiApplication::clipboard()->clear();
         box->copy();
-        QCOMPARE(QGuiApplication::clipboard()->text(), u"t\u00A0u\r\nv"_s);
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    }
+
+    void rowsLookAsWrappingShowsThem()
+    {
+        // Each spacer run ends in a row break, loaded or added, so every entry
+        // is a short paragraph; on screen nothing moves from where wrapping
+        // puts it in a box that holds the list as one paragraph.
+        auto box = shownBox();
+        const QString entry = u"0xffff Filename.bmp 44 44"_s;
+        box->setText(u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(12));
+        box->appendText(kSpacer + entry);
+        QCOMPARE(box->document()->blockCount(), 14);
+
+        QPlainTextEdit plain;
+        plain.setFont(box->font());
+        plain.setWordWrapMode(box->wordWrapMode());
+        plain.resize(box->size());
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        plain.setPlainText(box->text());
+        QCOMPARE(plain.document()->blockCount(), 2);
+        QCOMPARE(box->grab().toImage(), plain.grab().toImage());
+    }
+
+    void rowBreaksEditAsTheirSpace_data()
+    {
+        // Edits where a row break meets an emptied row: the break is a space
+        // like any other, and line ends entered or pasted there are real.
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("result");
+        const QString list = u"a"_s + kSpacer + u"b"_s;
+        const QString shorter(36, u' ');
+        QTest::newRow("enter in the emptied row after a break")
+            << list << 38 << 1 << u"\x7f\r"_s << u"a"_s + kSpacer + u"\r\n"_s;
+        QTest::newRow("typing and enter there")
+            << list << 38 << 1 << u"\x7fz\r"_s << u"a"_s + kSpacer + u"z\r\n"_s;
+        QTest::newRow("paste there")
+            << list << 38 << 1 << u"\x7f^"_s << u"a"_s + kSpacer + u"p\r\nq"_s;
+        QTest::newRow("backspace from the row after a break")
+            << list << 38 << 1 << u"\x7f\b"_s << u"a"_s + shorter;
+        QTest::newRow("delete from the row before a break")
+            << list << 0 << 37 << u"\x7f\x7f"_s << u"b"_s;
+        QTest::newRow("line end before a break, backspace")
+            << list << 1 << 36 << u"\r\b"_s << u"a b"_s;
+        QTest::newRow("line end before a break, delete")
+            << list << 1 << 36 << u"\r\x7f"_s << u"a\r\nb"_s;
+        QTest::newRow("typed over two breaks")
+            << list + kSpacer + u"c"_s << 1 << 75 << u"x"_s << u"axc"_s;
+    }
+    void rowBreaksEditAsTheirSpace()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+        auto box = shownBox();
+        box->setFocus();
+        box->setText(list);
+        box->document()->clearUndoRedoStacks();
+        box->select(start, length);
+        QGuiApplication::clipboard()->setText(u"p\nq"_s);
+        press(*box, keys);
+        QCOMPARE(box->text(), result);
+        while (box->document()->isUndoAvailable())
+            box->undo();
+        QCOMPARE(box->text(), list);
+        while (box->document()->isRedoAvailable())
+            box->redo();
+        QCOMPARE(box->text(), result);
     }
 
     void undoTakesBackEachChange()
@@ -155,67 +251,144 @@ private Q_SLOTS:
 
     void randomEditsMatchAPlainString()
     {
-        // Seeded typing, Enter, Shift+Enter, Backspace, Delete, selections and
-        // paste on a long list, checked against the same edits on a string.
+        // Seeded typing, Enter, Shift+Enter, Backspace, Delete, paste, cut,
+        // copy, Add, undo and redo on a long list whose entries sit in rows of
+        // their own, checked against the same edits on a string. Selections
+        // span row breaks; undo and redo must land on a text seen before (or
+        // stay, after an edit that changed nothing, such as x typed over x).
         auto box = shownBox();
         box->setFocus();
         QString model = gumpList(300);
         box->setText(model);
-        // Each paragraph break before a position is one character more in text().
+        box->document()->clearUndoRedoStacks(); // keep the list long
+        QStringList history{model};
+        qsizetype now = 0;
+        // The list index of a document position: the length of the text before it.
         auto textIndex = [&box](int position) {
-            return qsizetype(position) + box->document()->findBlock(position).blockNumber();
+            QTextCursor before(box->document());
+            before.setPosition(position, QTextCursor::KeepAnchor);
+            box->setTextCursor(before);
+            return box->selectedText().size();
         };
         QRandomGenerator random(20240611);
-        for (int step = 0; step < 300; ++step) {
-            const int last = box->document()->characterCount() - 1;
-            const int at = random.bounded(last + 1);
+        for (int step = 0; step < 400; ++step) {
+            // Edits go on at the caret, or start anywhere, at a row's edge
+            // where breaks meet, over a whole row or over a stretch of rows.
+            const QTextDocument& document = *box->document();
+            const int last = document.characterCount() - 1;
+            const QTextBlock row =
+                document.findBlockByNumber(random.bounded(document.blockCount()));
+            int at = box->textCursor().selectionStart();
+            int to = box->textCursor().selectionEnd();
+            switch (random.bounded(6)) {
+            case 0:
+            case 1:
+                break;
+            case 2:
+                at = to = random.bounded(last + 1);
+                break;
+            case 3:
+                at = to = row.position() + random.bounded(2) * (row.length() - 1);
+                break;
+            case 4:
+                at = row.position();
+                to = row.position() + row.length() - 1;
+                break;
+            default:
+                at = random.bounded(last + 1);
+                to = qMin(last, at + random.bounded(1, 150));
+                break;
+            }
+            const qsizetype from = textIndex(at);
+            const qsizetype end = textIndex(to);
             QTextCursor cursor(box->document());
             cursor.setPosition(at);
-            if (random.bounded(5) == 0)
-                cursor.setPosition(qMin(last, at + random.bounded(1, 60)), QTextCursor::KeepAnchor);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
             box->setTextCursor(cursor);
-            const qsizetype from = textIndex(cursor.selectionStart());
-            const qsizetype to = textIndex(cursor.selectionEnd());
-            const bool selected = to > from;
-            model.remove(from, to - from);
+            const QString selected = model.mid(from, end - from);
             auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
+            auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
 
-            switch (random.bounded(5)) {
+            switch (random.bounded(10)) {
             case 0:
                 QTest::keyClick(box.get(), Qt::Key_X);
-                model.insert(from, u'x');
+                replace(u"x"_s);
                 break;
             case 1:
                 QTest::keyClick(box.get(), Qt::Key_Return,
                                 random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
-                model.insert(from, u"\r\n"_s);
+                replace(u"\r\n"_s);
                 break;
             case 2:
                 QTest::keyClick(box.get(), Qt::Key_Backspace);
-                if (!selected && from > 0) {
+                replace(QString());
+                if (end == from && from > 0) {
                     const int width = from >= 2 && lineEndAt(from - 2) ? 2 : 1;
                     model.remove(from - width, width);
                 }
                 break;
             case 3:
                 QTest::keyClick(box.get(), Qt::Key_Delete);
-                if (!selected)
+                replace(QString());
+                if (end == from)
                     model.remove(from, lineEndAt(from) ? 2 : 1);
                 break;
-            default:
+            case 4:
                 QGuiApplication::clipboard()->setText(u"p\nq\u2028r\u00A0s"_s);
                 box->paste();
-                model.insert(from, u"p\r\nq\r\nr\u00A0s"_s);
+                replace(u"p\r\nq\r\nr\u00A0s"_s);
+                break;
+            case 5:
+                QGuiApplication::clipboard()->clear();
+                QTest::keyClick(box.get(), Qt::Key_C, Qt::ControlModifier);
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                QCOMPARE(box->selectedText(), selected);
+                continue;
+            case 6:
+                if (end == from)
+                    continue;
+                box->cut();
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                replace(QString());
+                break;
+            case 7: {
+                const QString entry = u"0x%1 Added.bmp 1 2"_s.arg(step);
+                box->appendText(box->isEmpty() ? entry : kSpacer + entry);
+                model += model.isEmpty() ? entry : kSpacer + entry;
                 break;
             }
+            case 8:
+            case 9: {
+                const bool undo = random.bounded(2);
+                if (undo ? !box->document()->isUndoAvailable()
+                         : !box->document()->isRedoAvailable())
+                    continue;
+                undo ? box->undo() : box->redo();
+                const QString text = box->text();
+                const qsizetype seen =
+                    undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
+                QVERIFY2(seen >= 0, qPrintable(u"step %1"_s.arg(step)));
+                now = seen;
+                model = text;
+                continue;
+            }
+            }
             QCOMPARE(box->text(), model);
+            if (!box->document()->isRedoAvailable())
+                history.resize(now + 1);
+            if (model != history.at(now)) {
+                history.resize(now + 1);
+                history.append(model);
+                ++now;
+            }
         }
-        // Undone to the start, then the load redone: the history holds.
+        // Undone to the start and redone to the end: the history holds.
         while (box->document()->isUndoAvailable())
             box->undo();
-        QVERIFY(box->isEmpty());
-        box->redo();
-        QCOMPARE(box->text(), gumpList(300));
+        QCOMPARE(box->text(), history.first());
+        while (box->document()->isRedoAvailable())
+            box->redo();
+        QCOMPARE(box->text(), history.last());
     }
 
     void rightPressOpensNoQtMenu()

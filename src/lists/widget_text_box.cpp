@@ -1,5 +1,6 @@
 #include "lists/widget_text_box.h"
 
+#include "lists/entry_lists.h"
 #include "lists/line_ends.h"
 
 #include <QFontDatabase>
@@ -11,37 +12,147 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace scp {
 
 namespace {
 
-// The document keeps each paragraph break as U+2029; a list writes it as CR LF.
-// Every other character is handed out exactly as it is held.
-QString with_crlf_paragraphs(const QString& raw)
+// A row break is a paragraph break whose character carries this object type.
+// Typed text takes the format beside the caret, which after a row break is
+// the break's own; QTextCursor::insertText drops the object type from it, and
+// Enter and paste, where Qt would hand the format on whole, are done here with
+// a plain format.
+constexpr int kRowBreakObject = QTextFormat::UserObject + 1;
+
+// The shortest run of spaces between two characters of a line whose last
+// space becomes a row break: the narrower spacer. Wrapping starts a new row
+// after such a run anyway, so the break moves nothing on screen.
+constexpr qsizetype kRowBreakRun = std::min(kGumpTileSpacerWidth, kItemSpacerWidth);
+
+QTextCharFormat row_break_format()
 {
-    const qsizetype breaks = raw.count(QChar::ParagraphSeparator);
-    if (breaks == 0)
-        return raw;
-    QString out;
-    out.reserve(raw.size() + breaks);
-    const QChar* data = raw.constData();
-    const qsizetype size = raw.size();
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] == QChar::ParagraphSeparator) {
-            out.append(data + from, i - from);
-            out.append(u"\r\n");
-            from = i + 1;
-        }
+    QTextCharFormat format;
+    format.setObjectType(kRowBreakObject);
+    return format;
+}
+
+// Tells row breaks from real line ends. The format of the break before a
+// block is that block's character format, looked up here by index: a list is
+// read block by block, and that keeps reading a long list cheap.
+class RowBreaks {
+public:
+    explicit RowBreaks(const QTextDocument& document)
+    {
+        const QList<QTextFormat> formats = document.allFormats();
+        m_isRowBreak.reserve(formats.size());
+        for (const QTextFormat& format : formats)
+            m_isRowBreak.push_back(format.objectType() == kRowBreakObject);
     }
-    out.append(data + from, size - from);
+    // Whether the paragraph break before `block` is a row break.
+    bool before(const QTextBlock& block) const
+    {
+        const int format = block.charFormatIndex();
+        return format >= 0 && format < qsizetype(m_isRowBreak.size()) && m_isRowBreak[format];
+    }
+
+private:
+    std::vector<bool> m_isRowBreak;
+};
+
+// The list text of the document range [from, to): every character as held,
+// each row break as its space and each other paragraph break as CR LF.
+QString list_text(const QTextDocument& document, int from, int to)
+{
+    const RowBreaks rowBreaks(document);
+    const QString raw = document.toRawText(); // one character a position
+    QString out;
+    out.reserve(to - from);
+    int done = from;
+    QTextBlock block = document.findBlock(from);
+    int breakAt = block.position() + block.length() - 1;
+    for (QTextBlock next = block.next(); next.isValid() && breakAt < to; next = next.next()) {
+        out.append(QStringView(raw).mid(done, breakAt - done));
+        if (rowBreaks.before(next))
+            out.append(u' ');
+        else
+            out.append(QStringView(u"\r\n"));
+        done = breakAt + 1;
+        breakAt += next.length();
+    }
+    out.append(QStringView(raw).mid(done, to - done));
     return out;
 }
 
-// Pasted or dropped text: any line end, the Unicode line separator included,
-// becomes a paragraph break, so nothing hidden enters the list.
+// The document position of an index into the list text. An index between
+// the CR and the LF of a line end lands after the line end.
+int document_position(const QTextDocument& document, qsizetype index)
+{
+    const RowBreaks rowBreaks(document);
+    qsizetype lineStart = 0; // list index of the block's first character
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int length = block.length() - 1;
+        if (index <= lineStart + length || !block.next().isValid())
+            return block.position() +
+                   int(qBound<qsizetype>(0, index - lineStart, qsizetype(length)));
+        lineStart += length + (rowBreaks.before(block.next()) ? 1 : 2);
+        if (index < lineStart)
+            return block.next().position();
+    }
+    return 0;
+}
+
+// How many spaces end the document's last line, or -1 when nothing but
+// spaces stands on that row: a run only ends in a row break between two
+// other characters.
+qsizetype trailing_spaces(const QTextDocument& document)
+{
+    const int rowStart = document.lastBlock().position();
+    qsizetype run = 0;
+    for (int at = document.characterCount() - 2; at >= rowStart; --at, ++run) {
+        if (document.characterAt(at) != u' ')
+            return run;
+    }
+    return -1;
+}
+
+// Inserts list text (CR LF line ends) at the cursor with a plain format:
+// each line end a paragraph break, and the last space of each run of at least
+// kRowBreakRun spaces between two other characters of a line a row break.
+// `spacesBefore` is the run already before the cursor, as trailing_spaces.
+void insert_list_text(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
+{
+    const QTextCharFormat plain;
+    bool afterText = spacesBefore >= 0;
+    qsizetype run = qMax<qsizetype>(0, spacesBefore);
+    qsizetype pending = 0; // first character not yet inserted
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u' ') {
+            ++run;
+            continue;
+        }
+        if (c == u'\r' || c == u'\n') {
+            afterText = false;
+        } else {
+            if (afterText && run >= kRowBreakRun && i > 0 && text.at(i - 1) == u' ') {
+                cursor.insertText(text.mid(pending, i - 1 - pending), plain);
+                cursor.insertBlock(QTextBlockFormat(), row_break_format());
+                pending = i;
+            }
+            afterText = true;
+        }
+        run = 0;
+    }
+    if (pending < text.size())
+        cursor.insertText(text.mid(pending), plain);
+}
+
+// Pasted or dropped text: any line end, the Unicode line and paragraph
+// separators included, becomes CR LF, so nothing hidden enters the list.
 QString pasted_list_text(QString text)
 {
     text.replace(QChar::LineSeparator, u'\n');
@@ -67,9 +178,8 @@ MouseButton mouse_button(Qt::MouseButton button)
 
 WidgetTextBox::WidgetTextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
-    // Wrapping stays on: it gives each spacer-separated entry a row, and an
-    // unwrapped list of tens of thousands of entries passes the longest line
-    // Qt will draw.
+    // Wrapping stays on: it keeps long lines on screen, and an unwrapped list
+    // of tens of thousands of entries passes the longest line Qt will draw.
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setFont(listFont());
@@ -84,9 +194,9 @@ QFont WidgetTextBox::listFont()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(8.5);
-    // A list is one paragraph that Qt lays out whole on every edit. Latin
-    // text needs no shaping (only kerning and ligatures, cosmetic here), and
-    // skipping it makes that layout several times cheaper.
+    // Qt lays a paragraph out whole on every edit, and a list may still hold
+    // long ones. Latin text needs no shaping (only kerning and ligatures,
+    // cosmetic here), and skipping it makes that layout several times cheaper.
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
@@ -94,17 +204,19 @@ QFont WidgetTextBox::listFont()
 QString WidgetTextBox::text() const
 {
     // Not toPlainText(): that turns U+00A0 into a space and U+2028 into LF.
-    return with_crlf_paragraphs(document()->toRawText());
+    return list_text(*document(), 0, document()->characterCount() - 1);
 }
 
 void WidgetTextBox::setText(const QString& text)
 {
     // Replaced through a cursor, as one undo step, so the user can take back
-    // a Clear or a Load with Ctrl+Z.
+    // a Clear or a Load with Ctrl+Z. A loaded list gets its row breaks here,
+    // so Adds to it stay cheap.
     QTextCursor all(document());
     all.beginEditBlock();
     all.select(QTextCursor::Document);
-    all.insertText(normalize_line_ends(text));
+    all.removeSelectedText();
+    insert_list_text(all, normalize_line_ends(text), -1);
     all.endEditBlock();
     setTextCursor(QTextCursor(document()));
 }
@@ -117,15 +229,15 @@ void WidgetTextBox::appendText(const QString& text)
     const int anchor = user.anchor();
     const int position = user.position();
 
-    // One insertion at the very end: the document re-lays out only the last
-    // paragraph, and no paragraph is added that the text does not hold. The
-    // edit block keeps it one undo step of its own, apart from typing before,
-    // and is opened before the move: inside it the cursor does not measure its
-    // x position, which would lay the old last paragraph out first.
+    // Inserted at the very end: the document re-lays out only the last
+    // paragraph and the new ones, and the spacer before an entry ends in a row
+    // break. The edit block keeps it one undo step of its own, apart from
+    // typing before, and is opened before the move: inside it the cursor does
+    // not measure its x position, which would lay the old last paragraph out.
     QTextCursor end(document());
     end.beginEditBlock();
     end.movePosition(QTextCursor::End);
-    end.insertText(normalize_line_ends(text));
+    insert_list_text(end, normalize_line_ends(text), trailing_spaces(*document()));
     end.endEditBlock();
 
     // A caret standing at the old end was carried along by the insertion.
@@ -141,16 +253,9 @@ void WidgetTextBox::appendText(const QString& text)
 
 void WidgetTextBox::select(qsizetype start, qsizetype length)
 {
-    // Each CR LF of the text is one paragraph break in the document; an index
-    // between its CR and its LF lands after the break.
-    const QString text = this->text();
-    auto position = [&text](qsizetype index) {
-        index = qBound<qsizetype>(0, index, text.size());
-        return int(index - QStringView(text).left(index).count(u'\n'));
-    };
     QTextCursor cursor(document());
-    cursor.setPosition(position(start));
-    cursor.setPosition(position(start + length), QTextCursor::KeepAnchor);
+    cursor.setPosition(document_position(*document(), start));
+    cursor.setPosition(document_position(*document(), start + length), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
 }
 
@@ -161,20 +266,23 @@ bool WidgetTextBox::isEmpty() const
 
 QString WidgetTextBox::selectedText() const
 {
-    // QTextCursor::selectedText gives paragraph breaks as U+2029 and keeps
-    // every other character, U+00A0 included.
-    return with_crlf_paragraphs(textCursor().selectedText());
+    const QTextCursor cursor = textCursor();
+    return list_text(*document(), cursor.selectionStart(), cursor.selectionEnd());
 }
 
 void WidgetTextBox::keyPressEvent(QKeyEvent* event)
 {
-    // Shift+Enter would insert U+2028, a line break that no list file can
-    // hold and that the user cannot see apart from Enter: make it Enter.
-    if (event->matches(QKeySequence::InsertLineSeparator)) {
-        QKeyEvent enter(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                        u"\r"_s, event->isAutoRepeat(), event->count());
-        QPlainTextEdit::keyPressEvent(&enter);
-        event->setAccepted(enter.isAccepted());
+    // Enter starts a new line, and so does Shift+Enter: Qt would insert U+2028,
+    // a line break that no list file can hold and that the user cannot see
+    // apart from Enter. The break gets a plain format of its own rather than
+    // one taken from beside the caret, which may be a row break's.
+    if (!isReadOnly() && (event->matches(QKeySequence::InsertParagraphSeparator) ||
+                          event->matches(QKeySequence::InsertLineSeparator))) {
+        QTextCursor cursor = textCursor();
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
@@ -215,9 +323,18 @@ void WidgetTextBox::insertFromMimeData(const QMimeData* source)
         QPlainTextEdit::insertFromMimeData(source);
         return;
     }
-    QMimeData plain;
-    plain.setText(pasted_list_text(source->text()));
-    QPlainTextEdit::insertFromMimeData(&plain);
+    // Not Qt's own insertion: that gives the text the format beside the caret,
+    // and after a row break that would make every pasted line end one.
+    const QString text = pasted_list_text(source->text());
+    if (text.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insert_list_text(cursor, text, -1);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 } // namespace scp
