@@ -2,6 +2,7 @@
 // against the whole-text rewrite (read, set text + spacer, read, set text +
 // entry) that leaves the same text.
 
+#include "bench_lists.h"
 #include "lists/memory_entry_lists.h"
 
 #include <benchmark/benchmark.h>
@@ -16,15 +17,7 @@ void fill(scp::MemoryEntryLists& set, int entries)
 {
     set.lists().clear_list(ListId::Gumps);
     set.field(ListId::Gumps).setText(kEntry);
-    const QString spacer = scp::spacer_text(scp::kGumpTileSpacerWidth);
-    QString text;
-    text.reserve(entries * (kEntry.size() + spacer.size()));
-    for (int i = 0; i < entries; ++i) {
-        if (i > 0)
-            text += spacer;
-        text += kEntry;
-    }
-    set.lists().set_list_text(ListId::Gumps, text);
+    set.lists().set_list_text(ListId::Gumps, gump_list(entries, kEntry));
 }
 
 void BM_AddEntry_Append(benchmark::State& state)

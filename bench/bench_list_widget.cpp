@@ -7,6 +7,7 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include "bench_lists.h"
 #include "lists/widget_text_box.h"
 #include "ui/form1.h"
 
@@ -24,23 +25,10 @@ namespace {
 
 const QString kEntry = u"0x1234 Filename.bmp 44 44"_s;
 
-QString listOf(int entries)
-{
-    const QString spacer = scp::spacer_text(scp::kGumpTileSpacerWidth);
-    QString text;
-    text.reserve(entries * (kEntry.size() + spacer.size()));
-    for (int i = 0; i < entries; ++i) {
-        if (i > 0)
-            text += spacer;
-        text += kEntry;
-    }
-    return text;
-}
-
 // The main window on screen, its gumps list holding `entries` entries and its
 // gumps field the entry Add appends.
 struct Window {
-    explicit Window(int entries) : text(listOf(entries))
+    explicit Window(int entries) : text(gump_list(entries, kEntry))
     {
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
         box().setText(text);
