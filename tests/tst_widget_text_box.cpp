@@ -76,7 +76,7 @@ QString gumpList(int entries)
 }
 
 // Keys as a person presses them: \b Backspace, \x7f Delete, \r Enter, ^ paste,
-// anything else typed.
+// < and > Ctrl+Backspace and Ctrl+Delete, anything else typed.
 void press(WidgetTextBox& box, const QString& keys)
 {
     for (const QChar key : keys) {
@@ -84,6 +84,10 @@ void press(WidgetTextBox& box, const QString& keys)
             QTest::keyClick(&box, Qt::Key_Backspace);
         else if (key == u'\x7f')
             QTest::keyClick(&box, Qt::Key_Delete);
+        else if (key == u'<')
+            QTest::keyClick(&box, Qt::Key_Backspace, Qt::ControlModifier);
+        else if (key == u'>')
+            QTest::keyClick(&box, Qt::Key_Delete, Qt::ControlModifier);
         else if (key == u'\r')
             QTest::keyClick(&box, Qt::Key_Return);
         else if (key == u'^')
@@ -159,6 +163,11 @@ private Q_SLOTS:
             << list << 1 << 36 << u"\r\b"_s << u"a b"_s;
         QTest::newRow("line end before a break, delete")
             << list << 1 << 36 << u"\r\x7f"_s << u"a\r\nb"_s;
+        // Word deletion crosses a row break as the space it is.
+        QTest::newRow("ctrl+delete after an entry") << list << 1 << 0 << u">"_s << u"ab"_s;
+        QTest::newRow("ctrl+backspace before an entry") << list << 38 << 0 << u"<"_s << u"b"_s;
+        QTest::newRow("ctrl+delete in a run")
+            << list << 10 << 0 << u">"_s << u"a"_s + QString(9, u' ') + u"b"_s;
         QTest::newRow("typed over two breaks")
             << list + kSpacer + u"c"_s << 1 << 75 << u"x"_s << u"axc"_s;
     }

@@ -63,6 +63,24 @@ private:
     std::vector<bool> m_isRowBreak;
 };
 
+// Whether the character at `position` is a row break.
+bool row_break_at(const QTextDocument& document, int position)
+{
+    if (document.characterAt(position) != QChar::ParagraphSeparator)
+        return false;
+    return RowBreaks(document).before(document.findBlock(position + 1));
+}
+
+// Moves by words as over the list's one long line: Qt stops at every
+// paragraph end, and a row break is a space in the middle of a run, not the
+// end of a line. Past one, the move goes on.
+void move_over_words(QTextCursor& cursor, QTextCursor::MoveOperation move,
+                     QTextCursor::MoveMode mode)
+{
+    while (cursor.movePosition(move, mode) && row_break_at(*cursor.document(), cursor.position())) {
+    }
+}
+
 // The list text of the document range [from, to): every character as held,
 // each row break as its space and each other paragraph break as CR LF.
 QString list_text(const QTextDocument& document, int from, int to)
@@ -272,6 +290,52 @@ QString WidgetTextBox::selectedText() const
 
 void WidgetTextBox::keyPressEvent(QKeyEvent* event)
 {
+    // Word moves, word deletion and delete-to-end-of-line act on the list's
+    // line, across row breaks, as they would on one long paragraph.
+    const struct {
+        QKeySequence::StandardKey key;
+        QTextCursor::MoveOperation move;
+        QTextCursor::MoveMode mode;
+        bool remove;
+    } wordKeys[] = {
+        {QKeySequence::MoveToNextWord, QTextCursor::NextWord, QTextCursor::MoveAnchor, false},
+        {QKeySequence::MoveToPreviousWord, QTextCursor::PreviousWord, QTextCursor::MoveAnchor,
+         false},
+        {QKeySequence::SelectNextWord, QTextCursor::NextWord, QTextCursor::KeepAnchor, false},
+        {QKeySequence::SelectPreviousWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor,
+         false},
+        {QKeySequence::DeleteEndOfWord, QTextCursor::NextWord, QTextCursor::KeepAnchor, true},
+        {QKeySequence::DeleteStartOfWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor, true},
+        {QKeySequence::DeleteEndOfLine, QTextCursor::EndOfBlock, QTextCursor::KeepAnchor, true},
+    };
+    for (const auto& word : wordKeys) {
+        if (!event->matches(word.key) || (word.remove && isReadOnly()))
+            continue;
+        QTextCursor cursor = textCursor();
+        if (!word.remove || !cursor.hasSelection()) {
+            if (word.move == QTextCursor::EndOfBlock) {
+                // To the end of the list line; at its end, the line end itself.
+                const int from = cursor.position();
+                while (true) {
+                    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                    if (!row_break_at(*document(), cursor.position()))
+                        break;
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+                }
+                if (cursor.position() == from)
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            } else {
+                move_over_words(cursor, word.move, word.mode);
+            }
+        }
+        if (word.remove)
+            cursor.removeSelectedText();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+
     // Enter starts a new line, and so does Shift+Enter: Qt would insert U+2028,
     // a line break that no list file can hold and that the user cannot see
     // apart from Enter. The break gets a plain format of its own rather than
