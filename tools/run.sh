@@ -3,7 +3,9 @@
 # editor. With no display it says so and builds the example patch with the
 # headless compiler instead, in a temporary folder (the work tree stays clean).
 set -euo pipefail
+here=$PWD
 cd "$(dirname "$0")/.."
+root=$PWD
 
 tools/install-deps.sh
 cmake --preset release >/dev/null
@@ -11,8 +13,9 @@ cmake --build --preset release -j"$(nproc)"
 
 bin=build/release/src
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
-    # The editor keeps its files in the current folder.
-    exec "$bin/scpmaker" "$@"
+    # The editor keeps its files in the folder it is started in: the caller's.
+    cd "$here"
+    exec "$root/$bin/scpmaker" "$@"
 fi
 
 cat <<TXT
