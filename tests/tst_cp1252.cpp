@@ -1,3 +1,4 @@
+#include "lists/memory_text_box.h"
 #include "script/cp1252.h"
 #include "script/text_file.h"
 
@@ -64,7 +65,8 @@ private Q_SLOTS:
         QCOMPARE(encoded.badIndex, index);
         QVERIFY(encoded.bytes.isEmpty()); // nothing half-encoded to write
         QCOMPARE(scp::describe_character_at(text, index), description);
-        QCOMPARE(scp::encode_for_file(text, u"gumps.scp"_s, u"the gumps list"_s).outcome.error(),
+        const scp::MemoryTextBox list(text);
+        QCOMPARE(scp::encode_for_file(list, u"gumps.scp"_s, u"the gumps list"_s).outcome.error(),
                  u"Could not write \"gumps.scp\": the gumps list has %1, which has no "
                  u"Windows-1252 byte"_s.arg(description));
     }

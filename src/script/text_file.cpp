@@ -47,36 +47,20 @@ FileBytes read_file_bytes(const QString& path)
     return result;
 }
 
-namespace {
-
-TextEncoding encoding_result(Cp1252Encoding encoded, const QString& text, const QString& path,
-                             const QString& what)
+TextEncoding encode_for_file(const TextBox& box, const QString& path, const QString& what)
 {
     TextEncoding result;
+    Cp1252Encoding encoded = box.encoded();
     if (!encoded.ok()) {
+        // The text is only built to describe the character that has no byte.
         result.outcome = Outcome::failure(
             u"Could not write \"%1\": %2 has %3, which has no Windows-1252 byte"_s.arg(
                 QDir::toNativeSeparators(path), what,
-                describe_character_at(text, encoded.badIndex)));
+                describe_character_at(box.text(), encoded.badIndex)));
         return result;
     }
     result.bytes = std::move(encoded.bytes);
     return result;
-}
-
-} // namespace
-
-TextEncoding encode_for_file(const QString& text, const QString& path, const QString& what)
-{
-    return encoding_result(encode_cp1252(text), text, path, what);
-}
-
-TextEncoding encode_for_file(const TextBox& box, const QString& path, const QString& what)
-{
-    Cp1252Encoding encoded = box.encoded();
-    // The text is only built to describe a character that has no byte.
-    const QString text = encoded.ok() ? QString() : box.text();
-    return encoding_result(std::move(encoded), text, path, what);
 }
 
 } // namespace scp

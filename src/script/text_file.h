@@ -21,12 +21,10 @@ struct TextEncoding {
     QByteArray bytes;
     Outcome outcome;
 };
-// Encodes text for a file, one byte a character. A character with no
-// Windows-1252 byte fails with a message naming the file, `what` holds it,
+// Encodes a box's whole content for a file, one byte a character, without
+// going through its text where the box already holds bytes. A character with
+// no Windows-1252 byte fails with a message naming the file, `what` holds it,
 // the character and its line and column.
-TextEncoding encode_for_file(const QString& text, const QString& path, const QString& what);
-// The same for a box's whole content, without going through its text where
-// the box already holds bytes.
 TextEncoding encode_for_file(const TextBox& box, const QString& path, const QString& what);
 
 } // namespace scp
