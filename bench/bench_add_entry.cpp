@@ -3,7 +3,7 @@
 // entry) that leaves the same text.
 
 #include "bench_lists.h"
-#include "lists/memory_entry_lists.h"
+#include "memory_entry_lists.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,9 +15,9 @@ const QString kEntry = QStringLiteral("0x1234 gump_cloak_m.bmp 120 200");
 
 void fill(scp::MemoryEntryLists& set, int entries)
 {
-    set.lists().clear_list(ListId::Gumps);
+    set.lists().clearList(ListId::Gumps);
     set.field(ListId::Gumps).setText(kEntry);
-    set.lists().set_list_text(ListId::Gumps, gump_list(entries, kEntry));
+    set.lists().setListText(ListId::Gumps, gump_list(entries, kEntry));
 }
 
 void BM_AddEntry_Append(benchmark::State& state)
@@ -25,8 +25,8 @@ void BM_AddEntry_Append(benchmark::State& state)
     scp::MemoryEntryLists set;
     fill(set, static_cast<int>(state.range(0)));
     for (auto _ : state)
-        set.lists().add_entry(ListId::Gumps);
-    benchmark::DoNotOptimize(set.lists().list_text(ListId::Gumps).size());
+        set.lists().addEntry(ListId::Gumps);
+    benchmark::DoNotOptimize(set.lists().listText(ListId::Gumps).size());
 }
 
 void BM_AddEntry_WholeTextRewrite(benchmark::State& state)
@@ -34,7 +34,7 @@ void BM_AddEntry_WholeTextRewrite(benchmark::State& state)
     scp::MemoryEntryLists set;
     fill(set, static_cast<int>(state.range(0)));
     auto& box = set.box(ListId::Gumps);
-    const QString spacer = scp::spacer_text(scp::kGumpTileSpacerWidth);
+    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
     for (auto _ : state) {
         if (box.text() != QString())
             box.setText(box.text() + spacer);

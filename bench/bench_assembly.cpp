@@ -1,11 +1,12 @@
 // Assembly of lists totalling 1 MB, 10 MB and 100 MB, written to disk:
-// compile_script (assemble, encode, write to a temporary, fsync, rename)
+// compileScript (assemble, encode, write to a temporary, fsync, rename)
 // against the plain concatenation of the same pieces written and synced
 // with one write.
 
-#include "lists/memory_entry_lists.h"
-#include "script/reporter.h"
-#include "script/script_workshop.h"
+#include "memory_entry_lists.h"
+#include "reporter.h"
+#include "script_workshop.h"
+#include "templates.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -32,14 +33,14 @@ void fill(scp::MemoryEntryLists& set, qsizetype bytes)
         const QString entry = list == ListId::Items
                                   ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
                                   : QStringLiteral("0x4000 tile_marble.bmp 44 44");
-        const QString spacer = scp::spacer_text(list == ListId::Items ? scp::kItemSpacerWidth
-                                                                      : scp::kGumpTileSpacerWidth);
+        const QString spacer = scp::spacerText(list == ListId::Items ? scp::kItemSpacerWidth
+                                                                     : scp::kGumpTileSpacerWidth);
         QString text;
         text.reserve(bytes / 3 + entry.size());
         text += entry;
         while (text.size() < bytes / 3)
             text += spacer + entry;
-        set.lists().set_list_text(list, text);
+        set.lists().setListText(list, text);
     }
 }
 
@@ -51,12 +52,12 @@ void BM_CompileScript(benchmark::State& state)
     scp::ScriptWorkshop workshop{QDir(dir.path())};
     SilentReporter reporter;
     for (auto _ : state) {
-        if (!workshop.compile_script(set.lists(), reporter)) {
+        if (!workshop.compileScript(set.lists(), reporter)) {
             state.SkipWithError(qPrintable(reporter.error));
             break;
         }
     }
-    state.SetBytesProcessed(state.iterations() * workshop.save().text().size());
+    state.SetBytesProcessed(state.iterations() * workshop.outputBuffer().text().size());
 }
 
 void BM_ConcatenateAndWrite(benchmark::State& state)
@@ -67,15 +68,15 @@ void BM_ConcatenateAndWrite(benchmark::State& state)
     scp::ScriptWorkshop workshop{QDir(dir.path())};
     const QString path = dir.filePath(QStringLiteral("plain.scp"));
     // The same thirteen pieces, already bytes: the least any writer does.
-    const QByteArray gap = workshop.block(scp::Block::Bosluk).text().toLatin1();
+    const QByteArray gap = scp::templateText(scp::Block::Gap).toLatin1();
     const QByteArray pieces[] = {
-        workshop.block(scp::Block::Parca1).text().toLatin1(), gap,
-        set.lists().list_text(ListId::Tiles).toLatin1(),      gap,
-        workshop.block(scp::Block::Parca2).text().toLatin1(), gap,
-        set.lists().list_text(ListId::Gumps).toLatin1(),      gap,
-        workshop.block(scp::Block::Parca3).text().toLatin1(), gap,
-        set.lists().list_text(ListId::Items).toLatin1(),      gap,
-        workshop.block(scp::Block::Parca4).text().toLatin1(),
+        scp::templateText(scp::Block::Head).toLatin1(),      gap,
+        set.lists().listText(ListId::Tiles).toLatin1(),      gap,
+        scp::templateText(scp::Block::GumpsHead).toLatin1(), gap,
+        set.lists().listText(ListId::Gumps).toLatin1(),      gap,
+        scp::templateText(scp::Block::ItemsHead).toLatin1(), gap,
+        set.lists().listText(ListId::Items).toLatin1(),      gap,
+        scp::templateText(scp::Block::Tail).toLatin1(),
     };
     qsizetype size = 0;
     for (auto _ : state) {

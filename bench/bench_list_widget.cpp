@@ -8,8 +8,8 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
-#include "lists/widget_text_box.h"
-#include "ui/form1.h"
+#include "list_edit.h"
+#include "main_window.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -35,7 +35,7 @@ struct Window {
         form.show();
         settle();
     }
-    scp::WidgetTextBox& box() { return form.listBox(ListId::Gumps); }
+    scp::ListEdit& box() { return form.listEdit(ListId::Gumps); }
     // Edit, layout and paint must all be done inside the timed part.
     void repaint() { box().viewport()->repaint(); }
     // Anything queued by the last edit is handled outside the timed part.
@@ -46,7 +46,7 @@ struct Window {
         settle();
     }
 
-    scp::Form1 form;
+    scp::MainWindow form;
     const QString text;
 };
 
@@ -54,7 +54,7 @@ void BM_ListWidget_Add(benchmark::State& state)
 {
     Window window(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        window.form.Command2_Click();
+        window.form.addEntry(scp::ListId::Gumps);
         window.repaint();
         state.PauseTiming();
         window.restore();
@@ -65,8 +65,8 @@ void BM_ListWidget_Add(benchmark::State& state)
 void BM_ListWidget_WholeTextWay(benchmark::State& state)
 {
     Window window(static_cast<int>(state.range(0)));
-    scp::WidgetTextBox& box = window.box();
-    const QString spacer = scp::spacer_text(scp::kGumpTileSpacerWidth);
+    scp::ListEdit& box = window.box();
+    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
     for (auto _ : state) {
         if (box.text() != QString())
             box.setText(box.text() + spacer);
@@ -81,7 +81,7 @@ void BM_ListWidget_WholeTextWay(benchmark::State& state)
 void BM_ListWidget_KeystrokeAtEnd(benchmark::State& state)
 {
     Window window(static_cast<int>(state.range(0)));
-    scp::WidgetTextBox& box = window.box();
+    scp::ListEdit& box = window.box();
     box.setFocus();
     for (auto _ : state) {
         state.PauseTiming();

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "lists/entry_lists.h"
+#include "entry_lists.h"
 
 #include <QString>
 
 // A gumps list of `entries` copies of `entry`, 37 spaces apart, as Add leaves it.
 inline QString gump_list(int entries, const QString& entry)
 {
-    const QString spacer = scp::spacer_text(scp::kGumpTileSpacerWidth);
+    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
     QString text;
     text.reserve(entries * (entry.size() + spacer.size()));
     for (int i = 0; i < entries; ++i) {

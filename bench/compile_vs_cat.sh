@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/ci}
 mb=${2:-100}
 runs=${3:-5}
-compile=$build/src/scpmaker-compile
+compile=$build/bin/scpmaker-compile
 [[ -x $compile ]] || { echo "build first: $compile not found" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-bench.XXXXXX")
@@ -29,10 +29,10 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 compile_once() { "$compile" "$work" >/dev/null; }
 cat_once() {
-    cat "$blocks/parca1.txt" "$blocks/bosluk.txt" "$work/tiles.scp" "$blocks/bosluk.txt" \
-        "$blocks/parca2.txt" "$blocks/bosluk.txt" "$work/gumps.scp" "$blocks/bosluk.txt" \
-        "$blocks/parca3.txt" "$blocks/bosluk.txt" "$work/items.scp" "$blocks/bosluk.txt" \
-        "$blocks/parca4.txt" >"$work/cat.scp"
+    cat "$blocks/head.txt" "$blocks/gap.txt" "$work/tiles.scp" "$blocks/gap.txt" \
+        "$blocks/gumps_head.txt" "$blocks/gap.txt" "$work/gumps.scp" "$blocks/gap.txt" \
+        "$blocks/items_head.txt" "$blocks/gap.txt" "$work/items.scp" "$blocks/gap.txt" \
+        "$blocks/tail.txt" >"$work/cat.scp"
     sync "$work/cat.scp"
 }
 

@@ -11,7 +11,7 @@ tools/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j"$(nproc)"
 
-bin=build/release/src
+bin=build/release/bin
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
     # The editor keeps its files in the folder it is started in: the caller's.
     cd "$here"

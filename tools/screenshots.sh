@@ -8,7 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build/release}")
-exe=$build/src/scpmaker
+exe=$build/bin/scpmaker
 [[ -x $exe ]] || { echo "build first: $exe not found" >&2; exit 1; }
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 1; }

@@ -1,21 +1,99 @@
-#include "app/instances.h"
-#include "ui/form1.h"
+// scpmaker [DIR]: the editor, working on the section files and the script in
+// DIR (default: the current folder).
+
+#include "editor.h"
+#include "main_window.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+QStringList argumentList(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // The command line is read before any window system is asked for, so
+    // --help and --version work without a display.
+    QCoreApplication::setApplicationName(u"scpmaker"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(SCP_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Editor for mantle.scp: gumps, tiles and items lists, kept as the section files\n"
+        u"gumps.scp, tiles.scp and items.scp, and assembled into mantle.scp, all in DIR."_s);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(u"DIR"_s, u"Folder of the files (default: the current folder)."_s,
+                                 u"[DIR]"_s);
+    if (!parser.parse(argumentList(argc, argv))) {
+        print(stderr, u"scpmaker: %1\nTry 'scpmaker --help' for more information.\n"_s.arg(
+                          parser.errorText()));
+        return UsageError;
+    }
+    if (parser.isSet(help)) {
+        // No application object exists yet to name the program.
+        print(stdout, parser.helpText().replace(u"<executable_name>"_s, u"scpmaker"_s));
+        return Success;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, u"scpmaker %1\n"_s.arg(QCoreApplication::applicationVersion()));
+        return Success;
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1) {
+        print(stderr, u"scpmaker: expected at most one folder, got %1\n"
+                      u"Try 'scpmaker --help' for more information.\n"_s.arg(folders.size()));
+        return UsageError;
+    }
+    QDir folder = QDir::current();
+    if (!folders.isEmpty()) {
+        // Opening the folder's listing asks the system both whether it is a
+        // folder and whether it can be entered, and gives its own reason.
+        std::error_code error;
+        std::filesystem::directory_iterator(QFile::encodeName(folders.first()).toStdString(),
+                                            error);
+        if (error) {
+            print(stderr, u"scpmaker: cannot open folder \"%1\": %2\n"_s.arg(
+                              QDir::toNativeSeparators(folders.first()),
+                              QString::fromLocal8Bit(error.message())));
+            return Failure;
+        }
+        const QFileInfo info(folders.first());
+        folder = QDir(info.absoluteFilePath());
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"scpmaker"_s);
-    QApplication::setWindowIcon(scp::application_icon());
+    QApplication::setWindowIcon(scp::applicationIcon());
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    scp::form1().show();
-    const int status = QApplication::exec();
-    scp::destroy_instances();
-    return status;
+    scp::Editor editor(folder);
+    editor.show();
+    return QApplication::exec();
 }

@@ -5,7 +5,7 @@
 # main window. The files the editor wrote must match byte for byte.
 #
 #   run_editor_session.sh SCPMAKER_EXE BLOCKS_DIR
-# BLOCKS_DIR holds the template blocks as files (parca1.txt .. bosluk.txt).
+# BLOCKS_DIR holds the template blocks as files (head.txt, gumps_head.txt, items_head.txt, tail.txt, gap.txt).
 set -euo pipefail
 
 exe=$(realpath "$1")
@@ -86,10 +86,10 @@ mkdir "$expected"
 printf '%s' "$entry" >"$expected/gumps.scp"
 printf 'TILES WILL LOAD HERE\r\n' >"$expected/tiles.scp"
 printf 'ITEMS WILL LOAD HERE\r\n' >"$expected/items.scp"
-cat "$blocks/parca1.txt" "$blocks/bosluk.txt" "$expected/tiles.scp" "$blocks/bosluk.txt" \
-    "$blocks/parca2.txt" "$blocks/bosluk.txt" "$expected/gumps.scp" "$blocks/bosluk.txt" \
-    "$blocks/parca3.txt" "$blocks/bosluk.txt" "$expected/items.scp" "$blocks/bosluk.txt" \
-    "$blocks/parca4.txt" >"$expected/mantle.scp"
+cat "$blocks/head.txt" "$blocks/gap.txt" "$expected/tiles.scp" "$blocks/gap.txt" \
+    "$blocks/gumps_head.txt" "$blocks/gap.txt" "$expected/gumps.scp" "$blocks/gap.txt" \
+    "$blocks/items_head.txt" "$blocks/gap.txt" "$expected/items.scp" "$blocks/gap.txt" \
+    "$blocks/tail.txt" >"$expected/mantle.scp"
 for file in gumps.scp tiles.scp items.scp mantle.scp; do
     cmp "$expected/$file" "$folder/$file" || x_fail "$file differs from the expected bytes"
 done

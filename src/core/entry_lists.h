@@ -1,0 +1,56 @@
+#pragma once
+
+#include "text_box.h"
+
+#include <QString>
+
+#include <array>
+
+namespace scp {
+
+enum class ListId { Gumps = 0, Tiles = 1, Items = 2 };
+inline constexpr std::array<ListId, 3> kAllLists{ListId::Gumps, ListId::Tiles, ListId::Items};
+
+// What each list starts with and how it is named to the user and on disk.
+QString listPlaceholder(ListId list); // "GUMPS WILL LOAD HERE\r\n"
+QString fieldHint(ListId list);       // the entry field's initial text
+QString listName(ListId list);        // "gumps"
+QString sectionFileName(ListId list); // "gumps.scp"
+QString spacerText(int width);        // `width` spaces
+
+// Spaces between two entries: gumps and tiles share the narrower spacer.
+inline constexpr int kGumpTileSpacerWidth = 37;
+inline constexpr int kItemSpacerWidth = 86;
+inline constexpr int spacerWidth(ListId list)
+{
+    return list == ListId::Items ? kItemSpacerWidth : kGumpTileSpacerWidth;
+}
+
+// The three entry lists. A list is nothing but the whole text of its box;
+// entries are separated by the spacer its spacer box holds.
+class EntryLists {
+public:
+    struct List {
+        TextBox* box;
+        TextField* field;        // the entry field under the list
+        const TextField* spacer; // hidden; gumps and tiles share one
+    };
+    explicit EntryLists(const std::array<List, 3>& lists) : m_lists(lists) {}
+
+    // Appends the entry field's text, preceded by the spacer unless the list
+    // is exactly "". Only the new text is appended.
+    void addEntry(ListId list);
+    void clearList(ListId list);
+    QString listText(ListId list) const;
+    void setListText(ListId list, const QString& text);
+
+    TextBox& box(ListId list) const { return *at(list).box; }
+    TextField& field(ListId list) const { return *at(list).field; }
+
+private:
+    const List& at(ListId list) const { return m_lists[static_cast<size_t>(list)]; }
+
+    std::array<List, 3> m_lists;
+};
+
+} // namespace scp

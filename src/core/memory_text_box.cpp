@@ -1,0 +1,92 @@
+#include "memory_text_box.h"
+
+#include "line_ends.h"
+
+#include <algorithm>
+
+namespace scp {
+
+MemoryTextBox::MemoryTextBox(const QString& text) : m_text(normalizeLineEnds(text)) {}
+
+QString MemoryTextBox::text() const
+{
+    if (!m_holdsBytes)
+        return m_text;
+    if (m_pieces.size() == 1)
+        return decodeCp1252(m_pieces.first());
+    QString text;
+    qsizetype size = 0;
+    for (const QByteArray& piece : m_pieces)
+        size += piece.size();
+    text.reserve(size);
+    for (const QByteArray& piece : m_pieces)
+        text += decodeCp1252(piece);
+    return text;
+}
+
+void MemoryTextBox::setText(const QString& text)
+{
+    m_pieces.clear();
+    m_holdsBytes = false;
+    m_text = normalizeLineEnds(text);
+    m_selStart = m_selLength = 0;
+}
+
+void MemoryTextBox::setEncoded(const QList<QByteArray>& pieces)
+{
+    m_text.clear();
+    m_pieces.clear();
+    m_pieces.reserve(pieces.size());
+    for (const QByteArray& piece : pieces)
+        m_pieces.append(normalizeLineEnds(piece));
+    m_holdsBytes = true;
+    m_selStart = m_selLength = 0;
+}
+
+void MemoryTextBox::holdText()
+{
+    if (!m_holdsBytes)
+        return;
+    m_text = text();
+    m_pieces.clear();
+    m_holdsBytes = false;
+}
+
+void MemoryTextBox::appendText(const QString& text)
+{
+    holdText();
+    // Stored text never ends in a lone CR, so the piece can be normalised on
+    // its own.
+    m_text.append(normalizeLineEnds(text));
+}
+
+bool MemoryTextBox::isEmpty() const
+{
+    if (!m_holdsBytes)
+        return m_text.isEmpty();
+    return std::all_of(m_pieces.cbegin(), m_pieces.cend(),
+                       [](const QByteArray& piece) { return piece.isEmpty(); });
+}
+
+Cp1252Encoding MemoryTextBox::encoded() const
+{
+    if (!m_holdsBytes)
+        return encodeCp1252(m_text);
+    if (m_pieces.size() == 1)
+        return {m_pieces.first()};
+    return {m_pieces.join()};
+}
+
+QString MemoryTextBox::selectedText() const
+{
+    return text().mid(m_selStart, m_selLength);
+}
+
+void MemoryTextBox::select(qsizetype start, qsizetype length)
+{
+    const qsizetype size = m_holdsBytes ? text().size() : m_text.size();
+    m_selStart = std::clamp<qsizetype>(start, 0, size);
+    m_selLength = std::clamp<qsizetype>(length, 0, size - m_selStart);
+}
+
+} // namespace scp

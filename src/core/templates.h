@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace scp {
+
+// The fixed blocks of the script, named for what they open. The script reads
+// Head, Gap, tiles, Gap, GumpsHead, Gap, gumps, Gap, ItemsHead, Gap, items,
+// Gap, Tail.
+enum class Block {
+    Head,      // banner, the fixed sections, then SECTION TILES {
+    GumpsHead, // } and the gump comment, then SECTION GUMPS {
+    ItemsHead, // } and the item comment with its layers, then SECTION ITEMS {
+    Tail,      // } and the HUESTART block, then EOF
+    Gap,       // two line ends between a block and a list
+};
+
+// The fixed text of one block, exactly as the patching tool expects it:
+// CR LF after every line, tabs as tabs, plain ASCII.
+QString templateText(Block block);
+
+} // namespace scp

@@ -1,0 +1,120 @@
+#include "editor.h"
+
+#include "about_window.h"
+#include "list_edit.h"
+#include "main_window.h"
+#include "message_box_reporter.h"
+#include "script_menus.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+
+// The pictures are compiled into the static editor library. Nothing refers to
+// them by symbol, so they are registered by name, which also keeps the linker
+// from dropping them. Must stand outside any namespace.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace scp {
+
+Editor::Editor(const QDir& folder) : m_workshop(folder)
+{
+    registerResources();
+    m_mainWindow = std::make_unique<MainWindow>();
+    MainWindow* main = m_mainWindow.get();
+    connect(main, &MainWindow::loadRequested, this, &Editor::load);
+    connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
+    connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
+    connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
+}
+
+Editor::~Editor() = default;
+
+void Editor::show()
+{
+    m_mainWindow->show();
+}
+
+ScriptMenus& Editor::menus()
+{
+    if (!m_menus) {
+        m_menus = std::make_unique<ScriptMenus>();
+        connect(m_menus.get(), &ScriptMenus::compileRequested, this, &Editor::compileScript);
+        connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
+        connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
+    }
+    return *m_menus;
+}
+
+AboutWindow& Editor::aboutWindow()
+{
+    if (!m_aboutWindow) {
+        m_aboutWindow = std::make_unique<AboutWindow>();
+        connect(m_aboutWindow.get(), &AboutWindow::returnRequested, this, &Editor::returnToMain);
+        connect(m_aboutWindow.get(), &AboutWindow::linkClicked, this, &Editor::openLink);
+    }
+    return *m_aboutWindow;
+}
+
+void Editor::load()
+{
+    MessageBoxReporter reporter(m_mainWindow.get());
+    m_workshop.loadSections(m_mainWindow->lists(), reporter);
+}
+
+void Editor::compileScript()
+{
+    MessageBoxReporter reporter(m_mainWindow.get());
+    m_workshop.compileScript(m_mainWindow->lists(), reporter);
+}
+
+void Editor::saveSections()
+{
+    MessageBoxReporter reporter(m_mainWindow.get());
+    m_workshop.saveSections(m_mainWindow->lists(), reporter);
+}
+
+void Editor::copyList(ListId list)
+{
+    const TextBox& box = m_mainWindow->lists().box(list);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    // Emptied first, so no older content in another format outlives the copy.
+    clipboard->clear();
+    const QString selected = box.selectedText();
+    clipboard->setText(selected.isEmpty() ? box.text() : selected);
+}
+
+void Editor::openSaveMenu()
+{
+    ScriptMenus::popup(menus().saveMenu(), QCursor::pos());
+}
+
+void Editor::openCopyMenu(ListId list)
+{
+    ScriptMenus::popup(menus().copyMenu(list), QCursor::pos());
+}
+
+void Editor::showAbout()
+{
+    m_mainWindow->hide();
+    aboutWindow().showAbout();
+}
+
+void Editor::returnToMain()
+{
+    aboutWindow().hide();
+    m_mainWindow->setVisible(true);
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void Editor::openLink(AboutLink link)
+{
+    m_launchLink(linkCommand(link));
+}
+
+} // namespace scp

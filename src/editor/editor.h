@@ -1,0 +1,59 @@
+#pragma once
+
+#include "entry_lists.h"
+#include "link_launcher.h"
+#include "script_workshop.h"
+
+#include <QDir>
+#include <QObject>
+
+#include <memory>
+
+namespace scp {
+
+class AboutWindow;
+class MainWindow;
+class ScriptMenus;
+enum class AboutLink;
+
+// The program: owns the main window, and makes the popup menus and the About
+// window the first time they are needed. Everything between the windows
+// passes through here; nothing is global. Destroying it closes every window.
+class Editor final : public QObject {
+    Q_OBJECT
+
+public:
+    // Files are read and written in `folder`.
+    explicit Editor(const QDir& folder = QDir::current());
+    ~Editor() override;
+
+    void show();
+
+    MainWindow& mainWindow() const { return *m_mainWindow; }
+    ScriptMenus& menus();
+    AboutWindow& aboutWindow();
+
+    void load();
+    void compileScript();
+    void saveSections();
+    void copyList(ListId list);
+    void openSaveMenu();
+    void openCopyMenu(ListId list);
+    void showAbout();
+    void returnToMain();
+    void openLink(AboutLink link);
+
+    // Where the About window's links go; the desktop's default programs
+    // unless replaced.
+    void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
+
+private:
+    ScriptWorkshop m_workshop;
+    LinkLauncher m_launchLink = openWithDesktop;
+    // Declared last, destroyed first: the windows go before what they use.
+    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ScriptMenus> m_menus;
+    std::unique_ptr<AboutWindow> m_aboutWindow;
+};
+
+} // namespace scp

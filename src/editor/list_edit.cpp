@@ -1,0 +1,389 @@
+#include "list_edit.h"
+
+#include "entry_lists.h"
+#include "line_ends.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+// A row break is a paragraph break whose character carries this object type.
+// Typed text takes the format beside the caret, which after a row break is
+// the break's own; QTextCursor::insertText drops the object type from it, and
+// Enter and paste, where Qt would hand the format on whole, are done here with
+// a plain format.
+constexpr int kRowBreakObject = QTextFormat::UserObject + 1;
+
+// The shortest run of spaces between two characters of a line whose last
+// space becomes a row break: the narrower spacer. Wrapping starts a new row
+// after such a run anyway, so the break moves nothing on screen.
+constexpr qsizetype kRowBreakRun = std::min(kGumpTileSpacerWidth, kItemSpacerWidth);
+
+QTextCharFormat rowBreakFormat()
+{
+    QTextCharFormat format;
+    format.setObjectType(kRowBreakObject);
+    return format;
+}
+
+// Tells row breaks from real line ends. The format of the break before a
+// block is that block's character format, looked up here by index: a list is
+// read block by block, and that keeps reading a long list cheap.
+class RowBreaks {
+public:
+    explicit RowBreaks(const QTextDocument& document)
+    {
+        const QList<QTextFormat> formats = document.allFormats();
+        m_isRowBreak.reserve(formats.size());
+        for (const QTextFormat& format : formats)
+            m_isRowBreak.push_back(format.objectType() == kRowBreakObject);
+    }
+    // Whether the paragraph break before `block` is a row break.
+    bool before(const QTextBlock& block) const
+    {
+        const int format = block.charFormatIndex();
+        return format >= 0 && format < qsizetype(m_isRowBreak.size()) && m_isRowBreak[format];
+    }
+
+private:
+    std::vector<bool> m_isRowBreak;
+};
+
+// Whether the character at `position` is a row break.
+bool rowBreakAt(const QTextDocument& document, int position)
+{
+    if (document.characterAt(position) != QChar::ParagraphSeparator)
+        return false;
+    return RowBreaks(document).before(document.findBlock(position + 1));
+}
+
+// Moves by words as over the list's one long line: Qt stops at every
+// paragraph end, and a row break is a space in the middle of a run, not the
+// end of a line. Past one, the move goes on.
+void moveOverWords(QTextCursor& cursor, QTextCursor::MoveOperation move, QTextCursor::MoveMode mode)
+{
+    while (cursor.movePosition(move, mode) && rowBreakAt(*cursor.document(), cursor.position())) {
+    }
+}
+
+// The list text of the document range [from, to): every character as held,
+// each row break as its space and each other paragraph break as CR LF.
+QString listText(const QTextDocument& document, int from, int to)
+{
+    const RowBreaks rowBreaks(document);
+    const QString raw = document.toRawText(); // one character a position
+    QString out;
+    out.reserve(to - from);
+    int done = from;
+    QTextBlock block = document.findBlock(from);
+    int breakAt = block.position() + block.length() - 1;
+    for (QTextBlock next = block.next(); next.isValid() && breakAt < to; next = next.next()) {
+        out.append(QStringView(raw).mid(done, breakAt - done));
+        if (rowBreaks.before(next))
+            out.append(u' ');
+        else
+            out.append(QStringView(u"\r\n"));
+        done = breakAt + 1;
+        breakAt += next.length();
+    }
+    out.append(QStringView(raw).mid(done, to - done));
+    return out;
+}
+
+// The document position of an index into the list text. An index between
+// the CR and the LF of a line end lands after the line end.
+int documentPosition(const QTextDocument& document, qsizetype index)
+{
+    const RowBreaks rowBreaks(document);
+    qsizetype lineStart = 0; // list index of the block's first character
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int length = block.length() - 1;
+        if (index <= lineStart + length || !block.next().isValid())
+            return block.position() +
+                   int(qBound<qsizetype>(0, index - lineStart, qsizetype(length)));
+        lineStart += length + (rowBreaks.before(block.next()) ? 1 : 2);
+        if (index < lineStart)
+            return block.next().position();
+    }
+    return 0;
+}
+
+// How many spaces end the document's last line, or -1 when nothing but
+// spaces stands on that row: a run only ends in a row break between two
+// other characters.
+qsizetype trailingSpaces(const QTextDocument& document)
+{
+    const int rowStart = document.lastBlock().position();
+    qsizetype run = 0;
+    for (int at = document.characterCount() - 2; at >= rowStart; --at, ++run) {
+        if (document.characterAt(at) != u' ')
+            return run;
+    }
+    return -1;
+}
+
+// Inserts list text (CR LF line ends) at the cursor with a plain format:
+// each line end a paragraph break, and the last space of each run of at least
+// kRowBreakRun spaces between two other characters of a line a row break.
+// `spacesBefore` is the run already before the cursor, as trailingSpaces.
+void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
+{
+    const QTextCharFormat plain;
+    bool afterText = spacesBefore >= 0;
+    qsizetype run = qMax<qsizetype>(0, spacesBefore);
+    qsizetype pending = 0; // first character not yet inserted
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u' ') {
+            ++run;
+            continue;
+        }
+        if (c == u'\r' || c == u'\n') {
+            afterText = false;
+        } else {
+            if (afterText && run >= kRowBreakRun && i > 0 && text.at(i - 1) == u' ') {
+                cursor.insertText(text.mid(pending, i - 1 - pending), plain);
+                cursor.insertBlock(QTextBlockFormat(), rowBreakFormat());
+                pending = i;
+            }
+            afterText = true;
+        }
+        run = 0;
+    }
+    if (pending < text.size())
+        cursor.insertText(text.mid(pending), plain);
+}
+
+// Pasted or dropped text: any line end, the Unicode line and paragraph
+// separators included, becomes CR LF, so nothing hidden enters the list.
+QString pastedListText(QString text)
+{
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return normalizeLineEnds(text);
+}
+
+} // namespace
+
+ListEdit::ListEdit(QWidget* parent) : QPlainTextEdit(parent)
+{
+    // Wrapping stays on: it keeps long lines on screen, and an unwrapped list
+    // of tens of thousands of entries passes the longest line Qt will draw.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setFont(listFont());
+    // A right press opens the list's own copy menu (through the MouseDown
+    // notification); Qt's editing menu must not pop up as well.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    // Tab walks the window's tab order; list entries are separated by spaces.
+    setTabChangesFocus(true);
+}
+
+QFont ListEdit::listFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8.5);
+    // Qt lays a paragraph out whole on every edit, and a list may still hold
+    // long ones. Latin text needs no shaping (only kerning and ligatures,
+    // cosmetic here), and skipping it makes that layout several times cheaper.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+QString ListEdit::text() const
+{
+    // Not toPlainText(): that turns U+00A0 into a space and U+2028 into LF.
+    return listText(*document(), 0, document()->characterCount() - 1);
+}
+
+void ListEdit::setText(const QString& text)
+{
+    // Replaced through a cursor, as one undo step, so the user can take back
+    // a Clear or a Load with Ctrl+Z. A loaded list gets its row breaks here,
+    // so Adds to it stay cheap.
+    QTextCursor all(document());
+    all.beginEditBlock();
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+    insertListText(all, normalizeLineEnds(text), -1);
+    all.endEditBlock();
+    setTextCursor(QTextCursor(document()));
+}
+
+void ListEdit::appendText(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    const QTextCursor user = textCursor();
+    const int anchor = user.anchor();
+    const int position = user.position();
+
+    // Inserted at the very end: the document re-lays out only the last
+    // paragraph and the new ones, and the spacer before an entry ends in a row
+    // break. The edit block keeps it one undo step of its own, apart from
+    // typing before, and is opened before the move: inside it the cursor does
+    // not measure its x position, which would lay the old last paragraph out.
+    QTextCursor end(document());
+    end.beginEditBlock();
+    end.movePosition(QTextCursor::End);
+    insertListText(end, normalizeLineEnds(text), trailingSpaces(*document()));
+    end.endEditBlock();
+
+    // A caret standing at the old end was carried along by the insertion.
+    if (textCursor().anchor() != anchor || textCursor().position() != position) {
+        QTextCursor kept(document());
+        kept.setPosition(anchor);
+        kept.setPosition(position, QTextCursor::KeepAnchor);
+        setTextCursor(kept);
+    }
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void ListEdit::select(qsizetype start, qsizetype length)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(documentPosition(*document(), start));
+    cursor.setPosition(documentPosition(*document(), start + length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+bool ListEdit::isEmpty() const
+{
+    return document()->isEmpty();
+}
+
+QString ListEdit::selectedText() const
+{
+    const QTextCursor cursor = textCursor();
+    return listText(*document(), cursor.selectionStart(), cursor.selectionEnd());
+}
+
+void ListEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Word moves, word deletion and delete-to-end-of-line act on the list's
+    // line, across row breaks, as they would on one long paragraph.
+    const struct {
+        QKeySequence::StandardKey key;
+        QTextCursor::MoveOperation move;
+        QTextCursor::MoveMode mode;
+        bool remove;
+    } wordKeys[] = {
+        {QKeySequence::MoveToNextWord, QTextCursor::NextWord, QTextCursor::MoveAnchor, false},
+        {QKeySequence::MoveToPreviousWord, QTextCursor::PreviousWord, QTextCursor::MoveAnchor,
+         false},
+        {QKeySequence::SelectNextWord, QTextCursor::NextWord, QTextCursor::KeepAnchor, false},
+        {QKeySequence::SelectPreviousWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor,
+         false},
+        {QKeySequence::DeleteEndOfWord, QTextCursor::NextWord, QTextCursor::KeepAnchor, true},
+        {QKeySequence::DeleteStartOfWord, QTextCursor::PreviousWord, QTextCursor::KeepAnchor, true},
+        {QKeySequence::DeleteEndOfLine, QTextCursor::EndOfBlock, QTextCursor::KeepAnchor, true},
+    };
+    for (const auto& word : wordKeys) {
+        if (!event->matches(word.key) || (word.remove && isReadOnly()))
+            continue;
+        QTextCursor cursor = textCursor();
+        if (!word.remove || !cursor.hasSelection()) {
+            if (word.move == QTextCursor::EndOfBlock) {
+                // To the end of the list line; at its end, the line end itself.
+                const int from = cursor.position();
+                while (true) {
+                    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                    if (!rowBreakAt(*document(), cursor.position()))
+                        break;
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+                }
+                if (cursor.position() == from)
+                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            } else {
+                moveOverWords(cursor, word.move, word.mode);
+            }
+        }
+        if (word.remove)
+            cursor.removeSelectedText();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+
+    // Enter starts a new line, and so does Shift+Enter: Qt would insert U+2028,
+    // a line break that no list file can hold and that the user cannot see
+    // apart from Enter. The break gets a plain format of its own rather than
+    // one taken from beside the caret, which may be a row break's.
+    if (!isReadOnly() && (event->matches(QKeySequence::InsertParagraphSeparator) ||
+                          event->matches(QKeySequence::InsertLineSeparator))) {
+        QTextCursor cursor = textCursor();
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void ListEdit::mousePressEvent(QMouseEvent* event)
+{
+    // The right button belongs to the copy menu: it neither moves the caret
+    // nor drops the selection the menu is about to copy.
+    if (event->button() != Qt::RightButton)
+        QPlainTextEdit::mousePressEvent(event);
+    // Every press is the list's own: it is reported, not passed to the window.
+    event->accept();
+    Q_EMIT mousePressed(event->button());
+}
+
+void ListEdit::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press too.
+    if (event->button() == Qt::RightButton)
+        event->accept();
+    else
+        QPlainTextEdit::mouseDoubleClickEvent(event);
+    Q_EMIT mousePressed(event->button());
+}
+
+QMimeData* ListEdit::createMimeDataFromSelection() const
+{
+    // Qt's own export would turn no-break spaces into spaces.
+    auto* data = new QMimeData;
+    data->setText(selectedText());
+    return data;
+}
+
+void ListEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (source == nullptr || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Not Qt's own insertion: that gives the text the format beside the caret,
+    // and after a row break that would make every pasted line end one.
+    const QString text = pastedListText(source->text());
+    if (text.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    insertListText(cursor, text, -1);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+} // namespace scp

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "text_box.h"
+
+#include <QPlainTextEdit>
+
+namespace scp {
+
+// The visible box of one list: a plain-text editor whose whole content is the
+// list. Lines wrap at the widget's width (and wrapping keeps Qt clear of its
+// line-width limit, past which a very long unwrapped line stops drawing).
+//
+// A list is one long line: entries separated by runs of spaces. Qt lays a
+// paragraph out whole on every edit, so held as one paragraph a list of
+// 10,000 entries would cost tens of milliseconds an Add or a keystroke. The
+// box therefore holds the last space of each long run between two entries as
+// a row break: a paragraph break that stands for exactly one space. Each
+// entry becomes a short paragraph on a row of its own, as wrapping shows it
+// anyway, while text(), the selection and the clipboard give the space. A row
+// break is one character, so caret steps, Delete and Backspace treat it as the
+// space it stands for. It is told from a real line end by its own character
+// format, which belongs to that character alone: deleted with it, restored
+// with it by undo, never handed on to text the user types, enters or pastes.
+//
+// Qt's own plain-text export changes characters (no-break space becomes a
+// space, line and paragraph separators become LF); this box reads the raw
+// document instead, so text() yields exactly the characters held, with CR LF
+// for each real line end.
+class ListEdit final : public QPlainTextEdit, public TextBox {
+    Q_OBJECT
+
+public:
+    explicit ListEdit(QWidget* parent = nullptr);
+
+    QString text() const override;
+    void setText(const QString& text) override;
+    void appendText(const QString& text) override;
+    bool isEmpty() const override;
+    QString selectedText() const override;
+
+    // Selects [start, start + length) of text().
+    void select(qsizetype start, qsizetype length);
+
+    // Font of every list box: the platform's UI sans font at 8.5 points.
+    static QFont listFont();
+
+Q_SIGNALS:
+    // A mouse button went down over the list (the second press of a double
+    // click too). The right button opens the list's copy menu.
+    void mousePressed(Qt::MouseButton button);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
+};
+
+} // namespace scp

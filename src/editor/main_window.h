@@ -1,0 +1,67 @@
+#pragma once
+
+#include "entry_lists.h"
+
+#include <QIcon>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace scp {
+
+class ListEdit;
+class LineEditField;
+
+// The program's icon, in every size the resources hold.
+QIcon applicationIcon();
+
+// The main window: the three lists side by side, each with its field-name
+// labels, entry field, Add and Clear; Load, ABOUT and Save in the middle row.
+// Fixed size, no minimize or maximize box; closing it ends the program.
+// Add and Clear act here; Load, Save, ABOUT and the copy menus are asked of
+// whoever owns the window, through the signals.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    EntryLists& lists() { return *m_lists; }
+    ListEdit& listEdit(ListId list) const { return *m_listEdits[index(list)]; }
+
+    void addEntry(ListId list);
+    void clearList(ListId list);
+
+Q_SIGNALS:
+    void loadRequested();
+    void aboutRequested();
+    void saveMenuRequested();
+    void copyMenuRequested(scp::ListId list);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static size_t index(ListId list) { return static_cast<size_t>(list); }
+    QPushButton* addButton(const QString& name, const QString& caption, const QRect& rect);
+    void addListEdit(const QString& name, ListId list, const QRect& rect);
+    void addEntryField(const QString& name, ListId list, const QRect& rect);
+    void addLabel(const QString& name, const QString& caption, const QRect& rect);
+    QLineEdit* addSpacerBox(const QString& name, int width);
+    void fitCaptions();
+
+    std::array<ListEdit*, 3> m_listEdits = {};
+    std::array<std::unique_ptr<LineEditField>, 3> m_fields;
+    std::unique_ptr<LineEditField> m_gumpTileSpacer;
+    std::unique_ptr<LineEditField> m_itemSpacer;
+    std::unique_ptr<EntryLists> m_lists;
+};
+
+} // namespace scp

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "entry_lists.h"
+
+#include <QObject>
+#include <QPoint>
+
+#include <array>
+#include <memory>
+
+class QMenu;
+
+namespace scp {
+
+// The four popup menus: the save menu (CompileMantleScp, SaveAllSections)
+// and one copy menu for each list. They are only ever shown as popups, never
+// in a menu bar; a chosen item is passed on as a signal.
+class ScriptMenus final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ScriptMenus(QObject* parent = nullptr);
+    ~ScriptMenus() override;
+
+    QMenu& saveMenu() const { return *m_saveMenu; }
+    QMenu& copyMenu(ListId list) const { return *m_copyMenus[static_cast<size_t>(list)]; }
+
+    // Shows `menu` with its left edge at `at` (global) and returns once it
+    // has closed; a chosen item's command has run by then. Escape or a click
+    // elsewhere closes it and runs nothing.
+    static void popup(QMenu& menu, const QPoint& at);
+
+Q_SIGNALS:
+    void compileRequested();
+    void saveSectionsRequested();
+    void copyRequested(scp::ListId list);
+
+private:
+    std::unique_ptr<QMenu> m_saveMenu;
+    std::array<std::unique_ptr<QMenu>, 3> m_copyMenus;
+};
+
+} // namespace scp

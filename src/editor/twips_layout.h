@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+namespace scp {
+
+// The windows were laid out in twips, 15 to a pixel at 96 dots per inch;
+// Qt scales logical pixels on high-dpi screens.
+constexpr int kTwipsPerPixel = 15;
+
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
+}
+
+// A caption and the room it has on screen.
+struct CaptionRoom {
+    QString text;
+    QSize room;
+    bool wordWrap = false;
+};
+
+// The rectangles were drawn for an 8-point desktop font, narrower than most
+// today. Keeps the font's family and size where every caption fits its room,
+// and otherwise steps the size down until they do (never below 8 pixels).
+QFont fontFitting(QFont font, const QList<CaptionRoom>& captions);
+
+} // namespace scp

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Fails when an include points the wrong way: the core names nothing of Qt
+# Gui or Widgets, and no library names a folder above it.
+#   check_includes.sh SRC_DIR
+set -u
+src=$1
+status=0
+complain() { echo "$1"; status=1; }
+while IFS= read -r hit; do complain "core includes a GUI header: $hit"; done < <(
+    grep -rnE '#include <(Qt(Gui|Widgets)/|Q(Widget|Application|GuiApplication|Menu|Label|Action|Font|Icon|Pixmap|Image|Color|Clipboard|Painter)\b)' "$src/core")
+while IFS= read -r hit; do complain "include reaches a folder by path: $hit"; done < <(
+    grep -rnE '#include "(\.\./|core/|editor/|app/)' "$src")
+while IFS= read -r hit; do complain "core includes an editor header: $hit"; done < <(
+    for header in "$src"/editor/*.h; do
+        grep -rnF "#include \"$(basename "$header")\"" "$src/core"
+    done)
+exit $status

@@ -1,0 +1,117 @@
+#include "fail_on_warnings.h"
+#include "golden.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class CompilerTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        int exitCode = -1;
+        QByteArray out, err;
+    };
+    Run compile(const QStringList& args) const
+    {
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.start(QStringLiteral(SCP_COMPILE_EXE), args);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private Q_SLOTS:
+    void init()
+    {
+        failOnQtWarnings();
+        m_dir = std::make_unique<QTemporaryDir>();
+        for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
+            QVERIFY(QFile::copy(QStringLiteral(SCP_EXAMPLE_DIR "/") + QLatin1StringView(name),
+                                m_dir->filePath(QLatin1StringView(name))));
+    }
+
+    void compilesTheExample()
+    {
+        for (const QStringList& args : {QStringList{m_dir->path()}, QStringList{}}) {
+            const Run run = compile(args); // a folder given, then the current one
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(run.out, QByteArray("Mantle.Scp has been created\n"));
+            QCOMPARE(run.err, QByteArray());
+            COMPARE_BYTES(read_bytes(m_dir->filePath(u"mantle.scp"_s)),
+                          read_golden(u"scripts/example.scp"_s));
+        }
+    }
+
+    void failuresExitOneAndChangeNothing_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("missing section file") << u"remove tiles.scp"_s << u"tiles.scp"_s;
+        QTest::newRow("folder as script") << u"folder mantle.scp"_s << u"mantle.scp"_s;
+    }
+    void failuresExitOneAndChangeNothing()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QString, named);
+        const QString script = m_dir->filePath(u"mantle.scp"_s);
+        if (problem == u"remove tiles.scp"_s)
+            QVERIFY(QFile::remove(m_dir->filePath(named)) && write_bytes(script, "old script"));
+        if (problem == u"folder mantle.scp"_s)
+            QVERIFY(QDir().mkdir(script));
+        const QStringList args{m_dir->path()};
+        const auto before = snapshot(m_dir->path());
+
+        const Run run = compile(args);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+        // One line: the program, the file and the reason.
+        QVERIFY2(run.err.startsWith("scpmaker-compile: ") && run.err.count('\n') == 1 &&
+                     run.err.endsWith('\n') && run.err.contains(named.toUtf8()),
+                 run.err.constData());
+        QCOMPARE(snapshot(m_dir->path()), before);
+    }
+
+    void commandLine()
+    {
+        const Run help = compile({u"--help"_s});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]"));
+        QCOMPARE(compile({u"--version"_s}).out, QByteArray("scpmaker-compile " SCP_VERSION "\n"));
+        // Usage errors exit 2 and name what was wrong; nothing is written.
+        for (const QStringList& args : {QStringList{u"--bogus"_s}, QStringList{u"a"_s, u"b"_s}}) {
+            const Run run = compile(args);
+            QCOMPARE(run.exitCode, 2);
+            QVERIFY2(run.err.contains(args.size() == 1 ? "'bogus'" : "at most one folder") &&
+                         run.err.contains("--help"),
+                     run.err.constData());
+        }
+        // "--" ends the options: a folder named like one is still a folder.
+        QCOMPARE(compile({u"--"_s, u"--bogus"_s}).exitCode, 1);
+        QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
+    }
+
+    void failedOutputIsAFailure()
+    {
+        // The script is written, but its confirmation never reached anyone.
+        QProcess process;
+        process.setWorkingDirectory(m_dir->path());
+        process.setStandardOutputFile(u"/dev/full"_s);
+        process.start(QStringLiteral(SCP_COMPILE_EXE), {});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(process.readAllStandardError(), QByteArray("scpmaker-compile: write error\n"));
+        COMPARE_BYTES(read_bytes(m_dir->filePath(u"mantle.scp"_s)),
+                      read_golden(u"scripts/example.scp"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(CompilerTest)
+#include "tst_compiler.moc"

@@ -1,0 +1,101 @@
+#include "fail_on_warnings.h"
+#include "memory_entry_lists.h"
+#include "memory_text_box.h"
+#include "text_box_contract.h"
+
+#include <QTest>
+
+using scp::ListId;
+
+class EntryListsTest : public QObject {
+    Q_OBJECT
+
+    static QString spaces(int n) { return QString(n, u' '); }
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void addAndClear()
+    {
+        scp::MemoryEntryLists set;
+        auto& lists = set.lists();
+        // An unedited field adds its hint after the spacer, after the
+        // placeholder's line end; tiles share the 37-space spacer of gumps.
+        lists.addEntry(ListId::Tiles);
+        QCOMPARE(lists.listText(ListId::Tiles),
+                 u"TILES WILL LOAD HERE\r\n"_s + spaces(37) + u"HexID Filename.bmp Width Height"_s);
+        // After Clear the first entry has no spacer; the field keeps its text.
+        lists.clearList(ListId::Items);
+        set.field(ListId::Items).setText(u"E"_s);
+        lists.addEntry(ListId::Items);
+        lists.addEntry(ListId::Items);
+        QCOMPARE(lists.listText(ListId::Items), u"E"_s + spaces(86) + u"E"_s);
+        QCOMPARE(set.field(ListId::Items).text(), u"E"_s);
+        // An empty field adds the spacer alone, or nothing to an empty list.
+        set.field(ListId::Gumps).setText(QString());
+        lists.addEntry(ListId::Gumps);
+        QCOMPARE(lists.listText(ListId::Gumps), u"GUMPS WILL LOAD HERE\r\n"_s + spaces(37));
+        lists.clearList(ListId::Gumps);
+        lists.addEntry(ListId::Gumps);
+        QVERIFY(set.box(ListId::Gumps).isEmpty());
+    }
+
+    void appendMatchesTheWholeTextRewrite()
+    {
+        // Add appends once. The text it leaves must be the one two whole-text
+        // rewrites (text + spacer unless the text is exactly "", then text +
+        // entry) leave, whatever the list and the entry hold, a list that is
+        // a file's bytes included.
+        const QString starts[] = {QString(), u" "_s, u"\r\n"_s, u"a\r\nb"_s, u"x\r\n\r\n"_s};
+        const QString entries[] = {QString(), u"E"_s, u"two\nlines"_s, u"ends in CR\r"_s,
+                                   u"\u00A0nbsp\u0081"_s};
+        for (const QString& start : starts) {
+            for (const QString& entry : entries) {
+                for (bool fromFile : {false, true}) {
+                    scp::MemoryEntryLists set;
+                    if (fromFile)
+                        set.box(ListId::Gumps).setFileContent(start.toLatin1());
+                    else
+                        set.lists().setListText(ListId::Gumps, start);
+                    set.field(ListId::Gumps).setText(entry);
+                    set.lists().addEntry(ListId::Gumps);
+
+                    scp::MemoryTextBox reference(start);
+                    if (reference.text() != QString())
+                        reference.setText(reference.text() + spaces(37));
+                    reference.setText(reference.text() + entry);
+                    QCOMPARE(set.lists().listText(ListId::Gumps), reference.text());
+                }
+            }
+        }
+    }
+
+    void fileBytesActAsText()
+    {
+        // A loaded file stays bytes until its text is needed, in pieces when
+        // it is an assembled script.
+        scp::MemoryTextBox box;
+        box.setEncoded({QByteArray("caf\xE9\n"), QByteArray(), QByteArray("\x80\rx")});
+        QCOMPARE(box.text(), u"caf\u00E9\r\n\u20AC\r\nx"_s);
+        QCOMPARE(box.encoded().bytes, QByteArray("caf\xE9\r\n\x80\r\nx"));
+        box.select(3, 3);
+        QCOMPARE(box.selectedText(), u"\u00E9\r\n"_s);
+        box.setEncoded({QByteArray(), QByteArray()});
+        QVERIFY(box.isEmpty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TextBoxContract contract({
+        [] { return std::make_unique<scp::MemoryTextBox>(); },
+        [](scp::TextBox& box, qsizetype start, qsizetype length) {
+            static_cast<scp::MemoryTextBox&>(box).select(start, length);
+        },
+    });
+    EntryListsTest lists;
+    return QTest::qExec(&contract, argc, argv) | QTest::qExec(&lists, argc, argv);
+}
+
+#include "tst_entry_lists.moc"

@@ -1,0 +1,163 @@
+#include "fail_on_warnings.h"
+#include "golden.h"
+#include "recording_reporter.h"
+#include "test_files.h"
+
+#include "cp1252.h"
+#include "memory_entry_lists.h"
+#include "script_workshop.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+class ScriptWorkshopTest : public QObject {
+    Q_OBJECT
+
+    QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<scp::ScriptWorkshop> m_workshop;
+    RecordingReporter m_reporter;
+
+private Q_SLOTS:
+    void init()
+    {
+        failOnQtWarnings();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_workshop = std::make_unique<scp::ScriptWorkshop>(QDir(m_dir->path()));
+        m_reporter.messages.clear();
+    }
+
+    void scripts_data()
+    {
+        QTest::addColumn<QString>("lists");
+        QTest::newRow("empty") << u"empty"_s;
+        QTest::newRow("placeholders") << u"placeholders"_s;
+        QTest::newRow("entries") << u"entries"_s;
+        QTest::newRow("edited") << u"edited"_s;
+    }
+    void scripts()
+    {
+        // The golden scripts were joined from the golden blocks and the lists
+        // below by hand, apart from this code.
+        QFETCH(QString, lists);
+        scp::MemoryEntryLists set;
+        auto& l = set.lists();
+        if (lists == u"empty"_s) {
+            for (ListId list : scp::kAllLists)
+                l.clearList(list);
+        } else if (lists == u"entries"_s) {
+            // Two tiles on one line, 37 spaces apart, then one empty line
+            // before the closing brace; the gumps hint after the placeholder.
+            l.clearList(ListId::Tiles);
+            set.field(ListId::Tiles).setText(u"0x4000 tile1.bmp 44 44"_s);
+            l.addEntry(ListId::Tiles);
+            set.field(ListId::Tiles).setText(u"0x4001 tile2.bmp 44 44"_s);
+            l.addEntry(ListId::Tiles);
+            l.addEntry(ListId::Gumps);
+            l.clearList(ListId::Items);
+            set.field(ListId::Items).setText(u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
+            l.addEntry(ListId::Items);
+            l.addEntry(ListId::Items);
+        } else if (lists == u"edited"_s) {
+            // Typed line breaks of any kind and Windows-1252 letters.
+            l.setListText(ListId::Gumps, u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
+            l.setListText(ListId::Tiles, u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
+            l.setListText(ListId::Items, u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
+        }
+        QVERIFY(m_workshop->compileScript(l, m_reporter));
+        QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
+        const QByteArray script = read_bytes(file("mantle.scp"));
+        COMPARE_BYTES(script, read_golden(u"scripts/%1.scp"_s.arg(lists)));
+        QCOMPARE(m_workshop->outputBuffer().text(), scp::decodeCp1252(script));
+        QVERIFY(m_workshop->compileScript(l, m_reporter)); // again: the same bytes
+        QCOMPARE(read_bytes(file("mantle.scp")), script);
+    }
+
+    void unwritableCharacterKeepsTheOldScript()
+    {
+        QVERIFY(write_bytes(file("mantle.scp"), "previous script\r\n"));
+        scp::MemoryEntryLists set;
+        set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
+        QVERIFY(!m_workshop->compileScript(set.lists(), m_reporter));
+        QCOMPARE(m_reporter.messages,
+                 QStringList{u"failure: Could not write \"%1\": the items list has \"\u015F\" "
+                             u"(U+015F) at line 2, column 5, which has no Windows-1252 byte"_s.arg(
+                                 QDir::toNativeSeparators(file("mantle.scp")))});
+        QCOMPARE(read_bytes(file("mantle.scp")), QByteArray("previous script\r\n"));
+        QVERIFY(
+            m_workshop->outputBuffer().text().contains(u"bad \u015F here"_s)); // kept in the buffer
+    }
+
+    void sectionsRoundTripEveryByte()
+    {
+        QByteArray every; // each byte once, CR and LF only as a pair
+        for (int b = 0; b < 256; ++b)
+            every.append(b == '\n' ? QByteArray() : b == '\r' ? "\r\n" : QByteArray(1, char(b)));
+        scp::MemoryEntryLists saved;
+        saved.lists().setListText(ListId::Gumps, scp::decodeCp1252(every));
+        saved.lists().clearList(ListId::Tiles);
+        QVERIFY(m_workshop->saveSections(saved.lists(), m_reporter));
+        QCOMPARE(m_reporter.messages, QStringList{u"info: Gumps,Tiles,Items Saved!"_s});
+        QCOMPARE(read_bytes(file("gumps.scp")), every);
+        QCOMPARE(read_bytes(file("tiles.scp")), QByteArray(""));
+        QCOMPARE(read_bytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
+        QCOMPARE(snapshot(m_dir->path()).size(), 3);
+
+        scp::MemoryEntryLists loaded;
+        QVERIFY(m_workshop->loadSections(loaded.lists(), m_reporter));
+        for (ListId list : scp::kAllLists)
+            QCOMPARE(loaded.lists().listText(list), saved.lists().listText(list));
+        QCOMPARE(m_reporter.messages.size(), 1); // Load says nothing
+    }
+
+    void failedSaveWritesNone_data()
+    {
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::newRow("folder in the way") << true;
+        QTest::newRow("unwritable character") << false;
+    }
+    void failedSaveWritesNone()
+    {
+        QFETCH(bool, folderInTheWay);
+        QVERIFY(write_bytes(file("gumps.scp"), "old gumps"));
+        scp::MemoryEntryLists set;
+        if (folderInTheWay)
+            QVERIFY(QDir(m_dir->path()).mkdir(u"items.scp"_s));
+        else
+            set.lists().setListText(ListId::Items, u"\u2192"_s);
+        const auto before = snapshot(m_dir->path());
+        QVERIFY(!m_workshop->saveSections(set.lists(), m_reporter));
+        QCOMPARE(m_reporter.messages.size(), 1);
+        QVERIFY(m_reporter.messages[0].startsWith(u"failure: Could not write \"%1\": "_s.arg(
+            QDir::toNativeSeparators(file("items.scp")))));
+        QCOMPARE(read_bytes(file("gumps.scp")), QByteArray("old gumps"));
+        QCOMPARE(snapshot(m_dir->path()), before); // no tiles.scp, no temporary
+    }
+
+    void failedLoadChangesNoList()
+    {
+        QVERIFY(write_bytes(file("gumps.scp"), "from disk"));
+        QVERIFY(write_bytes(file("items.scp"), "from disk"));
+        for (bool folder : {false, true}) {
+            if (folder)
+                QVERIFY(QDir(m_dir->path()).mkdir(u"tiles.scp"_s));
+            scp::MemoryEntryLists set;
+            set.lists().setListText(ListId::Items, u"unsaved work"_s);
+            m_reporter.messages.clear();
+            QVERIFY(!m_workshop->loadSections(set.lists(), m_reporter));
+            QCOMPARE(m_reporter.messages,
+                     QStringList{u"failure: Could not read \"%1\": %2"_s.arg(
+                         QDir::toNativeSeparators(file("tiles.scp")),
+                         folder ? u"Is a directory"_s : u"No such file or directory"_s)});
+            QCOMPARE(set.lists().listText(ListId::Gumps), scp::listPlaceholder(ListId::Gumps));
+            QCOMPARE(set.lists().listText(ListId::Items), u"unsaved work"_s);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(ScriptWorkshopTest)
+#include "tst_script_workshop.moc"

@@ -1,0 +1,394 @@
+#include "fail_on_warnings.h"
+#include "list_edit.h"
+#include "text_box_contract.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using scp::ListEdit;
+
+namespace {
+
+std::unique_ptr<ListEdit> shownBox()
+{
+    auto box = std::make_unique<ListEdit>();
+    box->resize(177, 265); // the gumps list's size on the main window
+    box->show();
+    if (!QTest::qWaitForWindowExposed(box.get()))
+        qWarning("box not exposed");
+    return box;
+}
+
+TextBoxHarness widgetHarness()
+{
+    TextBoxHarness harness;
+    harness.create = [] { return std::unique_ptr<scp::TextBox>(shownBox().release()); };
+    harness.select = [](scp::TextBox& box, qsizetype start, qsizetype length) {
+        dynamic_cast<ListEdit&>(box).select(start, length);
+    };
+    return harness;
+}
+
+// Watches for popup menus while a test runs and closes any it sees.
+class PopupWatch : public QObject {
+public:
+    PopupWatch()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                ++seen;
+                popup->close();
+            }
+        });
+        m_timer.start(10);
+    }
+    int seen = 0;
+
+private:
+    QTimer m_timer;
+};
+
+const QString kSpacer(37, u' ');
+
+QString gumpList(int entries)
+{
+    QString text;
+    for (int i = 0; i < entries; ++i) {
+        if (i > 0)
+            text += kSpacer;
+        text += u"0x%1 Filename.bmp 44 44"_s.arg(i, 4, 16, QChar(u'0'));
+    }
+    return text;
+}
+
+// Keys as a person presses them: \b Backspace, \x7f Delete, \r Enter, ^ paste,
+// < and > Ctrl+Backspace and Ctrl+Delete, anything else typed.
+void press(ListEdit& box, const QString& keys)
+{
+    for (const QChar key : keys) {
+        if (key == u'\b')
+            QTest::keyClick(&box, Qt::Key_Backspace);
+        else if (key == u'\x7f')
+            QTest::keyClick(&box, Qt::Key_Delete);
+        else if (key == u'<')
+            QTest::keyClick(&box, Qt::Key_Backspace, Qt::ControlModifier);
+        else if (key == u'>')
+            QTest::keyClick(&box, Qt::Key_Delete, Qt::ControlModifier);
+        else if (key == u'\r')
+            QTest::keyClick(&box, Qt::Key_Return);
+        else if (key == u'^')
+            box.paste();
+        else
+            QTest::keyClick(&box, key.toLatin1());
+    }
+}
+
+} // namespace
+
+class ListEditTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void editorCopyHandsOutTheListText()
+    {
+        // Ctrl+C in the box: Qt's own export would turn U+00A0 into a space,
+        // and a row break must come out as the space it holds.
+        auto box = shownBox();
+        const QString text = u"t\u00A0u\r\nv"_s + kSpacer + u"w"_s;
+        box->setText(text);
+        box->selectAll();
+        QGuiApplication::clipboard()->clear();
+        box->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+    }
+
+    void rowsLookAsWrappingShowsThem()
+    {
+        // Each spacer run ends in a row break, loaded or added, so every entry
+        // is a short paragraph; on screen nothing moves from where wrapping
+        // puts it in a box that holds the list as one paragraph.
+        auto box = shownBox();
+        const QString entry = u"0xffff Filename.bmp 44 44"_s;
+        box->setText(u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(12));
+        box->appendText(kSpacer + entry);
+        QCOMPARE(box->document()->blockCount(), 14);
+
+        QPlainTextEdit plain;
+        plain.setFont(box->font());
+        plain.setWordWrapMode(box->wordWrapMode());
+        plain.resize(box->size());
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        plain.setPlainText(box->text());
+        QCOMPARE(plain.document()->blockCount(), 2);
+        QCOMPARE(box->grab().toImage(), plain.grab().toImage());
+    }
+
+    void rowBreaksEditAsTheirSpace_data()
+    {
+        // Edits where a row break meets an emptied row: the break is a space
+        // like any other, and line ends entered or pasted there are real.
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("result");
+        const QString list = u"a"_s + kSpacer + u"b"_s;
+        const QString shorter(36, u' ');
+        QTest::newRow("enter in the emptied row after a break")
+            << list << 38 << 1 << u"\x7f\r"_s << u"a"_s + kSpacer + u"\r\n"_s;
+        QTest::newRow("typing and enter there")
+            << list << 38 << 1 << u"\x7fz\r"_s << u"a"_s + kSpacer + u"z\r\n"_s;
+        QTest::newRow("paste there")
+            << list << 38 << 1 << u"\x7f^"_s << u"a"_s + kSpacer + u"p\r\nq"_s;
+        QTest::newRow("backspace from the row after a break")
+            << list << 38 << 1 << u"\x7f\b"_s << u"a"_s + shorter;
+        QTest::newRow("delete from the row before a break")
+            << list << 0 << 37 << u"\x7f\x7f"_s << u"b"_s;
+        QTest::newRow("line end before a break, backspace")
+            << list << 1 << 36 << u"\r\b"_s << u"a b"_s;
+        QTest::newRow("line end before a break, delete")
+            << list << 1 << 36 << u"\r\x7f"_s << u"a\r\nb"_s;
+        // Word deletion crosses a row break as the space it is.
+        QTest::newRow("ctrl+delete after an entry") << list << 1 << 0 << u">"_s << u"ab"_s;
+        QTest::newRow("ctrl+backspace before an entry") << list << 38 << 0 << u"<"_s << u"b"_s;
+        QTest::newRow("ctrl+delete in a run")
+            << list << 10 << 0 << u">"_s << u"a"_s + QString(9, u' ') + u"b"_s;
+        QTest::newRow("typed over two breaks")
+            << list + kSpacer + u"c"_s << 1 << 75 << u"x"_s << u"axc"_s;
+    }
+    void rowBreaksEditAsTheirSpace()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+        auto box = shownBox();
+        box->setFocus();
+        box->setText(list);
+        box->document()->clearUndoRedoStacks();
+        box->select(start, length);
+        QGuiApplication::clipboard()->setText(u"p\nq"_s);
+        press(*box, keys);
+        QCOMPARE(box->text(), result);
+        while (box->document()->isUndoAvailable())
+            box->undo();
+        QCOMPARE(box->text(), list);
+        while (box->document()->isRedoAvailable())
+            box->redo();
+        QCOMPARE(box->text(), result);
+    }
+
+    void appendKeepsTheCaretAndShowsTheEnd()
+    {
+        auto box = shownBox();
+        QString lines;
+        for (int i = 0; i < 200; ++i)
+            lines += u"line %1\r\n"_s.arg(i);
+        box->setText(lines);
+        box->select(1, 3); // "ine" of the first line
+        box->appendText(u"0x1234 Filename.bmp 44 44"_s);
+        QCOMPARE(box->textCursor().anchor(), 1);
+        QCOMPARE(box->textCursor().position(), 4);
+        QTextCursor end(box->document());
+        end.movePosition(QTextCursor::End);
+        QVERIFY(box->viewport()->rect().contains(box->cursorRect(end)));
+        // A caret at the old end is not dragged along with the new text.
+        const int oldEnd = end.position();
+        box->setTextCursor(end);
+        box->appendText(u"more"_s);
+        QCOMPARE(box->textCursor().position(), oldEnd);
+    }
+
+    void randomEditsMatchAPlainString()
+    {
+        // Seeded typing, Enter, Shift+Enter, Backspace, Delete, paste, cut,
+        // copy, Add, undo and redo on a long list whose entries sit in rows of
+        // their own, checked against the same edits on a string. Selections
+        // span row breaks; undo and redo must land on a text seen before (or
+        // stay, after an edit that changed nothing, such as x typed over x).
+        auto box = shownBox();
+        box->setFocus();
+        QString model = gumpList(300);
+        box->setText(model);
+        box->document()->clearUndoRedoStacks(); // keep the list long
+        QStringList history{model};
+        qsizetype now = 0;
+        // The list index of a document position: the length of the text before it.
+        auto textIndex = [&box](int position) {
+            QTextCursor before(box->document());
+            before.setPosition(position, QTextCursor::KeepAnchor);
+            box->setTextCursor(before);
+            return box->selectedText().size();
+        };
+        QRandomGenerator random(20240611);
+        for (int step = 0; step < 400; ++step) {
+            // Edits go on at the caret, or start anywhere, at a row's edge
+            // where breaks meet, over a whole row or over a stretch of rows.
+            const QTextDocument& document = *box->document();
+            const int last = document.characterCount() - 1;
+            const QTextBlock row =
+                document.findBlockByNumber(random.bounded(document.blockCount()));
+            int at = box->textCursor().selectionStart();
+            int to = box->textCursor().selectionEnd();
+            switch (random.bounded(6)) {
+            case 0:
+            case 1:
+                break;
+            case 2:
+                at = to = random.bounded(last + 1);
+                break;
+            case 3:
+                at = to = row.position() + random.bounded(2) * (row.length() - 1);
+                break;
+            case 4:
+                at = row.position();
+                to = row.position() + row.length() - 1;
+                break;
+            default:
+                at = random.bounded(last + 1);
+                to = qMin(last, at + random.bounded(1, 150));
+                break;
+            }
+            const qsizetype from = textIndex(at);
+            const qsizetype end = textIndex(to);
+            QTextCursor cursor(box->document());
+            cursor.setPosition(at);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
+            box->setTextCursor(cursor);
+            const QString selected = model.mid(from, end - from);
+            auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
+            auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
+
+            switch (random.bounded(10)) {
+            case 0:
+                QTest::keyClick(box.get(), Qt::Key_X);
+                replace(u"x"_s);
+                break;
+            case 1:
+                QTest::keyClick(box.get(), Qt::Key_Return,
+                                random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
+                replace(u"\r\n"_s);
+                break;
+            case 2:
+                QTest::keyClick(box.get(), Qt::Key_Backspace);
+                replace(QString());
+                if (end == from && from > 0) {
+                    const int width = from >= 2 && lineEndAt(from - 2) ? 2 : 1;
+                    model.remove(from - width, width);
+                }
+                break;
+            case 3:
+                QTest::keyClick(box.get(), Qt::Key_Delete);
+                replace(QString());
+                if (end == from)
+                    model.remove(from, lineEndAt(from) ? 2 : 1);
+                break;
+            case 4:
+                QGuiApplication::clipboard()->setText(u"p\nq\u2028r\u00A0s"_s);
+                box->paste();
+                replace(u"p\r\nq\r\nr\u00A0s"_s);
+                break;
+            case 5:
+                QGuiApplication::clipboard()->clear();
+                QTest::keyClick(box.get(), Qt::Key_C, Qt::ControlModifier);
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                QCOMPARE(box->selectedText(), selected);
+                continue;
+            case 6:
+                if (end == from)
+                    continue;
+                box->cut();
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                replace(QString());
+                break;
+            case 7: {
+                const QString entry = u"0x%1 Added.bmp 1 2"_s.arg(step);
+                box->appendText(box->isEmpty() ? entry : kSpacer + entry);
+                model += model.isEmpty() ? entry : kSpacer + entry;
+                break;
+            }
+            case 8:
+            case 9: {
+                const bool undo = random.bounded(2);
+                if (undo ? !box->document()->isUndoAvailable()
+                         : !box->document()->isRedoAvailable())
+                    continue;
+                undo ? box->undo() : box->redo();
+                const QString text = box->text();
+                const qsizetype seen =
+                    undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
+                QVERIFY2(seen >= 0, qPrintable(u"step %1"_s.arg(step)));
+                now = seen;
+                model = text;
+                continue;
+            }
+            }
+            QCOMPARE(box->text(), model);
+            if (!box->document()->isRedoAvailable())
+                history.resize(now + 1);
+            if (model != history.at(now)) {
+                history.resize(now + 1);
+                history.append(model);
+                ++now;
+            }
+        }
+        // Undone to the start and redone to the end: the history holds.
+        while (box->document()->isUndoAvailable())
+            box->undo();
+        QCOMPARE(box->text(), history.first());
+        while (box->document()->isRedoAvailable())
+            box->redo();
+        QCOMPARE(box->text(), history.last());
+    }
+
+    void mousePresses()
+    {
+        auto box = shownBox();
+        box->setText(u"alpha beta"_s);
+        box->select(6, 4);
+        std::vector<Qt::MouseButton> pressed;
+        connect(box.get(), &ListEdit::mousePressed, box.get(),
+                [&](Qt::MouseButton b) { pressed.push_back(b); });
+        PopupWatch watch;
+        // The right button, through the window as the platform delivers it
+        // (that path also raises the context menu event): no Qt menu, and
+        // the selection stays for the copy menu.
+        const QPoint at = box->viewport()->mapTo(box.get(), QPoint(5, 5));
+        QTest::mouseClick(box->windowHandle(), Qt::RightButton, {}, at);
+        QTest::qWait(50);
+        QCOMPARE(watch.seen, 0);
+        QCOMPARE(box->selectedText(), u"beta"_s);
+        // The left button places the caret, the middle one is told too.
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint(2, 5));
+        QCOMPARE(box->textCursor().position(), 0);
+        QVERIFY(!box->textCursor().hasSelection());
+        QTest::mouseClick(box->viewport(), Qt::MiddleButton, {}, QPoint(2, 5));
+        QCOMPARE(pressed, (std::vector{Qt::RightButton, Qt::LeftButton, Qt::MiddleButton}));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TextBoxContract contract(widgetHarness());
+    ListEditTest own;
+    int status = QTest::qExec(&contract, argc, argv);
+    status |= QTest::qExec(&own, argc, argv);
+    return status;
+}
+
+#include "tst_list_edit.moc"

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QTest>
+
+// Call from every test class's init(): any Qt warning fails the test. The
+// offscreen platform cannot raise windows, grab the keyboard and the like,
+// and says so each time; those are about the test's platform, not the
+// program.
+inline void failOnQtWarnings()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support )")));
+}

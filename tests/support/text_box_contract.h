@@ -1,0 +1,100 @@
+#pragma once
+
+// What every TextBox must do, whatever holds the text: the in-memory box and
+// the visible list editor both run these cases.
+
+#include "cp1252.h"
+#include "fail_on_warnings.h"
+#include "text_box.h"
+
+#include <QObject>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+struct TextBoxHarness {
+    // A new, empty box.
+    std::function<std::unique_ptr<scp::TextBox>()> create;
+    // Selects [start, start + length) counted in text() characters (CR LF is two).
+    std::function<void(scp::TextBox&, qsizetype start, qsizetype length)> select;
+};
+
+class TextBoxContract : public QObject {
+    Q_OBJECT
+public:
+    explicit TextBoxContract(TextBoxHarness harness) : m_harness(std::move(harness)) {}
+
+private:
+    // Every byte value once, CR and LF together as one line end.
+    static QByteArray everyByte()
+    {
+        QByteArray bytes;
+        for (int b = 0; b < 256; ++b)
+            bytes.append(b == '\n' ? QByteArray() : b == '\r' ? "\r\n" : QByteArray(1, char(b)));
+        return bytes;
+    }
+    TextBoxHarness m_harness;
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void textComesBackExactly_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("read");                  // what `written` reads as
+        const QString all = scp::decodeCp1252(everyByte()); // tabs, U+00A0, C0 and C1 controls...
+        QTest::newRow("every character") << QString() << all << all;
+        QTest::newRow("lone LF, lone CR") << QString() << u"a\nb\rc"_s << u"a\r\nb\r\nc"_s;
+        QTest::newRow("LF CR is two") << QString() << u"\n\r"_s << u"\r\n\r\n"_s;
+        QTest::newRow("CR CR LF") << QString() << u"x\r\r\ny\r"_s << u"x\r\n\r\ny\r\n"_s;
+        QTest::newRow("after a line end") << u"GUMPS\r\n"_s << u"    E"_s << u"    E"_s;
+        QTest::newRow("LF after text") << u"A"_s << u"\nB"_s << u"\r\nB"_s;
+        QTest::newRow("CR after line end") << u"A\r\n"_s << u"\r"_s << u"\r\n"_s;
+    }
+    void textComesBackExactly()
+    {
+        // Set whole, then appended at the end of `before`.
+        QFETCH(QString, before);
+        QFETCH(QString, written);
+        QFETCH(QString, read);
+        auto box = m_harness.create();
+        QVERIFY(box->isEmpty());
+        if (before.isEmpty()) {
+            box->setText(written);
+            QCOMPARE(box->text(), read);
+        }
+        box->setText(before);
+        box->appendText(written);
+        QCOMPARE(box->text(), before + read);
+        box->appendText(u"Z"_s);
+        QCOMPARE(box->text(), before + read + u"Z"_s);
+    }
+
+    void emptinessSelectionAndFileBytes()
+    {
+        auto box = m_harness.create();
+        for (const QString& text : {u" "_s, u"\r\n"_s, QString(QChar(0))}) {
+            box->setText(text);
+            QVERIFY(!box->isEmpty());
+        }
+        box->setText(QString());
+        box->appendText(QString());
+        QVERIFY(box->isEmpty());
+
+        box->setText(u"alpha beta\r\ngamma"_s);
+        QCOMPARE(box->selectedText(), QString());
+        m_harness.select(*box, 8, 6); // "ta", the line end, "ga"
+        QCOMPARE(box->selectedText(), u"ta\r\nga"_s);
+
+        // A file's bytes come back as the same bytes.
+        box->setFileContent(everyByte());
+        QCOMPARE(box->encoded().bytes, everyByte());
+        box->setFileContent("a\nb\r");
+        QCOMPARE(box->text(), u"a\r\nb\r\n"_s);
+    }
+};
