@@ -20,7 +20,7 @@ if command -v desktop-file-validate >/dev/null; then
     grep -v ': hint: ' <<<"$out" | grep . && fail "desktop entry warnings"
 else missing+=(desktop-file-validate); fi
 if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$src/packaging/$app_id.metainfo.xml" || fail "metainfo"
+    appstreamcli validate --no-net --strict "$src/packaging/$app_id.metainfo.xml" || fail "metainfo"
 else missing+=(appstreamcli); fi
 grep -q "<release version=\"$version\"" "$src/packaging/$app_id.metainfo.xml" ||
     fail "metainfo has no release $version"
