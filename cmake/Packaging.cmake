@@ -27,25 +27,25 @@ if(SCP_BUILD_GUI)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
-# Man pages go in gzipped, as Debian keeps them (-n: no name or time stamp,
-# so the bytes do not change from build to build).
-find_program(SCP_GZIP gzip)
+# Man pages and the changelog go in gzipped, as Debian keeps them (-n: no
+# name or time stamp, so the bytes do not change from build to build).
+find_program(SCP_GZIP gzip REQUIRED)
+set(scp_gz_files)
+function(scp_install_gzipped file destination)
+    get_filename_component(name ${file} NAME)
+    set(gz ${PROJECT_BINARY_DIR}/packaging/${name}.gz)
+    add_custom_command(OUTPUT ${gz}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+        COMMAND ${SCP_GZIP} -9nc ${file} > ${gz}
+        DEPENDS ${file} VERBATIM)
+    install(FILES ${gz} DESTINATION ${destination})
+    set(scp_gz_files ${scp_gz_files} ${gz} PARENT_SCOPE)
+endfunction()
 foreach(page IN LISTS scp_man_pages)
-    if(SCP_GZIP)
-        set(gz ${PROJECT_BINARY_DIR}/man/${page}.gz)
-        add_custom_command(OUTPUT ${gz}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-            COMMAND ${SCP_GZIP} -9nc ${scp_pack}/${page} > ${gz}
-            DEPENDS ${scp_pack}/${page} VERBATIM)
-        list(APPEND scp_man_gz ${gz})
-        install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    else()
-        install(FILES ${scp_pack}/${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    endif()
+    scp_install_gzipped(${scp_pack}/${page} ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-if(scp_man_gz)
-    add_custom_target(scp_man_pages ALL DEPENDS ${scp_man_gz})
-endif()
+scp_install_gzipped(${scp_pack}/changelog ${CMAKE_INSTALL_DOCDIR})
+add_custom_target(scp_gzipped ALL DEPENDS ${scp_gz_files})
 
 # Debian wants the licence as doc/<package>/copyright.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE

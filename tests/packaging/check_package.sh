@@ -24,6 +24,7 @@ if command -v appstreamcli >/dev/null; then
 else missing+=(appstreamcli); fi
 grep -q "<release version=\"$version\"" "$src/packaging/$app_id.metainfo.xml" ||
     fail "metainfo has no release $version"
+grep -q "^scpmaker ($version)" "$src/packaging/changelog" || fail "changelog has no $version"
 for page in scpmaker scpmaker-compile; do
     grep -q "\"scpmaker $version\"" "$src/packaging/$page.1" || fail "$page.1 is not for $version"
     if command -v groff >/dev/null; then
@@ -47,7 +48,7 @@ share=./usr/share
 expected=(./usr/bin/scpmaker ./usr/bin/scpmaker-compile "$share/applications/scpmaker.desktop"
     "$share/metainfo/$app_id.metainfo.xml" "$share/icons/hicolor/scalable/apps/scpmaker.svg"
     "$share/man/man1/scpmaker.1.gz" "$share/man/man1/scpmaker-compile.1.gz"
-    "$share/doc/scpmaker/copyright")
+    "$share/doc/scpmaker/copyright" "$share/doc/scpmaker/changelog.gz")
 for s in 16 32 48 64 128 256; do expected+=("$share/icons/hicolor/${s}x$s/apps/scpmaker.png"); done
 diff <(printf '%s\n' "${expected[@]}" | sort) \
      <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) || fail "package contents"
