@@ -7,8 +7,11 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--test" ]]; then
     # Xvfb, xauth, xdotool and python3 (to send a close request) drive the
-    # real-window test; Google Benchmark builds bench/.
-    packages+=(libbenchmark-dev xvfb xauth xdotool x11-utils python3)
+    # real-window test; Google Benchmark builds bench/. The packaging test
+    # validates the desktop entry, metainfo and man pages (groff) and builds
+    # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out.
+    packages+=(libbenchmark-dev xvfb xauth xdotool x11-utils python3
+               desktop-file-utils appstream dpkg-dev groff-base)
 fi
 
 missing=()

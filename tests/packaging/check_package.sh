@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The installable set: the desktop entry and metainfo pass their validators,
+# the man pages format without warnings, and `cpack -G DEB` makes a package
+# that holds exactly the expected files, asks for dependencies this system
+# satisfies, and whose unpacked programs run. Nothing is installed.
+#   check_package.sh SOURCE_DIR BUILD_DIR VERSION BUILT_COMPILER
+# Exits 77 (skipped) when a checking tool is missing and nothing failed.
+set -euo pipefail
+src=$1 build=$2 version=$3 built_compile=$4
+app_id=org.example.scpmaker
+fail() { echo "FAIL: $*" >&2; exit 1; }
+missing=()
+export QT_FATAL_WARNINGS=1 QT_QPA_PLATFORM=offscreen
+
+if command -v desktop-file-validate >/dev/null; then
+    out=$(desktop-file-validate "$src/packaging/scpmaker.desktop" 2>&1) || fail "$out"
+    grep -v ': hint: ' <<<"$out" | grep . && fail "desktop entry warnings"
+else missing+=(desktop-file-validate); fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net --strict "$src/packaging/$app_id.metainfo.xml" || fail "metainfo"
+else missing+=(appstreamcli); fi
+grep -q "<release version=\"$version\"" "$src/packaging/$app_id.metainfo.xml" ||
+    fail "metainfo has no release $version"
+grep -q "^scpmaker ($version)" "$src/packaging/changelog" || fail "changelog has no $version"
+for page in scpmaker scpmaker-compile; do
+    grep -q "\"scpmaker $version\"" "$src/packaging/$page.1" || fail "$page.1 is not for $version"
+    if command -v groff >/dev/null; then
+        out=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$src/packaging/$page.1" 2>&1)
+        [[ -z $out ]] || fail "$page.1: $out"
+    else missing+=(groff); fi
+done
+command -v dpkg-shlibdeps >/dev/null || { echo "SKIPPED: no dpkg-shlibdeps (dpkg-dev)"; exit 77; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -m 700 "$work/runtime" # Qt warns without one, and warnings are fatal here
+export XDG_RUNTIME_DIR=$work/runtime
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack"; }
+deb=("$work"/out/*.deb)
+[[ ${#deb[@]} -eq 1 && ${deb[0]##*/} == "scpmaker_${version}_"*.deb ]] || fail "package: ${deb[*]}"
+
+# Exactly these files, nothing missing and nothing stray.
+share=./usr/share
+expected=(./usr/bin/scpmaker ./usr/bin/scpmaker-compile "$share/applications/scpmaker.desktop"
+    "$share/metainfo/$app_id.metainfo.xml" "$share/icons/hicolor/scalable/apps/scpmaker.svg"
+    "$share/man/man1/scpmaker.1.gz" "$share/man/man1/scpmaker-compile.1.gz"
+    "$share/doc/scpmaker/copyright" "$share/doc/scpmaker/changelog.gz")
+for s in 16 32 48 64 128 256; do expected+=("$share/icons/hicolor/${s}x$s/apps/scpmaker.png"); done
+diff <(printf '%s\n' "${expected[@]}" | sort) \
+     <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) || fail "package contents"
+
+[[ $(dpkg-deb -f "$deb" Package) == scpmaker ]] || fail "Package field"
+[[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "Version field"
+depends=$(dpkg-deb -f "$deb" Depends)
+for name in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libc6; do
+    grep -qE "(^|, )$name( |,|$)" <<<"$depends" || fail "Depends lacks $name: $depends"
+done
+# Every dependency is met by what this Debian system has installed.
+IFS=, read -ra deps <<<"$depends"
+for dep in "${deps[@]}"; do
+    read -r name op ver <<<"$(tr -d '()' <<<"$dep")"
+    have=$(dpkg-query -W -f='${Version}\n' "$name" 2>/dev/null | head -n1) || true
+    [[ -n $have ]] || fail "dependency $name is not installed here"
+    [[ -z ${op:-} ]] || dpkg --compare-versions "$have" "$op" "$ver" || fail "$name $have, needs $op $ver"
+done
+
+# The unpacked programs run, and build the same script as the build tree's.
+dpkg-deb -x "$deb" "$work/root"
+bin=$work/root/usr/bin
+mkdir "$work/packaged" "$work/built"
+cp "$src"/examples/patch/*.scp "$work/packaged/"
+cp "$src"/examples/patch/*.scp "$work/built/"
+out=$("$bin/scpmaker-compile" "$work/packaged") || fail "unpacked scpmaker-compile: $out"
+[[ $out == "Mantle.Scp has been created" ]] || fail "unpacked scpmaker-compile said: $out"
+"$built_compile" "$work/built" >/dev/null || fail "built scpmaker-compile"
+cmp "$work/packaged/mantle.scp" "$work/built/mantle.scp" || fail "scripts differ"
+
+# Both programs answer --help and --version without a display.
+for prog in scpmaker scpmaker-compile; do
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/$prog" --version 2>&1) ||
+        fail "$prog --version: $out"
+    [[ $out == "$prog $version" ]] || fail "$prog --version said: $out"
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/$prog" --help 2>&1) ||
+        fail "$prog --help: $out"
+    [[ $out == "Usage: $prog "* ]] || fail "$prog --help said: $out"
+done
+
+[[ ${#missing[@]} -eq 0 ]] || { echo "SKIPPED: not found: ${missing[*]}"; exit 77; }
+echo "package ${deb##*/} checked"
