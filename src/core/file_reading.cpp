@@ -1,10 +1,17 @@
 #include "file_reading.h"
 
+#include "system_calls.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QLocale>
 
+#include <algorithm>
+#include <limits>
+#include <new>
 #include <system_error>
+
+#include <fcntl.h>
 
 using namespace Qt::StringLiterals;
 
@@ -12,10 +19,33 @@ namespace scp {
 
 namespace {
 
-Outcome readFailure(const QString& path, const QString& reason)
+QString reasonOf(int error)
 {
-    return Outcome::failure(
-        u"Could not read \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
+    return QString::fromLocal8Bit(std::generic_category().message(error));
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return u"a directory"_s;
+    if (S_ISFIFO(mode))
+        return u"a FIFO"_s;
+    if (S_ISCHR(mode))
+        return u"a character device"_s;
+    if (S_ISBLK(mode))
+        return u"a block device"_s;
+    if (S_ISSOCK(mode))
+        return u"a socket"_s;
+    return u"an unknown kind of file"_s;
+}
+
+// One read asks for at most this much: a failure part way is then found
+// close to where it happened, at no cost in speed.
+constexpr qsizetype kChunk = qsizetype(8) << 20;
+
+QString describedSize(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); // "1.5 GB"
 }
 
 } // namespace
@@ -23,24 +53,63 @@ Outcome readFailure(const QString& path, const QString& reason)
 FileBytes readFileBytes(const QString& path)
 {
     FileBytes result;
-    // Qt refuses to open a directory on some platforms and happily opens it
-    // on others; ask first so the message is the same everywhere.
-    if (QFileInfo(path).isDir()) {
-        result.outcome = readFailure(
-            path,
-            QString::fromStdString(std::make_error_code(std::errc::is_a_directory).message()));
-        return result;
+    const auto fail = [&](const QString& reason) {
+        result.bytes = QByteArray();
+        result.outcome = Outcome::failure(
+            u"Could not read \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
+        return std::move(result);
+    };
+    const SystemCalls& sys = systemCalls();
+
+    // Without O_NONBLOCK, opening a FIFO that has no writer waits forever.
+    // What was opened is checked before anything is read from it.
+    const Descriptor file(retryOnInterrupt([&] {
+        return sys.open(QFile::encodeName(path).constData(),
+                        O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    }));
+    if (file.get() < 0)
+        return fail(reasonOf(errno));
+    struct stat status {};
+    if (sys.fstat(file.get(), &status) != 0)
+        return fail(reasonOf(errno));
+    if (!S_ISREG(status.st_mode))
+        return fail(u"it is not a regular file (%1)"_s.arg(kindOf(status.st_mode)));
+    if (sys.setFlags(file.get(), 0) != 0) // reads that wait, as they should
+        return fail(reasonOf(errno));
+
+    const auto tooLarge = [&](qint64 size) {
+        return fail(u"too large to load: %1"_s.arg(describedSize(size)));
+    };
+    // One byte beyond the size seen at open: a read that fills it shows the
+    // file grew, and the common case needs no second allocation.
+    if (status.st_size >= (std::numeric_limits<qsizetype>::max)() - 64)
+        return tooLarge(status.st_size);
+    qsizetype done = 0;
+    try {
+        result.bytes = QByteArray(qsizetype(status.st_size) + 1, Qt::Uninitialized);
+        for (;;) {
+            if (done == result.bytes.size())
+                result.bytes.resize(done + std::max(done, kChunk));
+            const ssize_t count = retryOnInterrupt([&] {
+                return sys.read(file.get(), result.bytes.data() + done,
+                                size_t(std::min(result.bytes.size() - done, kChunk)));
+            });
+            if (count < 0)
+                return fail(reasonOf(errno));
+            if (count == 0)
+                break;
+            done += count;
+        }
+    } catch (const std::bad_alloc&) {
+        return tooLarge(std::max<qint64>(status.st_size, done));
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.outcome = readFailure(path, file.errorString());
-        return result;
+    // Ending early means the file was cut short while it was read (or the
+    // file system lost its end): the bytes read are not the file.
+    if (done < status.st_size) {
+        return fail(u"it ended after %1 of the %2 bytes it had when opened"_s.arg(done).arg(
+            status.st_size));
     }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.bytes.clear();
-        result.outcome = readFailure(path, file.errorString());
-    }
+    result.bytes.resize(done);
     return result;
 }
 

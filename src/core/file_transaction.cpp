@@ -1,24 +1,19 @@
 #include "file_transaction.h"
 
+#include "system_calls.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <set>
-#include <string>
 #include <system_error>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -26,37 +21,20 @@ namespace scp {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path fsPath(const QString& path)
+QString reasonOf(int error)
 {
-#ifdef Q_OS_WIN
-    return fs::path(path.toStdWString());
-#else
-    const QByteArray encoded = QFile::encodeName(path);
-    return fs::path(std::string(encoded.constData(), static_cast<size_t>(encoded.size())));
-#endif
-}
-
-QString reasonOf(const std::error_code& error)
-{
-    return QString::fromLocal8Bit(error.message());
-}
-
-QString reasonOf(std::errc error)
-{
-    return reasonOf(std::make_error_code(error));
-}
-
-QString lastOsReason()
-{
-    return reasonOf(std::error_code(errno, std::generic_category()));
+    return QString::fromLocal8Bit(std::generic_category().message(error));
 }
 
 Outcome writeFailure(const QString& path, const QString& reason)
 {
     return Outcome::failure(
         u"Could not write \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
 }
 
 // The file that receives the bytes. A symbolic link stays a link and the file
@@ -69,92 +47,178 @@ QString resolvedTarget(const QString& path)
     return info.absoluteFilePath();
 }
 
-bool syncToDisk(QFileDevice& file, QString* reason)
+// What a commit keeps beside a target: ".NAME.new-XXXXXX" holds the new
+// content until it replaces NAME, ".NAME.old-XXXXXX" the old one until the
+// whole commit is done.
+const QLatin1StringView kNewMark(".new-");
+const QLatin1StringView kOldMark(".old-");
+
+QString besideName(const QString& target, QLatin1StringView mark)
 {
-#ifdef Q_OS_WIN
-    if (_commit(file.handle()) == 0)
-        return true;
-#else
-    int result;
-    do
-        result = ::fsync(file.handle());
-    while (result != 0 && errno == EINTR);
-    if (result == 0)
-        return true;
-#endif
-    *reason = lastOsReason();
-    return false;
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const QFileInfo info(target);
+    QString name = info.absolutePath() + u"/."_s + info.fileName() + mark;
+    for (int i = 0; i < 6; ++i)
+        name += QLatin1Char(letters[QRandomGenerator::global()->bounded(36)]);
+    return name;
+}
+
+// The names of what a killed run may have left beside a file like `target`:
+// any file of the same kind (the same extension), not only `target`'s own.
+QStringList leftoverPatterns(const QString& target)
+{
+    const QString name = QFileInfo(target).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString tail = dot > 0 ? name.mid(dot) : name;
+    return {u".*"_s + tail + kNewMark + u"??????"_s, u".*"_s + tail + kOldMark + u"??????"_s};
+}
+
+// Every file a commit names beside a target is locked while the run that
+// made it uses it, so another run's clean-up can tell it from a dead run's
+// leftover. A file system without locks only loses that protection, and
+// there the clean-up removes nothing either.
+void holdShared(int fd)
+{
+    systemCalls().flock(fd, LOCK_SH | LOCK_NB);
+}
+
+Descriptor openForReading(const QString& path, int extraFlags = 0)
+{
+    return Descriptor(retryOnInterrupt([&] {
+        return systemCalls().open(encoded(path).constData(),
+                                  O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags, 0);
+    }));
+}
+
+// A new file under a free name beside the target, private to its owner until
+// it gets the old file's mode.
+Descriptor createBeside(const QString& target, QLatin1StringView mark, QString* name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString candidate = besideName(target, mark);
+        Descriptor file(retryOnInterrupt([&] {
+            return systemCalls().open(encoded(candidate).constData(),
+                                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        }));
+        if (file.get() >= 0) {
+            holdShared(file.get());
+            *name = candidate;
+            return file;
+        }
+        if (errno != EEXIST)
+            return file;
+    }
+    errno = EEXIST;
+    return {};
 }
 
 // A write that runs out of space part way returns the bytes it managed with no
 // error; only the next write reports the reason. Keep going until one does.
 // Writes go out at most 1 MiB at a time: one huge write into the page cache
-// runs several times slower than the same bytes in chunks.
-bool writeAll(QIODevice& device, const QList<QByteArray>& pieces)
+// runs several times slower than the same bytes in chunks. False with errno.
+bool writeAll(int fd, const QList<QByteArray>& pieces)
 {
     constexpr qsizetype kChunk = qsizetype(1) << 20;
     for (const QByteArray& bytes : pieces) {
-        qsizetype written = 0;
-        while (written < bytes.size()) {
-            const qint64 count =
-                device.write(bytes.constData() + written, std::min(kChunk, bytes.size() - written));
-            if (count <= 0)
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t count = retryOnInterrupt([&] {
+                return systemCalls().write(fd, bytes.constData() + done,
+                                           size_t(std::min(kChunk, bytes.size() - done)));
+            });
+            if (count < 0)
                 return false;
-            written += count;
+            if (count == 0) { // a file that takes nothing has no room left
+                errno = ENOSPC;
+                return false;
+            }
+            done += count;
         }
     }
     return true;
 }
 
-// What a freshly created file would get: read and write for all, less the
-// umask. The temporary starts out private to its owner.
-fs::perms newFilePermissions()
+bool copyContent(int from, int to)
 {
-#ifdef Q_OS_WIN
-    return fs::perms::owner_read | fs::perms::owner_write;
-#else
-    // There is no call that reads the umask without setting it; the process
-    // has one thread, so setting it back at once is safe.
+    QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t count = retryOnInterrupt(
+            [&] { return systemCalls().read(from, buffer.data(), size_t(buffer.size())); });
+        if (count <= 0)
+            return count == 0;
+        if (!writeAll(to, {QByteArray::fromRawData(buffer.constData(), count)}))
+            return false;
+    }
+}
+
+// What a freshly created file would get: read and write for all, less the
+// umask.
+mode_t newFileMode()
+{
+    // There is no call that reads the umask without setting it; it is set
+    // back at once, and nothing else in the program creates files meanwhile.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return static_cast<fs::perms>(0666 & ~mask);
-#endif
+    return 0666 & ~mask;
 }
 
-QString randomSuffix()
+// The replaced file's owner, group and mode go to the file replacing it. Only
+// the superuser may give a file away; where the system refuses, the mode alone
+// is kept, as editors do. A file's mode is never widened. False with errno.
+bool takeOverAttributes(int fd, const struct stat& old)
 {
-    static constexpr char16_t letters[] = u"abcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix(6, Qt::Uninitialized);
-    for (QChar& ch : suffix)
-        ch = QChar(letters[QRandomGenerator::global()->bounded(36)]);
-    return suffix;
+    if (systemCalls().fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+        return false;
+    return systemCalls().fchmod(fd, old.st_mode & 07777) == 0;
 }
 
-void syncDirectory(const QString& directory)
+bool syncToDisk(int fd)
 {
-#ifndef Q_OS_WIN
-    // Makes the renames themselves durable. Best effort: the content is
-    // already on disk, and not every file system lets a directory be synced.
-    const int fd =
-        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-#else
-    Q_UNUSED(directory);
-#endif
+    // Only an interrupted sync is tried again: after an I/O error the kernel
+    // may already have dropped the pages, and a second sync would say yes.
+    return retryOnInterrupt([&] { return systemCalls().fsync(fd); }) == 0;
+}
+
+// Removes what a killed run of ours left beside the targets: hidden
+// temporaries and backups that no running process holds. Best effort: what
+// stays is tried again by the next commit.
+void removeLeftovers(const QString& folder, const QStringList& patterns)
+{
+    const SystemCalls& sys = systemCalls();
+    const QStringList names =
+        QDir(folder).entryList(patterns, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        const QString path = folder + u'/' + name;
+        const Descriptor file = openForReading(path, O_NOFOLLOW);
+        struct stat status {};
+        if (file.get() >= 0 && sys.fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) &&
+            sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0)
+            sys.unlink(encoded(path).constData());
+    }
+}
+
+void syncFolder(const QString& folder)
+{
+    // Makes the renames themselves durable. Best effort: the contents are on
+    // disk and in place, and not every file system lets a folder be synced.
+    const Descriptor directory = openForReading(folder, O_DIRECTORY);
+    if (directory.get() >= 0)
+        syncToDisk(directory.get());
 }
 
 struct Staged {
     QString shownPath; // as the caller named it, for messages
     QString target;    // absolute, links followed
+    bool existed = false;
+    struct stat old {};
     QString temporary; // complete bytes, synced, waiting to replace the target
-    QString backup;    // the old content while the transaction may still roll back
+    Descriptor temporaryFile;
+    QString backup; // the old content while the commit may still roll back
+    Descriptor backupFile;
+    bool replaced = false;
 };
 
-// Removes every temporary that did not become its target, whichever way
-// commit() ends.
+// Removes every temporary that did not become its target and every backup
+// still held, whichever way commit() ends. The locks go last.
 struct StagedFiles {
     std::vector<Staged> files;
     StagedFiles() = default;
@@ -162,83 +226,69 @@ struct StagedFiles {
     StagedFiles& operator=(const StagedFiles&) = delete;
     ~StagedFiles()
     {
+        const SystemCalls& sys = systemCalls();
         for (const Staged& s : files) {
             if (!s.temporary.isEmpty())
-                QFile::remove(s.temporary);
+                sys.unlink(encoded(s.temporary).constData());
+            // A backup that will not go even at the second try is no longer
+            // locked once this run ends, so the next commit here removes it.
+            if (!s.backup.isEmpty() && sys.unlink(encoded(s.backup).constData()) != 0)
+                sys.unlink(encoded(s.backup).constData());
         }
     }
 };
 
 // Keeps the target's current content reachable under a second name beside it,
 // so a later failure can put it back. A hard link costs nothing and needs no
-// space; file systems without hard links get a copy.
-bool keepOldContent(Staged& staged, QString* reason)
+// space; where the file system or its rules refuse links, a copy. 0 or errno.
+int keepOldContent(Staged& s)
 {
-    const QFileInfo info(staged.target);
-    const QString stem = info.absolutePath() + u"/."_s + info.fileName() + u".old-"_s;
-    const fs::path target = fsPath(staged.target);
+    const SystemCalls& sys = systemCalls();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = stem + randomSuffix();
-        const fs::path backup = fsPath(candidate);
-        std::error_code error;
-        fs::create_hard_link(target, backup, error);
-        if (error == std::errc::file_exists)
-            continue;
-        if (!error) {
-            staged.backup = candidate;
-            return true;
+        const QString candidate = besideName(s.target, kOldMark);
+        if (sys.link(encoded(s.target).constData(), encoded(candidate).constData()) == 0) {
+            s.backup = candidate;
+            s.backupFile = openForReading(candidate, O_NOFOLLOW);
+            if (s.backupFile.get() >= 0)
+                holdShared(s.backupFile.get());
+            return 0;
         }
-        error.clear();
-        fs::copy_file(target, backup, fs::copy_options::none, error);
-        if (error == std::errc::file_exists)
-            continue;
-        if (!error) {
-            std::error_code ignored;
-            fs::permissions(backup, fs::status(target, ignored).permissions(), ignored);
-            staged.backup = candidate;
-            return true;
-        }
-        *reason = reasonOf(error);
-        std::error_code ignored;
-        fs::remove(backup, ignored); // a copy cut short
-        return false;
+        if (errno != EEXIST)
+            break;
     }
-    *reason = u"no free name for a backup of the old content"_s;
-    return false;
+    if (errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP && errno != ENOSYS)
+        return errno;
+    s.backupFile = createBeside(s.target, kOldMark, &s.backup);
+    if (s.backupFile.get() < 0)
+        return errno;
+    const Descriptor from = openForReading(s.target);
+    if (from.get() < 0 || !copyContent(from.get(), s.backupFile.get()) ||
+        !takeOverAttributes(s.backupFile.get(), s.old))
+        return errno;
+    return 0;
 }
 
-// Undoes the replacements of staged[0 .. count-1], newest first. Returns text
-// to add to the failure message when an old content could only be left in its
-// backup file.
-QString rollBack(std::vector<Staged>& staged, size_t count)
+// Undoes the replacements done so far, newest first. Returns text to add to
+// the failure message when an old content could only be left in its backup.
+QString rollBack(std::vector<Staged>& staged)
 {
+    const SystemCalls& sys = systemCalls();
     QString note;
-    for (size_t i = count; i-- > 0;) {
-        Staged& s = staged[i];
-        std::error_code error;
-        if (s.backup.isEmpty()) {
-            fs::remove(fsPath(s.target), error); // it did not exist before
+    for (auto it = staged.rbegin(); it != staged.rend(); ++it) {
+        Staged& s = *it;
+        if (!s.replaced)
+            continue;
+        if (!s.existed) {
+            sys.unlink(encoded(s.target).constData());
             continue;
         }
-        fs::rename(fsPath(s.backup), fsPath(s.target), error);
-        if (error) {
+        if (sys.rename(encoded(s.backup).constData(), encoded(s.target).constData()) != 0) {
             note += u"; the old content of \"%1\" is kept in \"%2\""_s.arg(
                 QDir::toNativeSeparators(s.shownPath), QDir::toNativeSeparators(s.backup));
         }
         s.backup.clear(); // restored or deliberately kept: never removed
     }
     return note;
-}
-
-void removeBackups(std::vector<Staged>& staged)
-{
-    for (Staged& s : staged) {
-        if (s.backup.isEmpty())
-            continue;
-        std::error_code ignored;
-        fs::remove(fsPath(s.backup), ignored);
-        s.backup.clear();
-    }
 }
 
 } // namespace
@@ -261,101 +311,72 @@ void FileTransaction::add(const QString& path, const QList<QByteArray>& pieces)
     m_entries.push_back({path, pieces});
 }
 
-std::unique_ptr<QTemporaryFile> FileTransaction::createTemporary(const QString& targetPath)
-{
-    // Beside the target, so the final rename stays on one file system and is
-    // atomic; hidden, so a half-written file does not look like a result.
-    const QFileInfo info(targetPath);
-    return std::make_unique<QTemporaryFile>(info.absolutePath() + u"/."_s + info.fileName() +
-                                            u".XXXXXX"_s);
-}
-
 Outcome FileTransaction::commit()
 {
+    const SystemCalls& sys = systemCalls();
     StagedFiles stagedFiles;
     std::vector<Staged>& staged = stagedFiles.files;
     staged.reserve(m_entries.size());
 
-    // Nothing is written until every target is known to be replaceable.
+    // Nothing is written until every target's status is known: the new file
+    // takes over its mode and owner, and a guessed mode could widen it.
+    QMap<QString, QStringList> leftovers; // folder -> name patterns
     for (const Entry& entry : m_entries) {
         Staged s;
         s.shownPath = entry.path;
         s.target = resolvedTarget(entry.path);
-        const QFileInfo info(s.target);
-        if (info.isDir())
-            return writeFailure(entry.path, reasonOf(std::errc::is_a_directory));
+        const QByteArray target = encoded(s.target);
+        s.existed = sys.stat(target.constData(), &s.old) == 0;
+        if (!s.existed && errno != ENOENT)
+            return writeFailure(entry.path, reasonOf(errno));
+        if (s.existed && S_ISDIR(s.old.st_mode))
+            return writeFailure(entry.path, reasonOf(EISDIR));
         // A read-only file is a request not to change it, even where the
         // folder would let us replace it.
-        if (info.exists() && !info.isWritable())
-            return writeFailure(entry.path, reasonOf(std::errc::permission_denied));
+        if (s.existed && sys.access(target.constData(), W_OK) != 0)
+            return writeFailure(entry.path, reasonOf(errno));
+        QStringList& patterns = leftovers[QFileInfo(s.target).absolutePath()];
+        for (const QString& pattern : leftoverPatterns(s.target)) {
+            if (!patterns.contains(pattern))
+                patterns.append(pattern);
+        }
         staged.push_back(std::move(s));
     }
+    for (auto it = leftovers.cbegin(); it != leftovers.cend(); ++it)
+        removeLeftovers(it.key(), it.value());
 
     // Stage: each file's complete bytes on disk under a temporary name.
     for (size_t i = 0; i < staged.size(); ++i) {
         Staged& s = staged[i];
-        const QList<QByteArray>& pieces = m_entries[i].pieces;
-        // Removes itself on an early return until handed to `stagedFiles`.
-        const std::unique_ptr<QTemporaryFile> temporary = createTemporary(s.target);
-        if (!temporary)
-            return writeFailure(s.shownPath, u"no temporary file"_s);
-        QTemporaryFile& file = *temporary;
-        if (!file.isOpen() && !file.open())
-            return writeFailure(s.shownPath, file.errorString());
-        // A buffered write can report success for bytes that never reach the
-        // disk; only the flush and the sync tell.
-        if (!writeAll(file, pieces))
-            return writeFailure(s.shownPath, file.errorString());
-        if (!file.flush())
-            return writeFailure(s.shownPath, file.errorString());
-        QString reason;
-        if (!syncToDisk(file, &reason))
-            return writeFailure(s.shownPath, reason);
-        std::error_code error;
-        const fs::file_status old = fs::status(fsPath(s.target), error);
-        const fs::perms permissions =
-            fs::exists(old) ? old.permissions() & fs::perms::mask : newFilePermissions();
-        fs::permissions(fsPath(file.fileName()), permissions, error);
-        if (error)
-            return writeFailure(s.shownPath, reasonOf(error));
-        file.close();
-        if (file.error() != QFileDevice::NoError)
-            return writeFailure(s.shownPath, file.errorString());
-        // QTemporaryFile keeps its handle after close(); letting the object
-        // go releases it, so the file can be renamed on every platform.
-        s.temporary = file.fileName();
-        file.setAutoRemove(false);
+        s.temporaryFile = createBeside(s.target, kNewMark, &s.temporary);
+        const int fd = s.temporaryFile.get();
+        // A write can seem to succeed for bytes that never reach the disk;
+        // only the sync tells.
+        if (fd < 0 || !writeAll(fd, m_entries[i].pieces) ||
+            !(s.existed ? takeOverAttributes(fd, s.old) : sys.fchmod(fd, newFileMode()) == 0) ||
+            !syncToDisk(fd))
+            return writeFailure(s.shownPath, reasonOf(errno));
     }
 
     // Replace, keeping each old content until the last rename is done. The
     // last target needs no backup: once it is renamed nothing can fail.
     for (size_t k = 0; k < staged.size(); ++k) {
         Staged& s = staged[k];
-        const bool isLast = k + 1 == staged.size();
-        QString reason;
-        if (!isLast && QFileInfo::exists(s.target) && !keepOldContent(s, &reason)) {
-            const QString note = rollBack(staged, k);
-            removeBackups(staged);
-            return writeFailure(s.shownPath, reason + note);
-        }
-        std::error_code error;
-        fs::rename(fsPath(s.temporary), fsPath(s.target), error);
-        if (error) {
-            // Target k is untouched (a rename is all or nothing), so its own
-            // backup, if any, goes with the others.
-            const QString note = rollBack(staged, k);
-            removeBackups(staged);
-            return writeFailure(s.shownPath, reasonOf(error) + note);
-        }
+        int error = 0;
+        if (k + 1 < staged.size() && s.existed)
+            error = keepOldContent(s);
+        if (!error &&
+            sys.rename(encoded(s.temporary).constData(), encoded(s.target).constData()) != 0)
+            error = errno;
+        if (error) // target k is untouched: a rename is all or nothing
+            return writeFailure(s.shownPath, reasonOf(error) + rollBack(staged));
         s.temporary.clear();
+        s.replaced = true;
     }
-    removeBackups(staged);
 
-    std::set<QString> directories;
-    for (const Staged& s : staged)
-        directories.insert(QFileInfo(s.target).absolutePath());
-    for (const QString& directory : directories)
-        syncDirectory(directory);
+    QStringList folders = leftovers.keys();
+    for (const QString& folder : folders)
+        syncFolder(folder);
     return {};
 }
 

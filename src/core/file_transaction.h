@@ -5,35 +5,29 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QTemporaryFile>
 
-#include <memory>
 #include <vector>
 
 namespace scp {
 
 // Writes one or more files all or none. Each file's bytes first go to a
-// temporary file beside it, are flushed and synced to disk, and only when
-// every file is complete do the temporaries replace their targets. If any
-// step fails, every target keeps its old content (or stays absent) and no
-// temporary is left behind.
+// temporary file beside it (".NAME.new-XXXXXX"), are synced to disk with the
+// old file's mode, owner and group, and only when every file is complete do
+// the temporaries replace their targets; the old contents stay reachable
+// (".NAME.old-XXXXXX") until the last one is replaced. If any step fails,
+// every target keeps its old content (or stays absent) and nothing is left
+// behind. Files of this kind that a killed run left beside a target are
+// removed by the next commit in that folder; a running one's files are
+// locked and never touched.
 class FileTransaction {
 public:
-    FileTransaction() = default;
-    virtual ~FileTransaction() = default;
-    FileTransaction(const FileTransaction&) = delete;
-    FileTransaction& operator=(const FileTransaction&) = delete;
-
     void add(const QString& path, const QByteArray& bytes);
     // The file's bytes in pieces, written one after the other: a large
     // script never has to be joined in memory first.
     void add(const QString& path, const QList<QByteArray>& pieces);
-    // Failure messages read: Could not write "<path>": <reason>
+    // Failure messages read: Could not write "<path>": <reason>, the reason
+    // being the operating system's for the call that failed.
     Outcome commit();
-
-protected:
-    // Test seam: the temporary file a target's bytes are written to.
-    virtual std::unique_ptr<QTemporaryFile> createTemporary(const QString& targetPath);
 
 private:
     struct Entry {
