@@ -1,7 +1,8 @@
 #include "bmp_header.h"
 
+#include "file_reading.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -64,17 +65,14 @@ PictureInfo BmpHeaderCache::lookup(const QString& path)
         it != m_entries.cend() && it->modified == modified && it->size == size)
         return it->info;
 
+    // A picture named by a list may be anything; a FIFO must not stop the
+    // lint, so it goes through the reader that refuses what is not a file.
     PictureInfo result{PictureInfo::State::Unreadable, {}, {}};
-    QFile file(path);
-    if (info.isDir()) {
-        result.reason = u"it is a folder"_s;
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        result.reason = file.errorString();
-    } else {
-        const QByteArray head = file.read(kFileHeaderSize + kInfoHeaderSize);
-        if (const auto parsed = parseBmpHeader(head, &result.reason))
-            result = {PictureInfo::State::Readable, *parsed, {}};
-    }
+    const FileBytes head = readFileHead(path, kFileHeaderSize + kInfoHeaderSize);
+    if (!head.outcome)
+        result.reason = head.reason;
+    else if (const auto parsed = parseBmpHeader(head.bytes, &result.reason))
+        result = {PictureInfo::State::Readable, *parsed, {}};
     m_entries.insert(path, {modified, size, result});
     return result;
 }

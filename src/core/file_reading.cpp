@@ -3,41 +3,17 @@
 #include "system_calls.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLocale>
 
 #include <algorithm>
 #include <limits>
 #include <new>
-#include <system_error>
-
-#include <fcntl.h>
 
 using namespace Qt::StringLiterals;
 
 namespace scp {
 
 namespace {
-
-QString reasonOf(int error)
-{
-    return QString::fromLocal8Bit(std::generic_category().message(error));
-}
-
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return u"a directory"_s;
-    if (S_ISFIFO(mode))
-        return u"a FIFO"_s;
-    if (S_ISCHR(mode))
-        return u"a character device"_s;
-    if (S_ISBLK(mode))
-        return u"a block device"_s;
-    if (S_ISSOCK(mode))
-        return u"a socket"_s;
-    return u"an unknown kind of file"_s;
-}
 
 // One read asks for at most this much: a failure part way is then found
 // close to where it happened, at no cost in speed.
@@ -48,13 +24,12 @@ QString describedSize(qint64 bytes)
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); // "1.5 GB"
 }
 
-} // namespace
-
-FileBytes readFileBytes(const QString& path)
+FileBytes readUpTo(const QString& path, qsizetype limit)
 {
     FileBytes result;
     const auto fail = [&](const QString& reason) {
         result.bytes = QByteArray();
+        result.reason = reason;
         result.outcome = Outcome::failure(
             u"Could not read \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
         return std::move(result);
@@ -64,38 +39,39 @@ FileBytes readFileBytes(const QString& path)
     // Without O_NONBLOCK, opening a FIFO that has no writer waits forever.
     // What was opened is checked before anything is read from it.
     const Descriptor file(retryOnInterrupt([&] {
-        return sys.open(QFile::encodeName(path).constData(),
-                        O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+        return sys.open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                        0);
     }));
     if (file.get() < 0)
-        return fail(reasonOf(errno));
+        return fail(systemReason(errno));
     struct stat status {};
     if (sys.fstat(file.get(), &status) != 0)
-        return fail(reasonOf(errno));
+        return fail(systemReason(errno));
     if (!S_ISREG(status.st_mode))
-        return fail(u"it is not a regular file (%1)"_s.arg(kindOf(status.st_mode)));
+        return fail(u"it is not a regular file (%1)"_s.arg(describedKind(status.st_mode)));
     if (sys.setFlags(file.get(), 0) != 0) // reads that wait, as they should
-        return fail(reasonOf(errno));
+        return fail(systemReason(errno));
 
     const auto tooLarge = [&](qint64 size) {
         return fail(u"too large to load: %1"_s.arg(describedSize(size)));
     };
-    // One byte beyond the size seen at open: a read that fills it shows the
-    // file grew, and the common case needs no second allocation.
-    if (status.st_size >= (std::numeric_limits<qsizetype>::max)() - 64)
+    if (status.st_size >= (std::numeric_limits<qsizetype>::max)() - kChunk)
         return tooLarge(status.st_size);
+    const qsizetype expected = std::min(qsizetype(status.st_size), limit);
     qsizetype done = 0;
     try {
-        result.bytes = QByteArray(qsizetype(status.st_size) + 1, Qt::Uninitialized);
-        for (;;) {
+        // One byte beyond the size seen at open: a read that fills it shows
+        // the file grew, and the common case needs no second allocation.
+        result.bytes = QByteArray(std::min(expected + 1, limit), Qt::Uninitialized);
+        while (done < limit) {
             if (done == result.bytes.size())
-                result.bytes.resize(done + std::max(done, kChunk));
+                result.bytes.resize(std::min(done + std::max(done, kChunk), limit));
             const ssize_t count = retryOnInterrupt([&] {
                 return sys.read(file.get(), result.bytes.data() + done,
                                 size_t(std::min(result.bytes.size() - done, kChunk)));
             });
             if (count < 0)
-                return fail(reasonOf(errno));
+                return fail(systemReason(errno));
             if (count == 0)
                 break;
             done += count;
@@ -105,12 +81,24 @@ FileBytes readFileBytes(const QString& path)
     }
     // Ending early means the file was cut short while it was read (or the
     // file system lost its end): the bytes read are not the file.
-    if (done < status.st_size) {
+    if (done < expected) {
         return fail(u"it ended after %1 of the %2 bytes it had when opened"_s.arg(done).arg(
             status.st_size));
     }
     result.bytes.resize(done);
     return result;
+}
+
+} // namespace
+
+FileBytes readFileBytes(const QString& path)
+{
+    return readUpTo(path, (std::numeric_limits<qsizetype>::max)() - 1);
+}
+
+FileBytes readFileHead(const QString& path, qsizetype count)
+{
+    return readUpTo(path, count);
 }
 
 } // namespace scp

@@ -9,11 +9,10 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
-#include <system_error>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -21,20 +20,10 @@ namespace scp {
 
 namespace {
 
-QString reasonOf(int error)
-{
-    return QString::fromLocal8Bit(std::generic_category().message(error));
-}
-
 Outcome writeFailure(const QString& path, const QString& reason)
 {
     return Outcome::failure(
         u"Could not write \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason));
-}
-
-QByteArray encoded(const QString& path)
-{
-    return QFile::encodeName(path);
 }
 
 // The file that receives the bytes. A symbolic link stays a link and the file
@@ -76,18 +65,31 @@ QStringList leftoverPatterns(const QString& target)
 // Every file a commit names beside a target is locked while the run that
 // made it uses it, so another run's clean-up can tell it from a dead run's
 // leftover. A file system without locks only loses that protection, and
-// there the clean-up removes nothing either.
-void holdShared(int fd)
+// there the clean-up removes nothing either. 0 when `path` still names the
+// locked file; ENOENT when a clean-up took it between create and lock (the
+// caller tries another name); else the errno of the check.
+int holdShared(int fd, const QString& path)
 {
     systemCalls().flock(fd, LOCK_SH | LOCK_NB);
+    return namesOpenFile(encodedPath(path), fd) ? 0 : errno;
 }
 
 Descriptor openForReading(const QString& path, int extraFlags = 0)
 {
     return Descriptor(retryOnInterrupt([&] {
-        return systemCalls().open(encoded(path).constData(),
+        return systemCalls().open(encodedPath(path).constData(),
                                   O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags, 0);
     }));
+}
+
+// Windows renames no file that is open, so there it is closed first (and
+// another run could then take it: no lock exists there). Elsewhere it stays
+// open to keep the lock until the commit ends.
+void letGoBeforeRename([[maybe_unused]] Descriptor& file)
+{
+#ifdef _WIN32
+    file.reset();
+#endif
 }
 
 // A new file under a free name beside the target, private to its owner until
@@ -97,11 +99,18 @@ Descriptor createBeside(const QString& target, QLatin1StringView mark, QString* 
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate = besideName(target, mark);
         Descriptor file(retryOnInterrupt([&] {
-            return systemCalls().open(encoded(candidate).constData(),
+            return systemCalls().open(encodedPath(candidate).constData(),
                                       O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         }));
         if (file.get() >= 0) {
-            holdShared(file.get());
+            const int held = holdShared(file.get(), candidate);
+            if (held == ENOENT)
+                continue;
+            if (held != 0) {
+                systemCalls().unlink(encodedPath(candidate).constData());
+                errno = held;
+                return {};
+            }
             *name = candidate;
             return file;
         }
@@ -154,21 +163,35 @@ bool copyContent(int from, int to)
 // umask.
 mode_t newFileMode()
 {
+#ifdef _WIN32
+    return 0666;
+#else
     // There is no call that reads the umask without setting it; it is set
     // back at once, and nothing else in the program creates files meanwhile.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
+#endif
 }
 
 // The replaced file's owner, group and mode go to the file replacing it. Only
-// the superuser may give a file away; where the system refuses, the mode alone
-// is kept, as editors do. A file's mode is never widened. False with errno.
+// the superuser may give a file away; where the system refuses, the mode is
+// kept, as editors do, but never opened wider: a group that could not be
+// kept gets no more than others had. False with errno.
 bool takeOverAttributes(int fd, const struct stat& old)
 {
-    if (systemCalls().fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
-        return false;
-    return systemCalls().fchmod(fd, old.st_mode & 07777) == 0;
+    const SystemCalls& sys = systemCalls();
+    mode_t mode = old.st_mode & 07777;
+    if (sys.fchown(fd, old.st_uid, old.st_gid) != 0) {
+        struct stat now {};
+        if (errno != EPERM || sys.fstat(fd, &now) != 0)
+            return false;
+        if (now.st_gid != old.st_gid)
+            mode = (mode & ~mode_t(07070)) | ((mode & 07) << 3);
+        if (now.st_uid != old.st_uid)
+            mode &= ~mode_t(04000);
+    }
+    return sys.fchmod(fd, mode) == 0;
 }
 
 bool syncToDisk(int fd)
@@ -191,8 +214,9 @@ void removeLeftovers(const QString& folder, const QStringList& patterns)
         const Descriptor file = openForReading(path, O_NOFOLLOW);
         struct stat status {};
         if (file.get() >= 0 && sys.fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) &&
-            sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0)
-            sys.unlink(encoded(path).constData());
+            sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0 &&
+            namesOpenFile(encodedPath(path), file.get()))
+            sys.unlink(encodedPath(path).constData());
     }
 }
 
@@ -229,11 +253,11 @@ struct StagedFiles {
         const SystemCalls& sys = systemCalls();
         for (const Staged& s : files) {
             if (!s.temporary.isEmpty())
-                sys.unlink(encoded(s.temporary).constData());
+                sys.unlink(encodedPath(s.temporary).constData());
             // A backup that will not go even at the second try is no longer
             // locked once this run ends, so the next commit here removes it.
-            if (!s.backup.isEmpty() && sys.unlink(encoded(s.backup).constData()) != 0)
-                sys.unlink(encoded(s.backup).constData());
+            if (!s.backup.isEmpty() && sys.unlink(encodedPath(s.backup).constData()) != 0)
+                sys.unlink(encodedPath(s.backup).constData());
         }
     }
 };
@@ -246,11 +270,18 @@ int keepOldContent(Staged& s)
     const SystemCalls& sys = systemCalls();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString candidate = besideName(s.target, kOldMark);
-        if (sys.link(encoded(s.target).constData(), encoded(candidate).constData()) == 0) {
+        if (sys.link(encodedPath(s.target).constData(), encodedPath(candidate).constData()) == 0) {
             s.backup = candidate;
+#ifndef _WIN32 // there an open file could not be replaced
             s.backupFile = openForReading(candidate, O_NOFOLLOW);
-            if (s.backupFile.get() >= 0)
-                holdShared(s.backupFile.get());
+            const int held =
+                s.backupFile.get() < 0 ? errno : holdShared(s.backupFile.get(), candidate);
+            if (held != ENOENT) // held or failed; a failed one goes with the commit
+                return held;
+            // Taken by another run's clean-up before it was locked: link again.
+            s.backup.clear();
+            continue;
+#endif
             return 0;
         }
         if (errno != EEXIST)
@@ -265,6 +296,7 @@ int keepOldContent(Staged& s)
     if (from.get() < 0 || !copyContent(from.get(), s.backupFile.get()) ||
         !takeOverAttributes(s.backupFile.get(), s.old))
         return errno;
+    letGoBeforeRename(s.backupFile);
     return 0;
 }
 
@@ -279,10 +311,10 @@ QString rollBack(std::vector<Staged>& staged)
         if (!s.replaced)
             continue;
         if (!s.existed) {
-            sys.unlink(encoded(s.target).constData());
+            sys.unlink(encodedPath(s.target).constData());
             continue;
         }
-        if (sys.rename(encoded(s.backup).constData(), encoded(s.target).constData()) != 0) {
+        if (sys.rename(encodedPath(s.backup).constData(), encodedPath(s.target).constData()) != 0) {
             note += u"; the old content of \"%1\" is kept in \"%2\""_s.arg(
                 QDir::toNativeSeparators(s.shownPath), QDir::toNativeSeparators(s.backup));
         }
@@ -325,16 +357,24 @@ Outcome FileTransaction::commit()
         Staged s;
         s.shownPath = entry.path;
         s.target = resolvedTarget(entry.path);
-        const QByteArray target = encoded(s.target);
+        const QByteArray target = encodedPath(s.target);
         s.existed = sys.stat(target.constData(), &s.old) == 0;
         if (!s.existed && errno != ENOENT)
-            return writeFailure(entry.path, reasonOf(errno));
-        if (s.existed && S_ISDIR(s.old.st_mode))
-            return writeFailure(entry.path, reasonOf(EISDIR));
+            return writeFailure(entry.path, systemReason(errno));
+        // Replacing a device or a FIFO by a plain file is never what was
+        // meant; a folder cannot be replaced.
+        if (s.existed && !S_ISREG(s.old.st_mode)) {
+            return writeFailure(
+                entry.path, u"it is not a regular file (%1)"_s.arg(describedKind(s.old.st_mode)));
+        }
         // A read-only file is a request not to change it, even where the
-        // folder would let us replace it.
-        if (s.existed && sys.access(target.constData(), W_OK) != 0)
-            return writeFailure(entry.path, reasonOf(errno));
+        // folder would let us replace it. Opening it for writing asks the
+        // system itself, whose answer is the reason given; nothing is written.
+        if (s.existed && Descriptor(retryOnInterrupt([&] {
+                             return sys.open(target.constData(),
+                                             O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+                         })).get() < 0)
+            return writeFailure(entry.path, systemReason(errno));
         QStringList& patterns = leftovers[QFileInfo(s.target).absolutePath()];
         for (const QString& pattern : leftoverPatterns(s.target)) {
             if (!patterns.contains(pattern))
@@ -355,7 +395,7 @@ Outcome FileTransaction::commit()
         if (fd < 0 || !writeAll(fd, m_entries[i].pieces) ||
             !(s.existed ? takeOverAttributes(fd, s.old) : sys.fchmod(fd, newFileMode()) == 0) ||
             !syncToDisk(fd))
-            return writeFailure(s.shownPath, reasonOf(errno));
+            return writeFailure(s.shownPath, systemReason(errno));
     }
 
     // Replace, keeping each old content until the last rename is done. The
@@ -365,11 +405,12 @@ Outcome FileTransaction::commit()
         int error = 0;
         if (k + 1 < staged.size() && s.existed)
             error = keepOldContent(s);
-        if (!error &&
-            sys.rename(encoded(s.temporary).constData(), encoded(s.target).constData()) != 0)
+        letGoBeforeRename(s.temporaryFile);
+        if (!error && sys.rename(encodedPath(s.temporary).constData(),
+                                 encodedPath(s.target).constData()) != 0)
             error = errno;
         if (error) // target k is untouched: a rename is all or nothing
-            return writeFailure(s.shownPath, reasonOf(error) + rollBack(staged));
+            return writeFailure(s.shownPath, systemReason(error) + rollBack(staged));
         s.temporary.clear();
         s.replaced = true;
     }

@@ -1,21 +1,72 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#ifdef _WIN32
+#include <BaseTsd.h>
+// What the Windows C runtime lacks. Flags without a meaning there are 0;
+// the calls behind them are emulated in system_calls.cpp.
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
+#ifndef O_NOCTTY
+#define O_NOCTTY 0
+#endif
+#ifndef O_NOFOLLOW
+#define O_NOFOLLOW 0
+#endif
+#ifndef O_DIRECTORY
+#define O_DIRECTORY 0
+#endif
+#ifndef O_CLOEXEC
+#define O_CLOEXEC _O_NOINHERIT
+#endif
+#define LOCK_SH 1
+#define LOCK_EX 2
+#define LOCK_NB 4
+#ifndef S_ISREG
+#define S_ISREG(m) (((m)&S_IFMT) == S_IFREG)
+#define S_ISDIR(m) (((m)&S_IFMT) == S_IFDIR)
+#endif
+#ifndef S_ISCHR
+#define S_ISCHR(m) (((m)&S_IFMT) == S_IFCHR)
+#endif
+#ifndef S_ISFIFO
+#define S_ISFIFO(m) (((m)&S_IFMT) == _S_IFIFO)
+#endif
+#define S_ISBLK(m) false
+#define S_ISSOCK(m) false
+#else
+#include <sys/file.h>
+#endif
+
 namespace scp {
+
+#ifdef _WIN32
+using uid_t = int;
+using gid_t = int;
+#ifdef _MSC_VER
+using ssize_t = SSIZE_T;
+using mode_t = int;
+#endif
+#endif
 
 // Every call the file layer makes to the operating system, in one table.
 // The program uses the real calls; a test swaps entries to make the very
 // code the program runs meet a failing disk, a refused chown or a read that
-// breaks off, which no real file system produces on demand.
+// breaks off, which no real file system produces on demand. Paths are as
+// encodedPath() gives them. On failure a call returns -1 and sets errno.
 struct SystemCalls {
     int (*open)(const char* path, int flags, mode_t mode);
     int (*fstat)(int fd, struct stat* status);
     int (*stat)(const char* path, struct stat* status);
-    int (*access)(const char* path, int mode);
     int (*setFlags)(int fd, int flags); // fcntl(F_SETFL)
     ssize_t (*read)(int fd, void* buffer, size_t count);
     ssize_t (*write)(int fd, const void* buffer, size_t count);
@@ -24,11 +75,24 @@ struct SystemCalls {
     int (*fchmod)(int fd, mode_t mode);
     int (*flock)(int fd, int operation);
     int (*link)(const char* from, const char* to);
-    int (*rename)(const char* from, const char* to);
+    int (*rename)(const char* from, const char* to); // replaces `to`
     int (*unlink)(const char* path);
 };
 
 SystemCalls& systemCalls();
+
+QByteArray encodedPath(const QString& path);
+
+// The operating system's text for an errno value ("Read-only file system").
+QString systemReason(int error);
+
+// What a file that is not a regular one is ("a FIFO", "a folder").
+QString describedKind(mode_t mode);
+
+// Whether `path` still names the file open as `fd`: a name can be removed
+// and made again between two calls. False with errno; ENOENT when the name
+// is gone or names another file.
+bool namesOpenFile(const QByteArray& path, int fd);
 
 // Closes a descriptor when it goes out of scope. A close cannot lose data
 // here: what was written has been synced before.

@@ -149,10 +149,10 @@ private Q_SLOTS:
             set.lists().setListText(ListId::Items, u"unsaved work"_s);
             m_reporter.messages.clear();
             QVERIFY(!m_workshop->loadSections(set.lists(), m_reporter));
-            QCOMPARE(m_reporter.messages,
-                     QStringList{u"failure: Could not read \"%1\": %2"_s.arg(
-                         QDir::toNativeSeparators(file("tiles.scp")),
-                         folder ? u"Is a directory"_s : u"No such file or directory"_s)});
+            QCOMPARE(m_reporter.messages, QStringList{u"failure: Could not read \"%1\": %2"_s.arg(
+                                              QDir::toNativeSeparators(file("tiles.scp")),
+                                              folder ? u"it is not a regular file (a folder)"_s
+                                                     : u"No such file or directory"_s)});
             QCOMPARE(set.lists().listText(ListId::Gumps), scp::listPlaceholder(ListId::Gumps));
             QCOMPARE(set.lists().listText(ListId::Items), u"unsaved work"_s);
         }
