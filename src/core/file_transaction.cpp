@@ -82,10 +82,10 @@ Descriptor openForReading(const QString& path, int extraFlags = 0)
     }));
 }
 
-// Windows renames no file that is open, so there it is closed first (and
-// another run could then take it: no lock exists there). Elsewhere it stays
-// open to keep the lock until the commit ends.
-void letGoBeforeRename([[maybe_unused]] Descriptor& file)
+// Windows renames or removes no file that is open, so there it is closed
+// first; that a file open elsewhere cannot be removed is the lock there.
+// Elsewhere it stays open to keep the lock until the commit ends.
+void letGoOnWindows([[maybe_unused]] Descriptor& file)
 {
 #ifdef _WIN32
     file.reset();
@@ -211,12 +211,14 @@ void removeLeftovers(const QString& folder, const QStringList& patterns)
         QDir(folder).entryList(patterns, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& name : names) {
         const QString path = folder + u'/' + name;
-        const Descriptor file = openForReading(path, O_NOFOLLOW);
+        Descriptor file = openForReading(path, O_NOFOLLOW);
         struct stat status {};
         if (file.get() >= 0 && sys.fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) &&
             sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0 &&
-            namesOpenFile(encodedPath(path), file.get()))
+            namesOpenFile(encodedPath(path), file.get())) {
+            letGoOnWindows(file);
             sys.unlink(encodedPath(path).constData());
+        }
     }
 }
 
@@ -294,9 +296,9 @@ int keepOldContent(Staged& s)
         return errno;
     const Descriptor from = openForReading(s.target);
     if (from.get() < 0 || !copyContent(from.get(), s.backupFile.get()) ||
-        !takeOverAttributes(s.backupFile.get(), s.old))
+        !takeOverAttributes(s.backupFile.get(), s.old) || !syncToDisk(s.backupFile.get()))
         return errno;
-    letGoBeforeRename(s.backupFile);
+    letGoOnWindows(s.backupFile);
     return 0;
 }
 
@@ -405,7 +407,7 @@ Outcome FileTransaction::commit()
         int error = 0;
         if (k + 1 < staged.size() && s.existed)
             error = keepOldContent(s);
-        letGoBeforeRename(s.temporaryFile);
+        letGoOnWindows(s.temporaryFile);
         if (!error && sys.rename(encodedPath(s.temporary).constData(),
                                  encodedPath(s.target).constData()) != 0)
             error = errno;

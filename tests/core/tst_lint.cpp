@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using scp::LintRule;
 using scp::ListId;
@@ -64,6 +66,9 @@ private Q_SLOTS:
         QCOMPARE(cache.lookup(path).size, (scp::BmpSize{7, 8}));
         QVERIFY(write_bytes(path, "plain text"));
         QCOMPARE(cache.lookup(path).state, State::Unreadable);
+        const QString fifo = m_dir.filePath(u"fifo.bmp"_s); // refused, never waited on
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QCOMPARE(cache.lookup(fifo).reason, u"it is not a regular file (a FIFO)"_s);
     }
 
     // Each rule: a text that breaks it and nothing else (the one finding
