@@ -237,20 +237,21 @@ MainWindow::~MainWindow() = default;
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The Menu key or Shift+F10 on a list opens its copy menu at the caret.
-    const auto* edit = qobject_cast<ListEdit*>(watched);
-    const auto* key = static_cast<const QKeyEvent*>(event);
-    if (edit == nullptr || event->type() != QEvent::KeyPress ||
-        !(key->key() == Qt::Key_Menu ||
-          (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)))
+    const auto found = std::find(m_listEdits.cbegin(), m_listEdits.cend(), watched);
+    if (found == m_listEdits.cend() || event->type() != QEvent::KeyPress)
         return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Menu &&
+        !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
+        return false;
+    const ListEdit* edit = *found;
     const QRect viewport = edit->viewport()->rect();
     const QPoint caret = edit->cursorRect().bottomLeft();
     // A caret scrolled out of sight still puts the menu at the list's edge.
     const QPoint at(std::clamp(caret.x(), 0, viewport.right()),
                     std::clamp(caret.y(), 0, viewport.bottom()));
-    const auto list = static_cast<ListId>(std::find(m_listEdits.begin(), m_listEdits.end(), edit) -
-                                          m_listEdits.begin());
-    Q_EMIT copyMenuRequested(list, edit->viewport()->mapToGlobal(at));
+    Q_EMIT copyMenuRequested(static_cast<ListId>(found - m_listEdits.cbegin()),
+                             edit->viewport()->mapToGlobal(at));
     return true;
 }
 

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# What a screen reader finds in the editor, through AT-SPI: every control on
-# screen by name and role, each entry field named by its labels, and the
-# About window reached and left with the buttons' own press actions.
-#   dbus-run-session -- check_accessibility.sh SCPMAKER_EXE
-# python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
+# What a screen reader finds in the editor, through AT-SPI on a private
+# session bus: every control on screen by name and role, each entry field
+# named by its labels, and the About window reached and left with the
+# buttons' own press actions. Exits 77 (skipped) without the bus or pyatspi.
+#   check_accessibility.sh SCPMAKER_EXE
 set -euo pipefail
+# python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
+if ! command -v dbus-run-session >/dev/null ||
+    ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
+    echo "SKIP: needs dbus-run-session and python3-pyatspi" && exit 77
+fi
+[[ -n ${SCP_ON_PRIVATE_BUS:-} ]] || SCP_ON_PRIVATE_BUS=1 exec dbus-run-session -- "$0" "$@"
 exe=$(realpath "$1")
 # shellcheck source-path=SCRIPTDIR source=x_session.sh
 source "$(dirname "$0")/x_session.sh"
@@ -12,7 +18,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
 x_session_start "$work"
 trap 'x_session_stop; rm -rf "$work"' EXIT
 mkdir "$work/folder"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 start_editor "$exe" "$work/folder"
 
 /usr/bin/python3 - <<'PY'

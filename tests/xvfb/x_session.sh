@@ -58,36 +58,25 @@ start_editor()
     main_x=$window_x main_y=$window_y
 }
 
-# window_origin ID: sets window_x, window_y, window_w, window_h.
+# window_origin ID: sets window_x, window_y, window_h.
 # shellcheck disable=SC2034 # the variables are the function's results
 window_origin()
 {
-    local X Y WIDTH HEIGHT WINDOW SCREEN
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    window_x=$X window_y=$Y window_w=$WIDTH window_h=$HEIGHT
+    local X Y HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|HEIGHT)=')"
+    window_x=$X window_y=$Y window_h=$HEIGHT
 }
 
 # click_twips LEFT TOP WIDTH HEIGHT: clicks the middle of a main window's
 # control, its rectangle given in twips as the layout gives it.
-click_twips()
-{
-    click_at $((main_x + ($1 + $3 / 2) / 15)) $((main_y + ($2 + $4 / 2) / 15))
-}
+click_twips() { click_at $((main_x + ($1 + $3 / 2) / 15)) $((main_y + ($2 + $4 / 2) / 15)); }
 
 # click_at X Y: moves the pointer there and clicks. --sync waits for a motion
 # event, which never comes when the pointer is already in place.
 click_at()
 {
-    local X Y SCREEN WINDOW
-    eval "$(xdotool getmouselocation --shell)"
+    local X Y
+    eval "$(xdotool getmouselocation --shell | grep -E '^(X|Y)=')"
     [[ $X == "$1" && $Y == "$2" ]] || xdotool mousemove --sync "$1" "$2"
     xdotool click 1
 }
-
-# The editor's mapped windows (Qt sets _NET_WM_PID on each).
-visible_windows()
-{
-    xdotool search --onlyvisible --pid "$editor_pid" 2>/dev/null | sort
-}
-
-only_main_visible() { [[ $(visible_windows) == "$main_window" ]]; }
