@@ -2,7 +2,6 @@
 // list buttons, Save and Load through real clicks, the popup menus from mouse
 // and keyboard, the copy menus with the clipboard, and the program's end.
 
-#include "about_window.h"
 #include "editor.h"
 #include "fail_on_warnings.h"
 #include "list_edit.h"

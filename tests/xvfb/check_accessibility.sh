@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# What a screen reader finds in the editor, through AT-SPI on a private
-# session bus: every control on screen by name and role, each entry field
-# named by its labels, and the About window reached and left with the
-# buttons' own press actions. Exits 77 (skipped) without the bus or pyatspi.
+# What a screen reader finds through AT-SPI on a private session bus: every
+# control by name and role, each entry field named by its labels, and About
+# and Return pressed by their own actions. Exits 77 without the tools.
 #   check_accessibility.sh SCPMAKER_EXE
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.

@@ -1,10 +1,8 @@
 # shellcheck shell=bash
-# Shared by the real-window tests and tools/screenshots.sh: a private Xvfb
-# display with no window manager, so a window lands exactly where the program
-# puts it and a control is clicked at its layout position (twips / 15 plus the
-# window's origin). Every wait is bounded; x_session_stop, the EXIT trap, ends
-# the editor and the server whatever happened.
-# Source it, then call x_session_start WORKDIR.
+# Sourced by the real-window tests and tools/screenshots.sh: a private Xvfb
+# with no window manager, so windows land where the program puts them and
+# controls are clicked at their layout places. Every wait is bounded; the
+# EXIT trap (x_session_stop) ends the editor and the server.
 
 x_session_pids=()
 
@@ -71,8 +69,8 @@ window_origin()
 # control, its rectangle given in twips as the layout gives it.
 click_twips() { click_at $((main_x + ($1 + $3 / 2) / 15)) $((main_y + ($2 + $4 / 2) / 15)); }
 
-# click_at X Y: moves the pointer there and clicks. --sync waits for a motion
-# event, which never comes when the pointer is already in place.
+# click_at X Y: moves the pointer there and clicks (--sync waits for a motion
+# event, which never comes when the pointer is already in place).
 click_at()
 {
     local X Y
