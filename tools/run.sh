@@ -9,13 +9,15 @@ root=$PWD
 
 tools/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)"
+# The two programs and the gzipped pages `cmake --install` wants; the tests
+# are tools/test.sh's business.
+cmake --build --preset release -j"$(nproc)" --target scpmaker scpmaker-compile scp_gzipped
 
-bin=build/release/bin
+bin=$root/build/release/bin
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
     # The editor keeps its files in the folder it is started in: the caller's.
     cd "$here"
-    exec "$root/$bin/scpmaker" "$@"
+    exec "$bin/scpmaker" "$@"
 fi
 
 cat <<TXT

@@ -3,7 +3,9 @@
 # display: the main window as it starts, and the About window.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
 # Writes docs/screenshots/main-window.png and docs/screenshots/about-window.png.
-# Needs Xvfb, xdotool and ImageMagick's import.
+# A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
+# identify (Debian packages xvfb, xdotool, imagemagick), which
+# tools/install-deps.sh leaves to you.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,11 +41,8 @@ click_twips 5280 5160 1095 615 # ABOUT
 about=$(timeout 10 xdotool search --sync --onlyvisible --name '^Form2$' | head -n 1) || true
 [[ -n $about ]] || x_fail "the About window did not appear"
 shoot "$about" "$out/about-window.png"
-
-xdotool key Return # back to the main window, then close it
-wait_until 10 only_main_visible || x_fail "Return did not bring back the main window"
-close_window "$main_window"
-wait_until 20 editor_ended || true
+kill "$editor_pid"
+wait "$editor_pid" || true
 
 # The lists with the lint's marks, the pointer resting on one: Load in a
 # folder whose section files hold the usual mistakes. Writes
@@ -64,5 +63,3 @@ xdotool mousemove --sync $((main_x + 70)) $((main_y + 78)) # over "Cloak.bmp"
 sleep 2 # the tooltip's delay
 import -window root -crop "$((12165 / 15))x$((4215 / 15))+$main_x+$main_y" -strip "$out/marked-lists.png"
 echo "wrote $out/marked-lists.png"
-close_window "$main_window"
-wait_until 20 editor_ended || true

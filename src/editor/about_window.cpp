@@ -118,13 +118,17 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
 
     auto* directoryLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::Directory); });
     styleLabel(directoryLink, u"ICQ"_s, u"ICQ (click here)"_s, twips(360, 3480, 1095, 255));
+    directoryLink->setAccessibleName(u"ICQ directory search"_s);
 
     auto* webLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::WebSite); });
     styleLabel(webLink, u"Label3"_s, u"Visit web site (click here)"_s,
                twips(3960, 3600, 1215, 375));
+    webLink->setAccessibleName(u"Visit web site"_s);
 
     m_returnButton = new QPushButton(u"Return"_s, this);
     m_returnButton->setObjectName(u"Command1"_s);
+    m_returnButton->setAccessibleName(u"Return"_s);
+    m_returnButton->setAccessibleDescription(u"Back to the main window"_s);
     m_returnButton->setGeometry(twips(1920, 3720, 1335, 375));
     m_returnButton->setFocusPolicy(Qt::StrongFocus);
     // Enter as well as Space presses it, the way a focused button works on the
@@ -140,6 +144,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
 
     auto* mailLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::Mail); });
     styleLabel(mailLink, u"Label2"_s, u"Mail (click here)"_s, twips(360, 3840, 1335, 255));
+    mailLink->setAccessibleName(u"Mail"_s);
 
     QList<CaptionRoom> captions;
     for (const QLabel* label :

@@ -8,7 +8,6 @@
 #include "script_menus.h"
 
 #include <QClipboard>
-#include <QCursor>
 #include <QGuiApplication>
 
 // The pictures are compiled into the static editor library. Nothing refers to
@@ -90,14 +89,14 @@ void Editor::copyList(ListId list)
     clipboard->setText(selected.isEmpty() ? box.text() : selected);
 }
 
-void Editor::openSaveMenu()
+void Editor::openSaveMenu(QPoint at)
 {
-    ScriptMenus::popup(menus().saveMenu(), QCursor::pos());
+    ScriptMenus::popup(menus().saveMenu(), at);
 }
 
-void Editor::openCopyMenu(ListId list)
+void Editor::openCopyMenu(ListId list, QPoint at)
 {
-    ScriptMenus::popup(menus().copyMenu(list), QCursor::pos());
+    ScriptMenus::popup(menus().copyMenu(list), at);
 }
 
 void Editor::showAbout()

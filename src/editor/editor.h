@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QObject>
+#include <QPoint>
 
 #include <memory>
 
@@ -38,8 +39,9 @@ public:
     void compileScript();
     void saveSections();
     void copyList(ListId list);
-    void openSaveMenu();
-    void openCopyMenu(ListId list);
+    // `at` is global: the pointer for a mouse click, else near the control.
+    void openSaveMenu(QPoint at);
+    void openCopyMenu(ListId list, QPoint at);
     void showAbout();
     void returnToMain();
     void openLink(AboutLink link);

@@ -5,7 +5,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
+#include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,34 @@ public:
 
 private:
     QLineEdit* m_edit;
+};
+
+// A button that opens a menu, and so must tell a mouse click (the menu opens
+// at the pointer) from any other press.
+class MenuButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    bool isClickingByMouse() const { return m_clickingByMouse; }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        m_clickingByMouse = true;
+        QPushButton::mouseReleaseEvent(event);
+        m_clickingByMouse = false;
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        // Enter presses it as Space does; Qt only does that by itself in
+        // dialogs.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            click();
+        else
+            QPushButton::keyPressEvent(event);
+    }
+
+private:
+    bool m_clickingByMouse = false;
 };
 
 QIcon applicationIcon()
@@ -51,30 +80,36 @@ MainWindow::MainWindow(QWidget* parent)
     // Created in tab order, so the focus chain starts out as the table has it.
     QPushButton* load = addButton(u"Command1"_s, u"Load"_s, twips(4080, 5160, 1095, 615));
     addListEdit(u"RichTextBox1"_s, ListId::Gumps, twips(0, 240, 2655, 3975));
-    addEntryField(u"Text1"_s, ListId::Gumps, twips(0, 4680, 2655, 375));
+    QLineEdit* gumpField = addEntryField(u"Text1"_s, ListId::Gumps, twips(0, 4680, 2655, 375));
     QPushButton* addGump = addButton(u"Command2"_s, u"Add"_s, twips(120, 5160, 495, 375));
     QPushButton* clearGumps = addButton(u"Command3"_s, u"Clear"_s, twips(720, 5160, 495, 375));
     QLineEdit* gumpTileSpacer = addSpacerBox(u"Text2"_s, kGumpTileSpacerWidth);
     addListEdit(u"RichTextBox2"_s, ListId::Tiles, twips(2760, 240, 3135, 3975));
     addListEdit(u"RichTextBox3"_s, ListId::Items, twips(6000, 240, 6135, 3975));
-    addLabel(u"Label1"_s, u"HexID"_s, twips(0, 4440, 615, 375));
-    addLabel(u"Label2"_s, u"Filename.bmp"_s, twips(600, 4440, 975, 375));
-    addLabel(u"Label3"_s, u"Width"_s, twips(1680, 4440, 615, 375));
-    addLabel(u"Label4"_s, u"Height"_s, twips(2160, 4440, 495, 255));
+    const QList<QWidget*> gumpLabels{
+        addLabel(u"Label1"_s, u"HexID"_s, twips(0, 4440, 615, 375), gumpField),
+        addLabel(u"Label2"_s, u"Filename.bmp"_s, twips(600, 4440, 975, 375), gumpField),
+        addLabel(u"Label3"_s, u"Width"_s, twips(1680, 4440, 615, 375), gumpField),
+        addLabel(u"Label4"_s, u"Height"_s, twips(2160, 4440, 495, 255), gumpField),
+    };
     QPushButton* clearTiles = addButton(u"Command4"_s, u"Clear"_s, twips(3480, 5160, 495, 375));
     QPushButton* addTile = addButton(u"Command5"_s, u"Add"_s, twips(2880, 5160, 495, 375));
-    addEntryField(u"Text3"_s, ListId::Tiles, twips(2880, 4680, 2655, 375));
-    addLabel(u"Label5"_s, u"Height"_s, twips(5040, 4440, 495, 255));
-    addLabel(u"Label6"_s, u"Width"_s, twips(4560, 4440, 615, 375));
-    addLabel(u"Label7"_s, u"Filename.bmp"_s, twips(3480, 4440, 975, 375));
-    addLabel(u"Label8"_s, u"HexID"_s, twips(2880, 4440, 615, 375));
+    QLineEdit* tileField = addEntryField(u"Text3"_s, ListId::Tiles, twips(2880, 4680, 2655, 375));
+    const QList<QWidget*> tileLabels{
+        addLabel(u"Label5"_s, u"Height"_s, twips(5040, 4440, 495, 255), tileField),
+        addLabel(u"Label6"_s, u"Width"_s, twips(4560, 4440, 615, 375), tileField),
+        addLabel(u"Label7"_s, u"Filename.bmp"_s, twips(3480, 4440, 975, 375), tileField),
+        addLabel(u"Label8"_s, u"HexID"_s, twips(2880, 4440, 615, 375), tileField),
+    };
     QPushButton* clearItems = addButton(u"Command6"_s, u"Clear"_s, twips(9240, 5160, 495, 375));
     QPushButton* addItem = addButton(u"Command7"_s, u"Add"_s, twips(9840, 5160, 495, 375));
-    addEntryField(u"Text4"_s, ListId::Items, twips(6120, 4680, 5295, 375));
-    addLabel(u"Label9"_s, fieldHint(ListId::Items), twips(6120, 4440, 5295, 375));
+    QLineEdit* itemField = addEntryField(u"Text4"_s, ListId::Items, twips(6120, 4680, 5295, 375));
+    const QList<QWidget*> itemLabels{
+        addLabel(u"Label9"_s, fieldHint(ListId::Items), twips(6120, 4440, 5295, 375), itemField)};
     QLineEdit* itemSpacer = addSpacerBox(u"Text5"_s, kItemSpacerWidth);
     QPushButton* about = addButton(u"Command8"_s, u"ABOUT"_s, twips(5280, 5160, 1095, 615));
-    QPushButton* save = addButton(u"Command9"_s, u"Save"_s, twips(6480, 5160, 1095, 615));
+    auto* save = new MenuButton(u"Save"_s, this);
+    placeButton(save, u"Command9"_s, twips(6480, 5160, 1095, 615));
 
     // The keyboard walks the controls in the table's order whatever order a
     // later edit creates them in.
@@ -94,71 +129,144 @@ MainWindow::MainWindow(QWidget* parent)
         EntryLists::List{m_listEdits[2], m_fields[2].get(), m_itemSpacer.get()},
     });
 
+    load->setAccessibleName(u"Load"_s);
+    load->setAccessibleDescription(u"Replaces the three lists with the section files"_s);
+    about->setAccessibleName(u"About"_s);
+    save->setAccessibleName(u"Save"_s);
+    save->setAccessibleDescription(u"Opens the save menu"_s);
     connect(load, &QPushButton::clicked, this, &MainWindow::loadRequested);
     connect(about, &QPushButton::clicked, this, &MainWindow::aboutRequested);
-    connect(save, &QPushButton::clicked, this, &MainWindow::saveMenuRequested);
-    const std::array<std::pair<QPushButton*, ListId>, 3> adds{
-        {{addGump, ListId::Gumps}, {addTile, ListId::Tiles}, {addItem, ListId::Items}}};
-    for (const auto& [button, list] : adds)
-        connect(button, &QPushButton::clicked, this, [this, list = list] { addEntry(list); });
-    const std::array<std::pair<QPushButton*, ListId>, 3> clears{
-        {{clearGumps, ListId::Gumps}, {clearTiles, ListId::Tiles}, {clearItems, ListId::Items}}};
-    for (const auto& [button, list] : clears)
-        connect(button, &QPushButton::clicked, this, [this, list = list] { clearList(list); });
-    for (ListId list : kAllLists) {
-        connect(m_listEdits[index(list)], &ListEdit::mousePressed, this,
-                [this, list](Qt::MouseButton button) {
-                    if (button == Qt::RightButton)
-                        Q_EMIT copyMenuRequested(list);
-                });
+    // A mouse click opens the menu at the pointer; a press from the keyboard
+    // or a screen reader opens it at the button, which may be far from
+    // wherever the pointer was left.
+    connect(save, &QPushButton::clicked, this, [this, save] {
+        Q_EMIT saveMenuRequested(save->isClickingByMouse()
+                                     ? QCursor::pos()
+                                     : save->mapToGlobal(save->rect().bottomLeft()));
+    });
+
+    const struct {
+        ListId list;
+        QPushButton *add, *clear;
+        QLineEdit* field;
+    } lists[] = {{ListId::Gumps, addGump, clearGumps, gumpField},
+                 {ListId::Tiles, addTile, clearTiles, tileField},
+                 {ListId::Items, addItem, clearItems, itemField}};
+    for (const auto& [list, add, clear, field] : lists) {
+        const QString plural = listName(list); // "gumps"
+        const QString singular = plural.chopped(1);
+        ListEdit* edit = m_listEdits[index(list)];
+        edit->setAccessibleName(plural.at(0).toUpper() + plural.mid(1) + u" list"_s);
+        edit->setAccessibleDescription(u"The Menu key opens its copy menu"_s);
+        field->setAccessibleName(u"New %1 entry"_s.arg(singular));
+        field->setAccessibleDescription(u"Enter adds it to the list"_s);
+        add->setAccessibleName(u"Add %1"_s.arg(singular));
+        clear->setAccessibleName(u"Clear %1"_s.arg(plural));
+        connect(add, &QPushButton::clicked, this, [this, list = list] { addEntry(list); });
+        connect(field, &QLineEdit::returnPressed, this, [this, list = list] { addEntry(list); });
+        connect(clear, &QPushButton::clicked, this, [this, list = list] { clearList(list); });
+        connect(edit, &ListEdit::mousePressed, this, [this, list = list](Qt::MouseButton button) {
+            if (button == Qt::RightButton)
+                Q_EMIT copyMenuRequested(list, QCursor::pos());
+        });
+        edit->installEventFilter(this);
     }
 
-    fitCaptions();
+    stackLabelsUnderFields();
+    // One size for the captions read together: the field names of one list,
+    // one list's Add and Clear, and the three large buttons.
+    for (const QList<QWidget*>& row :
+         {gumpLabels, tileLabels, itemLabels, QList<QWidget*>{addGump, clearGumps},
+          QList<QWidget*>{addTile, clearTiles}, QList<QWidget*>{addItem, clearItems},
+          QList<QWidget*>{load, about, save}})
+        fitCaptions(row);
     load->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::fitCaptions()
+void MainWindow::stackLabelsUnderFields()
 {
-    // Several field-name labels overlap their right neighbour. Each is drawn
-    // under the labels to its right, so every caption starts where it can be
-    // read, and can use the part of its rectangle they leave uncovered.
+    // A label's rectangle reaches into its field's, and some labels reach
+    // into their right neighbour's. The fields stay on top, whole, and each
+    // label lies under the one to its right, so every caption starts where
+    // it can be read.
     QList<QLabel*> labels = findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
     std::stable_sort(labels.begin(), labels.end(),
-                     [](const QLabel* a, const QLabel* b) { return a->x() < b->x(); });
-    const QList<QPushButton*> buttons = findChildren<QPushButton*>(Qt::FindDirectChildrenOnly);
-    QList<CaptionRoom> captions;
-    for (qsizetype i = 0; i < labels.size(); ++i) {
-        labels[i]->raise();
-        const QRect rect = labels[i]->geometry();
-        int width = rect.width();
-        for (qsizetype j = i + 1; j < labels.size(); ++j) {
-            const QRect above = labels[j]->geometry();
-            if (above.intersects(rect))
-                width = std::min(width, above.left() - rect.left());
-        }
-        captions.append({labels[i]->text(), QSize(width, rect.height())});
+                     [](const QLabel* a, const QLabel* b) { return a->x() > b->x(); });
+    for (QLabel* label : labels)
+        label->lower();
+}
+
+QSize MainWindow::visibleRoom(const QWidget* widget) const
+{
+    // What of the widget's rectangle is left uncovered by the siblings drawn
+    // over it, on the right and below; the caption starts at its top left.
+    const QRect rect = widget->geometry();
+    QSize room = rect.size();
+    const QObjectList& stack = children(); // bottom first
+    for (qsizetype i = stack.indexOf(widget) + 1; i < stack.size(); ++i) {
+        const auto* above = qobject_cast<const QWidget*>(stack[i]);
+        if (above == nullptr || above->isHidden() || !above->geometry().intersects(rect))
+            continue;
+        if (above->x() > rect.x())
+            room.setWidth(std::min(room.width(), above->x() - rect.x()));
+        if (above->y() > rect.y())
+            room.setHeight(std::min(room.height(), above->y() - rect.y()));
     }
-    for (const QPushButton* button : buttons) {
-        const int margin = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
-                           button->style()->pixelMetric(QStyle::PM_ButtonMargin);
-        captions.append({button->text(), button->size() - QSize(margin, margin / 2)});
+    return room;
+}
+
+void MainWindow::fitCaptions(const QList<QWidget*>& row)
+{
+    QList<CaptionRoom> captions;
+    for (const QWidget* widget : row) {
+        if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+            const int margin = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                               button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+            captions.append({button->text(), button->size() - QSize(margin, margin / 2)});
+        } else {
+            captions.append({widget->property("text").toString(), visibleRoom(widget)});
+        }
     }
     const QFont fitted = fontFitting(font(), captions);
-    for (QLabel* label : labels)
-        label->setFont(fitted);
-    for (QPushButton* button : buttons)
-        button->setFont(fitted);
+    for (QWidget* widget : row)
+        widget->setFont(fitted);
 }
 
 MainWindow::~MainWindow() = default;
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The Menu key or Shift+F10 on a list opens its copy menu at the caret.
+    const auto found = std::find(m_listEdits.cbegin(), m_listEdits.cend(), watched);
+    if (found == m_listEdits.cend() || event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Menu &&
+        !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
+        return false;
+    const ListEdit* edit = *found;
+    const QRect viewport = edit->viewport()->rect();
+    const QPoint caret = edit->cursorRect().bottomLeft();
+    // A caret scrolled out of sight still puts the menu at the list's edge.
+    const QPoint at(std::clamp(caret.x(), 0, viewport.right()),
+                    std::clamp(caret.y(), 0, viewport.bottom()));
+    Q_EMIT copyMenuRequested(static_cast<ListId>(found - m_listEdits.cbegin()),
+                             edit->viewport()->mapToGlobal(at));
+    return true;
+}
+
 QPushButton* MainWindow::addButton(const QString& name, const QString& caption, const QRect& rect)
 {
     auto* button = new QPushButton(caption, this);
+    placeButton(button, name, rect);
+    return button;
+}
+
+void MainWindow::placeButton(QPushButton* button, const QString& name, const QRect& rect)
+{
     button->setObjectName(name);
     button->setGeometry(rect);
     button->setFocusPolicy(Qt::StrongFocus);
-    return button;
 }
 
 void MainWindow::addListEdit(const QString& name, ListId list, const QRect& rect)
@@ -172,26 +280,31 @@ void MainWindow::addListEdit(const QString& name, ListId list, const QRect& rect
     m_listEdits[index(list)] = edit;
 }
 
-void MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
+QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
 {
     auto* field = new QLineEdit(fieldHint(list), this);
     field->setObjectName(name);
     field->setGeometry(rect);
     field->setCursorPosition(0);
     m_fields[index(list)] = std::make_unique<LineEditField>(field);
+    return field;
 }
 
-void MainWindow::addLabel(const QString& name, const QString& caption, const QRect& rect)
+QLabel* MainWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
+                             QWidget* field)
 {
     auto* label = new QLabel(caption, this);
     label->setObjectName(name);
     label->setGeometry(rect);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Screen readers read the label with its field.
+    label->setBuddy(field);
     // The desktop's window colours (those of an edit field's background and
     // text), not the dialog face the window itself is painted with.
     label->setBackgroundRole(QPalette::Base);
     label->setForegroundRole(QPalette::Text);
     label->setAutoFillBackground(true);
+    return label;
 }
 
 QLineEdit* MainWindow::addSpacerBox(const QString& name, int width)

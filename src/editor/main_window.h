@@ -3,6 +3,7 @@
 #include "entry_lists.h"
 
 #include <QIcon>
+#include <QPoint>
 #include <QWidget>
 
 #include <array>
@@ -42,20 +43,26 @@ public:
 Q_SIGNALS:
     void loadRequested();
     void aboutRequested();
-    void saveMenuRequested();
-    void copyMenuRequested(scp::ListId list);
+    // Where the menu is to open, in global coordinates.
+    void saveMenuRequested(QPoint at);
+    void copyMenuRequested(scp::ListId list, QPoint at);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static size_t index(ListId list) { return static_cast<size_t>(list); }
     QPushButton* addButton(const QString& name, const QString& caption, const QRect& rect);
+    static void placeButton(QPushButton* button, const QString& name, const QRect& rect);
     void addListEdit(const QString& name, ListId list, const QRect& rect);
-    void addEntryField(const QString& name, ListId list, const QRect& rect);
-    void addLabel(const QString& name, const QString& caption, const QRect& rect);
+    QLineEdit* addEntryField(const QString& name, ListId list, const QRect& rect);
+    QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect,
+                     QWidget* field);
     QLineEdit* addSpacerBox(const QString& name, int width);
-    void fitCaptions();
+    void stackLabelsUnderFields();
+    QSize visibleRoom(const QWidget* widget) const;
+    void fitCaptions(const QList<QWidget*>& row);
 
     std::array<ListEdit*, 3> m_listEdits = {};
     std::array<std::unique_ptr<LineEditField>, 3> m_fields;
