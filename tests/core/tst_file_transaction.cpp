@@ -172,6 +172,7 @@ private Q_SLOTS:
         QTest::newRow("link to /dev/zero")
             << u"zero"_s << QString() << notRegular.arg(u"a character device");
         QTest::newRow("folder") << u"folder"_s << QString() << notRegular.arg(u"a folder");
+        QTest::newRow("missing") << u"missing"_s << QString() << systemReason(ENOENT);
         QTest::newRow("EIO after 64 KiB") << big << u"read 1 5"_s << systemReason(EIO);
         QTest::newRow("cut short at 64 KiB")
             << big << u"read 1 0"_s

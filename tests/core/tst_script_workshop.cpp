@@ -77,19 +77,25 @@ private Q_SLOTS:
         QCOMPARE(read_bytes(file("mantle.scp")), script);
     }
 
-    void unwritableCharacterKeepsTheOldScript()
+    // Neither the script nor the section files are written when a list holds
+    // a character that has no byte; the list keeps it.
+    void unwritableCharacterWritesNothing()
     {
         QVERIFY(write_bytes(file("mantle.scp"), "previous script\r\n"));
+        const auto before = snapshot(m_dir->path());
         scp::MemoryEntryLists set;
         set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
         QVERIFY(!m_workshop->compileScript(set.lists(), m_reporter));
+        QVERIFY(!m_workshop->saveSections(set.lists(), m_reporter));
+        const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
+                               u"which has no Windows-1252 byte"_s;
         QCOMPARE(m_reporter.messages,
-                 QStringList{u"failure: Could not write \"%1\": the items list has \"\u015F\" "
-                             u"(U+015F) at line 2, column 5, which has no Windows-1252 byte"_s.arg(
-                                 QDir::toNativeSeparators(file("mantle.scp")))});
-        QCOMPARE(read_bytes(file("mantle.scp")), QByteArray("previous script\r\n"));
-        QVERIFY(
-            m_workshop->outputBuffer().text().contains(u"bad \u015F here"_s)); // kept in the buffer
+                 QStringList({u"failure: Could not write \"%1\": %2"_s.arg(
+                                  QDir::toNativeSeparators(file("mantle.scp")), reason),
+                              u"failure: Could not write \"%1\": %2"_s.arg(
+                                  QDir::toNativeSeparators(file("items.scp")), reason)}));
+        QCOMPARE(snapshot(m_dir->path()), before);
+        QVERIFY(m_workshop->outputBuffer().text().contains(u"bad \u015F here"_s));
     }
 
     void sectionsRoundTripEveryByte()
@@ -112,50 +118,6 @@ private Q_SLOTS:
         for (ListId list : scp::kAllLists)
             QCOMPARE(loaded.lists().listText(list), saved.lists().listText(list));
         QCOMPARE(m_reporter.messages.size(), 1); // Load says nothing
-    }
-
-    void failedSaveWritesNone_data()
-    {
-        QTest::addColumn<bool>("folderInTheWay");
-        QTest::newRow("folder in the way") << true;
-        QTest::newRow("unwritable character") << false;
-    }
-    void failedSaveWritesNone()
-    {
-        QFETCH(bool, folderInTheWay);
-        QVERIFY(write_bytes(file("gumps.scp"), "old gumps"));
-        scp::MemoryEntryLists set;
-        if (folderInTheWay)
-            QVERIFY(QDir(m_dir->path()).mkdir(u"items.scp"_s));
-        else
-            set.lists().setListText(ListId::Items, u"\u2192"_s);
-        const auto before = snapshot(m_dir->path());
-        QVERIFY(!m_workshop->saveSections(set.lists(), m_reporter));
-        QCOMPARE(m_reporter.messages.size(), 1);
-        QVERIFY(m_reporter.messages[0].startsWith(u"failure: Could not write \"%1\": "_s.arg(
-            QDir::toNativeSeparators(file("items.scp")))));
-        QCOMPARE(read_bytes(file("gumps.scp")), QByteArray("old gumps"));
-        QCOMPARE(snapshot(m_dir->path()), before); // no tiles.scp, no temporary
-    }
-
-    void failedLoadChangesNoList()
-    {
-        QVERIFY(write_bytes(file("gumps.scp"), "from disk"));
-        QVERIFY(write_bytes(file("items.scp"), "from disk"));
-        for (bool folder : {false, true}) {
-            if (folder)
-                QVERIFY(QDir(m_dir->path()).mkdir(u"tiles.scp"_s));
-            scp::MemoryEntryLists set;
-            set.lists().setListText(ListId::Items, u"unsaved work"_s);
-            m_reporter.messages.clear();
-            QVERIFY(!m_workshop->loadSections(set.lists(), m_reporter));
-            QCOMPARE(m_reporter.messages, QStringList{u"failure: Could not read \"%1\": %2"_s.arg(
-                                              QDir::toNativeSeparators(file("tiles.scp")),
-                                              folder ? u"it is not a regular file (a folder)"_s
-                                                     : u"No such file or directory"_s)});
-            QCOMPARE(set.lists().listText(ListId::Gumps), scp::listPlaceholder(ListId::Gumps));
-            QCOMPARE(set.lists().listText(ListId::Items), u"unsaved work"_s);
-        }
     }
 };
 
