@@ -1,5 +1,4 @@
 #include "fail_on_warnings.h"
-#include "golden.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -45,8 +44,8 @@ private Q_SLOTS:
             QCOMPARE(run.exitCode, 0);
             QCOMPARE(run.out, QByteArray("Mantle.Scp has been created\n"));
             QCOMPARE(run.err, QByteArray());
-            COMPARE_BYTES(read_bytes(m_dir->filePath(u"mantle.scp"_s)),
-                          read_golden(u"scripts/example.scp"_s));
+            COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
+                          readGolden(u"scripts/example.scp"_s));
         }
     }
 
@@ -63,7 +62,7 @@ private Q_SLOTS:
         QFETCH(QString, named);
         const QString script = m_dir->filePath(u"mantle.scp"_s);
         if (problem == u"remove tiles.scp"_s)
-            QVERIFY(QFile::remove(m_dir->filePath(named)) && write_bytes(script, "old script"));
+            QVERIFY(QFile::remove(m_dir->filePath(named)) && writeBytes(script, "old script"));
         if (problem == u"folder mantle.scp"_s)
             QVERIFY(QDir().mkdir(script));
         const QStringList args{m_dir->path()};
@@ -126,10 +125,10 @@ private Q_SLOTS:
         QFETCH(QString, printed);
         QByteArray picture(54, '\0'); // a BMP header: 2 x 3 pixels
         picture[0] = 'B', picture[1] = 'M', picture[14] = 40, picture[18] = 2, picture[22] = 3;
-        QVERIFY(write_bytes(m_dir->filePath(u"a.bmp"_s), picture) &&
-                write_bytes(m_dir->filePath(u"gumps.scp"_s), gumps) &&
-                write_bytes(m_dir->filePath(u"tiles.scp"_s), {}) &&
-                write_bytes(m_dir->filePath(u"items.scp"_s), items));
+        QVERIFY(writeBytes(m_dir->filePath(u"a.bmp"_s), picture) &&
+                writeBytes(m_dir->filePath(u"gumps.scp"_s), gumps) &&
+                writeBytes(m_dir->filePath(u"tiles.scp"_s), {}) &&
+                writeBytes(m_dir->filePath(u"items.scp"_s), items));
         const auto before = snapshot(m_dir->path());
         const Run run = compile({u"--check"_s, m_dir->path()});
         QCOMPARE(QString::fromUtf8(run.out), printed.replace(u"%1"_s, m_dir->path()));
@@ -153,8 +152,8 @@ private Q_SLOTS:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 1);
         QCOMPARE(process.readAllStandardError(), QByteArray("scpmaker-compile: write error\n"));
-        COMPARE_BYTES(read_bytes(m_dir->filePath(u"mantle.scp"_s)),
-                      read_golden(u"scripts/example.scp"_s));
+        COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
+                      readGolden(u"scripts/example.scp"_s));
     }
 };
 

@@ -121,8 +121,8 @@ private Q_SLOTS:
         QFETCH(QString, failed);
         QFETCH(QString, reason);
         QFETCH(uint, mode);
-        QVERIFY(write_bytes(path(u"plain"_s), "x") && write_bytes(path(u"items.scp"_s), "old"));
-        QVERIFY(write_bytes(path(u"gumps.scp"_s), QByteArray(100000, 'o')));
+        QVERIFY(writeBytes(path(u"plain"_s), "x") && writeBytes(path(u"items.scp"_s), "old"));
+        QVERIFY(writeBytes(path(u"gumps.scp"_s), QByteArray(100000, 'o')));
         QVERIFY(::chmod(native(u"gumps.scp"_s), 0640) == 0);
         const bool root = ::geteuid() == 0; // gives the file away to see it kept
         QVERIFY(!root || ::chown(native(u"gumps.scp"_s), 1234, 1234) == 0);
@@ -185,19 +185,19 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QString, faults);
         QFETCH(QString, reason);
-        QVERIFY(write_bytes(path(u"tiles.scp"_s), "t") && write_bytes(path(u"items.scp"_s), "i"));
+        QVERIFY(writeBytes(path(u"tiles.scp"_s), "t") && writeBytes(path(u"items.scp"_s), "i"));
         const QString file = path(u"gumps.scp"_s);
         const QByteArray content(200000, 'g');
-        QVERIFY(kind != u"big"_s || write_bytes(file, content));
+        QVERIFY(kind != u"big"_s || writeBytes(file, content));
         QVERIFY(kind != u"fifo"_s || ::mkfifo(native(u"gumps.scp"_s), 0600) == 0);
         QVERIFY(kind != u"zero"_s || QFile::link(u"/dev/zero"_s, file));
         QVERIFY(kind != u"folder"_s || QDir().mkdir(file));
         QVERIFY(kind != u"sparse"_s ||
-                (write_bytes(file, {}) && QFile(file).resize(1'500'000'000)));
+                (writeBytes(file, {}) && QFile(file).resize(1'500'000'000)));
         rlimit unlimited{};
         ::getrlimit(RLIMIT_AS, &unlimited);
         const auto lift = qScopeGuard([&] { ::setrlimit(RLIMIT_AS, &unlimited); });
-        const QByteArray pages = read_bytes(u"/proc/self/statm"_s).split(' ').first();
+        const QByteArray pages = readBytes(u"/proc/self/statm"_s).split(' ').first();
         const rlimit tight{pages.toULongLong() * 4096 + (512u << 20),
                            unlimited.rlim_max}; // 512 MiB free
         QVERIFY(kind != u"sparse"_s || ::setrlimit(RLIMIT_AS, &tight) == 0);
@@ -237,7 +237,7 @@ private Q_SLOTS:
             QDir(m_dir->path()).removeRecursively();
             QDir().mkpath(m_dir->path());
             for (auto it = before.cbegin(); it != before.cend(); ++it) {
-                write_bytes(path(it.key()), it.value());
+                writeBytes(path(it.key()), it.value());
                 ::chmod(native(it.key()), 0600);
                 (void)(::geteuid() == 0 && ::chown(native(it.key()), 1234, 1234));
             }
@@ -286,7 +286,7 @@ private Q_SLOTS:
     void leftoversOfDeadRunsGoWithTheNextWrite()
     {
         for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
-            QVERIFY(write_bytes(path(QLatin1StringView(name)), "old"));
+            QVERIFY(writeBytes(path(QLatin1StringView(name)), "old"));
         // A backup that would not go even at the second try stays for now.
         injectFaults(u"unlink 0 5 unlink 1 5"_s);
         RecordingReporter reporter;
@@ -299,7 +299,7 @@ private Q_SLOTS:
         // Beside it: what killed runs left, a running one's file, other files.
         for (const char* name : {".mantle.scp.new-abc123", ".items.scp.old-9z8y7x",
                                  ".tiles.scp.new-live01", ".notes.txt.old-abc123", ".a.scp.new-1"})
-            QVERIFY(write_bytes(path(QLatin1StringView(name)), "x"));
+            QVERIFY(writeBytes(path(QLatin1StringView(name)), "x"));
         QFile live(path(u".tiles.scp.new-live01"_s));
         QVERIFY(live.open(QIODevice::ReadOnly) && ::flock(live.handle(), LOCK_SH) == 0);
         QVERIFY(scp::ScriptWorkshop(QDir(m_dir->path())).compileScript(set.lists(), reporter));

@@ -43,13 +43,13 @@ private Q_SLOTS:
 
     void initTestCase()
     {
-        QVERIFY(write_bytes(m_dir.filePath(u"cloak.bmp"_s), bmp(40, 64, 32)));
-        QVERIFY(write_bytes(m_dir.filePath(u"100%1.bmp"_s), bmp(40, 64, 32))); // no .arg()
-        QVERIFY(write_bytes(m_dir.filePath(u"cloak.png"_s), "PNG"));
-        QVERIFY(write_bytes(m_dir.filePath(u"Case.BMP"_s), bmp(40, 1, 1)));
-        QVERIFY(write_bytes(m_dir.filePath(u"broken.bmp"_s), bmp(40, 1, 1).left(30))); // cut short
-        QVERIFY(write_bytes(m_dir.filePath(u"core.bmp"_s), bmp(12, 0x1234, 7))); // 16-bit sizes
-        QVERIFY(write_bytes(m_dir.filePath(u"down.bmp"_s), bmp(124, 3, -5)));    // rows top-down
+        QVERIFY(writeBytes(m_dir.filePath(u"cloak.bmp"_s), bmp(40, 64, 32)));
+        QVERIFY(writeBytes(m_dir.filePath(u"100%1.bmp"_s), bmp(40, 64, 32))); // no .arg()
+        QVERIFY(writeBytes(m_dir.filePath(u"cloak.png"_s), "PNG"));
+        QVERIFY(writeBytes(m_dir.filePath(u"Case.BMP"_s), bmp(40, 1, 1)));
+        QVERIFY(writeBytes(m_dir.filePath(u"broken.bmp"_s), bmp(40, 1, 1).left(30))); // cut short
+        QVERIFY(writeBytes(m_dir.filePath(u"core.bmp"_s), bmp(12, 0x1234, 7))); // 16-bit sizes
+        QVERIFY(writeBytes(m_dir.filePath(u"down.bmp"_s), bmp(124, 3, -5)));    // rows top-down
         m_folder = std::make_unique<scp::PictureFolder>(m_dir.path());
     }
 
@@ -60,11 +60,11 @@ private Q_SLOTS:
         scp::BmpHeaderCache cache;
         const QString path = m_dir.filePath(u"changing.bmp"_s);
         QCOMPARE(cache.lookup(path).state, State::Missing);
-        QVERIFY(write_bytes(path, bmp(40, 5, 6)));
+        QVERIFY(writeBytes(path, bmp(40, 5, 6)));
         QCOMPARE(cache.lookup(path).size, (scp::BmpSize{5, 6}));
-        QVERIFY(write_bytes(path, bmp(12, 7, 8))); // shorter: read again however soon
+        QVERIFY(writeBytes(path, bmp(12, 7, 8))); // shorter: read again however soon
         QCOMPARE(cache.lookup(path).size, (scp::BmpSize{7, 8}));
-        QVERIFY(write_bytes(path, "plain text"));
+        QVERIFY(writeBytes(path, "plain text"));
         QCOMPARE(cache.lookup(path).state, State::Unreadable);
         const QString fifo = m_dir.filePath(u"fifo.bmp"_s); // refused, never waited on
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);

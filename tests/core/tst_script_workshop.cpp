@@ -1,5 +1,4 @@
 #include "fail_on_warnings.h"
-#include "golden.h"
 #include "recording_reporter.h"
 #include "test_files.h"
 
@@ -70,18 +69,18 @@ private Q_SLOTS:
         }
         QVERIFY(m_workshop->compileScript(l, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
-        const QByteArray script = read_bytes(file("mantle.scp"));
-        COMPARE_BYTES(script, read_golden(u"scripts/%1.scp"_s.arg(lists)));
+        const QByteArray script = readBytes(file("mantle.scp"));
+        COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
         QCOMPARE(m_workshop->outputBuffer().text(), scp::decodeCp1252(script));
         QVERIFY(m_workshop->compileScript(l, m_reporter)); // again: the same bytes
-        QCOMPARE(read_bytes(file("mantle.scp")), script);
+        QCOMPARE(readBytes(file("mantle.scp")), script);
     }
 
     // Neither the script nor the section files are written when a list holds
     // a character that has no byte; the list keeps it.
     void unwritableCharacterWritesNothing()
     {
-        QVERIFY(write_bytes(file("mantle.scp"), "previous script\r\n"));
+        QVERIFY(writeBytes(file("mantle.scp"), "previous script\r\n"));
         const auto before = snapshot(m_dir->path());
         scp::MemoryEntryLists set;
         set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
@@ -108,9 +107,9 @@ private Q_SLOTS:
         saved.lists().clearList(ListId::Tiles);
         QVERIFY(m_workshop->saveSections(saved.lists(), m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Gumps,Tiles,Items Saved!"_s});
-        QCOMPARE(read_bytes(file("gumps.scp")), every);
-        QCOMPARE(read_bytes(file("tiles.scp")), QByteArray(""));
-        QCOMPARE(read_bytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
+        QCOMPARE(readBytes(file("gumps.scp")), every);
+        QCOMPARE(readBytes(file("tiles.scp")), QByteArray(""));
+        QCOMPARE(readBytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
         QCOMPARE(snapshot(m_dir->path()).size(), 3);
 
         scp::MemoryEntryLists loaded;

@@ -1,5 +1,5 @@
 #include "fail_on_warnings.h"
-#include "golden.h"
+#include "test_files.h"
 #include "project_contacts.h"
 #include "templates.h"
 
@@ -35,7 +35,7 @@ private Q_SLOTS:
         QFETCH(int, tabs);
         const QString text = scp::templateText(block);
         const QString golden = u"blocks/%1.txt"_s.arg(QLatin1StringView(QTest::currentDataTag()));
-        COMPARE_BYTES(text.toLatin1(), read_golden(golden));
+        COMPARE_BYTES(text.toLatin1(), readGolden(golden));
         QCOMPARE(text.toLatin1(), text.toUtf8()); // ASCII: the same bytes in any encoding
         QCOMPARE(text.count(u"\r\n"_s), lines);
         QCOMPARE(text.count(u'\n'), lines); // no lone LF

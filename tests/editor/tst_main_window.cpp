@@ -167,8 +167,8 @@ private Q_SLOTS:
         click(u"Command9"_s);
         QCOMPARE(driver.boxes,
                  QStringList({u"Gumps,Tiles,Items Saved!"_s, u"Mantle.Scp has been created"_s}));
-        QCOMPARE(read_bytes(u"items.scp"_s), QByteArray("0x1 a\r\nb"));
-        QVERIFY(read_bytes(u"mantle.scp"_s).contains("0x1 a\r\nb"));
+        QCOMPARE(readBytes(u"items.scp"_s), QByteArray("0x1 a\r\nb"));
+        QVERIFY(readBytes(u"mantle.scp"_s).contains("0x1 a\r\nb"));
 
         click(u"Command3"_s);
         click(u"Command5"_s);

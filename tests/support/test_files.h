@@ -1,23 +1,32 @@
 #pragma once
 
-// Whole files and folders as tests see them.
+// Whole files and folders as tests see them, and golden files: expected bytes
+// kept under tests/data (SCP_TEST_DATA), stored without line-end conversion.
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QString>
+#include <QTest>
 
-inline QByteArray read_bytes(const QString& path)
+#include <algorithm>
+
+inline QByteArray readBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-inline bool write_bytes(const QString& path, const QByteArray& bytes)
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray readGolden(const QString& relativePath)
+{
+    return readBytes(QStringLiteral(SCP_TEST_DATA "/") + relativePath);
 }
 
 // Every entry of a folder, hidden ones included, with its bytes: what a
@@ -27,6 +36,26 @@ inline QMap<QString, QByteArray> snapshot(const QString& folder)
     QMap<QString, QByteArray> entries;
     for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                             QDir::System | QDir::NoDotAndDotDot))
-        entries.insert(info.fileName(), info.isDir() ? "<dir>" : read_bytes(info.filePath()));
+        entries.insert(info.fileName(), info.isDir() ? "<dir>" : readBytes(info.filePath()));
     return entries;
 }
+
+// Where two byte strings first part, with CR, LF and tab spelled out, so "\t"
+// and "    " or "\r\n" and "\n" are told apart.
+inline QByteArray firstDifference(const QByteArray& actual, const QByteArray& expected)
+{
+    const auto at =
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first -
+        actual.begin();
+    const auto shown = [at](QByteArray bytes) {
+        return bytes.mid(std::max<qsizetype>(0, at - 30), 60)
+            .replace('\r', "\\r")
+            .replace('\n', "\\n")
+            .replace('\t', "\\t");
+    };
+    return "byte " + QByteArray::number(at) + "\n  actual:   " + shown(actual) +
+           "\n  expected: " + shown(expected);
+}
+
+#define COMPARE_BYTES(actual, expected)                                                            \
+    QVERIFY2((actual) == (expected), firstDifference((actual), (expected)).constData())
