@@ -16,8 +16,8 @@ for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 1; }
 done
 
-# shellcheck source-path=SCRIPTDIR source=../tests/xvfb/x_session.sh
-source "$root/tests/xvfb/x_session.sh"
+# shellcheck source-path=SCRIPTDIR source=x_session.sh
+source "$root/tools/x_session.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-shots.XXXXXX")
 x_session_start "$work"
 trap 'x_session_stop; rm -rf "$work"' EXIT

@@ -5,23 +5,21 @@
 #   check_accessibility.sh SCPMAKER_EXE
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
-if ! command -v dbus-run-session >/dev/null ||
+if ! command -v xvfb-run >/dev/null || ! command -v dbus-run-session >/dev/null ||
     ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
-    echo "SKIP: needs dbus-run-session and python3-pyatspi" && exit 77
+    echo "SKIP: needs xvfb-run, dbus-run-session and python3-pyatspi" && exit 77
 fi
-[[ -n ${SCP_ON_PRIVATE_BUS:-} ]] || SCP_ON_PRIVATE_BUS=1 exec dbus-run-session -- "$0" "$@"
-exe=$(realpath "$1")
-# shellcheck source-path=SCRIPTDIR source=x_session.sh
-source "$(dirname "$0")/x_session.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
-x_session_start "$work"
-trap 'x_session_stop; rm -rf "$work"' EXIT
-mkdir "$work/folder"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-start_editor "$exe" "$work/folder"
+trap 'rm -rf "$work"' EXIT
+mkdir -m 700 "$work/runtime" && mkdir "$work/folder"
+# A private X server (no window manager) and a private session bus.
+export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_RUNTIME_DIR=$work/runtime
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    dbus-run-session -- /usr/bin/python3 - "$(realpath "$1")" "$work/folder" <<'PY'
+import atexit, subprocess, sys, time, pyatspi
 
-/usr/bin/python3 - <<'PY'
-import sys, time, pyatspi
+editor = subprocess.Popen([sys.argv[1]], cwd=sys.argv[2])
+atexit.register(editor.kill)
 
 def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)

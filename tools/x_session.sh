@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Sourced by the real-window tests and tools/screenshots.sh: a private Xvfb
+# Sourced by tools/screenshots.sh: a private Xvfb
 # with no window manager, so windows land where the program puts them and
 # controls are clicked at their layout places. Every wait is bounded; the
 # EXIT trap (x_session_stop) ends the editor and the server.
