@@ -80,10 +80,7 @@ private Q_SLOTS:
 
     void commandLine()
     {
-        const Run help = compile({u"--help"_s});
-        QCOMPARE(help.exitCode, 0);
-        QVERIFY(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]"));
-        QCOMPARE(compile({u"--version"_s}).out, QByteArray("scpmaker-compile " SCP_VERSION "\n"));
+        // --help and --version: the packaging test runs them without a display.
         // Usage errors exit 2 and name what was wrong; nothing is written.
         for (const QStringList& args : {QStringList{u"--bogus"_s}, QStringList{u"a"_s, u"b"_s}}) {
             const Run run = compile(args);
