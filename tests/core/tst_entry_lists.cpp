@@ -69,20 +69,6 @@ private Q_SLOTS:
             }
         }
     }
-
-    void fileBytesActAsText()
-    {
-        // A loaded file stays bytes until its text is needed, in pieces when
-        // it is an assembled script.
-        scp::MemoryTextBox box;
-        box.setEncoded({QByteArray("caf\xE9\n"), QByteArray(), QByteArray("\x80\rx")});
-        QCOMPARE(box.text(), u"caf\u00E9\r\n\u20AC\r\nx"_s);
-        QCOMPARE(box.encoded().bytes, QByteArray("caf\xE9\r\n\x80\r\nx"));
-        box.select(3, 3);
-        QCOMPARE(box.selectedText(), u"\u00E9\r\n"_s);
-        box.setEncoded({QByteArray(), QByteArray()});
-        QVERIFY(box.isEmpty());
-    }
 };
 
 int main(int argc, char** argv)
