@@ -116,14 +116,16 @@ private Q_SLOTS:
 
     void rowsLookAsWrappingShowsThem()
     {
-        // Each spacer run ends in a row break, loaded or added, so every entry
-        // is a short paragraph; on screen nothing moves from where wrapping
+        // Spacer runs end in row breaks, loaded or added, so the list is held
+        // as short paragraphs; on screen nothing moves from where wrapping
         // puts it in a box that holds the list as one paragraph.
         auto box = shownBox();
         const QString entry = u"0xffff Filename.bmp 44 44"_s;
-        box->setText(u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(12));
-        box->appendText(kSpacer + entry);
-        QCOMPARE(box->document()->blockCount(), 14);
+        box->resize(177, 600); // every row on screen
+        box->setText(u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25));
+        for (int i = 0; i < 12; ++i)
+            box->appendText(kSpacer + entry);
+        QCOMPARE(box->document()->blockCount(), 6);
 
         QPlainTextEdit plain;
         plain.setFont(box->font());
