@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an include points the wrong way: the core names nothing of Qt
-# Gui or Widgets, and no library names a folder above it.
+# Gui or Widgets, no library reaches into a folder above it, and no two
+# headers include each other.
 #   check_includes.sh SRC_DIR
 set -u
 src=$1
@@ -10,8 +11,14 @@ while IFS= read -r hit; do complain "core includes a GUI header: $hit"; done < <
     grep -rnE '#include <(Qt(Gui|Widgets)/|Q(Widget|Application|GuiApplication|Menu|Label|Action|Font|Icon|Pixmap|Image|Color|Clipboard|Painter)\b)' "$src/core")
 while IFS= read -r hit; do complain "include reaches a folder by path: $hit"; done < <(
     grep -rnE '#include "(\.\./|core/|editor/|app/)' "$src")
-while IFS= read -r hit; do complain "core includes an editor header: $hit"; done < <(
-    for header in "$src"/editor/*.h; do
-        grep -rnF "#include \"$(basename "$header")\"" "$src/core"
-    done)
+for header in "$src"/editor/*.h; do
+    while IFS= read -r hit; do complain "core includes an editor header: $hit"; done < <(
+        grep -rnF "#include \"$(basename "$header")\"" "$src/core")
+done
+for a in "$src"/*/*.h; do
+    for b in $(grep -oE '^#include "[^"]+\.h"' "$a" | cut -d'"' -f2); do
+        [[ -f $(dirname "$a")/$b ]] && grep -qF "#include \"$(basename "$a")\"" "$(dirname "$a")/$b" &&
+            complain "$(basename "$a") and $b include each other"
+    done
+done
 exit $status

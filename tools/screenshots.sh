@@ -44,3 +44,25 @@ xdotool key Return # back to the main window, then close it
 wait_until 10 only_main_visible || x_fail "Return did not bring back the main window"
 close_window "$main_window"
 wait_until 20 editor_ended || true
+
+# The lists with the lint's marks, the pointer resting on one: Load in a
+# folder whose section files hold the usual mistakes. Writes
+# docs/screenshots/marked-lists.png.
+marked=$work/marked
+mkdir -p "$marked"
+{ printf 'BM'; head -c 12 /dev/zero; printf '\x28\0\0\0\x78\0\0\0\xc8\0\0\0'; head -c 28 /dev/zero; } \
+    >"$marked/cloak.bmp" # a BMP header: 120 x 200 pixels
+spacer=$(printf '%37s' '') item_spacer=$(printf '%86s' '')
+printf '%s' "GUMPS WILL LOAD HERE"$'\r\n'"0x0F00 cloak.bmp 120 200${spacer}0x0F01 cloak.bmp 120 220" \
+    "${spacer}0xF00 belt.bmp 32 32${spacer}0x0F02 Cloak.bmp 120 200" >"$marked/gumps.scp"
+printf '%s' "0x0200 floor.png 44 44${spacer}HexID Filename.bmp Width Height" >"$marked/tiles.scp"
+printf '%s' "0x1F03 0 0 0 0 5 9 100 12 Mantle of Night${item_spacer}0x1F04 0 0 0 0 5 20 100 12" \
+    " Belt of Dawn${item_spacer}0x1F05 0 0 0 0 5 20 101" >"$marked/items.scp"
+start_editor "$exe" "$marked"
+click_twips 4080 5160 1095 615 # Load
+xdotool mousemove --sync $((main_x + 70)) $((main_y + 78)) # over "Cloak.bmp"
+sleep 2 # the tooltip's delay
+import -window root -crop "$((12165 / 15))x$((4215 / 15))+$main_x+$main_y" -strip "$out/marked-lists.png"
+echo "wrote $out/marked-lists.png"
+close_window "$main_window"
+wait_until 20 editor_ended || true

@@ -1,7 +1,9 @@
 // scpmaker-compile [DIR]: reads DIR's gumps.scp, tiles.scp and items.scp and
 // writes DIR/mantle.scp, exactly as Load followed by CompileMantleScp in the
-// editor does, through the same code.
+// editor does, through the same code. With --check it writes nothing and
+// prints the lint's findings instead, as compilers print warnings.
 
+#include "lint.h"
 #include "memory_entry_lists.h"
 #include "reporter.h"
 #include "script_workshop.h"
@@ -17,6 +19,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+constexpr ExitCode kFindings = Failure; // a check that found something fails a build script
 
 void print(FILE* stream, const QString& text)
 {
@@ -43,6 +46,28 @@ int finished(int code)
     return code;
 }
 
+// One line a finding, "FILE:LINE:COLUMN: warning: MESSAGE", the lists in the
+// editor's order; the files named as DIR was given.
+int check(const QString& given, const scp::EntryLists& lists)
+{
+    const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
+    scp::PictureFolder pictures(folder.path());
+    bool found = false;
+    for (const scp::ListId list : scp::kAllLists) {
+        const QString file = given.isEmpty() ? scp::sectionFileName(list)
+                                             : folder.filePath(scp::sectionFileName(list));
+        scp::ListLint lint(scp::lintRules(list), &pictures);
+        lint.setText(lists.listText(list));
+        QString lines;
+        for (const scp::LintFinding& finding : lint.findings())
+            lines += scp::formatWarning(file, lint.lineColumn(finding.position), finding.message) +
+                     u'\n';
+        print(stdout, lines);
+        found = found || !lines.isEmpty();
+    }
+    return found ? kFindings : Success;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,6 +84,12 @@ int main(int argc, char** argv)
         u"line naming the file and the reason to stderr, exits 1 and changes no file."_s);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption checkOnly(
+        u"check"_s,
+        u"Write nothing; print each entry of the three lists the patching tool may choke "
+        u"on as \"FILE:LINE:COLUMN: warning: MESSAGE\". Exits 0 when there is nothing to "
+        u"report, 1 when there is."_s);
+    parser.addOption(checkOnly);
     parser.addPositionalArgument(
         u"DIR"_s, u"Folder of the section files (default: the current folder)."_s, u"[DIR]"_s);
 
@@ -86,11 +117,14 @@ int main(int argc, char** argv)
         return UsageError;
     }
 
-    const QDir folder(folders.isEmpty() ? QDir::currentPath() : folders.first());
+    const QString given = folders.isEmpty() ? QString() : folders.first();
+    const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     PrintingReporter reporter;
     scp::MemoryEntryLists lists;
     scp::ScriptWorkshop workshop(folder);
     if (!workshop.loadSections(lists.lists(), reporter))
         return finished(Failure);
+    if (parser.isSet(checkOnly))
+        return finished(check(given, lists.lists()));
     return finished(workshop.compileScript(lists.lists(), reporter) ? Success : Failure);
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,15 @@ void print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
+}
+
+bool hasDisplay()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
 }
 
 QStringList argumentList(int argc, char** argv)
@@ -78,9 +88,17 @@ int main(int argc, char** argv)
         std::filesystem::directory_iterator(QFile::encodeName(folders.first()).toStdString(),
                                             error);
         if (error) {
-            print(stderr, u"scpmaker: cannot open folder \"%1\": %2\n"_s.arg(
-                              QDir::toNativeSeparators(folders.first()),
-                              QString::fromLocal8Bit(error.message())));
+            const QString message = u"Cannot open the folder \"%1\": %2"_s.arg(
+                QDir::toNativeSeparators(folders.first()), QString::fromLocal8Bit(error.message()));
+            print(stderr, u"scpmaker: "_s + message + u'\n');
+            // Started from a desktop menu, nobody reads stderr: say it on
+            // screen too, where there is one.
+            if (hasDisplay()) {
+                QApplication app(argc, argv);
+                QMessageBox box(QMessageBox::Warning, u"scpmaker"_s, message, QMessageBox::Ok);
+                box.setTextFormat(Qt::PlainText);
+                box.exec();
+            }
             return Failure;
         }
         const QFileInfo info(folders.first());

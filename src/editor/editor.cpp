@@ -2,6 +2,7 @@
 
 #include "about_window.h"
 #include "list_edit.h"
+#include "list_marks.h"
 #include "main_window.h"
 #include "message_box_reporter.h"
 #include "script_menus.h"
@@ -20,11 +21,13 @@ static void registerResources()
 
 namespace scp {
 
-Editor::Editor(const QDir& folder) : m_workshop(folder)
+Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path())
 {
     registerResources();
     m_mainWindow = std::make_unique<MainWindow>();
     MainWindow* main = m_mainWindow.get();
+    for (ListId list : kAllLists)
+        new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bmp_header.h"
 #include "entry_lists.h"
 #include "link_launcher.h"
 #include "script_workshop.h"
@@ -49,6 +50,7 @@ public:
 
 private:
     ScriptWorkshop m_workshop;
+    PictureFolder m_pictures; // where the lists' marks look for pictures
     LinkLauncher m_launchLink = openWithDesktop;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;

@@ -239,6 +239,11 @@ QFont ListEdit::listFont()
     return font;
 }
 
+bool ListEdit::isRowBreakBefore(const QTextBlock& block)
+{
+    return block.charFormat().objectType() == kRowBreakObject;
+}
+
 QString ListEdit::text() const
 {
     // Not toPlainText(): that turns U+00A0 into a space and U+2028 into LF.

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+class QTextBlock;
+
 namespace scp {
 
 // The visible box of one list: a plain-text editor whose whole content is the
@@ -60,6 +62,11 @@ public:
 
     // Selects [start, start + length) of text().
     void select(qsizetype start, qsizetype length);
+
+    // Whether the paragraph break before `block` is a row break (a space of
+    // the list) rather than a line end: for reading the document itself, one
+    // character a position.
+    static bool isRowBreakBefore(const QTextBlock& block);
 
     // Font of every list box: the platform's UI sans font at 8.5 points.
     static QFont listFont();

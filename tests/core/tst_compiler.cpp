@@ -98,6 +98,51 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
     }
 
+    // --check prints one line a finding and writes nothing; exit 1 on any.
+    void checkPrintsFindings_data()
+    {
+        QTest::addColumn<QByteArray>("gumps");
+        QTest::addColumn<QByteArray>("items");
+        QTest::addColumn<QString>("printed"); // %1: the folder
+        QTest::newRow("clean") << QByteArray("0x1 a.bmp 2 3")
+                               << QByteArray("0x1 0 0 0 0 0 1 5 0 Mantle of Night") << QString();
+        QTest::newRow("faults")
+            << "GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 4" + QByteArray(37, ' ') + "0X1 A.bmp 2 3"
+            << QByteArray("\r\n0x2 0 0 0 0 0 9 5 0 n")
+            << u"%1/gumps.scp:1:1: warning: the placeholder \"GUMPS WILL LOAD HERE\" is still in "
+               u"the list; remove it\n"
+               u"%1/gumps.scp:2:13: warning: \"a.bmp\" is 2 x 3 pixels, the entry says 2 x 4\n"
+               u"%1/gumps.scp:2:51: warning: id 0X1 is already used by gump 0x1 on line 2, column "
+               u"1\n"
+               u"%1/gumps.scp:2:55: warning: picture \"A.bmp\" is not in %1, only \"a.bmp\", "
+               u"which differs in case: the patching tool's system may not mind, Linux does\n"
+               u"%1/items.scp:2:15: warning: layer 9 is unused (layers run 1 to 29, 9 and 15 "
+               u"unused)\n"_s;
+    }
+    void checkPrintsFindings()
+    {
+        QFETCH(QByteArray, gumps);
+        QFETCH(QByteArray, items);
+        QFETCH(QString, printed);
+        QByteArray picture(54, '\0'); // a BMP header: 2 x 3 pixels
+        picture[0] = 'B', picture[1] = 'M', picture[14] = 40, picture[18] = 2, picture[22] = 3;
+        QVERIFY(write_bytes(m_dir->filePath(u"a.bmp"_s), picture) &&
+                write_bytes(m_dir->filePath(u"gumps.scp"_s), gumps) &&
+                write_bytes(m_dir->filePath(u"tiles.scp"_s), {}) &&
+                write_bytes(m_dir->filePath(u"items.scp"_s), items));
+        const auto before = snapshot(m_dir->path());
+        const Run run = compile({u"--check"_s, m_dir->path()});
+        QCOMPARE(QString::fromUtf8(run.out), printed.replace(u"%1"_s, m_dir->path()));
+        QCOMPARE(run.exitCode, printed.isEmpty() ? 0 : 1);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(snapshot(m_dir->path()), before);
+
+        QVERIFY(QFile::remove(m_dir->filePath(u"tiles.scp"_s))); // an unreadable folder
+        const Run failed = compile({u"--check"_s});
+        QVERIFY2(failed.exitCode == 1 && failed.out.isEmpty() && failed.err.contains("tiles.scp"),
+                 failed.err.constData());
+    }
+
     void failedOutputIsAFailure()
     {
         // The script is written, but its confirmation never reached anyone.

@@ -85,6 +85,9 @@ for prog in scpmaker scpmaker-compile; do
         fail "$prog --help: $out"
     [[ $out == "Usage: $prog "* ]] || fail "$prog --help said: $out"
 done
+# A folder that cannot be opened is a failure that names it and the reason.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/scpmaker" "$work/none" 2>&1) && status=0 || status=$?
+[[ $status -eq 1 && $out == *"\"$work/none\": No such file or directory" ]] || fail "scpmaker DIR ($status): $out"
 
 [[ ${#missing[@]} -eq 0 ]] || { echo "SKIPPED: not found: ${missing[*]}"; exit 77; }
 echo "package ${deb##*/} checked"

@@ -1,0 +1,115 @@
+// The lint's marks on the visible gumps list of 100,000 entries, against the
+// same list without them: one Add, and one typed key at the end and in the
+// middle, each with layout and a forced repaint, which is when the marks of
+// the rows on screen are worked out. Every entry has two findings (its
+// picture is missing, its id repeats), so the screen is full of marks. The
+// edit is taken back between iterations, untimed, so the list stays the same.
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include "bench_lists.h"
+#include "list_edit.h"
+#include "list_marks.h"
+#include "main_window.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+constexpr int kEntries = 100'000;
+const QString kEntry = u"0x1234 Filename.bmp 44 44"_s;
+
+struct Window {
+    explicit Window(bool marks)
+    {
+        form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
+        box().setText(gump_list(kEntries, kEntry));
+        if (marks)
+            new scp::ListMarks(box(), ListId::Gumps, &pictures);
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    scp::ListEdit& box() { return form.listEdit(ListId::Gumps); }
+    void repaint() { box().viewport()->repaint(); }
+    void key(Qt::Key key, const QString& text)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&box(), &press);
+    }
+
+    QTemporaryDir folder;
+    scp::PictureFolder pictures{folder.path()};
+    scp::MainWindow form;
+};
+
+void BM_Marks_Add(benchmark::State& state)
+{
+    Window window(state.range(0) != 0);
+    QTextDocument& document = *window.box().document();
+    for (auto _ : state) {
+        const int end = document.characterCount() - 1;
+        window.form.addEntry(ListId::Gumps);
+        window.repaint();
+        state.PauseTiming();
+        QTextCursor added(&document);
+        added.setPosition(end);
+        added.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        added.removeSelectedText();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["marks"] = double(window.box().extraSelections().size());
+    state.SetLabel(state.range(0) != 0 ? "marks on" : "marks off");
+}
+
+void BM_Marks_Keystroke(benchmark::State& state)
+{
+    Window window(state.range(0) != 0);
+    const bool atEnd = state.range(1) != 0;
+    scp::ListEdit& box = window.box();
+    box.setFocus();
+    QTextCursor caret(box.document());
+    caret.setPosition(atEnd ? box.document()->characterCount() - 1
+                            : box.document()->characterCount() / 2);
+    box.setTextCursor(caret);
+    box.ensureCursorVisible();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        window.key(Qt::Key_7, u"7"_s);
+        window.repaint();
+        state.PauseTiming();
+        window.key(Qt::Key_Backspace, {});
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["marks"] = double(box.extraSelections().size());
+    state.SetLabel(std::string(state.range(0) != 0 ? "marks on" : "marks off") +
+                   (atEnd ? ", at the end" : ", in the middle"));
+}
+
+} // namespace
+
+BENCHMARK(BM_Marks_Add)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Marks_Keystroke)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

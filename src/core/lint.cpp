@@ -1,0 +1,508 @@
+#include "lint.h"
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+constexpr int kPictureFields = 4;
+constexpr int kItemFields = 10; // the tenth runs to the entry's end: the name
+constexpr int kNameField = 1, kWidthField = 2, kHeightField = 3;
+constexpr int kLayerField = 6, kAnimationField = 7;
+
+const char16_t* const kItemNumberNames[] = {u"flag1",  u"flag2", u"flag3",     u"flag4",
+                                            u"weight", u"layer", u"animation", u"height"};
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+// Whether text[i] separates entries: a line end, or a space next to another.
+bool separates(QStringView text, qsizetype i)
+{
+    const QChar c = text[i];
+    if (isLineEnd(c))
+        return true;
+    return c == u' ' &&
+           ((i > 0 && text[i - 1] == u' ') || (i + 1 < text.size() && text[i + 1] == u' '));
+}
+
+bool startsLine(QStringView text, qsizetype i)
+{
+    if (i <= 0 || i > text.size())
+        return false;
+    const QChar before = text[i - 1];
+    return before == u'\n' || (before == u'\r' && (i == text.size() || text[i] != u'\n'));
+}
+
+bool isDecimalDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isHexDigit(QChar c)
+{
+    return isDecimalDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool hasHexPrefix(QStringView s)
+{
+    return s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X');
+}
+
+// A number in one form for comparing: lower-case hexadecimal digits without
+// leading zeros, of any length.
+QString hexKey(QStringView hexDigits)
+{
+    qsizetype first = 0;
+    while (first + 1 < hexDigits.size() && hexDigits[first] == u'0')
+        ++first;
+    return hexDigits.sliced(first).toString().toLower();
+}
+
+QString decimalKey(QStringView digits)
+{
+    if (digits.size() <= 19) // fits in 64 bits
+        return QString::number(digits.toULongLong(), 16);
+    std::vector<quint32> limbs{0}; // least significant first, base 2^32
+    for (const QChar c : digits) {
+        quint64 carry = quint64(c.unicode() - u'0');
+        for (quint32& limb : limbs) {
+            const quint64 value = quint64(limb) * 10 + carry;
+            limb = quint32(value);
+            carry = value >> 32;
+        }
+        if (carry)
+            limbs.push_back(quint32(carry));
+    }
+    QString hex;
+    for (auto it = limbs.rbegin(); it != limbs.rend(); ++it)
+        hex += u"%1"_s.arg(uint(*it), 8, 16, QChar(u'0'));
+    return hexKey(hex);
+}
+
+// Field 1 of every list: hexadecimal with or without 0x. Empty when not.
+QString idKey(QStringView field)
+{
+    const QStringView digits = hasHexPrefix(field) ? field.sliced(2) : field;
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
+        return {};
+    return hexKey(digits);
+}
+
+// Sizes and item numbers: decimal, or hexadecimal with 0x.
+bool isNumber(QStringView field)
+{
+    if (hasHexPrefix(field))
+        return std::all_of(field.begin() + 2, field.end(), isHexDigit);
+    return !field.isEmpty() && std::all_of(field.begin(), field.end(), isDecimalDigit);
+}
+
+// A number's key; empty when the field is not a number.
+QString numberKey(QStringView field)
+{
+    if (!isNumber(field))
+        return {};
+    return hasHexPrefix(field) ? hexKey(field.sliced(2)) : decimalKey(field);
+}
+
+// A key's value when it fits comfortably, else -1.
+qint64 keyValue(const QString& key)
+{
+    return key.isEmpty() || key.size() > 15 ? -1 : key.toLongLong(nullptr, 16);
+}
+
+QString trimmedLineEnd(QString text)
+{
+    while (!text.isEmpty() && isLineEnd(text.back()))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- lines
+
+LineIndex::LineIndex(QStringView text)
+{
+    for (qsizetype i = 1; i <= text.size(); ++i)
+        if (startsLine(text, i))
+            m_starts.push_back(i);
+}
+
+void LineIndex::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
+{
+    // A line start depends on the characters on both sides of it, so those
+    // from `position` to one past the edit are found again.
+    const auto first = std::lower_bound(m_starts.begin(), m_starts.end(), position);
+    const auto last = std::upper_bound(first, m_starts.end(), position + removed + 1);
+    const auto at = m_starts.erase(first, last);
+    for (auto it = at; it != m_starts.end(); ++it)
+        *it += added - removed;
+    std::vector<qsizetype> fresh;
+    const qsizetype end = std::min(text.size(), position + added + 1);
+    for (qsizetype i = std::max<qsizetype>(position, 1); i <= end; ++i)
+        if (startsLine(text, i))
+            fresh.push_back(i);
+    m_starts.insert(at, fresh.begin(), fresh.end());
+}
+
+TextPoint LineIndex::at(qsizetype position) const
+{
+    const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), position);
+    const qsizetype lineStart = next == m_starts.begin() ? 0 : *(next - 1);
+    return {qsizetype(next - m_starts.begin()) + 1, position - lineStart + 1};
+}
+
+LintRules lintRules(ListId list)
+{
+    return {list, listPlaceholder(list), fieldHint(list)};
+}
+
+QString formatWarning(const QString& file, TextPoint point, const QString& message)
+{
+    return u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
+                                          QString::number(point.column), message);
+}
+
+// ---------------------------------------------------------------- entries
+
+struct ListLint::Entry {
+    qsizetype start = 0; // in the list's text; moved as edits before it move it
+    QString text;
+    int fieldCount = 0;
+    std::array<qsizetype, kItemFields> fieldStart{}; // of the first fields, in the entry
+    QList<LintFinding> own; // findings from the entry's text alone, positions in the entry
+    QString idKey;          // empty when the entry takes no part in the duplicate id rule
+    QString animationKey;   // likewise for shared animations
+    bool checkPicture = false;
+
+    qsizetype end() const { return start + text.size(); }
+    qsizetype fieldEnd(int i) const
+    {
+        return i + 1 < fieldCount && i + 1 < kItemFields ? fieldStart[i + 1] - 1 : text.size();
+    }
+    QStringView field(int i) const
+    {
+        return QStringView(text).sliced(fieldStart[i], fieldEnd(i) - fieldStart[i]);
+    }
+    // A field's place for a finding; an empty field is shown by the space
+    // beside it.
+    LintFinding at(int i, LintRule rule, const QString& message) const
+    {
+        qsizetype from = fieldStart[i], length = fieldEnd(i) - from;
+        if (length == 0) {
+            from = from < text.size() ? from : from - 1;
+            length = 1;
+        }
+        return {from, length, rule, message};
+    }
+};
+
+ListLint::ListLint(LintRules rules, PictureFolder* pictures)
+    : m_rules(std::move(rules)), m_pictures(pictures)
+{
+    m_rules.placeholder = trimmedLineEnd(m_rules.placeholder);
+}
+
+ListLint::~ListLint() = default;
+
+std::unique_ptr<ListLint::Entry> ListLint::readEntry(QStringView text, qsizetype start) const
+{
+    auto entry = std::make_unique<Entry>();
+    entry->start = start;
+    entry->text = text.toString();
+    const qsizetype length = text.size();
+    if (text == m_rules.placeholder) {
+        entry->own.append(
+            {0, length, LintRule::Placeholder,
+             u"the placeholder \"%1\" is still in the list; remove it"_s.arg(m_rules.placeholder)});
+        return entry;
+    }
+    if (text == m_rules.hint) {
+        entry->own.append(
+            {0, length, LintRule::Hint,
+             u"the entry field's hint \"%1\" was added as an entry"_s.arg(m_rules.hint)});
+        return entry;
+    }
+
+    entry->fieldCount = 1;
+    for (qsizetype i = 0; i < length; ++i) {
+        if (text[i] != u' ')
+            continue;
+        if (entry->fieldCount < kItemFields)
+            entry->fieldStart[entry->fieldCount] = i + 1;
+        ++entry->fieldCount;
+    }
+    const bool items = m_rules.list == ListId::Items;
+    const int count = entry->fieldCount;
+    if (items ? count < kItemFields : count != kPictureFields) {
+        entry->own.append(
+            {0, length, LintRule::FieldCount,
+             items ? u"the entry has %1 fields, an item needs at least 10: itemhex flag1 "
+                     u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(count)
+                   : u"the entry has %1 fields, a %2 needs 4: hexid filename.bmp width "
+                     u"height"_s.arg(count)
+                         .arg(kindName())});
+        return entry;
+    }
+
+    const QStringView id = entry->field(0);
+    entry->idKey = idKey(id);
+    if (entry->idKey.isEmpty())
+        entry->own.append(
+            entry->at(0, LintRule::HexId, u"hex id \"%1\" is not a hexadecimal number"_s.arg(id)));
+
+    const auto checkNumber = [&entry](int i, QStringView name) {
+        if (isNumber(entry->field(i)))
+            return true;
+        entry->own.append(
+            entry->at(i, LintRule::Number,
+                      u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
+                          name, entry->field(i))));
+        return false;
+    };
+
+    if (!items) {
+        const QStringView name = entry->field(kNameField);
+        if (!name.endsWith(u".bmp", Qt::CaseInsensitive))
+            entry->own.append(entry->at(kNameField, LintRule::PictureName,
+                                        u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
+        checkNumber(kWidthField, u"width");
+        checkNumber(kHeightField, u"height");
+        entry->checkPicture = true;
+        return entry;
+    }
+
+    for (int i = 1; i < kItemFields - 1; ++i) {
+        if (!checkNumber(i, QStringView(kItemNumberNames[i - 1])))
+            continue;
+        if (i == kAnimationField)
+            entry->animationKey = numberKey(entry->field(i));
+        if (i != kLayerField)
+            continue;
+        const qint64 layer = keyValue(numberKey(entry->field(i)));
+        const QString layers = u"layers run 1 to 29, 9 and 15 unused"_s;
+        if (layer == 9 || layer == 15)
+            entry->own.append(entry->at(i, LintRule::Layer,
+                                        u"layer %1 is unused (%2)"_s.arg(entry->field(i), layers)));
+        else if (layer < 1 || layer > 29)
+            entry->own.append(
+                entry->at(i, LintRule::Layer,
+                          u"layer %1 is out of range (%2)"_s.arg(entry->field(i), layers)));
+    }
+    return entry;
+}
+
+QString ListLint::kindName() const
+{
+    static const QString kinds[] = {u"gump"_s, u"tile"_s, u"item"_s};
+    return kinds[static_cast<size_t>(m_rules.list)];
+}
+
+// ---------------------------------------------------------------- groups
+
+// Entries never share a start, so a group is ordered by it.
+bool ListLint::before(const Entry* a, const Entry* b)
+{
+    return a->start < b->start;
+}
+
+void ListLint::join(const Entry& entry)
+{
+    const auto add = [&entry](QHash<QString, Group>& groups, const QString& key) {
+        if (key.isEmpty())
+            return;
+        Group& group = groups[key];
+        const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
+        group.insert(at, &entry);
+    };
+    add(m_ids, entry.idKey);
+    add(m_animations, entry.animationKey);
+}
+
+void ListLint::leave(const Entry& entry)
+{
+    const auto remove = [&entry](QHash<QString, Group>& groups, const QString& key) {
+        if (key.isEmpty())
+            return;
+        const auto found = groups.find(key);
+        Group& group = *found;
+        const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
+        group.erase(at);
+        if (group.empty())
+            groups.erase(found);
+    };
+    remove(m_ids, entry.idKey);
+    remove(m_animations, entry.animationKey);
+}
+
+// ---------------------------------------------------------------- reading
+
+void ListLint::readEntries(QStringView text, qsizetype from, qsizetype to, qsizetype at)
+{
+    std::vector<std::unique_ptr<Entry>> fresh;
+    qsizetype i = from;
+    while (i < to) {
+        if (separates(text, i)) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < to && !separates(text, i))
+            ++i;
+        fresh.push_back(readEntry(text.sliced(start, i - start), start));
+    }
+    for (const auto& entry : fresh)
+        join(*entry);
+    m_entries.insert(m_entries.begin() + at, std::make_move_iterator(fresh.begin()),
+                     std::make_move_iterator(fresh.end()));
+}
+
+void ListLint::setText(QStringView text)
+{
+    m_entries.clear();
+    m_ids.clear();
+    m_animations.clear();
+    m_length = text.size();
+    m_lines = LineIndex(text);
+    readEntries(text, 0, text.size(), 0);
+}
+
+void ListLint::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
+{
+    const qsizetype delta = added - removed;
+    if (position < 0 || removed < 0 || added < 0 || position + removed > m_length ||
+        m_length + delta != text.size()) {
+        setText(text); // not an edit of the text this lint holds
+        return;
+    }
+    m_length = text.size();
+    m_lines.update(text, position, removed, added);
+
+    // Whether a character separates entries depends on its neighbours, so
+    // the stretch read again reaches from a separator before the edit to
+    // one after it, both outside the edit's reach.
+    qsizetype from = std::max<qsizetype>(position - 1, 0);
+    while (from > 0 && !separates(text, from - 1))
+        --from;
+    qsizetype to = std::min(position + added + 1, text.size());
+    while (to < text.size() && !separates(text, to))
+        ++to;
+    const qsizetype oldTo = to - delta;
+
+    const auto first = std::partition_point(m_entries.begin(), m_entries.end(),
+                                            [from](const auto& e) { return e->end() <= from; });
+    const auto last = std::partition_point(first, m_entries.end(),
+                                           [oldTo](const auto& e) { return e->start < oldTo; });
+    for (auto it = first; it != last; ++it)
+        leave(**it);
+    const auto at = m_entries.erase(first, last);
+    for (auto it = at; it != m_entries.end(); ++it)
+        (*it)->start += delta;
+    readEntries(text, from, to, at - m_entries.begin());
+}
+
+// ---------------------------------------------------------------- findings
+
+void ListLint::appendPictureFindings(const Entry& entry, QList<LintFinding>& out) const
+{
+    const QString name = entry.field(kNameField).toString();
+    const PictureInfo picture = m_pictures->picture(name);
+    if (picture.state == PictureInfo::State::Missing) {
+        const QString other = m_pictures->otherCase(name);
+        out.append(
+            entry.at(kNameField, LintRule::PicturePresent,
+                     other.isEmpty()
+                         ? u"picture \"%1\" is not in %2"_s.arg(name, m_pictures->path())
+                         : u"picture \"%1\" is not in %2, only \"%3\", which differs in case: the "
+                           u"patching tool's system may not mind, Linux does"_s.arg(
+                               name, m_pictures->path(), other)));
+        return;
+    }
+    if (!name.endsWith(u".bmp"_s, Qt::CaseInsensitive))
+        return; // already said; the size of a picture of another kind is beside the point
+    if (picture.state == PictureInfo::State::Unreadable) {
+        out.append(entry.at(kNameField, LintRule::PictureSize,
+                            u"\"%1\" is not a readable BMP: %2"_s.arg(name, picture.reason)));
+        return;
+    }
+    const qint64 width = keyValue(numberKey(entry.field(kWidthField)));
+    const qint64 height = keyValue(numberKey(entry.field(kHeightField)));
+    if (width < 0 && height < 0)
+        return; // neither is a number; said already
+    const bool widthOff = width >= 0 && width != picture.size.width;
+    const bool heightOff = height >= 0 && height != picture.size.height;
+    if (!widthOff && !heightOff)
+        return;
+    const int from = widthOff ? kWidthField : kHeightField;
+    const int to = heightOff ? kHeightField : kWidthField;
+    out.append({entry.fieldStart[from], entry.fieldEnd(to) - entry.fieldStart[from],
+                LintRule::PictureSize,
+                u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
+                    name, QString::number(picture.size.width), QString::number(picture.size.height),
+                    entry.field(kWidthField), entry.field(kHeightField))});
+}
+
+void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
+{
+    const qsizetype first = out.size();
+    out.append(entry.own);
+    if (entry.checkPicture && m_pictures)
+        appendPictureFindings(entry, out);
+
+    const auto sharing = [&](const QHash<QString, Group>& groups, const QString& key, int field,
+                             LintRule rule, const QString& what) {
+        if (key.isEmpty())
+            return;
+        const Entry* owner = groups.constFind(key)->front();
+        if (owner == &entry)
+            return;
+        const TextPoint point = m_lines.at(owner->start);
+        out.append(entry.at(field, rule,
+                            u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
+                                what, entry.field(field), kindName(), owner->field(0),
+                                QString::number(point.line), QString::number(point.column))));
+    };
+    sharing(m_ids, entry.idKey, 0, LintRule::DuplicateId, u"id"_s);
+    sharing(m_animations, entry.animationKey, kAnimationField, LintRule::SharedAnimation,
+            u"animation"_s);
+
+    for (auto it = out.begin() + first; it != out.end(); ++it)
+        it->position += entry.start;
+    std::stable_sort(
+        out.begin() + first, out.end(),
+        [](const LintFinding& a, const LintFinding& b) { return a.position < b.position; });
+}
+
+QList<LintFinding> ListLint::findings() const
+{
+    return findings(0, m_length + 1);
+}
+
+QList<LintFinding> ListLint::findings(qsizetype from, qsizetype to) const
+{
+    QList<LintFinding> out;
+    auto it = std::partition_point(m_entries.begin(), m_entries.end(),
+                                   [from](const auto& e) { return e->end() <= from; });
+    for (; it != m_entries.end() && (*it)->start < to; ++it)
+        appendFindings(**it, out);
+    out.removeIf([from, to](const LintFinding& f) {
+        return f.position >= to || f.position + f.length <= from;
+    });
+    return out;
+}
+
+QList<LintFinding> lintList(const LintRules& rules, QStringView text, PictureFolder* pictures)
+{
+    ListLint lint(rules, pictures);
+    lint.setText(text);
+    return lint.findings();
+}
+
+} // namespace scp

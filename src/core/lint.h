@@ -1,0 +1,134 @@
+#pragma once
+
+// The lint: entries the patching tool will choke on, found in a list's text
+// without changing it. Qt Core only.
+//
+// A list's text splits into entries at line breaks (CR LF, lone CR, lone
+// LF) and at runs of two or more spaces; an entry splits into fields at
+// single spaces, so a single space at an entry's edge makes an empty field.
+// For items the tenth field and everything after it is the item's name.
+//
+// ListLint keeps what it learnt per entry, so after an edit it re-reads only
+// the entries around the edit; findings are then asked for the whole list
+// or for a stretch of it (what is on screen). lintList() is the one-shot
+// form for the compiler, through the same code.
+
+#include "bmp_header.h"
+#include "entry_lists.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
+
+#include <memory>
+#include <vector>
+
+namespace scp {
+
+// What the lint must know about the list it reads. The caller passes the
+// list's own texts, so the lint holds no copy of them.
+struct LintRules {
+    ListId list = ListId::Gumps;
+    QString placeholder; // the list's placeholder line; a line end after it is ignored
+    QString hint;        // the entry field's hint text
+};
+
+// The rules of one of the editor's lists: its own placeholder and hint.
+LintRules lintRules(ListId list);
+
+enum class LintRule {
+    Placeholder = 1, // the placeholder line left in the list
+    Hint,            // the field's hint added as an entry
+    FieldCount,      // 4 fields for gumps and tiles, at least 10 for items
+    HexId,           // the first field is hexadecimal, 0x optional
+    Number,          // sizes and item numbers are decimal, or hexadecimal with 0x
+    PictureName,     // the picture ends in .bmp
+    PicturePresent,  // the picture is in the folder, under this exact name
+    PictureSize,     // the picture's header matches the entry's width and height
+    DuplicateId,     // an earlier entry of the list has the same id
+    Layer,           // an item's layer is 1 to 29, not 9 or 15
+    SharedAnimation, // an earlier item has the same animation
+};
+
+struct LintFinding {
+    qsizetype position = 0; // index in the list's text of the field or entry at fault
+    qsizetype length = 0;
+    LintRule rule = LintRule::Placeholder;
+    QString message;
+    friend bool operator==(const LintFinding&, const LintFinding&) = default;
+};
+
+struct TextPoint {
+    qsizetype line = 1;   // 1-based
+    qsizetype column = 1; // 1-based, in characters from the line's start
+    friend bool operator==(const TextPoint&, const TextPoint&) = default;
+};
+
+// Where each line of a text starts; lines end at CR LF, a lone CR or a lone
+// LF. Updated for an edit in time proportional to the number of lines.
+class LineIndex {
+public:
+    explicit LineIndex(QStringView text = {});
+    void update(QStringView text, qsizetype position, qsizetype removed, qsizetype added);
+    TextPoint at(qsizetype position) const;
+
+private:
+    std::vector<qsizetype> m_starts; // positions after a line end, ascending
+};
+
+// "FILE:LINE:COLUMN: warning: MESSAGE"
+QString formatWarning(const QString& file, TextPoint point, const QString& message);
+
+class ListLint {
+public:
+    // `pictures` is the folder the lists are saved to; without it the
+    // picture rules (present, size) are not checked. It must outlive this.
+    explicit ListLint(LintRules rules, PictureFolder* pictures = nullptr);
+    ~ListLint();
+    ListLint(const ListLint&) = delete;
+    ListLint& operator=(const ListLint&) = delete;
+
+    // Reads the whole text anew.
+    void setText(QStringView text);
+    // `text` is the whole text after an edit that replaced `removed`
+    // characters at `position` with `added` new ones; only the entries
+    // around the edit are read again.
+    void update(QStringView text, qsizetype position, qsizetype removed, qsizetype added);
+
+    // Findings in text order. The second form returns those touching
+    // [from, to), reading only the entries there. Pictures are checked as
+    // findings are asked for, so a changed picture shows at once.
+    QList<LintFinding> findings() const;
+    QList<LintFinding> findings(qsizetype from, qsizetype to) const;
+
+    TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
+    qsizetype entryCount() const { return qsizetype(m_entries.size()); }
+
+private:
+    struct Entry;
+    using Group = QVarLengthArray<const Entry*, 2>; // entries sharing a number, in text order
+
+    std::unique_ptr<Entry> readEntry(QStringView text, qsizetype start) const;
+    void readEntries(QStringView text, qsizetype from, qsizetype to, qsizetype at);
+    void join(const Entry& entry);
+    void leave(const Entry& entry);
+    void appendFindings(const Entry& entry, QList<LintFinding>& out) const;
+    void appendPictureFindings(const Entry& entry, QList<LintFinding>& out) const;
+    QString kindName() const;
+    static bool before(const Entry* a, const Entry* b);
+
+    LintRules m_rules;
+    PictureFolder* m_pictures;
+    qsizetype m_length = 0;
+    std::vector<std::unique_ptr<Entry>> m_entries; // in text order
+    QHash<QString, Group> m_ids;
+    QHash<QString, Group> m_animations;
+    LineIndex m_lines;
+};
+
+// The whole list at once: what the compiler's check prints.
+QList<LintFinding> lintList(const LintRules& rules, QStringView text,
+                            PictureFolder* pictures = nullptr);
+
+} // namespace scp

@@ -1,0 +1,163 @@
+#include "list_marks.h"
+
+#include "list_edit.h"
+
+#include <QHelpEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolTip>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+QTextCharFormat markFormat()
+{
+    QTextCharFormat format;
+    format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
+    format.setUnderlineColor(Qt::red);
+    return format;
+}
+
+} // namespace
+
+ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
+    : QObject(&edit), m_edit(edit), m_lint(lintRules(list), pictures)
+{
+    readWholeDocument();
+    connect(edit.document(), &QTextDocument::contentsChange, this, &ListMarks::documentChanged);
+    // The viewport gets the paint and tooltip events; a filter installed
+    // last sees them first, before the box paints.
+    edit.viewport()->installEventFilter(this);
+}
+
+ListMarks::~ListMarks() = default;
+
+void ListMarks::readWholeDocument()
+{
+    m_text = documentText(0, m_edit.document()->characterCount() - 1);
+    m_lint.setText(m_text);
+    m_marksStale = true;
+}
+
+QString ListMarks::documentText(int from, int to) const
+{
+    QString text;
+    text.reserve(to - from);
+    for (QTextBlock block = m_edit.document()->findBlock(from);
+         block.isValid() && block.position() < to; block = block.next()) {
+        const int start = block.position();
+        const int breakAt = start + block.length() - 1;
+        const int first = std::max(from, start), last = std::min(to, breakAt);
+        if (last > first)
+            text += QStringView(block.text()).sliced(first - start, last - first);
+        if (breakAt < to && block.next().isValid())
+            text += ListEdit::isRowBreakBefore(block.next()) ? u' ' : u'\n';
+    }
+    return text;
+}
+
+void ListMarks::documentChanged(int position, int removed, int added)
+{
+    // An edit that reaches the end of the document is reported with the
+    // document's own last paragraph break counted in on both sides.
+    const qsizetype past = position + removed - m_text.size();
+    if (past > 0) {
+        removed -= int(past);
+        added -= int(past);
+    }
+    const int length = m_edit.document()->characterCount() - 1;
+    if (position < 0 || removed < 0 || added < 0 || m_text.size() - removed + added != length) {
+        readWholeDocument(); // not an edit of the text held: start afresh
+        return;
+    }
+    const QString inserted = documentText(position, position + added);
+    if (removed == 0 && position == m_text.size())
+        m_text.append(inserted); // Add and typing at the end: no copy of the list
+    else
+        m_text.replace(position, removed, inserted);
+    m_lint.update(m_text, position, removed, added);
+    m_marksStale = true;
+}
+
+void ListMarks::markVisibleRows()
+{
+    const QRect area = m_edit.viewport()->rect();
+    const int from = m_edit.cursorForPosition(area.topLeft()).block().position();
+    const QTextBlock last = m_edit.cursorForPosition(area.bottomRight()).block();
+    const int to = last.position() + last.length();
+    if (!m_marksStale && from == m_markedFrom && to == m_markedTo)
+        return;
+    m_marksStale = false;
+    m_markedFrom = from;
+    m_markedTo = to;
+
+    static const QTextCharFormat format = markFormat();
+    QList<QTextEdit::ExtraSelection> marks;
+    for (const LintFinding& finding : m_lint.findings(from, to)) {
+        QTextCursor cursor(m_edit.document());
+        cursor.setPosition(int(finding.position));
+        cursor.setPosition(int(finding.position + finding.length), QTextCursor::KeepAnchor);
+        marks.append({cursor, format});
+    }
+    // Qt repaints only the marks that changed.
+    m_edit.setExtraSelections(marks);
+}
+
+QRect ListMarks::characterRect(int position) const
+{
+    QTextCursor cursor(m_edit.document());
+    cursor.setPosition(position);
+    QRect rect = m_edit.cursorRect(cursor);
+    cursor.setPosition(position + 1);
+    const QRect next = m_edit.cursorRect(cursor);
+    // The last character of a row: its right edge is not the next caret's.
+    const int right = next.top() == rect.top() && next.left() > rect.left()
+                          ? next.left()
+                          : rect.left() + m_edit.fontMetrics().horizontalAdvance(
+                                              m_edit.document()->characterAt(position));
+    rect.setRight(right - 1);
+    return rect;
+}
+
+bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
+{
+    // The nearest caret position is on either side of the character under
+    // the pointer.
+    const int nearest = m_edit.cursorForPosition(at).position();
+    for (const int position : {nearest, nearest - 1}) {
+        if (position < 0 || position >= m_text.size())
+            continue;
+        const QRect rect = characterRect(position);
+        if (!rect.contains(at))
+            continue;
+        QStringList messages;
+        for (const LintFinding& finding : m_lint.findings(position, position + 1))
+            messages << finding.message;
+        if (messages.isEmpty())
+            break;
+        QToolTip::showText(globalAt,
+                           Qt::convertFromPlainText(messages.join(u'\n'), Qt::WhiteSpaceNormal),
+                           m_edit.viewport(), rect);
+        return true;
+    }
+    QToolTip::hideText();
+    return false;
+}
+
+bool ListMarks::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_edit.viewport()) {
+        if (event->type() == QEvent::Paint) {
+            markVisibleRows();
+        } else if (event->type() == QEvent::ToolTip) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            return showToolTip(help->pos(), help->globalPos());
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace scp

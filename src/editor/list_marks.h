@@ -1,0 +1,55 @@
+#pragma once
+
+#include "entry_lists.h"
+#include "lint.h"
+
+#include <QObject>
+#include <QString>
+
+class QPoint;
+class QRect;
+
+namespace scp {
+
+class ListEdit;
+
+// Marks what the lint finds in a list box the way a spell checker marks a
+// misspelt word: a wavy underline under the entry or field at fault, and the
+// finding's message as the tooltip over it. The marks are extra selections,
+// so the list's text, its formats and its undo history stay untouched, and
+// the box's own mouse handling (the copy menu on a right press) is left alone.
+//
+// The lint reads the document itself, one character a position: a row break
+// as the space it stands for and a real line end as one LF. Entries and
+// fields split there exactly as in the list's text, so lint positions are
+// document positions and need no mapping. Each edit re-reads only the
+// entries it touched; the marks are worked out for the rows on screen, just
+// before they are painted.
+class ListMarks final : public QObject {
+    Q_OBJECT
+
+public:
+    // Lives as long as `edit`, whose child it becomes. `pictures` (may be
+    // null: no picture checks) must outlive it.
+    ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures);
+    ~ListMarks() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void documentChanged(int position, int removed, int added);
+    void readWholeDocument();
+    QString documentText(int from, int to) const;
+    void markVisibleRows();
+    bool showToolTip(const QPoint& at, const QPoint& globalAt);
+    QRect characterRect(int position) const;
+
+    ListEdit& m_edit;
+    ListLint m_lint;
+    QString m_text; // the document as the lint reads it
+    bool m_marksStale = true;
+    int m_markedFrom = -1, m_markedTo = -1; // the document range last marked
+};
+
+} // namespace scp

@@ -1,0 +1,60 @@
+// The lint's marks in a list past a line end and a row break, after a
+// keystroke; the message as a tooltip; the copy menu on a right click.
+
+#include "editor.h"
+#include "fail_on_warnings.h"
+#include "list_edit.h"
+#include "main_window.h"
+#include "ui_driver.h"
+
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QToolTip>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+class ListMarksTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void marksFollowTypingWithTooltipAndCopyMenu()
+    {
+        QTemporaryDir dir;
+        scp::Editor editor{QDir(dir.path())};
+        scp::MainWindow& form = editor.mainWindow();
+        scp::ListEdit& box = form.listEdit(ListId::Gumps);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        form.lists().setListText(ListId::Gumps, u"GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 3"_s);
+        form.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0X1 a.bmp 2 3"_s);
+        form.addEntry(ListId::Gumps);
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClick(&box, Qt::Key_Space);
+        box.viewport()->repaint();
+        QStringList marked;
+        for (const auto& mark : box.extraSelections())
+            marked << mark.cursor.selectedText();
+        QCOMPARE(marked, QStringList({u"GUMPS WILL LOAD HERE"_s, u"a.bmp"_s, u"0X1 a.bmp 2 3 "_s}));
+        QCOMPARE(box.extraSelections().constFirst().format.underlineStyle(),
+                 QTextCharFormat::SpellCheckUnderline);
+
+        // Over the "p" of the first "a.bmp".
+        const QPoint at =
+            box.cursorRect(box.extraSelections().at(1).cursor).center() - QPoint(2, 0);
+        QHelpEvent hover(QEvent::ToolTip, at, box.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(box.viewport(), &hover);
+        QCOMPARE(QToolTip::text(), u"<p>picture \"a.bmp\" is not in %1</p>"_s.arg(dir.path()));
+
+        UiDriver driver;
+        QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(driver.menus, QStringList{u"menu2: Copy1=Copy"_s});
+    }
+};
+
+QTEST_MAIN(ListMarksTest)
+#include "tst_list_marks.moc"
