@@ -30,9 +30,9 @@ inline QString gump_list(int entries, const QString& entry)
 // starting with its placeholder line as a list that was added to does.
 inline QString section_list(scp::ListId list, int entries)
 {
-    const QString entry = list == scp::ListId::Items
-                              ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
-                          : list == scp::ListId::Tiles ? QStringLiteral("0x4000 tile_marble.bmp 44 44")
-                                                       : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
+    const QString entry =
+        list == scp::ListId::Items   ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
+        : list == scp::ListId::Tiles ? QStringLiteral("0x4000 tile_marble.bmp 44 44")
+                                     : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
     return scp::listPlaceholder(list) + entry_list(entries, entry, scp::spacerWidth(list));
 }

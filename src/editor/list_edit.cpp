@@ -137,6 +137,12 @@ qsizetype trailingSpaces(const QTextDocument& document)
     return -1;
 }
 
+// Text without row breaks (a list of lines) goes in a stretch of lines of
+// about kInsertStretch characters at a time; a fill is reported to whoever
+// shows progress every kFillingReport characters or so.
+constexpr qsizetype kInsertStretch = qsizetype(1) << 16;
+constexpr qsizetype kFillingReport = qsizetype(1) << 18;
+
 const char16_t* utf16(const QString& text)
 {
     return reinterpret_cast<const char16_t*>(text.constData());
@@ -179,6 +185,12 @@ void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
         if (c == Ch('\r') || c == Ch('\n')) {
             afterText = false;
             rowStart = i + 1;
+            // A list of lines goes in a stretch of lines at a time.
+            if (c == Ch('\n') && i + 1 - pending >= kInsertStretch) {
+                cursor.insertText(textPiece(text + pending, i + 1 - pending), plain);
+                pending = i + 1;
+                inserted(pending);
+            }
         } else {
             if (afterText && run >= kRowBreakRun && i > 0 && text[i - 1] == Ch(' ') &&
                 i - 1 - rowStart >= ListEdit::kRowLength) {
@@ -299,8 +311,7 @@ void ListEdit::setFileContent(const QByteArray& bytes)
 class ListEdit::ReplacedDocument final : public QAbstractUndoItem {
 public:
     ReplacedDocument(ListEdit& edit, QTextDocument* replaced, const QTextCursor& caret)
-        : m_edit(edit), m_replaced(replaced), m_anchor(caret.anchor()),
-          m_position(caret.position())
+        : m_edit(edit), m_replaced(replaced), m_anchor(caret.anchor()), m_position(caret.position())
     {
     }
     void undo() override { m_edit.restoreReplaced(m_replaced, m_anchor, m_position); }
@@ -314,8 +325,7 @@ private:
     int m_position;
 };
 
-template <typename Ch>
-void ListEdit::replaceText(const Ch* text, qsizetype size)
+template <typename Ch> void ListEdit::replaceText(const Ch* text, qsizetype size)
 {
     // Filled while no view shows it and with no undo steps recorded, in one
     // edit block: the layout hears of the change once, and no paragraph is
@@ -326,7 +336,7 @@ void ListEdit::replaceText(const Ch* text, qsizetype size)
     cursor.beginEditBlock();
     qsizetype reported = 0;
     insertListText(cursor, text, size, -1, 0, [&](qsizetype done) {
-        if (done - reported >= (qsizetype(1) << 20)) {
+        if (done - reported >= kFillingReport) {
             reported = done;
             Q_EMIT filling(done, size);
         }
@@ -361,6 +371,7 @@ QTextDocument* ListEdit::newDocument()
 void ListEdit::showDocument(QTextDocument* document, int anchor, int position)
 {
     setDocument(document);
+    Q_EMIT documentReplaced();
     QTextCursor caret(document);
     caret.setPosition(anchor);
     caret.setPosition(position, QTextCursor::KeepAnchor);

@@ -78,6 +78,9 @@ Q_SIGNALS:
     // While a whole text is being put in: `done` of its `total` characters
     // are in, reported every so often. The shown list is still the old one.
     void filling(qsizetype done, qsizetype total);
+    // The box shows another document (a whole text was put in, or undo
+    // brought a replaced list back): whoever watches document() follows.
+    void documentReplaced();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -89,8 +92,7 @@ protected:
 private:
     class ReplacedDocument;
 
-    template <typename Ch>
-    void replaceText(const Ch* text, qsizetype size);
+    template <typename Ch> void replaceText(const Ch* text, qsizetype size);
     QTextDocument* newDocument();
     void showDocument(QTextDocument* document, int anchor, int position);
     void restoreReplaced(QTextDocument* replaced, int anchor, int position);
