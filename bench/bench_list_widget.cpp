@@ -16,6 +16,7 @@
 #include "file_reading.h"
 #include "file_transaction.h"
 #include "list_edit.h"
+#include "list_marks.h"
 #include "main_window.h"
 #include "memory_entry_lists.h"
 #include "reporter.h"
@@ -89,11 +90,14 @@ void startClean()
     malloc_trim(0);
 }
 
-// The main window on screen.
+// The main window on screen, with the lint's marks on its lists as the
+// editor puts them there.
 struct Window {
     Window()
     {
         startClean();
+        for (ListId list : scp::kAllLists)
+            new scp::ListMarks(box(list), list, &pictures);
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
         form.show();
         settle();
@@ -120,6 +124,7 @@ struct Window {
         settle();
     }
 
+    scp::PictureFolder pictures{QDir::tempPath()};
     scp::MainWindow form;
 };
 

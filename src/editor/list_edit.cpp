@@ -370,6 +370,9 @@ QTextDocument* ListEdit::newDocument()
 
 void ListEdit::showDocument(QTextDocument* document, int anchor, int position)
 {
+    // Extra selections point into the document shown; they go with it, as
+    // it may be deleted before the next paint.
+    setExtraSelections({});
     setDocument(document);
     Q_EMIT documentReplaced();
     QTextCursor caret(document);

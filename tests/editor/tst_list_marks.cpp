@@ -78,6 +78,10 @@ private Q_SLOTS:
         box.undo();
         box.undo();
         QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
+        // Loaded twice before a repaint: the marked document is gone.
+        box.setText(u"0xZ1 a.bmp 2 3"_s);
+        box.setText(u"0xZ1 a.bmp 2 3"_s);
+        QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
     }
 };
 
