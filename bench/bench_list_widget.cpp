@@ -2,7 +2,8 @@
 // each, side by side with plain QPlainTextEdits doing the same:
 // - Load: the three section files read and put in, until the window has
 //   painted; the resident memory after the first and after the last Load
-//   (every iteration is another Load of the same files);
+//   (every iteration is another Load of the same files); with the lint's
+//   marks on the lists, as the editor has them, and without;
 // - Save: the three lists encoded and written (SaveAllSections), and
 //   CompileMantleScp from the lists against the headless compiler's in-memory
 //   lists holding the same files;
@@ -15,6 +16,7 @@
 #include "bench_lists.h"
 #include "file_reading.h"
 #include "file_transaction.h"
+#include "large_blocks.h"
 #include "list_edit.h"
 #include "list_marks.h"
 #include "main_window.h"
@@ -93,11 +95,13 @@ void startClean()
 // The main window on screen, with the lint's marks on its lists as the
 // editor puts them there.
 struct Window {
-    Window()
+    explicit Window(bool marks = true)
     {
         startClean();
-        for (ListId list : scp::kAllLists)
-            new scp::ListMarks(box(list), list, &pictures);
+        for (ListId list : scp::kAllLists) {
+            if (marks)
+                new scp::ListMarks(box(list), list, &pictures);
+        }
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
         form.show();
         settle();
@@ -168,11 +172,11 @@ struct PlainBoxes {
     std::array<std::unique_ptr<QPlainTextEdit>, 3> boxes;
 };
 
-void BM_Load(benchmark::State& state)
+template <bool marks> void BM_Load(benchmark::State& state)
 {
     const int entries = int(state.range(0));
     sectionFiles(entries);
-    Window window;
+    Window window(marks);
     double first = 0;
     for (auto _ : state) {
         window.load(entries);
@@ -331,7 +335,8 @@ void sizes(benchmark::internal::Benchmark* b)
 
 } // namespace
 
-BENCHMARK(BM_Load)->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load<true>)->Name("BM_Load")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Save<&scp::ScriptWorkshop::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
 BENCHMARK(BM_Save<&scp::ScriptWorkshop::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
@@ -345,6 +350,7 @@ BENCHMARK(BM_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
+    scp::mapLargeBlocksApart(); // as the editor does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
