@@ -269,14 +269,16 @@ Cp1252Encoding ListEdit::encoded() const
     qsizetype size = document.characterCount() - 1;
     for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next())
         size += rowBreaks.before(block) ? 0 : 1; // CR LF for one character
-    const QString raw = document.toRawText();
     Cp1252Encoding result;
     result.bytes = QByteArray(size, Qt::Uninitialized);
     char* out = result.bytes.data();
     qsizetype index = 0; // in text()
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const qsizetype length = block.length() - 1;
-        const qsizetype bad = encodeCp1252To(QStringView(raw).mid(block.position(), length), out);
+        // A row at a time: a copy of the whole text would be twice the
+        // bytes written, and fresh memory to touch.
+        const QString row = block.text();
+        const qsizetype length = row.size();
+        const qsizetype bad = encodeCp1252To(row, out);
         if (bad >= 0)
             return {QByteArray(), index + bad};
         out += length;
