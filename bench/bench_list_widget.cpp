@@ -1,22 +1,43 @@
-// The visible gumps list of the main window with 1,000 and 10,000 entries:
-// what one Add costs on screen (edit, layout and a forced repaint), against
-// the whole-text way that leaves the same text (read, set text + spacer,
-// read, set text + entry), one typed key at the end, setting the whole text
-// once, and reading it (as Save and Compile do). The list is put back between
-// iterations so its size stays fixed.
+// The main window's lists (offscreen) at 10,000, 100,000 and 470,000 entries
+// each, side by side with plain QPlainTextEdits doing the same:
+// - Load: the three section files read and put in, until the window has
+//   painted; the resident memory after the first and after the last Load
+//   (every iteration is another Load of the same files); with the lint's
+//   marks on the lists, as the editor has them, and without;
+// - Save: the three lists encoded and written (SaveAllSections), and
+//   CompileMantleScp from the lists against the headless compiler's in-memory
+//   lists holding the same files;
+// - Clear of one list and its undo;
+// - one Add and one typed key at the end of the gumps list.
+// 1,000 and 10,000 entries also show the whole-text way of adding an entry.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
+#include "file_reading.h"
+#include "file_transaction.h"
+#include "large_blocks.h"
 #include "list_edit.h"
+#include "list_marks.h"
 #include "main_window.h"
+#include "memory_entry_lists.h"
+#include "reporter.h"
+#include "script_workshop.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTextCursor>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <map>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
@@ -25,106 +46,311 @@ namespace {
 
 const QString kEntry = u"0x1234 Filename.bmp 44 44"_s;
 
-// The main window on screen, its gumps list holding `entries` entries and its
-// gumps field the entry Add appends.
+class SilentReporter final : public scp::Reporter {
+public:
+    void information(const QString&) override {}
+    void failure(const QString& text) override { qFatal("%s", qPrintable(text)); }
+};
+
+double residentMiB()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
+}
+
+// The three section files of `entries` entries each, in a folder of their
+// own; one size at a time is kept on disk.
+const QTemporaryDir& sectionFiles(int entries)
+{
+    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
+    if (!made.contains(entries)) {
+        made.clear();
+        auto dir = std::make_unique<QTemporaryDir>();
+        for (ListId list : scp::kAllLists) {
+            QFile file(dir->filePath(scp::sectionFileName(list)));
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(scp::encodeCp1252(section_list(list, entries)).bytes) < 0)
+                qFatal("cannot write %s", qPrintable(file.fileName()));
+        }
+        made[entries] = std::move(dir);
+    }
+    return *made[entries];
+}
+
+// Freed memory of earlier benchmarks goes back before the next one starts,
+// so each one's resident memory is its own.
+void startClean()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    malloc_trim(0);
+}
+
+// The main window on screen, with the lint's marks on its lists as the
+// editor puts them there.
 struct Window {
-    explicit Window(int entries) : text(gump_list(entries, kEntry))
+    explicit Window(bool marks = true)
     {
+        startClean();
+        for (ListId list : scp::kAllLists) {
+            if (marks)
+                new scp::ListMarks(box(list), list, &pictures);
+        }
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
-        box().setText(text);
         form.show();
         settle();
     }
-    scp::ListEdit& box() { return form.listEdit(ListId::Gumps); }
+    scp::ListEdit& box(ListId list = ListId::Gumps) { return form.listEdit(list); }
     // Edit, layout and paint must all be done inside the timed part.
-    void repaint() { box().viewport()->repaint(); }
-    // Anything queued by the last edit is handled outside the timed part.
-    static void settle() { QCoreApplication::processEvents(); }
-    void restore()
+    void repaint()
     {
-        box().setText(text);
+        for (ListId list : scp::kAllLists)
+            box(list).viewport()->repaint();
+    }
+    static void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The window holding the section files of `entries` entries.
+    void load(int entries)
+    {
+        scp::ScriptWorkshop workshop{QDir(sectionFiles(entries).path())};
+        SilentReporter reporter;
+        workshop.loadSections(form.lists(), reporter);
+        repaint();
         settle();
     }
 
+    scp::PictureFolder pictures{QDir::tempPath()};
     scp::MainWindow form;
-    const QString text;
 };
 
-void BM_ListWidget_Add(benchmark::State& state)
+// Three plain boxes doing what the window's lists do, the plain way.
+struct PlainBoxes {
+    PlainBoxes()
+    {
+        startClean();
+        for (auto& box : boxes) {
+            box = std::make_unique<QPlainTextEdit>(&form);
+            box->setFont(scp::ListEdit::listFont());
+        }
+        form.resize(600, 300);
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    void load(const QString& folder)
+    {
+        std::array<QByteArray, 3> read;
+        for (ListId list : scp::kAllLists)
+            read[size_t(list)] =
+                scp::readFileBytes(folder + u'/' + scp::sectionFileName(list)).bytes;
+        for (ListId list : scp::kAllLists)
+            box(list).setPlainText(scp::decodeCp1252(read[size_t(list)]));
+        for (auto& box : boxes)
+            box->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+    void save(const QString& folder)
+    {
+        scp::FileTransaction transaction;
+        for (ListId list : scp::kAllLists)
+            transaction.add(folder + u'/' + scp::sectionFileName(list),
+                            scp::encodeCp1252(box(list).toPlainText()).bytes);
+        if (!transaction.commit())
+            qFatal("plain save failed");
+    }
+    QPlainTextEdit& box(ListId list) { return *boxes[size_t(list)]; }
+
+    QWidget form;
+    std::array<std::unique_ptr<QPlainTextEdit>, 3> boxes;
+};
+
+template <bool marks> void BM_Load(benchmark::State& state)
 {
-    Window window(static_cast<int>(state.range(0)));
+    const int entries = int(state.range(0));
+    sectionFiles(entries);
+    Window window(marks);
+    double first = 0;
     for (auto _ : state) {
-        window.form.addEntry(scp::ListId::Gumps);
-        window.repaint();
+        window.load(entries);
+        if (first == 0)
+            first = residentMiB();
+    }
+    state.counters["rss_first_MiB"] = first;
+    state.counters["rss_last_MiB"] = residentMiB();
+}
+
+void BM_Load_Plain(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    const QString folder = sectionFiles(entries).path();
+    PlainBoxes plain;
+    double first = 0;
+    for (auto _ : state) {
+        plain.load(folder);
+        if (first == 0)
+            first = residentMiB();
+    }
+    state.counters["rss_first_MiB"] = first;
+    state.counters["rss_last_MiB"] = residentMiB();
+}
+
+// SaveAllSections or CompileMantleScp from the window.
+template <bool (scp::ScriptWorkshop::*save)(const scp::EntryLists&, scp::Reporter&)>
+void BM_Save(benchmark::State& state)
+{
+    Window window;
+    window.load(int(state.range(0)));
+    QTemporaryDir out;
+    scp::ScriptWorkshop workshop{QDir(out.path())};
+    SilentReporter reporter;
+    for (auto _ : state)
+        (workshop.*save)(window.form.lists(), reporter);
+}
+
+void BM_Save_Plain(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    PlainBoxes plain;
+    plain.load(sectionFiles(entries).path());
+    QTemporaryDir out;
+    for (auto _ : state)
+        plain.save(out.path());
+}
+
+// What the headless compiler does once it has read the files.
+void BM_Compile_Headless(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    startClean();
+    scp::MemoryEntryLists lists;
+    SilentReporter reporter;
+    scp::ScriptWorkshop{QDir(sectionFiles(entries).path())}.loadSections(lists.lists(), reporter);
+    QTemporaryDir out;
+    scp::ScriptWorkshop workshop{QDir(out.path())};
+    for (auto _ : state)
+        workshop.compileScript(lists.lists(), reporter);
+}
+
+void BM_ClearAndUndo(benchmark::State& state)
+{
+    Window window;
+    window.load(int(state.range(0)));
+    scp::ListEdit& box = window.box(ListId::Items);
+    for (auto _ : state) {
+        window.form.clearList(ListId::Items);
+        box.viewport()->repaint();
+        box.undo();
+        box.viewport()->repaint();
         state.PauseTiming();
-        window.restore();
+        Window::settle();
+        if (box.isEmpty())
+            state.SkipWithError("undo did not bring the list back");
         state.ResumeTiming();
     }
 }
 
-void BM_ListWidget_WholeTextWay(benchmark::State& state)
+void BM_ClearAndUndo_Plain(benchmark::State& state)
 {
-    Window window(static_cast<int>(state.range(0)));
-    scp::ListEdit& box = window.box();
-    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
+    PlainBoxes plain;
+    plain.load(sectionFiles(int(state.range(0))).path());
+    QPlainTextEdit& box = plain.box(ListId::Items);
     for (auto _ : state) {
-        if (box.text() != QString())
-            box.setText(box.text() + spacer);
-        box.setText(box.text() + kEntry);
-        window.repaint();
+        QTextCursor all(box.document());
+        all.select(QTextCursor::Document);
+        all.removeSelectedText();
+        box.viewport()->repaint();
+        box.undo();
+        box.viewport()->repaint();
         state.PauseTiming();
-        window.restore();
+        QCoreApplication::processEvents();
         state.ResumeTiming();
     }
 }
 
-void BM_ListWidget_KeystrokeAtEnd(benchmark::State& state)
+// Add and keystroke: the list is put back by undoing the edit.
+void BM_Add(benchmark::State& state)
 {
-    Window window(static_cast<int>(state.range(0)));
-    scp::ListEdit& box = window.box();
-    box.setFocus();
+    Window window;
+    window.load(int(state.range(0)));
     for (auto _ : state) {
+        window.form.addEntry(ListId::Gumps);
+        window.box().viewport()->repaint();
         state.PauseTiming();
-        box.moveCursor(QTextCursor::End);
-        state.ResumeTiming();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
-        QCoreApplication::sendEvent(&box, &press);
-        window.repaint();
-        state.PauseTiming();
-        window.restore();
-        state.ResumeTiming();
-    }
-}
-
-void BM_ListWidget_SetWholeText(benchmark::State& state)
-{
-    Window window(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        window.box().setText(window.text);
-        window.repaint();
-        state.PauseTiming();
+        window.box().undo();
         Window::settle();
         state.ResumeTiming();
     }
 }
 
-void BM_ListWidget_ReadText(benchmark::State& state)
+void BM_KeystrokeAtEnd(benchmark::State& state)
 {
-    Window window(static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(window.box().text());
+    Window window;
+    window.load(int(state.range(0)));
+    scp::ListEdit& box = window.box();
+    box.setFocus();
+    box.moveCursor(QTextCursor::End);
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
+        QCoreApplication::sendEvent(&box, &press);
+        box.viewport()->repaint();
+        state.PauseTiming();
+        box.undo();
+        Window::settle();
+        state.ResumeTiming();
+    }
+}
+
+// Read, set text + spacer, read, set text + entry: what Add would cost done
+// through whole texts.
+void BM_WholeTextWay(benchmark::State& state)
+{
+    Window window;
+    const QString text = gump_list(int(state.range(0)), kEntry);
+    scp::ListEdit& box = window.box();
+    box.setText(text);
+    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
+    for (auto _ : state) {
+        box.setText(box.text() + spacer);
+        box.setText(box.text() + kEntry);
+        box.viewport()->repaint();
+        state.PauseTiming();
+        box.setText(text);
+        Window::settle();
+        state.ResumeTiming();
+    }
+}
+
+void sizes(benchmark::internal::Benchmark* b)
+{
+    b->Arg(10000)->Arg(100000)->Arg(470000)->Unit(benchmark::kMillisecond);
 }
 
 } // namespace
 
-BENCHMARK(BM_ListWidget_Add)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWidget_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWidget_KeystrokeAtEnd)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWidget_SetWholeText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ListWidget_ReadText)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load<true>)->Name("BM_Load")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Save<&scp::ScriptWorkshop::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
+BENCHMARK(BM_Save<&scp::ScriptWorkshop::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
+BENCHMARK(BM_Save_Plain)->Apply(sizes);
+BENCHMARK(BM_Compile_Headless)->Apply(sizes);
+BENCHMARK(BM_ClearAndUndo)->Apply(sizes);
+BENCHMARK(BM_ClearAndUndo_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Add)->Apply(sizes);
+BENCHMARK(BM_KeystrokeAtEnd)->Apply(sizes);
+BENCHMARK(BM_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
+    scp::mapLargeBlocksApart(); // as the editor does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -4,16 +4,35 @@
 
 #include <QString>
 
-// A gumps list of `entries` copies of `entry`, 37 spaces apart, as Add leaves it.
-inline QString gump_list(int entries, const QString& entry)
+// A list of `entries` copies of `entry`, `spacerWidth` spaces apart, as Add
+// leaves it.
+inline QString entry_list(int entries, const QString& entry,
+                          int spacerWidth = scp::kGumpTileSpacerWidth)
 {
-    const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
+    const QString spacer = scp::spacerText(spacerWidth);
     QString text;
-    text.reserve(entries * (entry.size() + spacer.size()));
+    text.reserve(qsizetype(entries) * (entry.size() + spacer.size()));
     for (int i = 0; i < entries; ++i) {
         if (i > 0)
             text += spacer;
         text += entry;
     }
     return text;
+}
+
+// A gumps list of `entries` copies of `entry`.
+inline QString gump_list(int entries, const QString& entry)
+{
+    return entry_list(entries, entry);
+}
+
+// The list `list` of `entries` entries of the usual length for that list,
+// starting with its placeholder line as a list that was added to does.
+inline QString section_list(scp::ListId list, int entries)
+{
+    const QString entry =
+        list == scp::ListId::Items   ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
+        : list == scp::ListId::Tiles ? QStringLiteral("0x4000 tile_marble.bmp 44 44")
+                                     : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
+    return scp::listPlaceholder(list) + entry_list(entries, entry, scp::spacerWidth(list));
 }

@@ -2,6 +2,7 @@
 // DIR (default: the current folder).
 
 #include "editor.h"
+#include "large_blocks.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -48,6 +49,7 @@ QStringList argumentList(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    scp::mapLargeBlocksApart();
     // The command line is read before any window system is asked for, so
     // --help and --version work without a display.
     QCoreApplication::setApplicationName(u"scpmaker"_s);

@@ -97,12 +97,9 @@ QString decodeCp1252(QByteArrayView bytes)
     return text;
 }
 
-Cp1252Encoding encodeCp1252(QStringView text)
+qsizetype encodeCp1252To(QStringView text, char* out)
 {
-    Cp1252Encoding result;
     const qsizetype size = text.size();
-    result.bytes = QByteArray(size, Qt::Uninitialized);
-    char* out = result.bytes.data();
     const char16_t* in = text.utf16();
 
     // Scripts are nearly all ASCII: runs of it are copied without a look-up.
@@ -116,15 +113,21 @@ Cp1252Encoding encodeCp1252(QStringView text)
         const qsizetype end = std::min(size, i + kBlock);
         for (; i < end; ++i) {
             const int byte = byteFor(in[i]);
-            if (byte < 0) {
-                // Half-encoded bytes must never reach a file.
-                result.bytes.clear();
-                result.badIndex = i;
-                return result;
-            }
+            if (byte < 0)
+                return i;
             out[i] = static_cast<char>(byte);
         }
     }
+    return -1;
+}
+
+Cp1252Encoding encodeCp1252(QStringView text)
+{
+    Cp1252Encoding result;
+    result.bytes = QByteArray(text.size(), Qt::Uninitialized);
+    result.badIndex = encodeCp1252To(text, result.bytes.data());
+    if (!result.ok())
+        result.bytes.clear(); // half-encoded bytes must never reach a file
     return result;
 }
 

@@ -20,6 +20,9 @@ struct Cp1252Encoding {
     bool ok() const { return badIndex < 0; }
 };
 Cp1252Encoding encodeCp1252(QStringView text);
+// Writes text.size() bytes to `out`; returns -1, or the index of the first
+// character with no byte (the bytes before it are written, the rest not).
+qsizetype encodeCp1252To(QStringView text, char* out);
 
 // "\"ş\" (U+015F) at line 3, column 12": the character at `index` and where it
 // stands, counted from 1, lines split at CR LF / LF.

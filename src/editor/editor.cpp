@@ -1,6 +1,7 @@
 #include "editor.h"
 
 #include "about_window.h"
+#include "busy_work.h"
 #include "list_edit.h"
 #include "list_marks.h"
 #include "main_window.h"
@@ -25,8 +26,15 @@ Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path(
     registerResources();
     m_mainWindow = std::make_unique<MainWindow>();
     MainWindow* main = m_mainWindow.get();
-    for (ListId list : kAllLists)
+    for (ListId list : kAllLists) {
         new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
+        // Lists are filled one after another, in their order.
+        connect(&main->listEdit(list), &ListEdit::filling, this,
+                [this, list](qsizetype done, qsizetype total) {
+                    if (m_work)
+                        m_work->step((int(list) + double(done) / double(total)) / 3);
+                });
+    }
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
@@ -61,22 +69,81 @@ AboutWindow& Editor::aboutWindow()
     return *m_aboutWindow;
 }
 
+namespace {
+
+// Ends the busy feedback before a message box shows.
+class FinishingReporter final : public Reporter {
+public:
+    FinishingReporter(BusyWork& work, QWidget* window) : m_work(work), m_boxes(window) {}
+    void information(const QString& text) override
+    {
+        m_work.finish();
+        m_boxes.information(text);
+    }
+    void failure(const QString& text) override
+    {
+        m_work.finish();
+        m_boxes.failure(text);
+    }
+
+private:
+    BusyWork& m_work;
+    MessageBoxReporter m_boxes;
+};
+
+// Lists this long take a Save past the time a busy pointer is due.
+constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
+
+} // namespace
+
+void Editor::runWork(void (Editor::*request)(), bool longWork,
+                     const std::function<void(Reporter&)>& work)
+{
+    if (m_work) {
+        m_waiting.push_back(request);
+        return;
+    }
+    {
+        BusyWork busy(m_mainWindow.get(), longWork);
+        FinishingReporter reporter(busy, m_mainWindow.get());
+        m_work = &busy;
+        work(reporter);
+        m_work = nullptr;
+    }
+    if (!m_waiting.empty()) {
+        const auto next = m_waiting.front();
+        m_waiting.erase(m_waiting.begin());
+        (this->*next)();
+    }
+}
+
+bool Editor::listsAreLong() const
+{
+    qsizetype characters = 0;
+    for (ListId list : kAllLists)
+        characters += m_mainWindow->listEdit(list).document()->characterCount();
+    return characters >= kLongSave;
+}
+
 void Editor::load()
 {
-    MessageBoxReporter reporter(m_mainWindow.get());
-    m_workshop.loadSections(m_mainWindow->lists(), reporter);
+    runWork(&Editor::load, false, [this](Reporter& reporter) {
+        m_workshop.loadSections(m_mainWindow->lists(), reporter);
+    });
 }
 
 void Editor::compileScript()
 {
-    MessageBoxReporter reporter(m_mainWindow.get());
-    m_workshop.compileScript(m_mainWindow->lists(), reporter);
+    runWork(&Editor::compileScript, listsAreLong(), [this](Reporter& reporter) {
+        m_workshop.compileScript(m_mainWindow->lists(), reporter);
+    });
 }
 
 void Editor::saveSections()
 {
-    MessageBoxReporter reporter(m_mainWindow.get());
-    m_workshop.saveSections(m_mainWindow->lists(), reporter);
+    runWork(&Editor::saveSections, listsAreLong(), [this](Reporter& reporter) {
+        m_workshop.saveSections(m_mainWindow->lists(), reporter);
+    });
 }
 
 void Editor::copyList(ListId list)

@@ -9,11 +9,14 @@
 #include <QObject>
 #include <QPoint>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace scp {
 
 class AboutWindow;
+class BusyWork;
 class MainWindow;
 class ScriptMenus;
 enum class AboutLink;
@@ -51,7 +54,15 @@ public:
     void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
 
 private:
+    // Runs a Load or a Save with feedback; one asked for while another runs
+    // waits for it and then runs.
+    bool listsAreLong() const;
+    void runWork(void (Editor::*request)(), bool longWork,
+                 const std::function<void(Reporter&)>& work);
+
     ScriptWorkshop m_workshop;
+    BusyWork* m_work = nullptr; // the Load or Save running
+    std::vector<void (Editor::*)()> m_waiting;
     PictureFolder m_pictures; // where the lists' marks look for pictures
     LinkLauncher m_launchLink = openWithDesktop;
     // Declared last, destroyed first: the windows go before what they use.

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -136,36 +137,80 @@ qsizetype trailingSpaces(const QTextDocument& document)
     return -1;
 }
 
-// Inserts list text (CR LF line ends) at the cursor with a plain format:
-// each line end a paragraph break, and the last space of each run of at least
-// kRowBreakRun spaces between two other characters of a line a row break.
-// `spacesBefore` is the run already before the cursor, as trailingSpaces.
-void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
+// Text without row breaks (a list of lines) goes in a stretch of lines of
+// about kInsertStretch characters at a time; a fill is reported to whoever
+// shows progress every kFillingReport characters or so.
+constexpr qsizetype kInsertStretch = qsizetype(1) << 16;
+constexpr qsizetype kFillingReport = qsizetype(1) << 18;
+
+const char16_t* utf16(const QString& text)
+{
+    return reinterpret_cast<const char16_t*>(text.constData());
+}
+
+QString textPiece(const char16_t* text, qsizetype size)
+{
+    // Only read while inserted, which copies it into the document.
+    return QString::fromRawData(reinterpret_cast<const QChar*>(text), size);
+}
+
+QString textPiece(const char* bytes, qsizetype size)
+{
+    return decodeCp1252(QByteArrayView(bytes, size));
+}
+
+// Inserts list text (any line ends: Qt makes CR LF, CR and LF one paragraph
+// break each) at the cursor with a plain format, the last space of a run of
+// at least kRowBreakRun spaces between two other characters of a line a row
+// break once the row it ends holds ListEdit::kRowLength characters.
+// `spacesBefore` is the run already before the cursor, as trailingSpaces, and
+// `rowBefore` the characters of its row before the cursor. `inserted` hears
+// how far the insertion has got after each row break.
+template <typename Ch, typename Progress>
+void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spacesBefore,
+                    qsizetype rowBefore, Progress inserted)
 {
     const QTextCharFormat plain;
+    const QTextCharFormat rowBreak = rowBreakFormat();
     bool afterText = spacesBefore >= 0;
     qsizetype run = qMax<qsizetype>(0, spacesBefore);
+    qsizetype rowStart = -rowBefore;
     qsizetype pending = 0; // first character not yet inserted
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u' ') {
+    for (qsizetype i = 0; i < size; ++i) {
+        const Ch c = text[i];
+        if (c == Ch(' ')) {
             ++run;
             continue;
         }
-        if (c == u'\r' || c == u'\n') {
+        if (c == Ch('\r') || c == Ch('\n')) {
             afterText = false;
+            rowStart = i + 1;
+            // A list of lines goes in a stretch of lines at a time.
+            if (c == Ch('\n') && i + 1 - pending >= kInsertStretch) {
+                cursor.insertText(textPiece(text + pending, i + 1 - pending), plain);
+                pending = i + 1;
+                inserted(pending);
+            }
         } else {
-            if (afterText && run >= kRowBreakRun && i > 0 && text.at(i - 1) == u' ') {
-                cursor.insertText(text.mid(pending, i - 1 - pending), plain);
-                cursor.insertBlock(QTextBlockFormat(), rowBreakFormat());
-                pending = i;
+            if (afterText && run >= kRowBreakRun && i > 0 && text[i - 1] == Ch(' ') &&
+                i - 1 - rowStart >= ListEdit::kRowLength) {
+                cursor.insertText(textPiece(text + pending, i - 1 - pending), plain);
+                cursor.insertBlock(QTextBlockFormat(), rowBreak);
+                pending = rowStart = i;
+                inserted(i);
             }
             afterText = true;
         }
         run = 0;
     }
-    if (pending < text.size())
-        cursor.insertText(text.mid(pending), plain);
+    if (pending < size)
+        cursor.insertText(textPiece(text + pending, size - pending), plain);
+}
+
+void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
+{
+    insertListText(cursor, utf16(text), text.size(), spacesBefore, cursor.positionInBlock(),
+                   [](qsizetype) {});
 }
 
 // Pasted or dropped text: any line end, the Unicode line and paragraph
@@ -181,6 +226,8 @@ QString pastedListText(QString text)
 
 ListEdit::ListEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
+    // Every document the box shows is its own, so a replaced one can be kept.
+    setDocument(newDocument());
     // Wrapping stays on: it keeps long lines on screen, and an unwrapped list
     // of tens of thousands of entries passes the longest line Qt will draw.
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -215,18 +262,135 @@ QString ListEdit::text() const
     return listText(*document(), 0, document()->characterCount() - 1);
 }
 
+Cp1252Encoding ListEdit::encoded() const
+{
+    const QTextDocument& document = *this->document();
+    const RowBreaks rowBreaks(document);
+    qsizetype size = document.characterCount() - 1;
+    for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next())
+        size += rowBreaks.before(block) ? 0 : 1; // CR LF for one character
+    Cp1252Encoding result;
+    result.bytes = QByteArray(size, Qt::Uninitialized);
+    char* out = result.bytes.data();
+    qsizetype index = 0; // in text()
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        // A row at a time: a copy of the whole text would be twice the
+        // bytes written, and fresh memory to touch.
+        const QString row = block.text();
+        const qsizetype length = row.size();
+        const qsizetype bad = encodeCp1252To(row, out);
+        if (bad >= 0)
+            return {QByteArray(), index + bad};
+        out += length;
+        index += length;
+        const QTextBlock next = block.next();
+        if (!next.isValid())
+            break;
+        if (rowBreaks.before(next)) {
+            *out++ = ' ';
+            index += 1;
+        } else {
+            *out++ = '\r';
+            *out++ = '\n';
+            index += 2;
+        }
+    }
+    return result;
+}
+
 void ListEdit::setText(const QString& text)
 {
-    // Replaced through a cursor, as one undo step, so the user can take back
-    // a Clear or a Load with Ctrl+Z. A loaded list gets its row breaks here,
-    // so Adds to it stay cheap.
-    QTextCursor all(document());
-    all.beginEditBlock();
-    all.select(QTextCursor::Document);
-    all.removeSelectedText();
-    insertListText(all, normalizeLineEnds(text), -1);
-    all.endEditBlock();
-    setTextCursor(QTextCursor(document()));
+    replaceText(utf16(text), text.size());
+}
+
+void ListEdit::setFileContent(const QByteArray& bytes)
+{
+    // Decoded a row at a time: the whole file is never widened at once.
+    replaceText(bytes.constData(), bytes.size());
+}
+
+// The undo step that brings a replaced document back, while the box keeps it.
+class ListEdit::ReplacedDocument final : public QAbstractUndoItem {
+public:
+    ReplacedDocument(ListEdit& edit, QTextDocument* replaced, const QTextCursor& caret)
+        : m_edit(edit), m_replaced(replaced), m_anchor(caret.anchor()), m_position(caret.position())
+    {
+    }
+    void undo() override { m_edit.restoreReplaced(m_replaced, m_anchor, m_position); }
+    // Not reached: the document this step belongs to goes when it is undone.
+    void redo() override {}
+
+private:
+    ListEdit& m_edit;
+    QPointer<QTextDocument> m_replaced;
+    int m_anchor;
+    int m_position;
+};
+
+template <typename Ch> void ListEdit::replaceText(const Ch* text, qsizetype size)
+{
+    // Filled while no view shows it and with no undo steps recorded, in one
+    // edit block: the layout hears of the change once, and no paragraph is
+    // laid out before it is seen.
+    QTextDocument* fresh = newDocument();
+    fresh->setUndoRedoEnabled(false);
+    QTextCursor cursor(fresh);
+    cursor.beginEditBlock();
+    qsizetype reported = 0;
+    insertListText(cursor, text, size, -1, 0, [&](qsizetype done) {
+        if (done - reported >= kFillingReport) {
+            reported = done;
+            Q_EMIT filling(done, size);
+        }
+    });
+    cursor.endEditBlock();
+    fresh->setUndoRedoEnabled(true);
+
+    QTextDocument* old = document();
+    delete m_replaced.data();
+    if (fresh->isEmpty() || old->characterCount() - 1 <= kKeptCharacters) {
+        fresh->appendUndoItem(new ReplacedDocument(*this, old, textCursor()));
+        m_replaced = old;
+        showDocument(fresh, 0, 0);
+    } else {
+        showDocument(fresh, 0, 0);
+        delete old;
+    }
+}
+
+QTextDocument* ListEdit::newDocument()
+{
+    auto* fresh = new QTextDocument(this);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    if (const QTextDocument* shown = document()) {
+        fresh->setDefaultFont(shown->defaultFont());
+        fresh->setDefaultTextOption(shown->defaultTextOption());
+        fresh->setDocumentMargin(shown->documentMargin());
+    }
+    return fresh;
+}
+
+void ListEdit::showDocument(QTextDocument* document, int anchor, int position)
+{
+    // Extra selections point into the document shown; they go with it, as
+    // it may be deleted before the next paint.
+    setExtraSelections({});
+    setDocument(document);
+    Q_EMIT documentReplaced();
+    QTextCursor caret(document);
+    caret.setPosition(anchor);
+    caret.setPosition(position, QTextCursor::KeepAnchor);
+    setTextCursor(caret);
+}
+
+void ListEdit::restoreReplaced(QTextDocument* replaced, int anchor, int position)
+{
+    if (replaced == nullptr || replaced != m_replaced)
+        return;
+    m_replaced = nullptr;
+    // The shown document is in the middle of this undo step: it goes later.
+    document()->deleteLater();
+    showDocument(replaced, anchor, position);
 }
 
 void ListEdit::appendText(const QString& text)

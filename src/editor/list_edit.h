@@ -3,6 +3,7 @@
 #include "text_box.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 
 class QTextBlock;
 
@@ -15,14 +16,24 @@ namespace scp {
 // A list is one long line: entries separated by runs of spaces. Qt lays a
 // paragraph out whole on every edit, so held as one paragraph a list of
 // 10,000 entries would cost tens of milliseconds an Add or a keystroke. The
-// box therefore holds the last space of each long run between two entries as
-// a row break: a paragraph break that stands for exactly one space. Each
-// entry becomes a short paragraph on a row of its own, as wrapping shows it
-// anyway, while text(), the selection and the clipboard give the space. A row
-// break is one character, so caret steps, Delete and Backspace treat it as the
-// space it stands for. It is told from a real line end by its own character
-// format, which belongs to that character alone: deleted with it, restored
-// with it by undo, never handed on to text the user types, enters or pastes.
+// box therefore holds the last space of a long run between two entries as a
+// row break: a paragraph break that stands for exactly one space. A row break
+// ends a row once it holds kRowLength characters, so each paragraph is a few
+// entries, each on a row of its own as wrapping shows it anyway, while text(),
+// the selection and the clipboard give the space. Every paragraph costs the
+// document some 400 bytes whatever its length; a few entries to each keeps a
+// loaded list's memory close to its text's. A row break is one character, so
+// caret steps, Delete and Backspace treat it as the space it stands for. It
+// is told from a real line end by its own character format, which belongs to
+// that character alone: deleted with it, restored with it by undo, never
+// handed on to text the user types, enters or pastes.
+//
+// A whole text (Load, Clear) goes into a new document, filled while hidden
+// without recording undo steps, which then replaces the shown one. Undo
+// brings the replaced document back, its own history with it, when it held
+// at most kKeptCharacters characters or the new text is empty (a Clear costs
+// no more memory than the list did); otherwise the replaced list is freed at
+// once and cannot be brought back. A box keeps at most one replaced document.
 //
 // Qt's own plain-text export changes characters (no-break space becomes a
 // space, line and paragraph separators become LF); this box reads the raw
@@ -39,6 +50,15 @@ public:
     void appendText(const QString& text) override;
     bool isEmpty() const override;
     QString selectedText() const override;
+    // Straight from the document, without building text() first.
+    Cp1252Encoding encoded() const override;
+    void setFileContent(const QByteArray& bytes) override;
+
+    // The shortest row a row break ends.
+    static constexpr qsizetype kRowLength = 512;
+    // The longest replaced list undo can still bring back, unless the list
+    // that replaced it is empty.
+    static constexpr qsizetype kKeptCharacters = qsizetype(1) << 20;
 
     // Selects [start, start + length) of text().
     void select(qsizetype start, qsizetype length);
@@ -55,6 +75,12 @@ Q_SIGNALS:
     // A mouse button went down over the list (the second press of a double
     // click too). The right button opens the list's copy menu.
     void mousePressed(Qt::MouseButton button);
+    // While a whole text is being put in: `done` of its `total` characters
+    // are in, reported every so often. The shown list is still the old one.
+    void filling(qsizetype done, qsizetype total);
+    // The box shows another document (a whole text was put in, or undo
+    // brought a replaced list back): whoever watches document() follows.
+    void documentReplaced();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -62,6 +88,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    class ReplacedDocument;
+
+    template <typename Ch> void replaceText(const Ch* text, qsizetype size);
+    QTextDocument* newDocument();
+    void showDocument(QTextDocument* document, int anchor, int position);
+    void restoreReplaced(QTextDocument* replaced, int anchor, int position);
+
+    QPointer<QTextDocument> m_replaced; // what undo can still bring back
 };
 
 } // namespace scp

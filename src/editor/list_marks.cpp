@@ -26,14 +26,22 @@ QTextCharFormat markFormat()
 ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     : QObject(&edit), m_edit(edit), m_lint(lintRules(list), pictures)
 {
-    readWholeDocument();
-    connect(edit.document(), &QTextDocument::contentsChange, this, &ListMarks::documentChanged);
+    followDocument();
+    connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
     // The viewport gets the paint and tooltip events; a filter installed
     // last sees them first, before the box paints.
     edit.viewport()->installEventFilter(this);
 }
 
 ListMarks::~ListMarks() = default;
+
+void ListMarks::followDocument()
+{
+    disconnect(m_documentChanges);
+    m_documentChanges = connect(m_edit.document(), &QTextDocument::contentsChange, this,
+                                &ListMarks::documentChanged);
+    readWholeDocument();
+}
 
 void ListMarks::readWholeDocument()
 {

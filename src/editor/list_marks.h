@@ -38,6 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followDocument();
     void documentChanged(int position, int removed, int added);
     void readWholeDocument();
     QString documentText(int from, int to) const;
@@ -47,6 +48,7 @@ private:
 
     ListEdit& m_edit;
     ListLint m_lint;
+    QMetaObject::Connection m_documentChanges;
     QString m_text; // the document as the lint reads it
     bool m_marksStale = true;
     int m_markedFrom = -1, m_markedTo = -1; // the document range last marked

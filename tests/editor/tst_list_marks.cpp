@@ -54,6 +54,35 @@ private Q_SLOTS:
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
         QCOMPARE(driver.menus, QStringList{u"menu2: Copy1=Copy"_s});
     }
+
+    void marksFollowAReplacedDocument()
+    {
+        // Clear and undo swap the box's document; the marks go with it.
+        QTemporaryDir dir;
+        scp::Editor editor{QDir(dir.path())};
+        scp::ListEdit& box = editor.mainWindow().listEdit(ListId::Tiles);
+        auto marked = [&box] {
+            box.viewport()->repaint();
+            QStringList texts;
+            for (const auto& mark : box.extraSelections())
+                texts << mark.cursor.selectedText();
+            return texts;
+        };
+        editor.mainWindow().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor.mainWindow()));
+        QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
+        editor.mainWindow().clearList(ListId::Tiles);
+        QCOMPARE(marked(), QStringList());
+        box.appendText(u"0xZ1 a.bmp 2 3"_s);
+        QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
+        box.undo();
+        box.undo();
+        QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
+        // Loaded twice before a repaint: the marked document is gone.
+        box.setText(u"0xZ1 a.bmp 2 3"_s);
+        box.setText(u"0xZ1 a.bmp 2 3"_s);
+        QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
+    }
 };
 
 QTEST_MAIN(ListMarksTest)

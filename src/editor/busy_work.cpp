@@ -1,0 +1,66 @@
+#include "busy_work.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+namespace scp {
+
+BusyWork::BusyWork(QWidget* window, bool longWork) : m_window(window)
+{
+    m_clock.start();
+    if (longWork)
+        showPointer();
+}
+
+BusyWork::~BusyWork()
+{
+    finish();
+}
+
+void BusyWork::showPointer()
+{
+    if (m_pointer)
+        return;
+    m_pointer = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void BusyWork::step(double fraction)
+{
+    if (m_finished)
+        return;
+    const qint64 elapsed = m_clock.elapsed();
+    if (elapsed < kPointerAfter)
+        return;
+    showPointer();
+    if (elapsed >= kProgressAfter && !m_progress) {
+        // A bar only: no Cancel, since a half-done Load or Save would leave
+        // the lists or the files in between.
+        m_progress = std::make_unique<QProgressDialog>(m_window);
+        m_progress->setWindowTitle(QCoreApplication::applicationName());
+        m_progress->setCancelButton(nullptr);
+        m_progress->setRange(0, 1000);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->show();
+    }
+    if (m_progress)
+        m_progress->setValue(int(qBound(0.0, fraction, 1.0) * 1000));
+    if (elapsed - m_lastRepaint >= kRepaintEvery) {
+        m_lastRepaint = elapsed;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void BusyWork::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_progress.reset();
+    if (m_pointer)
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace scp

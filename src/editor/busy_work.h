@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QPointer>
+
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace scp {
+
+// Feedback while one piece of work (a Load, a Save) keeps the window busy:
+// the busy pointer once it has taken kPointerAfter (or at once, when the work
+// is known to be long), and from kProgressAfter a progress bar over the
+// window. Each step() lets the windows repaint; input meanwhile waits in the
+// queue and is handled once the work is done, so nothing the user does can
+// act on a half-done job.
+class BusyWork final {
+public:
+    static constexpr int kPointerAfter = 200; // ms
+    static constexpr int kProgressAfter = 1000;
+    static constexpr int kRepaintEvery = 50;
+
+    explicit BusyWork(QWidget* window, bool longWork = false);
+    ~BusyWork();
+    BusyWork(const BusyWork&) = delete;
+    BusyWork& operator=(const BusyWork&) = delete;
+
+    // `fraction` (0 to 1) of the work is done.
+    void step(double fraction);
+    // Pointer and progress go, as before a message box; later steps show
+    // nothing.
+    void finish();
+
+private:
+    void showPointer();
+
+    QPointer<QWidget> m_window;
+    QElapsedTimer m_clock;
+    qint64 m_lastRepaint = 0;
+    bool m_pointer = false;
+    bool m_finished = false;
+    std::unique_ptr<QProgressDialog> m_progress;
+};
+
+} // namespace scp
