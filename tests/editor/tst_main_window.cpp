@@ -278,8 +278,8 @@ private Q_SLOTS:
         // The Save runs once the Load is done, on the whole loaded lists.
         const QByteArray items =
             QByteArray("0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ')).repeated(6000) + "0x3";
-        QVERIFY(write_bytes(u"gumps.scp"_s, "g") && write_bytes(u"tiles.scp"_s, "t") &&
-                write_bytes(u"items.scp"_s, items));
+        QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
+                writeBytes(u"items.scp"_s, items));
         QObject scope;
         int reports = 0;
         connect(&form.listEdit(ListId::Items), &scp::ListEdit::filling, &scope, [&] {
@@ -290,7 +290,7 @@ private Q_SLOTS:
         click(u"Command1"_s);
         QVERIFY(reports > 1);
         QCOMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
-        QCOMPARE(read_bytes(u"items.scp"_s), items);
+        QCOMPARE(readBytes(u"items.scp"_s), items);
     }
 
     // Last: it ends the application's event loop.

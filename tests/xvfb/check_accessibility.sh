@@ -26,7 +26,7 @@ def showing(node):
 
 def check(title, expected):
     """The window's controls on screen by name; expected: name -> role."""
-    for _ in range(100):
+    for _ in range(300):  # 30 s: a loaded machine starts slowly
         windows = [top for app in pyatspi.Registry.getDesktop(0) if app and app.name == "scpmaker"
                    for top in app if top.name == title and showing(top)]
         if windows:
