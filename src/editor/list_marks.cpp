@@ -24,7 +24,7 @@ QTextCharFormat markFormat()
 } // namespace
 
 ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
-    : QObject(&edit), m_edit(edit), m_lint(lintRules(list), pictures)
+    : QObject(&edit), m_edit(edit), m_rules(lintRules(list)), m_pictures(pictures)
 {
     followDocument();
     connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
@@ -37,16 +37,32 @@ ListMarks::~ListMarks() = default;
 
 void ListMarks::followDocument()
 {
+    QTextDocument* document = m_edit.document();
     disconnect(m_documentChanges);
-    m_documentChanges = connect(m_edit.document(), &QTextDocument::contentsChange, this,
-                                &ListMarks::documentChanged);
-    readWholeDocument();
+    m_documentChanges =
+        connect(document, &QTextDocument::contentsChange, this, &ListMarks::documentChanged);
+    m_marksStale = true;
+    if (document == m_shown.document)
+        return;
+    std::swap(m_shown, m_replaced);
+    disconnect(m_replacedGone);
+    if (m_replaced.document) {
+        // Kept only while the box keeps that document for undo.
+        m_replacedGone = connect(m_replaced.document, &QObject::destroyed, this,
+                                 [this] { m_replaced = Reading(); });
+    }
+    if (document != m_shown.document) {
+        m_shown.document = document;
+        readWholeDocument();
+    }
 }
 
 void ListMarks::readWholeDocument()
 {
     m_text = documentText(0, m_edit.document()->characterCount() - 1);
-    m_lint.setText(m_text);
+    if (!m_shown.lint)
+        m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
+    m_shown.lint->setText(m_text);
     m_marksStale = true;
 }
 
@@ -86,7 +102,7 @@ void ListMarks::documentChanged(int position, int removed, int added)
         m_text.append(inserted); // Add and typing at the end: no copy of the list
     else
         m_text.replace(position, removed, inserted);
-    m_lint.update(m_text, position, removed, added);
+    m_shown.lint->update(m_text, position, removed, added);
     m_marksStale = true;
 }
 
@@ -104,7 +120,7 @@ void ListMarks::markVisibleRows()
 
     static const QTextCharFormat format = markFormat();
     QList<QTextEdit::ExtraSelection> marks;
-    for (const LintFinding& finding : m_lint.findings(from, to)) {
+    for (const LintFinding& finding : m_shown.lint->findings(from, to)) {
         QTextCursor cursor(m_edit.document());
         cursor.setPosition(int(finding.position));
         cursor.setPosition(int(finding.position + finding.length), QTextCursor::KeepAnchor);
@@ -142,7 +158,7 @@ bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
         if (!rect.contains(at))
             continue;
         QStringList messages;
-        for (const LintFinding& finding : m_lint.findings(position, position + 1))
+        for (const LintFinding& finding : m_shown.lint->findings(position, position + 1))
             messages << finding.message;
         if (messages.isEmpty())
             break;

@@ -6,8 +6,11 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QPoint;
 class QRect;
+class QTextDocument;
 
 namespace scp {
 
@@ -47,9 +50,24 @@ private:
     QRect characterRect(int position) const;
 
     ListEdit& m_edit;
-    ListLint m_lint;
+    const LintRules m_rules;
+    PictureFolder* const m_pictures;
     QMetaObject::Connection m_documentChanges;
-    QString m_text; // the document as the lint reads it
+    // What has been read of a document: its text as the lint reads it, and
+    // the lint over that text.
+    struct Reading {
+        QTextDocument* document = nullptr;
+        QString text;
+        std::unique_ptr<ListLint> lint;
+    };
+    Reading m_shown;
+    // The reading of the document the shown one replaced, while the box still
+    // holds that document for undo: undoing a Clear or a Load swaps it back
+    // instead of reading a long list again.
+    Reading m_replaced;
+    QMetaObject::Connection m_replacedGone;
+    // Shorthands for the shown reading.
+    QString& m_text = m_shown.text;
     bool m_marksStale = true;
     int m_markedFrom = -1, m_markedTo = -1; // the document range last marked
 };
