@@ -46,12 +46,12 @@ bool failNow(const char* call)
 
 const scp::SystemCalls g_real = scp::systemCalls();
 
-void injectFaults(const QString& spec)
+void injectFaults(const QString& faults)
 {
     g_faults.clear();
     g_seen.clear();
     g_hit = false;
-    const QStringList w = spec.split(u' ', Qt::SkipEmptyParts);
+    const QStringList w = faults.split(u' ', Qt::SkipEmptyParts);
     for (qsizetype i = 0; i + 2 < w.size(); i += 3)
         g_faults.append({w[i].toLatin1(), w[i + 1].toInt(), w[i + 2].toInt()});
     scp::SystemCalls& calls = scp::systemCalls();
