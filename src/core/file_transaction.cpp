@@ -2,11 +2,13 @@
 
 #include "system_calls.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -62,6 +64,14 @@ QStringList leftoverPatterns(const QString& target)
     return {u".*"_s + tail + kNewMark + u"??????"_s, u".*"_s + tail + kOldMark + u"??????"_s};
 }
 
+// What besideName() makes, exactly: the wildcards above also match names of
+// other letters or case.
+bool isOurLeftover(const QString& name)
+{
+    static const QRegularExpression ours(u"\\.(new|old)-[a-z0-9]{6}$"_s);
+    return ours.match(name).hasMatch();
+}
+
 // Every file a commit names beside a target is locked while the run that
 // made it uses it, so another run's clean-up can tell it from a dead run's
 // leftover. A file system without locks only loses that protection, and
@@ -70,7 +80,9 @@ QStringList leftoverPatterns(const QString& target)
 // caller tries another name); else the errno of the check.
 int holdShared(int fd, const QString& path)
 {
-    systemCalls().flock(fd, LOCK_SH | LOCK_NB);
+    // Refused only while another run's clean-up holds it, about to remove it.
+    if (systemCalls().flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return ENOENT;
     return namesOpenFile(encodedPath(path), fd) ? 0 : errno;
 }
 
@@ -175,16 +187,22 @@ mode_t newFileMode()
 }
 
 // The replaced file's owner, group and mode go to the file replacing it. Only
-// the superuser may give a file away; where the system refuses, the mode is
-// kept, as editors do, but never opened wider: a group that could not be
-// kept gets no more than others had. False with errno.
+// the superuser may give a file away, but an owner may hand it to a group of
+// theirs; where the system refuses (or cannot map the owner, or has no
+// owners), the mode is kept, as editors do, but never opened wider: a group
+// that could not be kept gets no more than others had. False with errno.
 bool takeOverAttributes(int fd, const struct stat& old)
 {
     const SystemCalls& sys = systemCalls();
     mode_t mode = old.st_mode & 07777;
+    const auto refused = [] {
+        return errno == EPERM || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS;
+    };
     if (sys.fchown(fd, old.st_uid, old.st_gid) != 0) {
+        if (!refused() || (sys.fchown(fd, uid_t(-1), old.st_gid) != 0 && !refused()))
+            return false;
         struct stat now {};
-        if (errno != EPERM || sys.fstat(fd, &now) != 0)
+        if (sys.fstat(fd, &now) != 0)
             return false;
         if (now.st_gid != old.st_gid)
             mode = (mode & ~mode_t(07070)) | ((mode & 07) << 3);
@@ -207,9 +225,11 @@ bool syncToDisk(int fd)
 void removeLeftovers(const QString& folder, const QStringList& patterns)
 {
     const SystemCalls& sys = systemCalls();
-    const QStringList names =
-        QDir(folder).entryList(patterns, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    const QStringList names = QDir(folder).entryList(
+        patterns, QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
     for (const QString& name : names) {
+        if (!isOurLeftover(name))
+            continue;
         const QString path = folder + u'/' + name;
         Descriptor file = openForReading(path, O_NOFOLLOW);
         struct stat status {};
@@ -317,8 +337,15 @@ QString rollBack(std::vector<Staged>& staged)
             continue;
         }
         if (sys.rename(encodedPath(s.backup).constData(), encodedPath(s.target).constData()) != 0) {
+            // Out of the clean-up's way, under a name the user can see; the
+            // backup's own name would be taken by the next write here.
+            const QString kept = s.target + u".kept-"_s +
+                                 QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+            const bool moved =
+                sys.rename(encodedPath(s.backup).constData(), encodedPath(kept).constData()) == 0;
             note += u"; the old content of \"%1\" is kept in \"%2\""_s.arg(
-                QDir::toNativeSeparators(s.shownPath), QDir::toNativeSeparators(s.backup));
+                QDir::toNativeSeparators(s.shownPath),
+                QDir::toNativeSeparators(moved ? kept : s.backup));
         }
         s.backup.clear(); // restored or deliberately kept: never removed
     }

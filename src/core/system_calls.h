@@ -41,8 +41,12 @@
 #ifndef S_ISFIFO
 #define S_ISFIFO(m) (((m)&S_IFMT) == _S_IFIFO)
 #endif
+#ifndef S_ISBLK
 #define S_ISBLK(m) false
+#endif
+#ifndef S_ISSOCK
 #define S_ISSOCK(m) false
+#endif
 #else
 #include <sys/file.h>
 #endif

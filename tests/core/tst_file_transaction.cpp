@@ -99,6 +99,8 @@ private Q_SLOTS:
         // more than others.
         QTest::newRow("chown refused")
             << u"fchown -1 %1"_s.arg(EPERM) << none << none << (::geteuid() ? 0640u : 0600u);
+        QTest::newRow("owner refused, group kept")
+            << u"fchown 0 %1"_s.arg(EPERM) << none << none << 0640u;
         QTest::newRow("interrupted calls")
             << u"open 0 %1 write 1 %1 fsync 2 %1"_s.arg(EINTR) << none << none << 0640u;
         QTest::newRow("no hard links: copy") << u"link -1 %1"_s.arg(EPERM) << none << none << 0640u;
@@ -192,8 +194,7 @@ private Q_SLOTS:
         QVERIFY(kind != u"fifo"_s || ::mkfifo(native(u"gumps.scp"_s), 0600) == 0);
         QVERIFY(kind != u"zero"_s || QFile::link(u"/dev/zero"_s, file));
         QVERIFY(kind != u"folder"_s || QDir().mkdir(file));
-        QVERIFY(kind != u"sparse"_s ||
-                (writeBytes(file, {}) && QFile(file).resize(1'500'000'000)));
+        QVERIFY(kind != u"sparse"_s || (writeBytes(file, {}) && QFile(file).resize(1'500'000'000)));
         rlimit unlimited{};
         ::getrlimit(RLIMIT_AS, &unlimited);
         const auto lift = qScopeGuard([&] { ::setrlimit(RLIMIT_AS, &unlimited); });
@@ -297,17 +298,18 @@ private Q_SLOTS:
         injectFaults({});
 
         // Beside it: what killed runs left, a running one's file, other files.
-        for (const char* name : {".mantle.scp.new-abc123", ".items.scp.old-9z8y7x",
-                                 ".tiles.scp.new-live01", ".notes.txt.old-abc123", ".a.scp.new-1"})
+        for (const char* name :
+             {".mantle.scp.new-abc123", ".items.scp.old-9z8y7x", ".tiles.scp.new-live01",
+              ".notes.txt.old-abc123", ".a.scp.new-1", ".b.scp.old-ABC123"})
             QVERIFY(writeBytes(path(QLatin1StringView(name)), "x"));
         QFile live(path(u".tiles.scp.new-live01"_s));
         QVERIFY(live.open(QIODevice::ReadOnly) && ::flock(live.handle(), LOCK_SH) == 0);
         QVERIFY(scp::ScriptWorkshop(QDir(m_dir->path())).compileScript(set.lists(), reporter));
 
-        QCOMPARE(
-            QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
-            (QStringList{u".a.scp.new-1"_s, u".notes.txt.old-abc123"_s, u".tiles.scp.new-live01"_s,
-                         u"gumps.scp"_s, u"items.scp"_s, u"mantle.scp"_s, u"tiles.scp"_s}));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
+                 (QStringList{u".a.scp.new-1"_s, u".b.scp.old-ABC123"_s, u".notes.txt.old-abc123"_s,
+                              u".tiles.scp.new-live01"_s, u"gumps.scp"_s, u"items.scp"_s,
+                              u"mantle.scp"_s, u"tiles.scp"_s}));
     }
 };
 
