@@ -68,8 +68,9 @@ bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
     // The script is assembled as bytes, piece by piece: lists loaded from
     // files are already bytes and are neither widened nor copied on the way.
     QList<QByteArray> script;
-    script.reserve(13);
-    for (const TextBox* piece : pieces(lists)) {
+    const auto all = pieces(lists);
+    script.reserve(all.size() + 1);
+    for (const TextBox* piece : all) {
         const Cp1252Encoding encoded = piece->encoded();
         if (!encoded.ok()) {
             // The blocks are ASCII, so the character is in a list: name that
@@ -84,6 +85,7 @@ bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
             return false;
         }
         script.append(encoded.bytes);
+        reporter.progress(0.8 * double(script.size()) / double(all.size()));
     }
     m_outputBuffer.setEncoded(script);
 
@@ -110,6 +112,7 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
             return false;
         }
         transaction.add(target, encoded.bytes);
+        reporter.progress(0.25 * (int(list) + 1));
     }
     if (const Outcome written = transaction.commit(); !written) {
         reporter.failure(written.error());

@@ -85,6 +85,7 @@ public:
         m_work.finish();
         m_boxes.failure(text);
     }
+    void progress(double fraction) override { m_work.step(fraction); }
 
 private:
     BusyWork& m_work;
