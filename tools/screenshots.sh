@@ -4,8 +4,8 @@
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
 # Writes docs/screenshots/main-window.png and docs/screenshots/about-window.png.
 # A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
-# identify (Debian packages xvfb, xdotool, imagemagick), which
-# tools/install-deps.sh leaves to you.
+# identify (Debian packages xvfb, xdotool, imagemagick); tools/install-deps.sh
+# --test installs only xvfb.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
