@@ -2,7 +2,7 @@
 # Takes the README's screenshots from the real program in a private Xvfb
 # display: the main window as it starts, and the About window.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
-# Writes docs/screenshots/main-window.png and docs/screenshots/about-window.png.
+# Writes docs/screenshots/main-window.png, about-window.png and marked-lists.png.
 # A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
 # identify (Debian packages xvfb, xdotool, imagemagick); tools/install-deps.sh
 # --test installs only xvfb.
