@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots from the real program in a private Xvfb
-# display: the main window as it starts, and the About window.
+# display: the main window as it starts, the About window, and lists with marks.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
 # Writes docs/screenshots/main-window.png, about-window.png and marked-lists.png.
 # A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
