@@ -118,8 +118,13 @@ MainWindow::MainWindow(QWidget* parent)
         u"RichTextBox2"_s, u"RichTextBox3"_s, u"Command4"_s, u"Command5"_s, u"Text3"_s,
         u"Command6"_s,     u"Command7"_s,     u"Text4"_s,    u"Command8"_s, u"Command9"_s,
     };
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(findChild<QWidget*>(tabOrder[i - 1]), findChild<QWidget*>(tabOrder[i]));
+    QWidget* previous = nullptr;
+    for (const QString& name : tabOrder) {
+        QWidget* next = findChild<QWidget*>(name);
+        if (previous != nullptr)
+            setTabOrder(previous, next);
+        previous = next;
+    }
 
     m_gumpTileSpacer = std::make_unique<LineEditField>(gumpTileSpacer);
     m_itemSpacer = std::make_unique<LineEditField>(itemSpacer);
