@@ -59,10 +59,9 @@ void ListMarks::followDocument()
 
 void ListMarks::readWholeDocument()
 {
-    m_text = documentText(0, m_edit.document()->characterCount() - 1);
     if (!m_shown.lint)
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
-    m_shown.lint->setText(m_text);
+    m_shown.lint->setText(documentText(0, m_edit.document()->characterCount() - 1));
     m_marksStale = true;
 }
 
@@ -87,22 +86,18 @@ void ListMarks::documentChanged(int position, int removed, int added)
 {
     // An edit that reaches the end of the document is reported with the
     // document's own last paragraph break counted in on both sides.
-    const qsizetype past = position + removed - m_text.size();
+    const qsizetype held = m_shown.lint->text().size();
+    const qsizetype past = position + removed - held;
     if (past > 0) {
         removed -= int(past);
         added -= int(past);
     }
     const int length = m_edit.document()->characterCount() - 1;
-    if (position < 0 || removed < 0 || added < 0 || m_text.size() - removed + added != length) {
+    if (position < 0 || removed < 0 || added < 0 || held - removed + added != length) {
         readWholeDocument(); // not an edit of the text held: start afresh
         return;
     }
-    const QString inserted = documentText(position, position + added);
-    if (removed == 0 && position == m_text.size())
-        m_text.append(inserted); // Add and typing at the end: no copy of the list
-    else
-        m_text.replace(position, removed, inserted);
-    m_shown.lint->update(m_text, position, removed, added);
+    m_shown.lint->replace(position, removed, documentText(position, position + added));
     m_marksStale = true;
 }
 
@@ -152,7 +147,7 @@ bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
     // the pointer.
     const int nearest = m_edit.cursorForPosition(at).position();
     for (const int position : {nearest, nearest - 1}) {
-        if (position < 0 || position >= m_text.size())
+        if (position < 0 || position >= m_shown.lint->text().size())
             continue;
         const QRect rect = characterRect(position);
         if (!rect.contains(at))

@@ -53,11 +53,10 @@ private:
     const LintRules m_rules;
     PictureFolder* const m_pictures;
     QMetaObject::Connection m_documentChanges;
-    // What has been read of a document: its text as the lint reads it, and
-    // the lint over that text.
+    // What has been read of a document: the lint over its text as the lint
+    // reads it (the lint keeps that text).
     struct Reading {
         QTextDocument* document = nullptr;
-        QString text;
         std::unique_ptr<ListLint> lint;
     };
     Reading m_shown;
@@ -66,8 +65,6 @@ private:
     // instead of reading a long list again.
     Reading m_replaced;
     QMetaObject::Connection m_replacedGone;
-    // Shorthands for the shown reading.
-    QString& m_text = m_shown.text;
     bool m_marksStale = true;
     int m_markedFrom = -1, m_markedTo = -1; // the document range last marked
 };
