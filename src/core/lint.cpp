@@ -442,12 +442,29 @@ void ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
 
 void ListLint::setText(QString text)
 {
+    startText(std::move(text));
+    readMore(m_text.size());
+}
+
+void ListLint::startText(QString text)
+{
     m_entries.clear();
     m_ids = {};
     m_animations = {};
     m_text = std::move(text);
+    m_read = 0;
     m_lines = LineIndex(m_text);
-    readEntries(0, m_text.size(), 0);
+}
+
+bool ListLint::readMore(qsizetype characters)
+{
+    const QStringView text(m_text);
+    qsizetype to = characters < text.size() - m_read ? m_read + characters : text.size();
+    while (to < text.size() && !separates(text, to))
+        ++to;
+    readEntries(m_read, to, entryCount());
+    m_read = to;
+    return isRead();
 }
 
 void ListLint::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
@@ -473,6 +490,7 @@ void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
 {
     const QStringView text(m_text);
     const qsizetype delta = added - removed;
+    const bool wasRead = m_read == text.size() - delta;
     m_lines.update(text, position, removed, added);
 
     // Whether a character separates entries depends on its neighbours, so
@@ -488,6 +506,16 @@ void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
 
     const auto first = std::partition_point(m_entries.begin(), m_entries.end(),
                                             [from](const auto& e) { return e->end() <= from; });
+    if (!wasRead && oldTo >= m_read) {
+        // The stretch reaches the part not read yet: the entries from it on
+        // are read with that part. Where reading resumes is outside the
+        // edit's reach when it lies before `from`.
+        for (auto it = first; it != m_entries.end(); ++it)
+            leave(**it);
+        m_entries.erase(first, m_entries.end());
+        m_read = std::min(m_read, from);
+        return;
+    }
     const auto last = std::partition_point(first, m_entries.end(),
                                            [oldTo](const auto& e) { return e->start < oldTo; });
     for (auto it = first; it != last; ++it)
@@ -496,6 +524,7 @@ void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
     for (auto it = at; it != m_entries.end(); ++it)
         (*it)->start += delta;
     readEntries(from, to, at - m_entries.begin());
+    m_read = wasRead ? text.size() : m_read + delta;
 }
 
 // ---------------------------------------------------------------- findings

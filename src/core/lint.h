@@ -94,6 +94,14 @@ public:
     // from it again for their findings.
     void setText(QString text);
     void setText(QStringView text) { setText(text.toString()); }
+    // The same in steps: startText() keeps the text and reads none of it,
+    // each readMore() reads on for about `characters` more and tells whether
+    // the whole text is read. Edits may come between the steps. Meanwhile
+    // the findings are those of the entries read so far, and exact for them:
+    // an entry's findings hang on it and the entries before it only.
+    void startText(QString text);
+    bool readMore(qsizetype characters);
+    bool isRead() const { return m_read == m_text.size(); }
     // `text` is the whole text after an edit that replaced `removed`
     // characters at `position` with `added` new ones; only the entries
     // around the edit are read again.
@@ -142,6 +150,7 @@ private:
     LintRules m_rules;
     PictureFolder* m_pictures;
     QString m_text;
+    qsizetype m_read = 0; // entries starting before this are read; it is not inside one
     std::vector<std::unique_ptr<Entry>> m_entries; // in text order
     Groups m_ids;
     Groups m_animations;
