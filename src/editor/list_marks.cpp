@@ -13,6 +13,11 @@ namespace scp {
 
 namespace {
 
+// A document up to this many characters is read at once (a millisecond or
+// two); a longer one in idle passes of this many characters each.
+constexpr int kReadAtOnce = 1 << 16;
+constexpr qsizetype kReadPerPass = 1 << 20;
+
 QTextCharFormat markFormat()
 {
     QTextCharFormat format;
@@ -26,6 +31,8 @@ QTextCharFormat markFormat()
 ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     : QObject(&edit), m_edit(edit), m_rules(lintRules(list)), m_pictures(pictures)
 {
+    m_reader.setSingleShot(true);
+    connect(&m_reader, &QTimer::timeout, this, &ListMarks::readOn);
     followDocument();
     connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
     // The viewport gets the paint and tooltip events; a filter installed
@@ -54,6 +61,8 @@ void ListMarks::followDocument()
     if (document != m_shown.document) {
         m_shown.document = document;
         readWholeDocument();
+    } else if (!m_shown.lint->isRead() || !m_shown.textTaken) {
+        m_reader.start(); // a reading left off when its document was replaced
     }
 }
 
@@ -61,8 +70,25 @@ void ListMarks::readWholeDocument()
 {
     if (!m_shown.lint)
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
-    m_shown.lint->setText(documentText(0, m_edit.document()->characterCount() - 1));
+    const int length = m_edit.document()->characterCount() - 1;
+    m_shown.textTaken = length <= kReadAtOnce;
+    m_shown.lint->setText(m_shown.textTaken ? documentText(0, length) : QString());
+    if (!m_shown.textTaken)
+        m_reader.start();
     m_marksStale = true;
+}
+
+void ListMarks::readOn()
+{
+    if (!m_shown.textTaken) {
+        m_shown.lint->startText(documentText(0, m_edit.document()->characterCount() - 1));
+        m_shown.textTaken = true;
+    } else if (m_shown.lint->readMore(kReadPerPass)) {
+        m_marksStale = true;
+        m_edit.viewport()->update();
+        return;
+    }
+    m_reader.start();
 }
 
 QString ListMarks::documentText(int from, int to) const
@@ -84,6 +110,8 @@ QString ListMarks::documentText(int from, int to) const
 
 void ListMarks::documentChanged(int position, int removed, int added)
 {
+    if (!m_shown.textTaken)
+        return; // the text is taken later, with this edit in it
     // An edit that reaches the end of the document is reported with the
     // document's own last paragraph break counted in on both sides.
     const qsizetype held = m_shown.lint->text().size();
