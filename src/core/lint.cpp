@@ -136,7 +136,7 @@ qint64 numberValue(QStringView field)
 {
     const NumberKey key = numberKey(field);
     return key.valid && key.digits.isEmpty() && key.value < (quint64(1) << 60) ? qint64(key.value)
-                                                                              : -1;
+                                                                               : -1;
 }
 
 QString trimmedLineEnd(QString text)
@@ -200,10 +200,10 @@ QString formatWarning(const QString& file, TextPoint point, const QString& messa
 struct ListLint::Entry {
     enum KeyKind : quint8 { NoKey, Number, Digits };
 
-    qsizetype start = 0; // in the list's text; moved as edits before it move it
-    std::array<quint64, 2> numbers{};         // by KeySlot, when of kind Number
-    std::unique_ptr<LongKeys> longKeys;       // only for a key of kind Digits
-    quint32 length = 0;                       // the document's positions are int
+    qsizetype start = 0;                // in the list's text; moved as edits before it move it
+    std::array<quint64, 2> numbers{};   // by KeySlot, when of kind Number
+    std::unique_ptr<LongKeys> longKeys; // only for a key of kind Digits
+    quint32 length = 0;                 // the document's positions are int
     std::array<KeyKind, 2> kinds{NoKey, NoKey}; // by KeySlot
 
     qsizetype end() const { return start + length; }
@@ -327,10 +327,9 @@ bool ListLint::readEntry(const Fields& entry, Entry* keys, QList<LintFinding>* o
     const auto checkNumber = [&entry, own](int i, QStringView name) {
         if (isNumber(entry.field(i)))
             return true;
-        own->append(
-            entry.at(i, LintRule::Number,
-                     u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
-                         name, entry.field(i))));
+        own->append(entry.at(i, LintRule::Number,
+                             u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
+                                 name, entry.field(i))));
         return false;
     };
 
@@ -577,20 +576,20 @@ void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
     const auto sharing = [&](const Groups& groups, KeySlot slot, int field, LintRule rule,
                              const QString& what) {
         const Entry* owner = nullptr;
-        onKey(groups, entry, slot,
-              [&owner](const auto& hash, const auto& key) { owner = hash.constFind(key)->front(); });
+        onKey(groups, entry, slot, [&owner](const auto& hash, const auto& key) {
+            owner = hash.constFind(key)->front();
+        });
         if (!owner || owner == &entry)
             return;
         const TextPoint point = m_lines.at(owner->start);
-        out.append(fields.at(field, rule,
-                             u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                                 what, fields.field(field), kindName(),
-                                 Fields(entryText(*owner)).field(0), QString::number(point.line),
-                                 QString::number(point.column))));
+        out.append(
+            fields.at(field, rule,
+                      u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
+                          what, fields.field(field), kindName(), Fields(entryText(*owner)).field(0),
+                          QString::number(point.line), QString::number(point.column))));
     };
     sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
-    sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation,
-            u"animation"_s);
+    sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation, u"animation"_s);
 
     for (auto it = out.begin() + first; it != out.end(); ++it)
         it->position += entry.start;
