@@ -55,20 +55,40 @@ bool hasHexPrefix(QStringView s)
     return s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X');
 }
 
-// A number in one form for comparing: lower-case hexadecimal digits without
-// leading zeros, of any length.
-QString hexKey(QStringView hexDigits)
+// A number as entries are compared by it: its value when that fits in 64
+// bits, else its lower-case hexadecimal digits without leading zeros.
+struct NumberKey {
+    bool valid = false;
+    quint64 value = 0;
+    QString digits; // only for a value that does not fit
+};
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
+}
+
+// `hexDigits`: one or more hexadecimal digits.
+NumberKey hexNumber(QStringView hexDigits)
 {
     qsizetype first = 0;
     while (first + 1 < hexDigits.size() && hexDigits[first] == u'0')
         ++first;
-    return hexDigits.sliced(first).toString().toLower();
+    const QStringView significant = hexDigits.sliced(first);
+    if (significant.size() > 16)
+        return {true, 0, significant.toString().toLower()};
+    quint64 value = 0;
+    for (const QChar c : significant)
+        value = value << 4 | quint64(hexDigitValue(c));
+    return {true, value, {}};
 }
 
-QString decimalKey(QStringView digits)
+// `digits`: one or more decimal digits.
+NumberKey decimalNumber(QStringView digits)
 {
     if (digits.size() <= 19) // fits in 64 bits
-        return QString::number(digits.toULongLong(), 16);
+        return {true, digits.toULongLong(), {}};
     std::vector<quint32> limbs{0}; // least significant first, base 2^32
     for (const QChar c : digits) {
         quint64 carry = quint64(c.unicode() - u'0');
@@ -83,16 +103,16 @@ QString decimalKey(QStringView digits)
     QString hex;
     for (auto it = limbs.rbegin(); it != limbs.rend(); ++it)
         hex += u"%1"_s.arg(uint(*it), 8, 16, QChar(u'0'));
-    return hexKey(hex);
+    return hexNumber(hex);
 }
 
-// Field 1 of every list: hexadecimal with or without 0x. Empty when not.
-QString idKey(QStringView field)
+// Field 1 of every list: hexadecimal with or without 0x. Not valid when not.
+NumberKey idNumber(QStringView field)
 {
     const QStringView digits = hasHexPrefix(field) ? field.sliced(2) : field;
     if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
         return {};
-    return hexKey(digits);
+    return hexNumber(digits);
 }
 
 // Sizes and item numbers: decimal, or hexadecimal with 0x.
@@ -103,18 +123,20 @@ bool isNumber(QStringView field)
     return !field.isEmpty() && std::all_of(field.begin(), field.end(), isDecimalDigit);
 }
 
-// A number's key; empty when the field is not a number.
-QString numberKey(QStringView field)
+// Not valid when the field is not a number.
+NumberKey numberKey(QStringView field)
 {
     if (!isNumber(field))
         return {};
-    return hasHexPrefix(field) ? hexKey(field.sliced(2)) : decimalKey(field);
+    return hasHexPrefix(field) ? hexNumber(field.sliced(2)) : decimalNumber(field);
 }
 
-// A key's value when it fits comfortably, else -1.
-qint64 keyValue(const QString& key)
+// A number's value when it fits comfortably (below 2^60), else -1.
+qint64 numberValue(QStringView field)
 {
-    return key.isEmpty() || key.size() > 15 ? -1 : key.toLongLong(nullptr, 16);
+    const NumberKey key = numberKey(field);
+    return key.valid && key.digits.isEmpty() && key.value < (quint64(1) << 60) ? qint64(key.value)
+                                                                               : -1;
 }
 
 QString trimmedLineEnd(QString text)
@@ -172,30 +194,66 @@ QString formatWarning(const QString& file, TextPoint point, const QString& messa
 
 // ---------------------------------------------------------------- entries
 
+// What is kept of an entry: where it is and its keys for the rules that
+// compare entries. Everything else is read again from the text when its
+// findings are asked for, so an entry costs a few dozen bytes.
 struct ListLint::Entry {
-    qsizetype start = 0; // in the list's text; moved as edits before it move it
-    QString text;
-    int fieldCount = 0;
-    std::array<qsizetype, kItemFields> fieldStart{}; // of the first fields, in the entry
-    QList<LintFinding> own; // findings from the entry's text alone, positions in the entry
-    QString idKey;          // empty when the entry takes no part in the duplicate id rule
-    QString animationKey;   // likewise for shared animations
-    bool checkPicture = false;
+    enum KeyKind : quint8 { NoKey, Number, Digits };
 
-    qsizetype end() const { return start + text.size(); }
-    qsizetype fieldEnd(int i) const
-    {
-        return i + 1 < fieldCount && i + 1 < kItemFields ? fieldStart[i + 1] - 1 : text.size();
+    qsizetype start = 0;                // in the list's text; moved as edits before it move it
+    std::array<quint64, 2> numbers{};   // by KeySlot, when of kind Number
+    std::unique_ptr<LongKeys> longKeys; // only for a key of kind Digits
+    quint32 length = 0;                 // the document's positions are int
+    std::array<KeyKind, 2> kinds{NoKey, NoKey}; // by KeySlot
+
+    qsizetype end() const { return start + length; }
+    void setKey(KeySlot slot, const NumberKey& key);
+};
+
+// Keys too long for 64 bits, by KeySlot.
+struct ListLint::LongKeys : std::array<QString, 2> {};
+
+void ListLint::Entry::setKey(KeySlot slot, const NumberKey& key)
+{
+    if (!key.valid) {
+        kinds[slot] = NoKey;
+    } else if (key.digits.isEmpty()) {
+        kinds[slot] = Number;
+        numbers[slot] = key.value;
+    } else {
+        kinds[slot] = Digits;
+        if (!longKeys)
+            longKeys = std::make_unique<LongKeys>();
+        (*longKeys)[slot] = key.digits;
     }
-    QStringView field(int i) const
+}
+
+// An entry's text split into fields.
+struct ListLint::Fields {
+    QStringView text;
+    int count = 1;
+    std::array<qsizetype, kItemFields> starts{}; // of the first fields, in the entry
+
+    explicit Fields(QStringView entry) : text(entry)
     {
-        return QStringView(text).sliced(fieldStart[i], fieldEnd(i) - fieldStart[i]);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] != u' ')
+                continue;
+            if (count < kItemFields)
+                starts[count] = i + 1;
+            ++count;
+        }
     }
+    qsizetype end(int i) const
+    {
+        return i + 1 < count && i + 1 < kItemFields ? starts[i + 1] - 1 : text.size();
+    }
+    QStringView field(int i) const { return text.sliced(starts[i], end(i) - starts[i]); }
     // A field's place for a finding; an empty field is shown by the space
     // beside it.
     LintFinding at(int i, LintRule rule, const QString& message) const
     {
-        qsizetype from = fieldStart[i], length = fieldEnd(i) - from;
+        qsizetype from = starts[i], length = end(i) - from;
         if (length == 0) {
             from = from < text.size() ? from : from - 1;
             length = 1;
@@ -212,91 +270,92 @@ ListLint::ListLint(LintRules rules, PictureFolder* pictures)
 
 ListLint::~ListLint() = default;
 
-std::unique_ptr<ListLint::Entry> ListLint::readEntry(QStringView text, qsizetype start) const
+QStringView ListLint::entryText(const Entry& entry) const
 {
-    auto entry = std::make_unique<Entry>();
-    entry->start = start;
-    entry->text = text.toString();
+    return QStringView(m_text).sliced(entry.start, entry.length);
+}
+
+// Reads an entry: its keys into `keys`, and the findings from its text alone
+// (positions in the entry) onto `own`; either may be null. Returns whether
+// its picture is to be checked.
+bool ListLint::readEntry(const Fields& entry, Entry* keys, QList<LintFinding>* own) const
+{
+    const QStringView text = entry.text;
     const qsizetype length = text.size();
     if (text == m_rules.placeholder) {
-        entry->own.append(
-            {0, length, LintRule::Placeholder,
-             u"the placeholder \"%1\" is still in the list; remove it"_s.arg(m_rules.placeholder)});
-        return entry;
+        if (own)
+            own->append({0, length, LintRule::Placeholder,
+                         u"the placeholder \"%1\" is still in the list; remove it"_s.arg(
+                             m_rules.placeholder)});
+        return false;
     }
     if (text == m_rules.hint) {
-        entry->own.append(
-            {0, length, LintRule::Hint,
-             u"the entry field's hint \"%1\" was added as an entry"_s.arg(m_rules.hint)});
-        return entry;
+        if (own)
+            own->append(
+                {0, length, LintRule::Hint,
+                 u"the entry field's hint \"%1\" was added as an entry"_s.arg(m_rules.hint)});
+        return false;
     }
 
-    entry->fieldCount = 1;
-    for (qsizetype i = 0; i < length; ++i) {
-        if (text[i] != u' ')
-            continue;
-        if (entry->fieldCount < kItemFields)
-            entry->fieldStart[entry->fieldCount] = i + 1;
-        ++entry->fieldCount;
-    }
     const bool items = m_rules.list == ListId::Items;
-    const int count = entry->fieldCount;
+    const int count = entry.count;
     if (items ? count < kItemFields : count != kPictureFields) {
-        entry->own.append(
-            {0, length, LintRule::FieldCount,
-             items ? u"the entry has %1 fields, an item needs at least 10: itemhex flag1 "
-                     u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(count)
-                   : u"the entry has %1 fields, a %2 needs 4: hexid filename.bmp width "
-                     u"height"_s.arg(count)
-                         .arg(kindName())});
-        return entry;
+        if (own)
+            own->append(
+                {0, length, LintRule::FieldCount,
+                 items ? u"the entry has %1 fields, an item needs at least 10: itemhex flag1 "
+                         u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(count)
+                       : u"the entry has %1 fields, a %2 needs 4: hexid filename.bmp width "
+                         u"height"_s.arg(count)
+                             .arg(kindName())});
+        return false;
     }
 
-    const QStringView id = entry->field(0);
-    entry->idKey = idKey(id);
-    if (entry->idKey.isEmpty())
-        entry->own.append(
-            entry->at(0, LintRule::HexId, u"hex id \"%1\" is not a hexadecimal number"_s.arg(id)));
+    const QStringView id = entry.field(0);
+    const NumberKey idKey = idNumber(id);
+    if (keys)
+        keys->setKey(IdKey, idKey);
+    if (items && keys)
+        keys->setKey(AnimationKey, numberKey(entry.field(kAnimationField)));
+    if (!own)
+        return !items;
 
-    const auto checkNumber = [&entry](int i, QStringView name) {
-        if (isNumber(entry->field(i)))
+    if (!idKey.valid)
+        own->append(
+            entry.at(0, LintRule::HexId, u"hex id \"%1\" is not a hexadecimal number"_s.arg(id)));
+
+    const auto checkNumber = [&entry, own](int i, QStringView name) {
+        if (isNumber(entry.field(i)))
             return true;
-        entry->own.append(
-            entry->at(i, LintRule::Number,
-                      u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
-                          name, entry->field(i))));
+        own->append(entry.at(i, LintRule::Number,
+                             u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
+                                 name, entry.field(i))));
         return false;
     };
 
     if (!items) {
-        const QStringView name = entry->field(kNameField);
+        const QStringView name = entry.field(kNameField);
         if (!name.endsWith(u".bmp", Qt::CaseInsensitive))
-            entry->own.append(entry->at(kNameField, LintRule::PictureName,
-                                        u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
+            own->append(entry.at(kNameField, LintRule::PictureName,
+                                 u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
         checkNumber(kWidthField, u"width");
         checkNumber(kHeightField, u"height");
-        entry->checkPicture = true;
-        return entry;
+        return true;
     }
 
     for (int i = 1; i < kItemFields - 1; ++i) {
-        if (!checkNumber(i, QStringView(kItemNumberNames[i - 1])))
+        if (!checkNumber(i, QStringView(kItemNumberNames[i - 1])) || i != kLayerField)
             continue;
-        if (i == kAnimationField)
-            entry->animationKey = numberKey(entry->field(i));
-        if (i != kLayerField)
-            continue;
-        const qint64 layer = keyValue(numberKey(entry->field(i)));
+        const qint64 layer = numberValue(entry.field(i));
         const QString layers = u"layers run 1 to 29, 9 and 15 unused"_s;
         if (layer == 9 || layer == 15)
-            entry->own.append(entry->at(i, LintRule::Layer,
-                                        u"layer %1 is unused (%2)"_s.arg(entry->field(i), layers)));
+            own->append(entry.at(i, LintRule::Layer,
+                                 u"layer %1 is unused (%2)"_s.arg(entry.field(i), layers)));
         else if (layer < 1 || layer > 29)
-            entry->own.append(
-                entry->at(i, LintRule::Layer,
-                          u"layer %1 is out of range (%2)"_s.arg(entry->field(i), layers)));
+            own->append(entry.at(i, LintRule::Layer,
+                                 u"layer %1 is out of range (%2)"_s.arg(entry.field(i), layers)));
     }
-    return entry;
+    return false;
 }
 
 QString ListLint::kindName() const
@@ -313,39 +372,51 @@ bool ListLint::before(const Entry* a, const Entry* b)
     return a->start < b->start;
 }
 
+template <typename GroupsType, typename Visit>
+void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit)
+{
+    switch (entry.kinds[slot]) {
+    case Entry::NoKey:
+        break;
+    case Entry::Number:
+        visit(groups.numbers, entry.numbers[slot]);
+        break;
+    case Entry::Digits:
+        visit(groups.digits, (*entry.longKeys)[slot]);
+        break;
+    }
+}
+
 void ListLint::join(const Entry& entry)
 {
-    const auto add = [&entry](QHash<QString, Group>& groups, const QString& key) {
-        if (key.isEmpty())
-            return;
-        Group& group = groups[key];
+    const auto add = [&entry](auto& hash, const auto& key) {
+        Group& group = hash[key];
         const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
         group.insert(at, &entry);
     };
-    add(m_ids, entry.idKey);
-    add(m_animations, entry.animationKey);
+    onKey(m_ids, entry, IdKey, add);
+    onKey(m_animations, entry, AnimationKey, add);
 }
 
 void ListLint::leave(const Entry& entry)
 {
-    const auto remove = [&entry](QHash<QString, Group>& groups, const QString& key) {
-        if (key.isEmpty())
-            return;
-        const auto found = groups.find(key);
+    const auto remove = [&entry](auto& hash, const auto& key) {
+        const auto found = hash.find(key);
         Group& group = *found;
         const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
         group.erase(at);
         if (group.empty())
-            groups.erase(found);
+            hash.erase(found);
     };
-    remove(m_ids, entry.idKey);
-    remove(m_animations, entry.animationKey);
+    onKey(m_ids, entry, IdKey, remove);
+    onKey(m_animations, entry, AnimationKey, remove);
 }
 
 // ---------------------------------------------------------------- reading
 
-void ListLint::readEntries(QStringView text, qsizetype from, qsizetype to, qsizetype at)
+void ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
 {
+    const QStringView text(m_text);
     std::vector<std::unique_ptr<Entry>> fresh;
     qsizetype i = from;
     while (i < to) {
@@ -356,7 +427,11 @@ void ListLint::readEntries(QStringView text, qsizetype from, qsizetype to, qsize
         const qsizetype start = i;
         while (i < to && !separates(text, i))
             ++i;
-        fresh.push_back(readEntry(text.sliced(start, i - start), start));
+        auto entry = std::make_unique<Entry>();
+        entry->start = start;
+        entry->length = quint32(i - start);
+        readEntry(Fields(text.sliced(start, i - start)), entry.get(), nullptr);
+        fresh.push_back(std::move(entry));
     }
     for (const auto& entry : fresh)
         join(*entry);
@@ -364,25 +439,57 @@ void ListLint::readEntries(QStringView text, qsizetype from, qsizetype to, qsize
                      std::make_move_iterator(fresh.end()));
 }
 
-void ListLint::setText(QStringView text)
+void ListLint::setText(QString text)
+{
+    startText(std::move(text));
+    readMore(m_text.size());
+}
+
+void ListLint::startText(QString text)
 {
     m_entries.clear();
-    m_ids.clear();
-    m_animations.clear();
-    m_length = text.size();
-    m_lines = LineIndex(text);
-    readEntries(text, 0, text.size(), 0);
+    m_ids = {};
+    m_animations = {};
+    m_text = std::move(text);
+    m_read = 0;
+    m_lines = LineIndex(m_text);
+}
+
+bool ListLint::readMore(qsizetype characters)
+{
+    const QStringView text(m_text);
+    qsizetype to = characters < text.size() - m_read ? m_read + characters : text.size();
+    while (to < text.size() && !separates(text, to))
+        ++to;
+    readEntries(m_read, to, entryCount());
+    m_read = to;
+    return isRead();
 }
 
 void ListLint::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
 {
-    const qsizetype delta = added - removed;
-    if (position < 0 || removed < 0 || added < 0 || position + removed > m_length ||
-        m_length + delta != text.size()) {
+    if (position < 0 || removed < 0 || added < 0 || position + removed > m_text.size() ||
+        m_text.size() + added - removed != text.size()) {
         setText(text); // not an edit of the text this lint holds
         return;
     }
-    m_length = text.size();
+    replace(position, removed, text.sliced(position, added));
+}
+
+void ListLint::replace(qsizetype position, qsizetype removed, QStringView inserted)
+{
+    if (removed == 0 && position == m_text.size())
+        m_text.append(inserted); // Add and typing at the end: no copy of the list
+    else
+        m_text.replace(position, removed, inserted.data(), inserted.size());
+    reread(position, removed, inserted.size());
+}
+
+void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
+{
+    const QStringView text(m_text);
+    const qsizetype delta = added - removed;
+    const bool wasRead = m_read == text.size() - delta;
     m_lines.update(text, position, removed, added);
 
     // Whether a character separates entries depends on its neighbours, so
@@ -398,6 +505,16 @@ void ListLint::update(QStringView text, qsizetype position, qsizetype removed, q
 
     const auto first = std::partition_point(m_entries.begin(), m_entries.end(),
                                             [from](const auto& e) { return e->end() <= from; });
+    if (!wasRead && oldTo >= m_read) {
+        // The stretch reaches the part not read yet: the entries from it on
+        // are read with that part. Where reading resumes is outside the
+        // edit's reach when it lies before `from`.
+        for (auto it = first; it != m_entries.end(); ++it)
+            leave(**it);
+        m_entries.erase(first, m_entries.end());
+        m_read = std::min(m_read, from);
+        return;
+    }
     const auto last = std::partition_point(first, m_entries.end(),
                                            [oldTo](const auto& e) { return e->start < oldTo; });
     for (auto it = first; it != last; ++it)
@@ -405,12 +522,13 @@ void ListLint::update(QStringView text, qsizetype position, qsizetype removed, q
     const auto at = m_entries.erase(first, last);
     for (auto it = at; it != m_entries.end(); ++it)
         (*it)->start += delta;
-    readEntries(text, from, to, at - m_entries.begin());
+    readEntries(from, to, at - m_entries.begin());
+    m_read = wasRead ? text.size() : m_read + delta;
 }
 
 // ---------------------------------------------------------------- findings
 
-void ListLint::appendPictureFindings(const Entry& entry, QList<LintFinding>& out) const
+void ListLint::appendPictureFindings(const Fields& entry, QList<LintFinding>& out) const
 {
     const QString name = entry.field(kNameField).toString();
     const PictureInfo picture = m_pictures->picture(name);
@@ -432,8 +550,8 @@ void ListLint::appendPictureFindings(const Entry& entry, QList<LintFinding>& out
                             u"\"%1\" is not a readable BMP: %2"_s.arg(name, picture.reason)));
         return;
     }
-    const qint64 width = keyValue(numberKey(entry.field(kWidthField)));
-    const qint64 height = keyValue(numberKey(entry.field(kHeightField)));
+    const qint64 width = numberValue(entry.field(kWidthField));
+    const qint64 height = numberValue(entry.field(kHeightField));
     if (width < 0 && height < 0)
         return; // neither is a number; said already
     const bool widthOff = width >= 0 && width != picture.size.width;
@@ -442,8 +560,7 @@ void ListLint::appendPictureFindings(const Entry& entry, QList<LintFinding>& out
         return;
     const int from = widthOff ? kWidthField : kHeightField;
     const int to = heightOff ? kHeightField : kWidthField;
-    out.append({entry.fieldStart[from], entry.fieldEnd(to) - entry.fieldStart[from],
-                LintRule::PictureSize,
+    out.append({entry.starts[from], entry.end(to) - entry.starts[from], LintRule::PictureSize,
                 u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
                     name, QString::number(picture.size.width), QString::number(picture.size.height),
                     entry.field(kWidthField), entry.field(kHeightField))});
@@ -451,27 +568,28 @@ void ListLint::appendPictureFindings(const Entry& entry, QList<LintFinding>& out
 
 void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
 {
+    const Fields fields(entryText(entry));
     const qsizetype first = out.size();
-    out.append(entry.own);
-    if (entry.checkPicture && m_pictures)
-        appendPictureFindings(entry, out);
+    if (readEntry(fields, nullptr, &out) && m_pictures)
+        appendPictureFindings(fields, out);
 
-    const auto sharing = [&](const QHash<QString, Group>& groups, const QString& key, int field,
-                             LintRule rule, const QString& what) {
-        if (key.isEmpty())
-            return;
-        const Entry* owner = groups.constFind(key)->front();
-        if (owner == &entry)
+    const auto sharing = [&](const Groups& groups, KeySlot slot, int field, LintRule rule,
+                             const QString& what) {
+        const Entry* owner = nullptr;
+        onKey(groups, entry, slot, [&owner](const auto& hash, const auto& key) {
+            owner = hash.constFind(key)->front();
+        });
+        if (!owner || owner == &entry)
             return;
         const TextPoint point = m_lines.at(owner->start);
-        out.append(entry.at(field, rule,
-                            u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                                what, entry.field(field), kindName(), owner->field(0),
-                                QString::number(point.line), QString::number(point.column))));
+        out.append(
+            fields.at(field, rule,
+                      u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
+                          what, fields.field(field), kindName(), Fields(entryText(*owner)).field(0),
+                          QString::number(point.line), QString::number(point.column))));
     };
-    sharing(m_ids, entry.idKey, 0, LintRule::DuplicateId, u"id"_s);
-    sharing(m_animations, entry.animationKey, kAnimationField, LintRule::SharedAnimation,
-            u"animation"_s);
+    sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
+    sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation, u"animation"_s);
 
     for (auto it = out.begin() + first; it != out.end(); ++it)
         it->position += entry.start;
@@ -482,7 +600,7 @@ void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
 
 QList<LintFinding> ListLint::findings() const
 {
-    return findings(0, m_length + 1);
+    return findings(0, m_text.size() + 1);
 }
 
 QList<LintFinding> ListLint::findings(qsizetype from, qsizetype to) const

@@ -16,6 +16,7 @@
 #include "bmp_header.h"
 #include "entry_lists.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -89,12 +90,26 @@ public:
     ListLint(const ListLint&) = delete;
     ListLint& operator=(const ListLint&) = delete;
 
-    // Reads the whole text anew.
-    void setText(QStringView text);
+    // Reads the whole text anew. The lint keeps the text; entries are read
+    // from it again for their findings.
+    void setText(QString text);
+    void setText(QStringView text) { setText(text.toString()); }
+    // The same in steps: startText() keeps the text and reads none of it,
+    // each readMore() reads on for about `characters` more and tells whether
+    // the whole text is read. Edits may come between the steps. Meanwhile
+    // the findings are those of the entries read so far, and exact for them:
+    // an entry's findings hang on it and the entries before it only.
+    void startText(QString text);
+    bool readMore(qsizetype characters);
+    bool isRead() const { return m_read == m_text.size(); }
     // `text` is the whole text after an edit that replaced `removed`
     // characters at `position` with `added` new ones; only the entries
     // around the edit are read again.
     void update(QStringView text, qsizetype position, qsizetype removed, qsizetype added);
+    // The same for an edit given by what it put in: the lint's own text is
+    // edited. `position` and `removed` must lie within text().
+    void replace(qsizetype position, qsizetype removed, QStringView inserted);
+    const QString& text() const { return m_text; }
 
     // Findings in text order. The second form returns those touching
     // [from, to), reading only the entries there. Pictures are checked as
@@ -107,23 +122,38 @@ public:
 
 private:
     struct Entry;
-    using Group = QVarLengthArray<const Entry*, 2>; // entries sharing a number, in text order
+    struct Fields;
+    struct LongKeys;
+    using Group = QVarLengthArray<const Entry*, 1>; // entries sharing a number, in text order
+    // Numbers that fit in 64 bits by value, longer ones by their digits.
+    struct Groups {
+        QHash<quint64, Group> numbers;
+        QHash<QString, Group> digits;
+    };
+    enum KeySlot { IdKey, AnimationKey };
 
-    std::unique_ptr<Entry> readEntry(QStringView text, qsizetype start) const;
-    void readEntries(QStringView text, qsizetype from, qsizetype to, qsizetype at);
+    bool readEntry(const Fields& fields, Entry* keys, QList<LintFinding>* own) const;
+    void readEntries(qsizetype from, qsizetype to, qsizetype at);
+    void reread(qsizetype position, qsizetype removed, qsizetype added);
     void join(const Entry& entry);
     void leave(const Entry& entry);
+    // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
+    // of `groups` it goes in; not when the entry has no such key.
+    template <typename GroupsType, typename Visit>
+    static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
+    QStringView entryText(const Entry& entry) const;
     void appendFindings(const Entry& entry, QList<LintFinding>& out) const;
-    void appendPictureFindings(const Entry& entry, QList<LintFinding>& out) const;
+    void appendPictureFindings(const Fields& fields, QList<LintFinding>& out) const;
     QString kindName() const;
     static bool before(const Entry* a, const Entry* b);
 
     LintRules m_rules;
     PictureFolder* m_pictures;
-    qsizetype m_length = 0;
+    QString m_text;
+    qsizetype m_read = 0; // entries starting before this are read; it is not inside one
     std::vector<std::unique_ptr<Entry>> m_entries; // in text order
-    QHash<QString, Group> m_ids;
-    QHash<QString, Group> m_animations;
+    Groups m_ids;
+    Groups m_animations;
     LineIndex m_lines;
 };
 

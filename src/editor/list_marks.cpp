@@ -13,6 +13,11 @@ namespace scp {
 
 namespace {
 
+// A document up to this many characters is read at once (a millisecond or
+// two); a longer one in idle passes of this many characters each.
+constexpr int kReadAtOnce = 1 << 16;
+constexpr qsizetype kReadPerPass = 1 << 20;
+
 QTextCharFormat markFormat()
 {
     QTextCharFormat format;
@@ -26,6 +31,8 @@ QTextCharFormat markFormat()
 ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     : QObject(&edit), m_edit(edit), m_rules(lintRules(list)), m_pictures(pictures)
 {
+    m_reader.setSingleShot(true);
+    connect(&m_reader, &QTimer::timeout, this, &ListMarks::readOn);
     followDocument();
     connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
     // The viewport gets the paint and tooltip events; a filter installed
@@ -54,16 +61,34 @@ void ListMarks::followDocument()
     if (document != m_shown.document) {
         m_shown.document = document;
         readWholeDocument();
+    } else if (!m_shown.lint->isRead() || !m_shown.textTaken) {
+        m_reader.start(); // a reading left off when its document was replaced
     }
 }
 
 void ListMarks::readWholeDocument()
 {
-    m_text = documentText(0, m_edit.document()->characterCount() - 1);
     if (!m_shown.lint)
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
-    m_shown.lint->setText(m_text);
+    const int length = m_edit.document()->characterCount() - 1;
+    m_shown.textTaken = length <= kReadAtOnce;
+    m_shown.lint->setText(m_shown.textTaken ? documentText(0, length) : QString());
+    if (!m_shown.textTaken)
+        m_reader.start();
     m_marksStale = true;
+}
+
+void ListMarks::readOn()
+{
+    if (!m_shown.textTaken) {
+        m_shown.lint->startText(documentText(0, m_edit.document()->characterCount() - 1));
+        m_shown.textTaken = true;
+    } else if (m_shown.lint->readMore(kReadPerPass)) {
+        m_marksStale = true;
+        m_edit.viewport()->update();
+        return;
+    }
+    m_reader.start();
 }
 
 QString ListMarks::documentText(int from, int to) const
@@ -85,24 +110,22 @@ QString ListMarks::documentText(int from, int to) const
 
 void ListMarks::documentChanged(int position, int removed, int added)
 {
+    if (!m_shown.textTaken)
+        return; // the text is taken later, with this edit in it
     // An edit that reaches the end of the document is reported with the
     // document's own last paragraph break counted in on both sides.
-    const qsizetype past = position + removed - m_text.size();
+    const qsizetype held = m_shown.lint->text().size();
+    const qsizetype past = position + removed - held;
     if (past > 0) {
         removed -= int(past);
         added -= int(past);
     }
     const int length = m_edit.document()->characterCount() - 1;
-    if (position < 0 || removed < 0 || added < 0 || m_text.size() - removed + added != length) {
+    if (position < 0 || removed < 0 || added < 0 || held - removed + added != length) {
         readWholeDocument(); // not an edit of the text held: start afresh
         return;
     }
-    const QString inserted = documentText(position, position + added);
-    if (removed == 0 && position == m_text.size())
-        m_text.append(inserted); // Add and typing at the end: no copy of the list
-    else
-        m_text.replace(position, removed, inserted);
-    m_shown.lint->update(m_text, position, removed, added);
+    m_shown.lint->replace(position, removed, documentText(position, position + added));
     m_marksStale = true;
 }
 
@@ -152,7 +175,7 @@ bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
     // the pointer.
     const int nearest = m_edit.cursorForPosition(at).position();
     for (const int position : {nearest, nearest - 1}) {
-        if (position < 0 || position >= m_text.size())
+        if (position < 0 || position >= m_shown.lint->text().size())
             continue;
         const QRect rect = characterRect(position);
         if (!rect.contains(at))

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -44,6 +45,7 @@ private:
     void followDocument();
     void documentChanged(int position, int removed, int added);
     void readWholeDocument();
+    void readOn();
     QString documentText(int from, int to) const;
     void markVisibleRows();
     bool showToolTip(const QPoint& at, const QPoint& globalAt);
@@ -53,12 +55,15 @@ private:
     const LintRules m_rules;
     PictureFolder* const m_pictures;
     QMetaObject::Connection m_documentChanges;
-    // What has been read of a document: its text as the lint reads it, and
-    // the lint over that text.
+    // What has been read of a document: the lint over its text as the lint
+    // reads it (the lint keeps that text). A long document is read while
+    // the program is idle, a slice at a time: its text is taken in the first
+    // pass (edits before that are in it), its entries in the passes after
+    // (edits meanwhile go to the lint as usual).
     struct Reading {
         QTextDocument* document = nullptr;
-        QString text;
         std::unique_ptr<ListLint> lint;
+        bool textTaken = false;
     };
     Reading m_shown;
     // The reading of the document the shown one replaced, while the box still
@@ -66,8 +71,7 @@ private:
     // instead of reading a long list again.
     Reading m_replaced;
     QMetaObject::Connection m_replacedGone;
-    // Shorthands for the shown reading.
-    QString& m_text = m_shown.text;
+    QTimer m_reader; // the next idle pass over the shown reading
     bool m_marksStale = true;
     int m_markedFrom = -1, m_markedTo = -1; // the document range last marked
 };

@@ -122,6 +122,11 @@ private Q_SLOTS:
         row("duplicate id", gumps, u"0x0F00 cloak.bmp 64 32\r\nF00 cloak.bmp 64 32"_s,
             LintRule::DuplicateId, u"F00"_s,
             u"id F00 is already used by gump 0x0F00 on line 1, column 1"_s);
+        row("long animations", items,
+            u"1 0 0 0 0 1 1 18446744073709551616 0 a  2 0 0 0 0 1 1 0 0 "
+            u"b  3 0 0 0 0 1 1 0x10000000000000000 0 c"_s,
+            LintRule::SharedAnimation, u"0x10000000000000000"_s,
+            u"animation 0x10000000000000000 is already used by item 1"_s);
         row("distinct ids", gumps, u"0x0F00 cloak.bmp 64 32  0F01 cloak.bmp 64 32"_s,
             LintRule::DuplicateId);
         row("layer unused", items, u"0x1 0 0 0 0 0 9 0 0 n"_s, LintRule::Layer, u"9"_s,
@@ -202,6 +207,28 @@ private Q_SLOTS:
                 QCOMPARE(lint.findings(from, to), window);
                 QCOMPARE(lint.lineColumn(from), scp::LineIndex(text).at(from));
             }
+        }
+    }
+
+    // Reading in steps with edits between them ends as reading at once.
+    void readingInStepsAcrossEdits()
+    {
+        QRandomGenerator random(7);
+        QString text = u"0x1 0 0 0 0 0 1 58 0 a  0x1 0 0 0 0 0 9 0x3A 0 b\r\n"_s.repeated(20);
+        for (int round = 0; round < 40; ++round) {
+            scp::ListLint lint(scp::lintRules(ListId::Items)), fresh(scp::lintRules(ListId::Items));
+            lint.startText(text);
+            for (int edit = 0; edit < 12; ++edit) {
+                lint.readMore(random.bounded(80));
+                const int position = random.bounded(int(text.size()) + 1);
+                const int removed = random.bounded(std::min(int(text.size()) - position, 6) + 1);
+                const QString added = u"  \n0x1 9"_s.sliced(random.bounded(7), random.bounded(3));
+                lint.update(text.replace(position, removed, added), position, removed,
+                            added.size());
+            }
+            QVERIFY(lint.readMore(text.size()));
+            fresh.setText(text);
+            QCOMPARE(lint.findings(), fresh.findings());
         }
     }
 };
