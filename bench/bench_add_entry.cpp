@@ -17,7 +17,7 @@ void fill(scp::MemoryEntryLists& set, int entries)
 {
     set.lists().clearList(ListId::Gumps);
     set.field(ListId::Gumps).setText(kEntry);
-    set.lists().setListText(ListId::Gumps, gump_list(entries, kEntry));
+    set.lists().setListText(ListId::Gumps, gumpList(entries, kEntry));
 }
 
 void BM_AddEntry_Append(benchmark::State& state)

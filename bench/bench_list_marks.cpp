@@ -11,6 +11,7 @@
 #include "list_edit.h"
 #include "list_marks.h"
 #include "main_window.h"
+#include "widget_bench_main.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -32,7 +33,7 @@ struct Window {
     explicit Window(bool marks)
     {
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
-        box().setText(gump_list(kEntries, kEntry));
+        box().setText(gumpList(kEntries, kEntry));
         if (marks)
             new scp::ListMarks(box(), ListId::Gumps, &pictures);
         form.show();
@@ -103,13 +104,5 @@ BENCHMARK(BM_Marks_Keystroke)->ArgsProduct({{0, 1}, {1, 0}})->Unit(benchmark::kM
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

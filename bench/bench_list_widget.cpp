@@ -23,6 +23,7 @@
 #include "memory_entry_lists.h"
 #include "reporter.h"
 #include "script_workshop.h"
+#include "widget_bench_main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -76,7 +77,7 @@ const QTemporaryDir& sectionFiles(int entries)
         for (ListId list : scp::kAllLists) {
             QFile file(dir->filePath(scp::sectionFileName(list)));
             if (!file.open(QIODevice::WriteOnly) ||
-                file.write(scp::encodeCp1252(section_list(list, entries)).bytes) < 0)
+                file.write(scp::encodeCp1252(sectionList(list, entries)).bytes) < 0)
                 qFatal("cannot write %s", qPrintable(file.fileName()));
         }
         made[entries] = std::move(dir);
@@ -323,7 +324,7 @@ void BM_KeystrokeAtEnd(benchmark::State& state)
 void BM_WholeTextWay(benchmark::State& state)
 {
     Window window;
-    const QString text = gump_list(int(state.range(0)), kEntry);
+    const QString text = gumpList(int(state.range(0)), kEntry);
     scp::ListEdit& box = window.box();
     box.setText(text);
     const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
@@ -360,14 +361,5 @@ BENCHMARK(BM_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
-    scp::mapLargeBlocksApart(); // as the editor does
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -6,8 +6,8 @@
 
 // A list of `entries` copies of `entry`, `spacerWidth` spaces apart, as Add
 // leaves it.
-inline QString entry_list(int entries, const QString& entry,
-                          int spacerWidth = scp::kGumpTileSpacerWidth)
+inline QString entryList(int entries, const QString& entry,
+                         int spacerWidth = scp::kGumpTileSpacerWidth)
 {
     const QString spacer = scp::spacerText(spacerWidth);
     QString text;
@@ -21,18 +21,18 @@ inline QString entry_list(int entries, const QString& entry,
 }
 
 // A gumps list of `entries` copies of `entry`.
-inline QString gump_list(int entries, const QString& entry)
+inline QString gumpList(int entries, const QString& entry)
 {
-    return entry_list(entries, entry);
+    return entryList(entries, entry);
 }
 
 // The list `list` of `entries` entries of the usual length for that list,
 // starting with its placeholder line as a list that was added to does.
-inline QString section_list(scp::ListId list, int entries)
+inline QString sectionList(scp::ListId list, int entries)
 {
     const QString entry =
         list == scp::ListId::Items   ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
         : list == scp::ListId::Tiles ? QStringLiteral("0x4000 tile_marble.bmp 44 44")
                                      : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
-    return scp::listPlaceholder(list) + entry_list(entries, entry, scp::spacerWidth(list));
+    return scp::listPlaceholder(list) + entryList(entries, entry, scp::spacerWidth(list));
 }
