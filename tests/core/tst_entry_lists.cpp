@@ -15,31 +15,6 @@ class EntryListsTest : public QObject {
 private Q_SLOTS:
     void init() { failOnQtWarnings(); }
 
-    void addAndClear()
-    {
-        scp::MemoryEntryLists set;
-        auto& lists = set.lists();
-        // An unedited field adds its hint after the spacer, after the
-        // placeholder's line end; tiles share the 37-space spacer of gumps.
-        lists.addEntry(ListId::Tiles);
-        QCOMPARE(lists.listText(ListId::Tiles),
-                 u"TILES WILL LOAD HERE\r\n"_s + spaces(37) + u"HexID Filename.bmp Width Height"_s);
-        // After Clear the first entry has no spacer; the field keeps its text.
-        lists.clearList(ListId::Items);
-        set.field(ListId::Items).setText(u"E"_s);
-        lists.addEntry(ListId::Items);
-        lists.addEntry(ListId::Items);
-        QCOMPARE(lists.listText(ListId::Items), u"E"_s + spaces(86) + u"E"_s);
-        QCOMPARE(set.field(ListId::Items).text(), u"E"_s);
-        // An empty field adds the spacer alone, or nothing to an empty list.
-        set.field(ListId::Gumps).setText(QString());
-        lists.addEntry(ListId::Gumps);
-        QCOMPARE(lists.listText(ListId::Gumps), u"GUMPS WILL LOAD HERE\r\n"_s + spaces(37));
-        lists.clearList(ListId::Gumps);
-        lists.addEntry(ListId::Gumps);
-        QVERIFY(set.box(ListId::Gumps).isEmpty());
-    }
-
     void appendMatchesTheWholeTextRewrite()
     {
         // Add appends once. The text it leaves must be the one two whole-text

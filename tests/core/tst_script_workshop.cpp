@@ -99,28 +99,6 @@ private Q_SLOTS:
         QCOMPARE(snapshot(m_dir->path()), before);
         QVERIFY(m_workshop->outputBuffer().text().contains(u"bad \u015F here"_s));
     }
-
-    void sectionsRoundTripEveryByte()
-    {
-        QByteArray every; // each byte once, CR and LF only as a pair
-        for (int b = 0; b < 256; ++b)
-            every.append(b == '\n' ? QByteArray() : b == '\r' ? "\r\n" : QByteArray(1, char(b)));
-        scp::MemoryEntryLists saved;
-        saved.lists().setListText(ListId::Gumps, scp::decodeCp1252(every));
-        saved.lists().clearList(ListId::Tiles);
-        QVERIFY(m_workshop->saveSections(saved.lists(), m_reporter));
-        QCOMPARE(m_reporter.messages, QStringList{u"info: Gumps,Tiles,Items Saved!"_s});
-        QCOMPARE(readBytes(file("gumps.scp")), every);
-        QCOMPARE(readBytes(file("tiles.scp")), QByteArray(""));
-        QCOMPARE(readBytes(file("items.scp")), QByteArray("ITEMS WILL LOAD HERE\r\n"));
-        QCOMPARE(snapshot(m_dir->path()).size(), 3);
-
-        scp::MemoryEntryLists loaded;
-        QVERIFY(m_workshop->loadSections(loaded.lists(), m_reporter));
-        for (ListId list : scp::kAllLists)
-            QCOMPARE(loaded.lists().listText(list), saved.lists().listText(list));
-        QCOMPARE(m_reporter.messages.size(), 1); // Load says nothing
-    }
 };
 
 QTEST_GUILESS_MAIN(ScriptWorkshopTest)

@@ -1,6 +1,3 @@
-// The About window: its layout, the swap with the main window, the links and
-// the ways back.
-
 #include "about_window.h"
 #include "editor.h"
 #include "fail_on_warnings.h"

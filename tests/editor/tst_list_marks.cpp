@@ -1,6 +1,3 @@
-// The lint's marks in a list past a line end and a row break, after a
-// keystroke; the message as a tooltip; the copy menu on a right click.
-
 #include "editor.h"
 #include "fail_on_warnings.h"
 #include "list_edit.h"

@@ -1,7 +1,3 @@
-// The main window as the user drives it: its layout and keyboard order, the
-// list buttons, Save and Load through real clicks, the popup menus from mouse
-// and keyboard, the copy menus with the clipboard, and the program's end.
-
 #include "editor.h"
 #include "fail_on_warnings.h"
 #include "list_edit.h"
@@ -77,6 +73,8 @@ private Q_SLOTS:
             !(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget*>(u"Command1"_s));
         QVERIFY(QDir::current().isEmpty()); // nothing written at start
+        for (ListId list : scp::kAllLists) // an unedited field holds its hint
+            QCOMPARE(form.lists().field(list).text(), scp::fieldHint(list));
         // Every field whole and every caption readable: no control is drawn
         // over a field, or over the part of a label its caption takes.
         auto whole = [this](const QWidget* widget, const QFont& font) {
