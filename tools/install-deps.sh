@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--test" ]]; then
-    # The real-window test runs the editor under Xvfb (xvfb-run needs xauth)
+    # The real-window test runs the editor under Xvfb
     # and reads it through AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a
     # screen reader does; Google Benchmark builds bench/. The packaging test
     # validates the desktop entry, metainfo and man pages (groff) and builds
     # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out.
-    packages+=(libbenchmark-dev xvfb xauth dbus at-spi2-core python3-pyatspi
+    packages+=(libbenchmark-dev xvfb dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev groff-base)
 fi
 
