@@ -84,11 +84,21 @@ NumberKey hexNumber(QStringView hexDigits)
     return {true, value, {}};
 }
 
+// Decimal numbers longer than this are slips (a pasted run of digits), not
+// ids: they keep their digits as the key rather than go through a base
+// conversion whose cost grows with the square of their length, and so are
+// not found equal to the same number written in hexadecimal.
+constexpr qsizetype kLongestConvertedDecimal = 256;
+
 // `digits`: one or more decimal digits.
 NumberKey decimalNumber(QStringView digits)
 {
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.sliced(1);
     if (digits.size() <= 19) // fits in 64 bits
         return {true, digits.toULongLong(), {}};
+    if (digits.size() > kLongestConvertedDecimal)
+        return {true, 0, u"d:"_s + digits.toString()};
     std::vector<quint32> limbs{0}; // least significant first, base 2^32
     for (const QChar c : digits) {
         quint64 carry = quint64(c.unicode() - u'0');
@@ -134,6 +144,12 @@ NumberKey numberKey(QStringView field)
 // A number's value when it fits comfortably (below 2^60), else -1.
 qint64 numberValue(QStringView field)
 {
+    // A long run of digits is out of that range without being converted.
+    QStringView digits = hasHexPrefix(field) ? field.sliced(2) : field;
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.sliced(1);
+    if (digits.size() > 19)
+        return -1;
     const NumberKey key = numberKey(field);
     return key.valid && key.digits.isEmpty() && key.value < (quint64(1) << 60) ? qint64(key.value)
                                                                                : -1;
