@@ -7,6 +7,9 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <algorithm>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace scp {
@@ -76,6 +79,7 @@ void ListMarks::readWholeDocument()
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
     const int length = m_edit.document()->characterCount() - 1;
     m_shown.textTaken = length <= kReadAtOnce;
+    m_shown.taken.clear();
     m_shown.lint->setText(m_shown.textTaken ? documentText(0, length) : QString());
     if (!m_shown.textTaken)
         m_reader.start();
@@ -85,8 +89,16 @@ void ListMarks::readWholeDocument()
 void ListMarks::readOn()
 {
     if (!m_shown.textTaken) {
-        m_shown.lint->startText(documentText(0, m_edit.document()->characterCount() - 1));
-        m_shown.textTaken = true;
+        const int length = m_edit.document()->characterCount() - 1;
+        QString& taken = m_shown.taken;
+        if (taken.isEmpty())
+            taken.reserve(length);
+        const int from = int(taken.size());
+        taken += documentText(from, int(std::min<qsizetype>(length, from + kReadPerPass)));
+        if (taken.size() >= length) {
+            m_shown.lint->startText(std::exchange(taken, QString()));
+            m_shown.textTaken = true;
+        }
     } else if (m_shown.lint->readMore(kReadPerPass)) {
         m_marksStale = true;
         m_edit.viewport()->update();
@@ -114,8 +126,11 @@ QString ListMarks::documentText(int from, int to) const
 
 void ListMarks::documentChanged(int position, int removed, int added)
 {
-    if (!m_shown.textTaken)
-        return; // the text is taken later, with this edit in it
+    if (!m_shown.textTaken) {
+        if (position < m_shown.taken.size())
+            m_shown.taken.clear(); // taken again; an edit past it is taken with the rest
+        return;
+    }
     // An edit that reaches the end of the document is reported with the
     // document's own last paragraph break counted in on both sides.
     const qsizetype held = m_shown.lint->text().size();

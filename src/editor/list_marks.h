@@ -57,13 +57,14 @@ private:
     QMetaObject::Connection m_documentChanges;
     // What has been read of a document: the lint over its text as the lint
     // reads it (the lint keeps that text). A long document is read while
-    // the program is idle, a slice at a time: its text is taken in the first
-    // pass (edits before that are in it), its entries in the passes after
-    // (edits meanwhile go to the lint as usual).
+    // the program is idle, a slice at a time: first its text (an edit in the
+    // part taken so far starts the taking again; one past it is taken with
+    // the rest), then its entries (edits meanwhile go to the lint as usual).
     struct Reading {
         QTextDocument* document = nullptr;
         std::unique_ptr<ListLint> lint;
         bool textTaken = false;
+        QString taken; // the text's first part, while it is being taken
     };
     Reading m_shown;
     // The reading of the document the shown one replaced, while the box still
