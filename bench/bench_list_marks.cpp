@@ -37,7 +37,8 @@ struct Window {
         if (marks)
             new scp::ListMarks(box(), ListId::Gumps, &pictures);
         form.show();
-        QCoreApplication::processEvents();
+        // Until the marks have read the whole list in their idle passes.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 60'000);
     }
     scp::ListEdit& box() { return form.listEdit(ListId::Gumps); }
     void repaint() { box().viewport()->repaint(); }
