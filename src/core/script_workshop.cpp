@@ -69,7 +69,7 @@ bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
     // files are already bytes and are neither widened nor copied on the way.
     QList<QByteArray> script;
     const auto all = pieces(lists);
-    script.reserve(all.size() + 1);
+    script.reserve(all.size());
     for (const TextBox* piece : all) {
         const Cp1252Encoding encoded = piece->encoded();
         if (!encoded.ok()) {
