@@ -69,13 +69,18 @@ int hexDigitValue(QChar c)
     return u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
 }
 
+// One digit at least: "000" is "0".
+QStringView withoutLeadingZeros(QStringView digits)
+{
+    while (digits.size() > 1 && digits.front() == u'0')
+        digits = digits.sliced(1);
+    return digits;
+}
+
 // `hexDigits`: one or more hexadecimal digits.
 NumberKey hexNumber(QStringView hexDigits)
 {
-    qsizetype first = 0;
-    while (first + 1 < hexDigits.size() && hexDigits[first] == u'0')
-        ++first;
-    const QStringView significant = hexDigits.sliced(first);
+    const QStringView significant = withoutLeadingZeros(hexDigits);
     if (significant.size() > 16)
         return {true, 0, significant.toString().toLower()};
     quint64 value = 0;
@@ -93,8 +98,7 @@ constexpr qsizetype kLongestConvertedDecimal = 256;
 // `digits`: one or more decimal digits.
 NumberKey decimalNumber(QStringView digits)
 {
-    while (digits.size() > 1 && digits.front() == u'0')
-        digits = digits.sliced(1);
+    digits = withoutLeadingZeros(digits);
     if (digits.size() <= 19) // fits in 64 bits
         return {true, digits.toULongLong(), {}};
     if (digits.size() > kLongestConvertedDecimal)
@@ -145,10 +149,7 @@ NumberKey numberKey(QStringView field)
 qint64 numberValue(QStringView field)
 {
     // A long run of digits is out of that range without being converted.
-    QStringView digits = hasHexPrefix(field) ? field.sliced(2) : field;
-    while (digits.size() > 1 && digits.front() == u'0')
-        digits = digits.sliced(1);
-    if (digits.size() > 19)
+    if (withoutLeadingZeros(hasHexPrefix(field) ? field.sliced(2) : field).size() > 19)
         return -1;
     const NumberKey key = numberKey(field);
     return key.valid && key.digits.isEmpty() && key.value < (quint64(1) << 60) ? qint64(key.value)
