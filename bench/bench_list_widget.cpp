@@ -11,6 +11,8 @@
 // - one Add and one typed key at the end of the gumps list.
 // 1,000 and 10,000 entries also show the whole-text way of adding an entry.
 //
+// `cat` of the three files is timed too, as the yardstick for Load.
+//
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
@@ -31,6 +33,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
 
@@ -198,6 +201,22 @@ template <bool marks> void BM_Load(benchmark::State& state)
     }
 }
 
+// `cat` of the same three files, from the page cache, the yardstick for Load.
+void BM_Cat(benchmark::State& state)
+{
+    const QString folder = sectionFiles(int(state.range(0))).path();
+    QStringList files;
+    for (ListId list : scp::kAllLists)
+        files << folder + u'/' + scp::sectionFileName(list);
+    for (auto _ : state) {
+        QProcess cat;
+        cat.setStandardOutputFile(QProcess::nullDevice());
+        cat.start(u"cat"_s, files);
+        if (!cat.waitForFinished() || cat.exitCode() != 0)
+            state.SkipWithError("cat failed");
+    }
+}
+
 void BM_Load_Plain(benchmark::State& state)
 {
     const int entries = int(state.range(0));
@@ -348,6 +367,7 @@ void sizes(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_Load<true>)->Name("BM_Load")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Cat)->Apply(sizes)->Iterations(9);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Save<&scp::ScriptWorkshop::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
 BENCHMARK(BM_Save<&scp::ScriptWorkshop::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);

@@ -136,7 +136,9 @@ bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
         contents[static_cast<size_t>(list)] = std::move(read.bytes);
     }
     for (ListId list : kAllLists)
-        lists.box(list).setFileContent(contents[static_cast<size_t>(list)]);
+        lists.box(list).startFileContent(contents[static_cast<size_t>(list)]);
+    for (ListId list : kAllLists)
+        lists.box(list).finishFileContent();
     return true;
 }
 

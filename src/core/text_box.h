@@ -43,6 +43,12 @@ public:
     // Takes a file's bytes (Windows-1252) as the whole content, line ends
     // normalised; by default decoded and set as text.
     virtual void setFileContent(const QByteArray& bytes) { setText(decodeCp1252(bytes)); }
+    // The same in two steps, so that several boxes can take their files at
+    // once: the content may go in elsewhere after the start, and is the box's
+    // once finished. Every start is followed by a finish before the box is
+    // used again.
+    virtual void startFileContent(const QByteArray& bytes) { setFileContent(bytes); }
+    virtual void finishFileContent() {}
 };
 
 } // namespace scp

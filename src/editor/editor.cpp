@@ -28,7 +28,8 @@ Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path(
     MainWindow* main = m_mainWindow.get();
     for (ListId list : kAllLists) {
         new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
-        // Lists are filled one after another, in their order.
+        // Lists fill side by side and are finished in their order, so each
+        // reports its third of the work.
         connect(&main->listEdit(list), &ListEdit::filling, this,
                 [this, list](qsizetype done, qsizetype total) {
                     if (m_work)

@@ -1,5 +1,7 @@
 #include "large_blocks.h"
 
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -12,6 +14,13 @@ void mapLargeBlocksApart()
     // A fixed threshold: left to itself, the library raises it to the size
     // of the largest block freed, and later lists come from the heap.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+}
+
+void returnFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
 #endif
 }
 

@@ -9,4 +9,9 @@ namespace scp {
 // lists seen. Call once, first thing in main().
 void mapLargeBlocksApart();
 
+// Gives back to the system the free memory the C library still holds, in
+// every thread's heap: a list filled on a thread of its own leaves its small
+// blocks there once it is freed, where they would otherwise stay.
+void returnFreedMemory();
+
 } // namespace scp

@@ -1,6 +1,7 @@
 #include "list_edit.h"
 
 #include "entry_lists.h"
+#include "large_blocks.h"
 #include "line_ends.h"
 
 #include <QFontDatabase>
@@ -9,11 +10,14 @@
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
+#include <QThread>
+#include <QTimer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -227,7 +231,7 @@ QString pastedListText(QString text)
 ListEdit::ListEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     // Every document the box shows is its own, so a replaced one can be kept.
-    setDocument(newDocument());
+    setDocument(prepareDocument(new QTextDocument));
     // Wrapping stays on: it keeps long lines on screen, and an unwrapped list
     // of tens of thousands of entries passes the longest line Qt will draw.
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -298,17 +302,6 @@ Cp1252Encoding ListEdit::encoded() const
     return result;
 }
 
-void ListEdit::setText(const QString& text)
-{
-    replaceText(utf16(text), text.size());
-}
-
-void ListEdit::setFileContent(const QByteArray& bytes)
-{
-    // Decoded a row at a time: the whole file is never widened at once.
-    replaceText(bytes.constData(), bytes.size());
-}
-
 // The undo step that brings a replaced document back, while the box keeps it.
 class ListEdit::ReplacedDocument final : public QAbstractUndoItem {
 public:
@@ -327,25 +320,112 @@ private:
     int m_position;
 };
 
-template <typename Ch> void ListEdit::replaceText(const Ch* text, qsizetype size)
+namespace {
+
+// A document holding a whole list text, filled with no undo steps, no layout
+// and no parent, in one edit block. Nothing in it reaches for fonts or the
+// window system, so it may be filled on a thread of its own; adoptDocument()
+// makes it a box's. `inserted` hears how far the filling has got.
+template <typename Ch, typename Progress>
+QTextDocument* filledDocument(const Ch* text, qsizetype size, Progress inserted)
 {
-    // Filled while no view shows it and with no undo steps recorded, in one
-    // edit block: the layout hears of the change once, and no paragraph is
-    // laid out before it is seen.
-    QTextDocument* fresh = newDocument();
+    auto* fresh = new QTextDocument;
     fresh->setUndoRedoEnabled(false);
     QTextCursor cursor(fresh);
     cursor.beginEditBlock();
+    insertListText(cursor, text, size, -1, 0, inserted);
+    cursor.endEditBlock();
+    fresh->setUndoRedoEnabled(true);
+    return fresh;
+}
+
+// How often a box waiting for its file's content reports how far it got.
+constexpr int kFillingPoll = 20; // ms
+
+} // namespace
+
+// A file's content being put into a new document on a thread of its own.
+struct ListEdit::Filling {
+    QByteArray bytes;
+    std::atomic<qsizetype> done{0};
+    QTextDocument* document = nullptr; // set by the thread, which hands it to the box's
+    std::unique_ptr<QThread> thread;
+};
+
+ListEdit::~ListEdit()
+{
+    if (m_filling) {
+        m_filling->thread->wait();
+        delete m_filling->document;
+    }
+}
+
+void ListEdit::setFileContent(const QByteArray& bytes)
+{
+    startFileContent(bytes);
+    finishFileContent();
+}
+
+void ListEdit::startFileContent(const QByteArray& bytes)
+{
+    finishFileContent();
+    auto filling = std::make_unique<Filling>();
+    filling->bytes = bytes;
+    Filling* shared = filling.get();
+    QThread* home = thread();
+    filling->thread.reset(QThread::create([shared, home] {
+        QTextDocument* fresh = filledDocument(
+            shared->bytes.constData(), shared->bytes.size(),
+            [shared](qsizetype done) { shared->done.store(done, std::memory_order_relaxed); });
+        fresh->moveToThread(home);
+        shared->document = fresh;
+    }));
+    m_filling = std::move(filling);
+    Q_EMIT this->filling(0, bytes.size());
+    m_filling->thread->start();
+}
+
+void ListEdit::finishFileContent()
+{
+    if (!m_filling)
+        return;
+    // Taken out first: the reports below let the windows repaint.
+    const std::unique_ptr<Filling> filling = std::move(m_filling);
+    const qsizetype total = filling->bytes.size();
     qsizetype reported = 0;
-    insertListText(cursor, text, size, -1, 0, [&](qsizetype done) {
+    while (!filling->thread->wait(QDeadlineTimer(kFillingPoll))) {
+        const qsizetype done = filling->done.load(std::memory_order_relaxed);
+        if (done - reported >= kFillingReport) {
+            reported = done;
+            Q_EMIT this->filling(done, total);
+        }
+    }
+    // A thread that could not be started filled nothing: the work is done here.
+    QTextDocument* fresh = filling->document;
+    if (fresh == nullptr)
+        fresh = filledDocument(filling->bytes.constData(), total, [](qsizetype) {});
+    adoptDocument(fresh);
+    // The filling thread's heap holds what it freed, and the replaced list
+    // and the files read go once the Load is over: given back when the
+    // window is next idle.
+    QTimer::singleShot(0, this, [] { returnFreedMemory(); });
+}
+
+void ListEdit::setText(const QString& text)
+{
+    qsizetype reported = 0;
+    const qsizetype size = text.size();
+    adoptDocument(filledDocument(utf16(text), size, [&](qsizetype done) {
         if (done - reported >= kFillingReport) {
             reported = done;
             Q_EMIT filling(done, size);
         }
-    });
-    cursor.endEditBlock();
-    fresh->setUndoRedoEnabled(true);
+    }));
+}
 
+void ListEdit::adoptDocument(QTextDocument* fresh)
+{
+    prepareDocument(fresh);
     QTextDocument* old = document();
     delete m_replaced.data();
     if (fresh->isEmpty() || old->characterCount() - 1 <= kKeptCharacters) {
@@ -358,15 +438,15 @@ template <typename Ch> void ListEdit::replaceText(const Ch* text, qsizetype size
     }
 }
 
-QTextDocument* ListEdit::newDocument()
+QTextDocument* ListEdit::prepareDocument(QTextDocument* fresh)
 {
-    auto* fresh = new QTextDocument(this);
-    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setParent(this);
     if (const QTextDocument* shown = document()) {
         fresh->setDefaultFont(shown->defaultFont());
         fresh->setDefaultTextOption(shown->defaultTextOption());
         fresh->setDocumentMargin(shown->documentMargin());
     }
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
     return fresh;
 }
 

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include <memory>
+
 class QTextBlock;
 
 namespace scp {
@@ -44,6 +46,7 @@ class ListEdit final : public QPlainTextEdit, public TextBox {
 
 public:
     explicit ListEdit(QWidget* parent = nullptr);
+    ~ListEdit() override;
 
     QString text() const override;
     void setText(const QString& text) override;
@@ -52,7 +55,11 @@ public:
     QString selectedText() const override;
     // Straight from the document, without building text() first.
     Cp1252Encoding encoded() const override;
+    // A file's content is decoded into a new document on a thread of its
+    // own, so the three lists of a Load fill side by side.
     void setFileContent(const QByteArray& bytes) override;
+    void startFileContent(const QByteArray& bytes) override;
+    void finishFileContent() override;
 
     // The shortest row a row break ends.
     static constexpr qsizetype kRowLength = 512;
@@ -91,13 +98,17 @@ protected:
 
 private:
     class ReplacedDocument;
+    struct Filling;
 
-    template <typename Ch> void replaceText(const Ch* text, qsizetype size);
-    QTextDocument* newDocument();
+    // Makes a filled document the box's and shows it in place of the old.
+    void adoptDocument(QTextDocument* fresh);
+    // Parent, font, options and layout of the box's documents.
+    QTextDocument* prepareDocument(QTextDocument* fresh);
     void showDocument(QTextDocument* document, int anchor, int position);
     void restoreReplaced(QTextDocument* replaced, int anchor, int position);
 
     QPointer<QTextDocument> m_replaced; // what undo can still bring back
+    std::unique_ptr<Filling> m_filling; // a file's content going in elsewhere
 };
 
 } // namespace scp

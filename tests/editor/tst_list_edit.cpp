@@ -145,6 +145,26 @@ private Q_SLOTS:
         QVERIFY(!box->document()->isUndoAvailable()); // the long list is gone
     }
 
+    void fileContentFillsOnAThreadOfItsOwn()
+    {
+        // The box shows it once finished, in the box's font, undoably like
+        // any whole text; a second start finishes the first; a box closed
+        // while a fill runs waits for it.
+        auto box = shownBox();
+        const QFont font = box->document()->defaultFont();
+        box->startFileContent("first");
+        box->startFileContent("0x1 a.bmp 1 1\r\n\x80");
+        QCOMPARE(box->text(), u"first"_s);
+        box->finishFileContent();
+        QCOMPARE(box->text(), u"0x1 a.bmp 1 1\r\n\u20ac"_s);
+        QCOMPARE(box->document()->defaultFont(), font);
+        QCOMPARE(box->document()->thread(), box->thread());
+        box->undo();
+        QCOMPARE(box->text(), u"first"_s);
+        box->startFileContent(QByteArray(1 << 22, 'x'));
+        box.reset();
+    }
+
     void appendKeepsTheCaretAndShowsTheEnd()
     {
         auto box = shownBox();

@@ -286,7 +286,7 @@ private Q_SLOTS:
         });
         UiDriver driver;
         click(u"Command1"_s);
-        QVERIFY(reports > 1);
+        QVERIFY(reports > 0);
         QCOMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
         QCOMPARE(readBytes(u"items.scp"_s), items);
     }
