@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -22,22 +23,11 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// Whether text[i] separates entries: a line end, or a space next to another.
-bool separates(QStringView text, qsizetype i)
+// Whether a line starts at i, after the characters before and at it (or
+// the end).
+bool startsLine(QChar before, std::optional<QChar> at)
 {
-    const QChar c = text[i];
-    if (isLineEnd(c))
-        return true;
-    return c == u' ' &&
-           ((i > 0 && text[i - 1] == u' ') || (i + 1 < text.size() && text[i + 1] == u' '));
-}
-
-bool startsLine(QStringView text, qsizetype i)
-{
-    if (i <= 0 || i > text.size())
-        return false;
-    const QChar before = text[i - 1];
-    return before == u'\n' || (before == u'\r' && (i == text.size() || text[i] != u'\n'));
+    return before == u'\n' || (before == u'\r' && at != u'\n');
 }
 
 bool isDecimalDigit(QChar c)
@@ -170,11 +160,12 @@ QString trimmedLineEnd(QString text)
 LineIndex::LineIndex(QStringView text)
 {
     for (qsizetype i = 1; i <= text.size(); ++i)
-        if (startsLine(text, i))
+        if (startsLine(text[i - 1], i < text.size() ? std::optional(text[i]) : std::nullopt))
             m_starts.push_back(i);
 }
 
-void LineIndex::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
+void LineIndex::update(qsizetype position, qsizetype removed, qsizetype added,
+                       const std::vector<qsizetype>& fresh)
 {
     // A line start depends on the characters on both sides of it, so those
     // from `position` to one past the edit are found again.
@@ -183,12 +174,17 @@ void LineIndex::update(QStringView text, qsizetype position, qsizetype removed, 
     const auto at = m_starts.erase(first, last);
     for (auto it = at; it != m_starts.end(); ++it)
         *it += added - removed;
-    std::vector<qsizetype> fresh;
-    const qsizetype end = std::min(text.size(), position + added + 1);
-    for (qsizetype i = std::max<qsizetype>(position, 1); i <= end; ++i)
-        if (startsLine(text, i))
-            fresh.push_back(i);
     m_starts.insert(at, fresh.begin(), fresh.end());
+}
+
+void LineIndex::append(const std::vector<qsizetype>& starts)
+{
+    m_starts.insert(m_starts.end(), starts.begin(), starts.end());
+}
+
+void LineIndex::truncate(qsizetype position)
+{
+    m_starts.erase(std::upper_bound(m_starts.begin(), m_starts.end(), position), m_starts.end());
 }
 
 TextPoint LineIndex::at(qsizetype position) const
@@ -208,6 +204,67 @@ QString formatWarning(const QString& file, TextPoint point, const QString& messa
     return u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
                                           QString::number(point.column), message);
 }
+
+// ---------------------------------------------------------------- text
+
+// The lint's own copy of a text.
+class ListLint::OwnText final : public LintText {
+public:
+    explicit OwnText(QString text) : m_text(std::move(text)) {}
+    qsizetype size() const override { return m_text.size(); }
+    QStringView slice(qsizetype from, qsizetype to, QString&) const override
+    {
+        return QStringView(m_text).sliced(from, to - from);
+    }
+    void replace(qsizetype position, qsizetype removed, QStringView inserted)
+    {
+        if (removed == 0 && position == m_text.size())
+            m_text.append(inserted); // Add and typing at the end: no copy of the list
+        else
+            m_text.replace(position, removed, inserted.data(), inserted.size());
+    }
+
+private:
+    QString m_text;
+};
+
+// A stretch [from, to) of the text, with the character on either side where
+// there is one, read by positions in the whole text.
+class ListLint::Window {
+public:
+    Window(const LintText& text, qsizetype from, qsizetype to)
+        : m_first(std::max<qsizetype>(from - 1, 0)), m_size(text.size()),
+          m_view(text.slice(m_first, std::min(to + 1, m_size), m_buffer))
+    {
+    }
+    QChar operator[](qsizetype i) const { return m_view[i - m_first]; }
+    QStringView sliced(qsizetype from, qsizetype length) const
+    {
+        return m_view.sliced(from - m_first, length);
+    }
+    // Whether the character at i in [from, to) separates entries: a line
+    // end, or a space next to another.
+    bool separates(qsizetype i) const
+    {
+        const QChar c = (*this)[i];
+        if (isLineEnd(c))
+            return true;
+        return c == u' ' &&
+               ((i > 0 && (*this)[i - 1] == u' ') || (i + 1 < m_size && (*this)[i + 1] == u' '));
+    }
+    // Whether a line starts at i in (from, to].
+    bool startsLine(qsizetype i) const
+    {
+        return i > 0 && scp::startsLine((*this)[i - 1], i < m_size ? std::optional((*this)[i])
+                                                                    : std::nullopt);
+    }
+
+private:
+    qsizetype m_first;
+    qsizetype m_size;
+    QString m_buffer;
+    QStringView m_view;
+};
 
 // ---------------------------------------------------------------- entries
 
@@ -287,9 +344,9 @@ ListLint::ListLint(LintRules rules, PictureFolder* pictures)
 
 ListLint::~ListLint() = default;
 
-QStringView ListLint::entryText(const Entry& entry) const
+QStringView ListLint::entryText(const Entry& entry, QString& buffer) const
 {
-    return QStringView(m_text).sliced(entry.start, entry.length);
+    return m_text->slice(entry.start, entry.end(), buffer);
 }
 
 // Reads an entry: its keys into `keys`, and the findings from its text alone
@@ -431,18 +488,18 @@ void ListLint::leave(const Entry& entry)
 
 // ---------------------------------------------------------------- reading
 
-void ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
+std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
 {
-    const QStringView text(m_text);
+    const Window text(*m_text, from, to);
     std::vector<std::unique_ptr<Entry>> fresh;
     qsizetype i = from;
     while (i < to) {
-        if (separates(text, i)) {
+        if (text.separates(i)) {
             ++i;
             continue;
         }
         const qsizetype start = i;
-        while (i < to && !separates(text, i))
+        while (i < to && text.separates(i) == false)
             ++i;
         auto entry = std::make_unique<Entry>();
         entry->start = start;
@@ -454,82 +511,110 @@ void ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
         join(*entry);
     m_entries.insert(m_entries.begin() + at, std::make_move_iterator(fresh.begin()),
                      std::make_move_iterator(fresh.end()));
+    std::vector<qsizetype> lines;
+    for (qsizetype line = from + 1; line <= to; ++line)
+        if (text.startsLine(line))
+            lines.push_back(line);
+    return lines;
+}
+
+// Where a stretch is read to: ahead in slices that grow, as an entry may be
+// long.
+qsizetype ListLint::separatorFrom(qsizetype position) const
+{
+    for (qsizetype slice = 256; position < m_size; slice *= 2) {
+        const qsizetype to = std::min(m_size, position + slice);
+        const Window text(*m_text, position, to);
+        for (; position < to; ++position)
+            if (text.separates(position))
+                return position;
+    }
+    return m_size;
+}
+
+// The start of the entry `position` is in or just after: after the nearest
+// separator before it.
+qsizetype ListLint::entryStartBefore(qsizetype position) const
+{
+    for (qsizetype slice = 256; position > 0; slice *= 2) {
+        const qsizetype from = std::max<qsizetype>(position - slice, 0);
+        const Window text(*m_text, from, position);
+        for (; position > from; --position)
+            if (text.separates(position - 1))
+                return position;
+    }
+    return 0;
 }
 
 void ListLint::setText(QString text)
 {
     startText(std::move(text));
-    readMore(m_text.size());
+    readMore(m_size);
 }
 
 void ListLint::startText(QString text)
 {
+    m_own = std::make_unique<OwnText>(std::move(text));
+    startReading(*m_own);
+}
+
+void ListLint::startReading(const LintText& text)
+{
+    if (&text != m_own.get())
+        m_own.reset();
+    m_text = &text;
     m_entries.clear();
     m_ids = {};
     m_animations = {};
-    m_text = std::move(text);
+    m_size = text.size();
     m_read = 0;
-    m_lines = LineIndex(m_text);
+    m_lines = LineIndex();
 }
 
 bool ListLint::readMore(qsizetype characters)
 {
-    const QStringView text(m_text);
-    qsizetype to = characters < text.size() - m_read ? m_read + characters : text.size();
-    while (to < text.size() && !separates(text, to))
-        ++to;
-    readEntries(m_read, to, entryCount());
+    const qsizetype to =
+        separatorFrom(characters < m_size - m_read ? m_read + characters : m_size);
+    m_lines.append(readEntries(m_read, to, entryCount()));
     m_read = to;
     return isRead();
 }
 
 void ListLint::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
 {
-    if (position < 0 || removed < 0 || added < 0 || position + removed > m_text.size() ||
-        m_text.size() + added - removed != text.size()) {
+    if (!m_own || position < 0 || removed < 0 || added < 0 || position + removed > m_size ||
+        m_size + added - removed != text.size()) {
         setText(text); // not an edit of the text this lint holds
         return;
     }
-    replace(position, removed, text.sliced(position, added));
+    m_own->replace(position, removed, text.sliced(position, added));
+    edited(position, removed, added);
 }
 
-void ListLint::replace(qsizetype position, qsizetype removed, QStringView inserted)
+void ListLint::edited(qsizetype position, qsizetype removed, qsizetype added)
 {
-    if (removed == 0 && position == m_text.size())
-        m_text.append(inserted); // Add and typing at the end: no copy of the list
-    else
-        m_text.replace(position, removed, inserted.data(), inserted.size());
-    reread(position, removed, inserted.size());
-}
-
-void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
-{
-    const QStringView text(m_text);
     const qsizetype delta = added - removed;
-    const bool wasRead = m_read == text.size() - delta;
-    m_lines.update(text, position, removed, added);
+    const bool wasRead = m_read == m_size;
+    m_size += delta;
 
     // Whether a character separates entries depends on its neighbours, so
     // the stretch read again reaches from a separator before the edit to
     // one after it, both outside the edit's reach.
-    qsizetype from = std::max<qsizetype>(position - 1, 0);
-    while (from > 0 && !separates(text, from - 1))
-        --from;
-    qsizetype to = std::min(position + added + 1, text.size());
-    while (to < text.size() && !separates(text, to))
-        ++to;
+    const qsizetype from = entryStartBefore(std::max<qsizetype>(position - 1, 0));
+    const qsizetype to = separatorFrom(std::min(position + added + 1, m_size));
     const qsizetype oldTo = to - delta;
 
     const auto first = std::partition_point(m_entries.begin(), m_entries.end(),
                                             [from](const auto& e) { return e->end() <= from; });
     if (!wasRead && oldTo >= m_read) {
         // The stretch reaches the part not read yet: the entries from it on
-        // are read with that part. Where reading resumes is outside the
-        // edit's reach when it lies before `from`.
+        // are read with that part, and its lines with them. Where reading
+        // resumes is outside the edit's reach when it lies before `from`.
         for (auto it = first; it != m_entries.end(); ++it)
             leave(**it);
         m_entries.erase(first, m_entries.end());
         m_read = std::min(m_read, from);
+        m_lines.truncate(m_read);
         return;
     }
     const auto last = std::partition_point(first, m_entries.end(),
@@ -539,8 +624,12 @@ void ListLint::reread(qsizetype position, qsizetype removed, qsizetype added)
     const auto at = m_entries.erase(first, last);
     for (auto it = at; it != m_entries.end(); ++it)
         (*it)->start += delta;
-    readEntries(from, to, at - m_entries.begin());
-    m_read = wasRead ? text.size() : m_read + delta;
+    std::vector<qsizetype> lines = readEntries(from, to, at - m_entries.begin());
+    // Those outside [position, one past the edit] are held already.
+    const qsizetype linesTo = std::min(m_size, position + added + 1);
+    std::erase_if(lines, [&](qsizetype line) { return line < position || line > linesTo; });
+    m_lines.update(position, removed, added, lines);
+    m_read = wasRead ? m_size : m_read + delta;
 }
 
 // ---------------------------------------------------------------- findings
@@ -585,7 +674,8 @@ void ListLint::appendPictureFindings(const Fields& entry, QList<LintFinding>& ou
 
 void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
 {
-    const Fields fields(entryText(entry));
+    QString buffer;
+    const Fields fields(entryText(entry, buffer));
     const qsizetype first = out.size();
     if (readEntry(fields, nullptr, &out) && m_pictures)
         appendPictureFindings(fields, out);
@@ -599,10 +689,12 @@ void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
         if (!owner || owner == &entry)
             return;
         const TextPoint point = m_lines.at(owner->start);
+        QString ownerBuffer;
         out.append(
             fields.at(field, rule,
                       u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                          what, fields.field(field), kindName(), Fields(entryText(*owner)).field(0),
+                          what, fields.field(field), kindName(),
+                          Fields(entryText(*owner, ownerBuffer)).field(0),
                           QString::number(point.line), QString::number(point.column))));
     };
     sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
@@ -617,7 +709,7 @@ void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
 
 QList<LintFinding> ListLint::findings() const
 {
-    return findings(0, m_text.size() + 1);
+    return findings(0, m_size + 1);
 }
 
 QList<LintFinding> ListLint::findings(qsizetype from, qsizetype to) const

@@ -71,11 +71,31 @@ struct TextPoint {
 class LineIndex {
 public:
     explicit LineIndex(QStringView text = {});
-    void update(QStringView text, qsizetype position, qsizetype removed, qsizetype added);
+    // The text was edited: `removed` characters at `position` replaced by
+    // `added`; `fresh` are the line starts from `position` to one past the
+    // edit in the new text, ascending.
+    void update(qsizetype position, qsizetype removed, qsizetype added,
+                const std::vector<qsizetype>& fresh);
+    // Line starts after those held, ascending.
+    void append(const std::vector<qsizetype>& starts);
+    // Forgets the line starts past `position`.
+    void truncate(qsizetype position);
     TextPoint at(qsizetype position) const;
 
 private:
     std::vector<qsizetype> m_starts; // positions after a line end, ascending
+};
+
+// The text a lint reads. The lint holds no copy of it: it asks for the
+// stretches it reads as it reads them, so a long list shown in the editor is
+// not held a second time.
+class LintText {
+public:
+    virtual ~LintText() = default;
+    virtual qsizetype size() const = 0;
+    // The characters [from, to): a view of the text itself where it can be,
+    // else of `buffer`, filled for it.
+    virtual QStringView slice(qsizetype from, qsizetype to, QString& buffer) const = 0;
 };
 
 // "FILE:LINE:COLUMN: warning: MESSAGE"
@@ -90,8 +110,7 @@ public:
     ListLint(const ListLint&) = delete;
     ListLint& operator=(const ListLint&) = delete;
 
-    // Reads the whole text anew. The lint keeps the text; entries are read
-    // from it again for their findings.
+    // Reads the whole text anew; the lint keeps this copy of it.
     void setText(QString text);
     void setText(QStringView text) { setText(text.toString()); }
     // The same in steps: startText() keeps the text and reads none of it,
@@ -100,16 +119,18 @@ public:
     // the findings are those of the entries read so far, and exact for them:
     // an entry's findings hang on it and the entries before it only.
     void startText(QString text);
+    // Steps over a text the caller keeps (and keeps alive while the lint
+    // reads it, or until the next start), telling the lint of every edit.
+    void startReading(const LintText& text);
     bool readMore(qsizetype characters);
-    bool isRead() const { return m_read == m_text.size(); }
-    // `text` is the whole text after an edit that replaced `removed`
-    // characters at `position` with `added` new ones; only the entries
-    // around the edit are read again.
+    bool isRead() const { return m_read == m_size; }
+    // The text now holds an edit that replaced `removed` characters at
+    // `position` with `added` new ones; only the entries around the edit
+    // are read again.
+    void edited(qsizetype position, qsizetype removed, qsizetype added);
+    // For the lint's own copy: `text` is the whole text after such an edit.
     void update(QStringView text, qsizetype position, qsizetype removed, qsizetype added);
-    // The same for an edit given by what it put in: the lint's own text is
-    // edited. `position` and `removed` must lie within text().
-    void replace(qsizetype position, qsizetype removed, QStringView inserted);
-    const QString& text() const { return m_text; }
+    qsizetype size() const { return m_size; }
 
     // Findings in text order. The second form returns those touching
     // [from, to), reading only the entries there. Pictures are checked as
@@ -117,6 +138,7 @@ public:
     QList<LintFinding> findings() const;
     QList<LintFinding> findings(qsizetype from, qsizetype to) const;
 
+    // Of a position in the part read.
     TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
     qsizetype entryCount() const { return qsizetype(m_entries.size()); }
 
@@ -124,6 +146,8 @@ private:
     struct Entry;
     struct Fields;
     struct LongKeys;
+    class Window;
+    class OwnText;
     using Group = QVarLengthArray<const Entry*, 1>; // entries sharing a number, in text order
     // Numbers that fit in 64 bits by value, longer ones by their digits.
     struct Groups {
@@ -133,15 +157,18 @@ private:
     enum KeySlot { IdKey, AnimationKey };
 
     bool readEntry(const Fields& fields, Entry* keys, QList<LintFinding>* own) const;
-    void readEntries(qsizetype from, qsizetype to, qsizetype at);
-    void reread(qsizetype position, qsizetype removed, qsizetype added);
+    // Reads the entries in [from, to) in at `at` and returns the line starts
+    // in (from, to].
+    std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype at);
+    qsizetype separatorFrom(qsizetype position) const;
+    qsizetype entryStartBefore(qsizetype position) const;
     void join(const Entry& entry);
     void leave(const Entry& entry);
     // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
     // of `groups` it goes in; not when the entry has no such key.
     template <typename GroupsType, typename Visit>
     static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
-    QStringView entryText(const Entry& entry) const;
+    QStringView entryText(const Entry& entry, QString& buffer) const;
     void appendFindings(const Entry& entry, QList<LintFinding>& out) const;
     void appendPictureFindings(const Fields& fields, QList<LintFinding>& out) const;
     QString kindName() const;
@@ -149,7 +176,9 @@ private:
 
     LintRules m_rules;
     PictureFolder* m_pictures;
-    QString m_text;
+    std::unique_ptr<OwnText> m_own;  // the text, when the lint keeps it
+    const LintText* m_text = nullptr; // the text read: the lint's own or the caller's
+    qsizetype m_size = 0;
     qsizetype m_read = 0; // entries starting before this are read; it is not inside one
     std::vector<std::unique_ptr<Entry>> m_entries; // in text order
     Groups m_ids;

@@ -29,6 +29,33 @@ QTextCharFormat markFormat()
     return format;
 }
 
+// A document's text as the lint reads it: one character a position, a row
+// break as the space it stands for and a real line end as one LF.
+class DocumentText final : public LintText {
+public:
+    explicit DocumentText(const QTextDocument& document) : m_document(document) {}
+    qsizetype size() const override { return m_document.characterCount() - 1; }
+    QStringView slice(qsizetype from, qsizetype to, QString& text) const override
+    {
+        text.clear();
+        text.reserve(to - from);
+        for (QTextBlock block = m_document.findBlock(int(from));
+             block.isValid() && block.position() < to; block = block.next()) {
+            const qsizetype start = block.position();
+            const qsizetype breakAt = start + block.length() - 1;
+            const qsizetype first = std::max(from, start), last = std::min(to, breakAt);
+            if (last > first)
+                text += QStringView(block.text()).sliced(first - start, last - first);
+            if (breakAt < to && block.next().isValid())
+                text += ListEdit::isRowBreakBefore(block.next()) ? u' ' : u'\n';
+        }
+        return text;
+    }
+
+private:
+    const QTextDocument& m_document;
+};
+
 } // namespace
 
 ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
@@ -68,7 +95,7 @@ void ListMarks::followDocument()
     if (document != m_shown.document) {
         m_shown.document = document;
         readWholeDocument();
-    } else if (!m_shown.lint->isRead() || !m_shown.textTaken) {
+    } else if (!m_shown.lint->isRead()) {
         m_reader.start(); // a reading left off when its document was replaced
     }
 }
@@ -77,29 +104,19 @@ void ListMarks::readWholeDocument()
 {
     if (!m_shown.lint)
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
-    const int length = m_edit.document()->characterCount() - 1;
-    m_shown.textTaken = length <= kReadAtOnce;
-    m_shown.taken.clear();
-    m_shown.lint->setText(m_shown.textTaken ? documentText(0, length) : QString());
-    if (!m_shown.textTaken)
+    auto text = std::make_unique<DocumentText>(*m_edit.document());
+    m_shown.lint->startReading(*text);
+    m_shown.text = std::move(text);
+    if (m_shown.text->size() <= kReadAtOnce)
+        m_shown.lint->readMore(kReadAtOnce);
+    else
         m_reader.start();
     m_marksStale = true;
 }
 
 void ListMarks::readOn()
 {
-    if (!m_shown.textTaken) {
-        const int length = m_edit.document()->characterCount() - 1;
-        QString& taken = m_shown.taken;
-        if (taken.isEmpty())
-            taken.reserve(length);
-        const int from = int(taken.size());
-        taken += documentText(from, int(std::min<qsizetype>(length, from + kReadPerPass)));
-        if (taken.size() >= length) {
-            m_shown.lint->startText(std::exchange(taken, QString()));
-            m_shown.textTaken = true;
-        }
-    } else if (m_shown.lint->readMore(kReadPerPass)) {
+    if (m_shown.lint->readMore(kReadPerPass)) {
         m_marksStale = true;
         m_edit.viewport()->update();
         return;
@@ -107,33 +124,11 @@ void ListMarks::readOn()
     m_reader.start();
 }
 
-QString ListMarks::documentText(int from, int to) const
-{
-    QString text;
-    text.reserve(to - from);
-    for (QTextBlock block = m_edit.document()->findBlock(from);
-         block.isValid() && block.position() < to; block = block.next()) {
-        const int start = block.position();
-        const int breakAt = start + block.length() - 1;
-        const int first = std::max(from, start), last = std::min(to, breakAt);
-        if (last > first)
-            text += QStringView(block.text()).sliced(first - start, last - first);
-        if (breakAt < to && block.next().isValid())
-            text += ListEdit::isRowBreakBefore(block.next()) ? u' ' : u'\n';
-    }
-    return text;
-}
-
 void ListMarks::documentChanged(int position, int removed, int added)
 {
-    if (!m_shown.textTaken) {
-        if (position < m_shown.taken.size())
-            m_shown.taken.clear(); // taken again; an edit past it is taken with the rest
-        return;
-    }
     // An edit that reaches the end of the document is reported with the
     // document's own last paragraph break counted in on both sides.
-    const qsizetype held = m_shown.lint->text().size();
+    const qsizetype held = m_shown.lint->size();
     const qsizetype past = position + removed - held;
     if (past > 0) {
         removed -= int(past);
@@ -144,7 +139,7 @@ void ListMarks::documentChanged(int position, int removed, int added)
         readWholeDocument(); // not an edit of the text held: start afresh
         return;
     }
-    m_shown.lint->replace(position, removed, documentText(position, position + added));
+    m_shown.lint->edited(position, removed, added);
     m_marksStale = true;
 }
 
@@ -194,7 +189,7 @@ bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
     // the pointer.
     const int nearest = m_edit.cursorForPosition(at).position();
     for (const int position : {nearest, nearest - 1}) {
-        if (position < 0 || position >= m_shown.lint->text().size())
+        if (position < 0 || position >= m_shown.lint->size())
             continue;
         const QRect rect = characterRect(position);
         if (!rect.contains(at))

@@ -46,7 +46,6 @@ private:
     void documentChanged(int position, int removed, int added);
     void readWholeDocument();
     void readOn();
-    QString documentText(int from, int to) const;
     void markVisibleRows();
     bool showToolTip(const QPoint& at, const QPoint& globalAt);
     QRect characterRect(int position) const;
@@ -55,16 +54,14 @@ private:
     const LintRules m_rules;
     PictureFolder* const m_pictures;
     QMetaObject::Connection m_documentChanges;
-    // What has been read of a document: the lint over its text as the lint
-    // reads it (the lint keeps that text). A long document is read while
-    // the program is idle, a slice at a time: first its text (an edit in the
-    // part taken so far starts the taking again; one past it is taken with
-    // the rest), then its entries (edits meanwhile go to the lint as usual).
+    // What has been read of a document: the lint over its text, which the
+    // lint reads from the document itself. A long document is read while the
+    // program is idle, a slice at a time; edits meanwhile go to the lint as
+    // usual.
     struct Reading {
         QTextDocument* document = nullptr;
+        std::unique_ptr<LintText> text;
         std::unique_ptr<ListLint> lint;
-        bool textTaken = false;
-        QString taken; // the text's first part, while it is being taken
     };
     Reading m_shown;
     // The reading of the document the shown one replaced, while the box still

@@ -79,8 +79,8 @@ private Q_SLOTS:
         box.setText(u"0xZ1 a.bmp 2 3"_s);
         box.setText(u"0xZ1 a.bmp 2 3"_s);
         QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
-        // A long list is read in idle passes, its text first; an edit in the
-        // part already taken has the text taken again.
+        // A long list is read from its document in idle passes; an edit in
+        // the part already read is read again.
         box.setText(u"1 a.bmp 2 3"_s + (QString(37, u' ') + u"0x2 a.bmp 2 3"_s).repeated(60'000));
         QCoreApplication::processEvents();
         box.moveCursor(QTextCursor::Start);
