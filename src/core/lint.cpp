@@ -268,19 +268,20 @@ private:
 
 // ---------------------------------------------------------------- entries
 
-// What is kept of an entry: where it is and its keys for the rules that
-// compare entries. Everything else is read again from the text when its
-// findings are asked for, so an entry costs a few dozen bytes.
+// What is kept of an entry: its place in the text order and its keys for the
+// rules that compare entries. Where it starts is kept apart (m_starts), so
+// that an edit moves the entries after it without touching them. Everything
+// else is read again from the text when its findings are asked for, so an
+// entry costs a few dozen bytes.
 struct ListLint::Entry {
     enum KeyKind : quint8 { NoKey, Number, Digits };
 
-    qsizetype start = 0;                // in the list's text; moved as edits before it move it
+    quint64 order = 0;                  // ascending in text order, never shifted by edits
     std::array<quint64, 2> numbers{};   // by KeySlot, when of kind Number
     std::unique_ptr<LongKeys> longKeys; // only for a key of kind Digits
     quint32 length = 0;                 // the document's positions are int
     std::array<KeyKind, 2> kinds{NoKey, NoKey}; // by KeySlot
 
-    qsizetype end() const { return start + length; }
     void setKey(KeySlot slot, const NumberKey& key);
 };
 
@@ -344,9 +345,63 @@ ListLint::ListLint(LintRules rules, PictureFolder* pictures)
 
 ListLint::~ListLint() = default;
 
-QStringView ListLint::entryText(const Entry& entry, QString& buffer) const
+QStringView ListLint::entryText(qsizetype index, QString& buffer) const
 {
-    return m_text->slice(entry.start, entry.end(), buffer);
+    return m_text->slice(startAt(index), endAt(index), buffer);
+}
+
+// ---------------------------------------------------------------- places
+
+qsizetype ListLint::startAt(qsizetype index) const
+{
+    return m_starts[size_t(index)] + (index >= m_shiftFrom ? m_shift : 0);
+}
+
+qsizetype ListLint::endAt(qsizetype index) const
+{
+    return startAt(index) + m_entries[size_t(index)]->length;
+}
+
+qsizetype ListLint::indexOf(const Entry& entry) const
+{
+    return std::lower_bound(m_entries.begin(), m_entries.end(), &entry,
+                            [](const auto& e, const Entry* x) { return e->order < x->order; }) -
+           m_entries.begin();
+}
+
+qsizetype ListLint::firstEndingAfter(qsizetype position) const
+{
+    qsizetype low = 0, high = entryCount();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (endAt(middle) <= position)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+void ListLint::moveShift(qsizetype index)
+{
+    // The entries between the old and the new place change side.
+    for (qsizetype i = m_shiftFrom; i < index; ++i)
+        m_starts[size_t(i)] += m_shift;
+    for (qsizetype i = index; i < m_shiftFrom; ++i)
+        m_starts[size_t(i)] -= m_shift;
+    m_shiftFrom = index;
+}
+
+void ListLint::eraseEntries(qsizetype first, qsizetype last)
+{
+    for (qsizetype i = first; i < last; ++i)
+        leave(*m_entries[size_t(i)]);
+    m_entries.erase(m_entries.begin() + first, m_entries.begin() + last);
+    m_starts.erase(m_starts.begin() + first, m_starts.begin() + last);
+    if (m_shiftFrom > last)
+        m_shiftFrom -= last - first;
+    else if (m_shiftFrom > first)
+        m_shiftFrom = first;
 }
 
 // Reads an entry: its keys into `keys`, and the findings from its text alone
@@ -440,10 +495,9 @@ QString ListLint::kindName() const
 
 // ---------------------------------------------------------------- groups
 
-// Entries never share a start, so a group is ordered by it.
 bool ListLint::before(const Entry* a, const Entry* b)
 {
-    return a->start < b->start;
+    return a->order < b->order;
 }
 
 template <typename GroupsType, typename Visit>
@@ -488,10 +542,12 @@ void ListLint::leave(const Entry& entry)
 
 // ---------------------------------------------------------------- reading
 
-std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsizetype at)
+std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsizetype first,
+                                             qsizetype last)
 {
     const Window text(*m_text, from, to);
     std::vector<std::unique_ptr<Entry>> fresh;
+    std::vector<qsizetype> starts;
     qsizetype i = from;
     while (i < to) {
         if (text.separates(i)) {
@@ -499,23 +555,58 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
             continue;
         }
         const qsizetype start = i;
-        while (i < to && text.separates(i) == false)
+        while (i < to && !text.separates(i))
             ++i;
         auto entry = std::make_unique<Entry>();
-        entry->start = start;
         entry->length = quint32(i - start);
         readEntry(Fields(text.sliced(start, i - start)), entry.get(), nullptr);
         fresh.push_back(std::move(entry));
+        starts.push_back(start);
     }
-    for (const auto& entry : fresh)
-        join(*entry);
-    m_entries.insert(m_entries.begin() + at, std::make_move_iterator(fresh.begin()),
-                     std::make_move_iterator(fresh.end()));
+    placeEntries(std::move(fresh), starts, first, last);
     std::vector<qsizetype> lines;
     for (qsizetype line = from + 1; line <= to; ++line)
         if (text.startsLine(line))
             lines.push_back(line);
     return lines;
+}
+
+void ListLint::placeEntries(std::vector<std::unique_ptr<Entry>> fresh,
+                            const std::vector<qsizetype>& starts, qsizetype first, qsizetype last)
+{
+    // The new entries' starts are their own: the shift applies from after them.
+    moveShift(last);
+    for (qsizetype i = first; i < last; ++i)
+        leave(*m_entries[size_t(i)]);
+
+    // Orders between the neighbours', evenly spread; where they have no
+    // room left, every entry is numbered afresh.
+    constexpr quint64 kSpacing = quint64(1) << 32;
+    const qsizetype count = qsizetype(fresh.size());
+    const quint64 low = first > 0 ? m_entries[size_t(first - 1)]->order : 0;
+    const quint64 high =
+        last < entryCount() ? m_entries[size_t(last)]->order : low + quint64(count + 1) * kSpacing;
+    const bool room = high - low > quint64(count);
+    for (qsizetype i = 0; i < count && room; ++i)
+        fresh[size_t(i)]->order = low + (high - low) / quint64(count + 1) * quint64(i + 1);
+
+    // In place where it can be: a typed character replaces one entry with
+    // one, and the entries after it stay where they are in memory.
+    const qsizetype kept = std::min(count, last - first);
+    std::move(fresh.begin(), fresh.begin() + kept, m_entries.begin() + first);
+    std::copy(starts.begin(), starts.begin() + kept, m_starts.begin() + first);
+    m_entries.erase(m_entries.begin() + first + kept, m_entries.begin() + last);
+    m_starts.erase(m_starts.begin() + first + kept, m_starts.begin() + last);
+    m_entries.insert(m_entries.begin() + first + kept, std::make_move_iterator(fresh.begin() + kept),
+                     std::make_move_iterator(fresh.end()));
+    m_starts.insert(m_starts.begin() + first + kept, starts.begin() + kept, starts.end());
+    m_shiftFrom = first + count;
+    if (!room) {
+        for (size_t i = 0; i < m_entries.size(); ++i)
+            m_entries[i]->order = (i + 1) * kSpacing;
+    }
+    for (qsizetype i = first; i < first + count; ++i)
+        join(*m_entries[size_t(i)]);
 }
 
 // Where a stretch is read to: ahead in slices that grow, as an entry may be
@@ -564,6 +655,9 @@ void ListLint::startReading(const LintText& text)
         m_own.reset();
     m_text = &text;
     m_entries.clear();
+    m_starts.clear();
+    m_shiftFrom = 0;
+    m_shift = 0;
     m_ids = {};
     m_animations = {};
     m_size = text.size();
@@ -575,7 +669,7 @@ bool ListLint::readMore(qsizetype characters)
 {
     const qsizetype to =
         separatorFrom(characters < m_size - m_read ? m_read + characters : m_size);
-    m_lines.append(readEntries(m_read, to, entryCount()));
+    m_lines.append(readEntries(m_read, to, entryCount(), entryCount()));
     m_read = to;
     return isRead();
 }
@@ -604,27 +698,24 @@ void ListLint::edited(qsizetype position, qsizetype removed, qsizetype added)
     const qsizetype to = separatorFrom(std::min(position + added + 1, m_size));
     const qsizetype oldTo = to - delta;
 
-    const auto first = std::partition_point(m_entries.begin(), m_entries.end(),
-                                            [from](const auto& e) { return e->end() <= from; });
+    const qsizetype first = firstEndingAfter(from);
     if (!wasRead && oldTo >= m_read) {
         // The stretch reaches the part not read yet: the entries from it on
         // are read with that part, and its lines with them. Where reading
         // resumes is outside the edit's reach when it lies before `from`.
-        for (auto it = first; it != m_entries.end(); ++it)
-            leave(**it);
-        m_entries.erase(first, m_entries.end());
+        eraseEntries(first, entryCount());
         m_read = std::min(m_read, from);
         m_lines.truncate(m_read);
         return;
     }
-    const auto last = std::partition_point(first, m_entries.end(),
-                                           [oldTo](const auto& e) { return e->start < oldTo; });
-    for (auto it = first; it != last; ++it)
-        leave(**it);
-    const auto at = m_entries.erase(first, last);
-    for (auto it = at; it != m_entries.end(); ++it)
-        (*it)->start += delta;
-    std::vector<qsizetype> lines = readEntries(from, to, at - m_entries.begin());
+    qsizetype last = first;
+    while (last < entryCount() && startAt(last) < oldTo)
+        ++last;
+    // The entries after the stretch move by the edit's length: where typing
+    // goes on at one place, that costs nothing per entry.
+    moveShift(last);
+    m_shift += delta;
+    std::vector<qsizetype> lines = readEntries(from, to, first, last);
     // Those outside [position, one past the edit] are held already.
     const qsizetype linesTo = std::min(m_size, position + added + 1);
     std::erase_if(lines, [&](qsizetype line) { return line < position || line > linesTo; });
@@ -672,10 +763,11 @@ void ListLint::appendPictureFindings(const Fields& entry, QList<LintFinding>& ou
                     entry.field(kWidthField), entry.field(kHeightField))});
 }
 
-void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
+void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
 {
+    const Entry& entry = *m_entries[size_t(index)];
     QString buffer;
-    const Fields fields(entryText(entry, buffer));
+    const Fields fields(entryText(index, buffer));
     const qsizetype first = out.size();
     if (readEntry(fields, nullptr, &out) && m_pictures)
         appendPictureFindings(fields, out);
@@ -688,20 +780,21 @@ void ListLint::appendFindings(const Entry& entry, QList<LintFinding>& out) const
         });
         if (!owner || owner == &entry)
             return;
-        const TextPoint point = m_lines.at(owner->start);
+        const qsizetype ownerIndex = indexOf(*owner);
+        const TextPoint point = m_lines.at(startAt(ownerIndex));
         QString ownerBuffer;
         out.append(
             fields.at(field, rule,
                       u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
                           what, fields.field(field), kindName(),
-                          Fields(entryText(*owner, ownerBuffer)).field(0),
+                          Fields(entryText(ownerIndex, ownerBuffer)).field(0),
                           QString::number(point.line), QString::number(point.column))));
     };
     sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
     sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation, u"animation"_s);
 
     for (auto it = out.begin() + first; it != out.end(); ++it)
-        it->position += entry.start;
+        it->position += startAt(index);
     std::stable_sort(
         out.begin() + first, out.end(),
         [](const LintFinding& a, const LintFinding& b) { return a.position < b.position; });
@@ -715,10 +808,8 @@ QList<LintFinding> ListLint::findings() const
 QList<LintFinding> ListLint::findings(qsizetype from, qsizetype to) const
 {
     QList<LintFinding> out;
-    auto it = std::partition_point(m_entries.begin(), m_entries.end(),
-                                   [from](const auto& e) { return e->end() <= from; });
-    for (; it != m_entries.end() && (*it)->start < to; ++it)
-        appendFindings(**it, out);
+    for (qsizetype i = firstEndingAfter(from); i < entryCount() && startAt(i) < to; ++i)
+        appendFindings(i, out);
     out.removeIf([from, to](const LintFinding& f) {
         return f.position >= to || f.position + f.length <= from;
     });

@@ -157,9 +157,19 @@ private:
     enum KeySlot { IdKey, AnimationKey };
 
     bool readEntry(const Fields& fields, Entry* keys, QList<LintFinding>* own) const;
-    // Reads the entries in [from, to) in at `at` and returns the line starts
-    // in (from, to].
-    std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype at);
+    // Reads the entries in [from, to) in place of entries [first, last) and
+    // returns the line starts in (from, to].
+    std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype first,
+                                       qsizetype last);
+    void placeEntries(std::vector<std::unique_ptr<Entry>> fresh,
+                      const std::vector<qsizetype>& starts, qsizetype first, qsizetype last);
+    void eraseEntries(qsizetype first, qsizetype last);
+    qsizetype startAt(qsizetype index) const;
+    qsizetype endAt(qsizetype index) const;
+    qsizetype indexOf(const Entry& entry) const;
+    qsizetype firstEndingAfter(qsizetype position) const;
+    // Makes the shift apply from entry `index` on.
+    void moveShift(qsizetype index);
     qsizetype separatorFrom(qsizetype position) const;
     qsizetype entryStartBefore(qsizetype position) const;
     void join(const Entry& entry);
@@ -168,8 +178,8 @@ private:
     // of `groups` it goes in; not when the entry has no such key.
     template <typename GroupsType, typename Visit>
     static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
-    QStringView entryText(const Entry& entry, QString& buffer) const;
-    void appendFindings(const Entry& entry, QList<LintFinding>& out) const;
+    QStringView entryText(qsizetype index, QString& buffer) const;
+    void appendFindings(qsizetype index, QList<LintFinding>& out) const;
     void appendPictureFindings(const Fields& fields, QList<LintFinding>& out) const;
     QString kindName() const;
     static bool before(const Entry* a, const Entry* b);
@@ -181,6 +191,12 @@ private:
     qsizetype m_size = 0;
     qsizetype m_read = 0; // entries starting before this are read; it is not inside one
     std::vector<std::unique_ptr<Entry>> m_entries; // in text order
+    // Where each entry starts, m_shift added from entry m_shiftFrom on: an
+    // edit moves the entries after it by moving that boundary, one entry at
+    // a time from where the last edit left it.
+    std::vector<qsizetype> m_starts;
+    qsizetype m_shiftFrom = 0;
+    qsizetype m_shift = 0;
     Groups m_ids;
     Groups m_animations;
     LineIndex m_lines;
