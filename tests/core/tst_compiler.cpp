@@ -15,10 +15,12 @@ class CompilerTest : public QObject {
         int exitCode = -1;
         QByteArray out, err;
     };
-    Run compile(const QStringList& args) const
+    Run compile(const QStringList& args, const QString& output = {}) const
     {
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
+        if (!output.isEmpty())
+            process.setStandardOutputFile(output);
         process.start(QStringLiteral(SCP_COMPILE_EXE), args);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return {};
@@ -47,6 +49,13 @@ private Q_SLOTS:
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
+        // Written, but its confirmation never reached anyone: a failure.
+        QVERIFY(QFile::remove(m_dir->filePath(u"mantle.scp"_s)));
+        const Run full = compile({}, u"/dev/full"_s);
+        QCOMPARE(full.exitCode, 1);
+        QCOMPARE(full.err, QByteArray("scpmaker-compile: write error\n"));
+        COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
+                      readGolden(u"scripts/example.scp"_s));
     }
 
     void commandLine()
@@ -72,62 +81,39 @@ private Q_SLOTS:
     }
 
     // --check prints one line a finding and writes nothing; exit 1 on any.
-    void checkPrintsFindings_data()
-    {
-        QTest::addColumn<QByteArray>("gumps");
-        QTest::addColumn<QByteArray>("items");
-        QTest::addColumn<QString>("printed"); // %1: the folder
-        QTest::newRow("clean") << QByteArray("0x1 a.bmp 2 3")
-                               << QByteArray("0x1 0 0 0 0 0 1 5 0 Mantle of Night") << QString();
-        QTest::newRow("faults")
-            << "GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 4" + QByteArray(37, ' ') + "0X1 A.bmp 2 3"
-            << QByteArray("\r\n0x2 0 0 0 0 0 9 5 0 n")
-            << u"%1/gumps.scp:1:1: warning: the placeholder \"GUMPS WILL LOAD HERE\" is still in "
-               u"the list; remove it\n"
-               u"%1/gumps.scp:2:13: warning: \"a.bmp\" is 2 x 3 pixels, the entry says 2 x 4\n"
-               u"%1/gumps.scp:2:51: warning: id 0X1 is already used by gump 0x1 on line 2, column "
-               u"1\n"
-               u"%1/gumps.scp:2:55: warning: picture \"A.bmp\" is not in %1, only \"a.bmp\", "
-               u"which differs in case: the patching tool's system may not mind, Linux does\n"
-               u"%1/items.scp:2:15: warning: layer 9 is unused (layers run 1 to 29, 9 and 15 "
-               u"unused)\n"_s;
-    }
+    // What each finding says is the lint's business.
     void checkPrintsFindings()
     {
-        QFETCH(QByteArray, gumps);
-        QFETCH(QByteArray, items);
-        QFETCH(QString, printed);
         QByteArray picture(54, '\0'); // a BMP header: 2 x 3 pixels
         picture[0] = 'B', picture[1] = 'M', picture[14] = 40, picture[18] = 2, picture[22] = 3;
         QVERIFY(writeBytes(m_dir->filePath(u"a.bmp"_s), picture) &&
-                writeBytes(m_dir->filePath(u"gumps.scp"_s), gumps) &&
-                writeBytes(m_dir->filePath(u"tiles.scp"_s), {}) &&
-                writeBytes(m_dir->filePath(u"items.scp"_s), items));
-        const auto before = snapshot(m_dir->path());
-        const Run run = compile({u"--check"_s, m_dir->path()});
-        QCOMPARE(QString::fromUtf8(run.out), printed.replace(u"%1"_s, m_dir->path()));
-        QCOMPARE(run.exitCode, printed.isEmpty() ? 0 : 1);
-        QCOMPARE(run.err, QByteArray());
-        QCOMPARE(snapshot(m_dir->path()), before);
-
+                writeBytes(m_dir->filePath(u"tiles.scp"_s), {}));
+        const QString findings =
+            u"%1/gumps.scp:2:13: warning: \"a.bmp\" is 2 x 3 pixels, the entry says 2 x 4\n"
+            u"%1/gumps.scp:2:55: warning: picture \"A.bmp\" is not in %1, only \"a.bmp\", "
+            u"which differs in case: the patching tool's system may not mind, Linux does\n"
+            u"%1/items.scp:2:15: warning: layer 9 is unused (layers run 1 to 29, 9 and 15 "
+            u"unused)\n"_s;
+        for (const bool clean : {true, false}) {
+            QVERIFY(writeBytes(m_dir->filePath(u"gumps.scp"_s),
+                               clean
+                                   ? "0x1 a.bmp 2 3"
+                                   : "\r\n0x1 a.bmp 2 4" + QByteArray(37, ' ') + "0x2 A.bmp 2 3"));
+            QVERIFY(writeBytes(m_dir->filePath(u"items.scp"_s),
+                               clean ? "0x1 0 0 0 0 0 1 5 0 Mantle of Night"
+                                     : "\r\n0x2 0 0 0 0 0 9 5 0 n"));
+            const auto before = snapshot(m_dir->path());
+            const Run run = compile({u"--check"_s, m_dir->path()});
+            QCOMPARE(QString::fromUtf8(run.out),
+                     clean ? QString() : QString(findings).replace(u"%1"_s, m_dir->path()));
+            QCOMPARE(run.exitCode, clean ? 0 : 1);
+            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(snapshot(m_dir->path()), before);
+        }
         QVERIFY(QFile::remove(m_dir->filePath(u"tiles.scp"_s))); // an unreadable folder
         const Run failed = compile({u"--check"_s});
         QVERIFY2(failed.exitCode == 1 && failed.out.isEmpty() && failed.err.contains("tiles.scp"),
                  failed.err.constData());
-    }
-
-    void failedOutputIsAFailure()
-    {
-        // The script is written, but its confirmation never reached anyone.
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.setStandardOutputFile(u"/dev/full"_s);
-        process.start(QStringLiteral(SCP_COMPILE_EXE), {});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 1);
-        QCOMPARE(process.readAllStandardError(), QByteArray("scpmaker-compile: write error\n"));
-        COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
-                      readGolden(u"scripts/example.scp"_s));
     }
 };
 

@@ -24,8 +24,8 @@ private Q_SLOTS:
         const QString starts[] = {QString(), u" "_s, u"\r\n"_s, u"a\r\nb"_s, u"x\r\n\r\n"_s};
         const QString entries[] = {QString(), u"E"_s, u"two\nlines"_s, u"ends in CR\r"_s,
                                    u"\u00A0nbsp\u0081"_s};
-        for (const QString& start : starts) {
-            for (const QString& entry : entries) {
+        for (const QString& start : starts)
+            for (const QString& entry : entries)
                 for (bool fromFile : {false, true}) {
                     scp::MemoryEntryLists set;
                     if (fromFile)
@@ -41,8 +41,6 @@ private Q_SLOTS:
                     reference.setText(reference.text() + entry);
                     QCOMPARE(set.lists().listText(ListId::Gumps), reference.text());
                 }
-            }
-        }
     }
 };
 

@@ -33,10 +33,8 @@ private Q_SLOTS:
     void scripts_data()
     {
         QTest::addColumn<QString>("lists");
-        QTest::newRow("empty") << u"empty"_s;
-        QTest::newRow("placeholders") << u"placeholders"_s;
-        QTest::newRow("entries") << u"entries"_s;
-        QTest::newRow("edited") << u"edited"_s;
+        for (const char* lists : {"empty", "placeholders", "entries", "edited"})
+            QTest::newRow(lists) << QString::fromLatin1(lists);
     }
     void scripts()
     {
@@ -51,15 +49,16 @@ private Q_SLOTS:
         } else if (lists == u"entries"_s) {
             // Two tiles on one line, 37 spaces apart, then one empty line
             // before the closing brace; the gumps hint after the placeholder.
+            const auto add = [&](ListId list, const QString& entry) {
+                set.field(list).setText(entry);
+                l.addEntry(list);
+            };
             l.clearList(ListId::Tiles);
-            set.field(ListId::Tiles).setText(u"0x4000 tile1.bmp 44 44"_s);
-            l.addEntry(ListId::Tiles);
-            set.field(ListId::Tiles).setText(u"0x4001 tile2.bmp 44 44"_s);
-            l.addEntry(ListId::Tiles);
+            add(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
+            add(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
             l.addEntry(ListId::Gumps);
             l.clearList(ListId::Items);
-            set.field(ListId::Items).setText(u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
-            l.addEntry(ListId::Items);
+            add(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
             l.addEntry(ListId::Items);
         } else if (lists == u"edited"_s) {
             // Typed line breaks of any kind and Windows-1252 letters.

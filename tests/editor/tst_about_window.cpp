@@ -28,9 +28,8 @@ class AboutWindowTest : public QObject {
         QVERIFY(!m_main.isVisible());
         QCOMPARE(QApplication::focusWidget(), m_about.findChild<QWidget*>(u"Command1"_s));
     }
-    void pressReturn()
+    void backToMain()
     {
-        QTest::mouseClick(m_about.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
         QVERIFY(!m_about.isVisible());
         QVERIFY(QTest::qWaitForWindowActive(&m_main));
     }
@@ -50,7 +49,7 @@ private Q_SLOTS:
 
     void cleanupTestCase() { m_editor.reset(); }
 
-    void pictureAndPlace()
+    void placeAndTheWaysBack()
     {
         // The picture shown as it is: a null image without the JPEG plugin.
         auto* image = m_about.findChild<QLabel*>(u"Image1"_s);
@@ -65,22 +64,12 @@ private Q_SLOTS:
                  qPrintable(u"%1,%2"_s.arg(m_about.x()).arg(m_about.y())));
         m_about.move(m_about.pos() + QPoint(7, 9));
         const QPoint moved = m_about.pos();
-        pressReturn();
+        QTest::keyClick(m_about.windowHandle(), Qt::Key_Return); // reaches the focused Return
+        backToMain();
         pressAbout();
         QCOMPARE(m_about.pos(), moved);
-        pressReturn();
-    }
-
-    void theWaysBack()
-    {
-        pressAbout();
-        QTest::keyClick(m_about.windowHandle(), Qt::Key_Return); // reaches the focused Return
-        QVERIFY(!m_about.isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(&m_main));
-        pressAbout();
         QVERIFY(!m_about.close()); // a window manager's close request
-        QVERIFY(!m_about.isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(&m_main));
+        backToMain();
         QVERIFY(m_about.close()); // hidden, it closes: quitting is never held up
     }
 
@@ -108,7 +97,8 @@ private Q_SLOTS:
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(m_launched, QStringList({command, command}));
         QVERIFY(m_about.isVisible() && !m_main.isVisible());
-        pressReturn();
+        QTest::mouseClick(m_about.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        backToMain();
 
         // The desktop launcher opens the address after "start ", as one URL.
         m_launched.clear();

@@ -29,15 +29,14 @@ public:
     explicit TextBoxContract(TextBoxHarness harness) : m_harness(std::move(harness)) {}
 
 private:
+    TextBoxHarness m_harness;
     // Every byte value once, CR and LF together as one line end.
-    static QByteArray everyByte()
-    {
+    const QByteArray m_everyByte = [] {
         QByteArray bytes;
         for (int b = 0; b < 256; ++b)
             bytes.append(b == '\n' ? QByteArray() : b == '\r' ? "\r\n" : QByteArray(1, char(b)));
         return bytes;
-    }
-    TextBoxHarness m_harness;
+    }();
 
 private Q_SLOTS:
     void init() { failOnQtWarnings(); }
@@ -47,7 +46,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("read");                  // what `written` reads as
-        const QString all = scp::decodeCp1252(everyByte()); // tabs, U+00A0, C0 and C1 controls...
+        const QString all = scp::decodeCp1252(m_everyByte); // tabs, U+00A0, C0 and C1 controls...
         QTest::newRow("every character") << QString() << all << all;
         QTest::newRow("lone LF, lone CR") << QString() << u"a\nb\rc"_s << u"a\r\nb\r\nc"_s;
         QTest::newRow("LF CR is two") << QString() << u"\n\r"_s << u"\r\n\r\n"_s;
@@ -92,8 +91,8 @@ private Q_SLOTS:
         QCOMPARE(box->selectedText(), u"ta\r\nga"_s);
 
         // A file's bytes come back as the same bytes.
-        box->setFileContent(everyByte());
-        QCOMPARE(box->encoded().bytes, everyByte());
+        box->setFileContent(m_everyByte);
+        QCOMPARE(box->encoded().bytes, m_everyByte);
         box->setFileContent("a\nb\r");
         QCOMPARE(box->text(), u"a\r\nb\r\n"_s);
     }

@@ -5,10 +5,9 @@
 #   check_accessibility.sh SCPMAKER_EXE
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
-if ! command -v Xvfb >/dev/null || ! command -v dbus-run-session >/dev/null ||
-    ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
-    echo "SKIP: needs Xvfb, dbus-run-session and python3-pyatspi" && exit 77
-fi
+command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null &&
+    /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
+    { echo "SKIP: needs Xvfb, dbus-run-session and python3-pyatspi"; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
 mkdir -m 700 "$work/runtime" && mkdir "$work/folder"
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_RUNTIME_DIR=$work/runtime
@@ -16,8 +15,7 @@ export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_RUNTIME_DIR=$w
 # A private X server with no window manager, on a display it picks itself
 # (-displayfd), so parallel runs and a desktop's own display never collide.
 xvfb=
-start_x()
-{
+start_x() {
     : >"$work/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb=$!
@@ -30,16 +28,14 @@ stop_x() { [[ -z $xvfb ]] || { kill "$xvfb"; wait "$xvfb" || true; xvfb=; }; }
 trap 'stop_x 2>/dev/null; rm -rf "$work"' EXIT
 
 # On a private session bus, where the accessibility bus starts.
-check()
-{
+check() {
     dbus-run-session -- /usr/bin/python3 - "$(realpath "$1")" "$work/folder" <<'PY'
 import atexit, subprocess, sys, time, pyatspi
 
 editor = subprocess.Popen([sys.argv[1]], cwd=sys.argv[2])
 atexit.register(editor.kill)
 
-def showing(node):
-    return node.getState().contains(pyatspi.STATE_SHOWING)
+showing = lambda node: node.getState().contains(pyatspi.STATE_SHOWING)
 
 def check(title, expected):
     """The window's controls on screen by name; expected: name -> role."""
@@ -48,11 +44,9 @@ def check(title, expected):
             sys.exit(75)  # died before its first window: a server it never reached
         windows = [top for app in pyatspi.Registry.getDesktop(0) if app and app.name == "scpmaker"
                    for top in app if top.name == title and showing(top)]
-        if windows:
-            break
+        if windows: break
         time.sleep(0.1)
-    else:
-        sys.exit(f"FAIL: no window {title!r} on the accessibility bus")
+    else: sys.exit(f"FAIL: no window {title!r} on the accessibility bus")
     found = {}
     for node in filter(showing, windows[0]):
         if node.getState().contains(pyatspi.STATE_FOCUSABLE) and not node.name:
