@@ -1,9 +1,9 @@
 // The lint's marks on the visible gumps list of 100,000 and 470,000 entries,
 // against the same list without them: one Add, and one typed key at the
-// start, in the middle and at the end, each with layout and a forced repaint, which is when the marks of
-// the rows on screen are worked out. Every entry has two findings (its
-// picture is missing, its id repeats), so the screen is full of marks. The
-// edit is taken back between iterations, untimed, so the list stays the same.
+// start, in the middle and at the end, each with layout and a forced repaint, which is when the
+// marks of the rows on screen are worked out. Every entry has two findings (its picture is missing,
+// its id repeats), so the screen is full of marks. The edit is taken back between iterations,
+// untimed, so the list stays the same.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 

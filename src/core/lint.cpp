@@ -255,8 +255,8 @@ public:
     // Whether a line starts at i in (from, to].
     bool startsLine(qsizetype i) const
     {
-        return i > 0 && scp::startsLine((*this)[i - 1], i < m_size ? std::optional((*this)[i])
-                                                                    : std::nullopt);
+        return i > 0 && scp::startsLine((*this)[i - 1],
+                                        i < m_size ? std::optional((*this)[i]) : std::nullopt);
     }
 
 private:
@@ -276,10 +276,10 @@ private:
 struct ListLint::Entry {
     enum KeyKind : quint8 { NoKey, Number, Digits };
 
-    quint64 order = 0;                  // ascending in text order, never shifted by edits
-    std::array<quint64, 2> numbers{};   // by KeySlot, when of kind Number
-    std::unique_ptr<LongKeys> longKeys; // only for a key of kind Digits
-    quint32 length = 0;                 // the document's positions are int
+    quint64 order = 0;                          // ascending in text order, never shifted by edits
+    std::array<quint64, 2> numbers{};           // by KeySlot, when of kind Number
+    std::unique_ptr<LongKeys> longKeys;         // only for a key of kind Digits
+    quint32 length = 0;                         // the document's positions are int
     std::array<KeyKind, 2> kinds{NoKey, NoKey}; // by KeySlot
 
     void setKey(KeySlot slot, const NumberKey& key);
@@ -597,7 +597,8 @@ void ListLint::placeEntries(std::vector<std::unique_ptr<Entry>> fresh,
     std::copy(starts.begin(), starts.begin() + kept, m_starts.begin() + first);
     m_entries.erase(m_entries.begin() + first + kept, m_entries.begin() + last);
     m_starts.erase(m_starts.begin() + first + kept, m_starts.begin() + last);
-    m_entries.insert(m_entries.begin() + first + kept, std::make_move_iterator(fresh.begin() + kept),
+    m_entries.insert(m_entries.begin() + first + kept,
+                     std::make_move_iterator(fresh.begin() + kept),
                      std::make_move_iterator(fresh.end()));
     m_starts.insert(m_starts.begin() + first + kept, starts.begin() + kept, starts.end());
     m_shiftFrom = first + count;
@@ -667,8 +668,7 @@ void ListLint::startReading(const LintText& text)
 
 bool ListLint::readMore(qsizetype characters)
 {
-    const qsizetype to =
-        separatorFrom(characters < m_size - m_read ? m_read + characters : m_size);
+    const qsizetype to = separatorFrom(characters < m_size - m_read ? m_read + characters : m_size);
     m_lines.append(readEntries(m_read, to, entryCount(), entryCount()));
     m_read = to;
     return isRead();
@@ -783,12 +783,11 @@ void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
         const qsizetype ownerIndex = indexOf(*owner);
         const TextPoint point = m_lines.at(startAt(ownerIndex));
         QString ownerBuffer;
-        out.append(
-            fields.at(field, rule,
-                      u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                          what, fields.field(field), kindName(),
-                          Fields(entryText(ownerIndex, ownerBuffer)).field(0),
-                          QString::number(point.line), QString::number(point.column))));
+        out.append(fields.at(field, rule,
+                             u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
+                                 what, fields.field(field), kindName(),
+                                 Fields(entryText(ownerIndex, ownerBuffer)).field(0),
+                                 QString::number(point.line), QString::number(point.column))));
     };
     sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
     sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation, u"animation"_s);

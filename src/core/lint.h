@@ -186,7 +186,7 @@ private:
 
     LintRules m_rules;
     PictureFolder* m_pictures;
-    std::unique_ptr<OwnText> m_own;  // the text, when the lint keeps it
+    std::unique_ptr<OwnText> m_own;   // the text, when the lint keeps it
     const LintText* m_text = nullptr; // the text read: the lint's own or the caller's
     qsizetype m_size = 0;
     qsizetype m_read = 0; // entries starting before this are read; it is not inside one

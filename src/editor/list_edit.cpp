@@ -10,11 +10,11 @@
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
-#include <QThread>
-#include <QTimer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
