@@ -17,9 +17,10 @@ namespace scp {
 namespace {
 
 // A document up to this many characters is read at once (a millisecond or
-// two); a longer one in idle passes of this many characters each.
+// two); a longer one in idle passes of this many characters each, a few
+// milliseconds apiece, so input waits no longer than that.
 constexpr int kReadAtOnce = 1 << 16;
-constexpr qsizetype kReadPerPass = 1 << 20;
+constexpr qsizetype kReadPerPass = 1 << 18;
 
 QTextCharFormat markFormat()
 {

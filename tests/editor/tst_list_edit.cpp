@@ -1,4 +1,5 @@
 #include "fail_on_warnings.h"
+#include "large_blocks.h"
 #include "list_edit.h"
 #include "text_box_contract.h"
 #include "ui_driver.h"
@@ -13,7 +14,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <cstdlib>
 #include <memory>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using scp::ListEdit;
@@ -60,6 +66,23 @@ class ListEditTest : public QObject {
 
 private Q_SLOTS:
     void init() { failOnQtWarnings(); }
+
+    void largeBlocksGoBackToTheSystem()
+    {
+#if defined(__GLIBC__)
+        // Left to itself, the C library serves a block from its heap once a
+        // larger one was freed, and keeps that memory. First, while the heap
+        // holds no large free block.
+        malloc_trim(0);
+        scp::mapLargeBlocksApart();
+        QByteArray(8 << 20, 'x').squeeze();
+        const auto mapped = mallinfo2().hblks;
+        const QByteArray list(1 << 20, 'x');
+        QCOMPARE(mallinfo2().hblks, mapped + 1);
+#else
+        QSKIP("large blocks are left to the C library here");
+#endif
+    }
 
     void rowsLookAsWrappingShowsThem()
     {
