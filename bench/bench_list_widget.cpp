@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -206,8 +207,12 @@ void BM_Cat(benchmark::State& state)
 {
     const QString folder = sectionFiles(int(state.range(0))).path();
     QStringList files;
-    for (ListId list : scp::kAllLists)
+    qint64 bytes = 0;
+    for (ListId list : scp::kAllLists) {
         files << folder + u'/' + scp::sectionFileName(list);
+        bytes += QFileInfo(files.back()).size();
+    }
+    state.counters["files_MB"] = double(bytes) / 1e6;
     for (auto _ : state) {
         QProcess cat;
         cat.setStandardOutputFile(QProcess::nullDevice());
