@@ -1,9 +1,10 @@
 // The main window's lists (offscreen) at 10,000, 100,000 and 470,000 entries
 // each, side by side with plain QPlainTextEdits doing the same:
 // - Load: the three section files read and put in, until the window has
-//   painted; the resident memory after the first and after the last Load
-//   (every iteration is another Load of the same files); with the lint's
-//   marks on the lists, as the editor has them, and without;
+//   painted; and as the editor runs it, until the window handles input again
+//   while the lists fill, and until they are in; the resident memory after the first and after the
+//   last Load (every iteration is another Load of the same files); with the lint's marks on the
+//   lists, as the editor has them, and without;
 // - Save: the three lists encoded and written (SaveAllSections), and
 //   CompileMantleScp from the lists against the headless compiler's in-memory
 //   lists holding the same files;
@@ -16,6 +17,7 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
+#include "editor.h"
 #include "file_reading.h"
 #include "file_transaction.h"
 #include "large_blocks.h"
@@ -202,6 +204,35 @@ template <bool marks> void BM_Load(benchmark::State& state)
     }
 }
 
+// Load as the editor runs it, from the Load request: the time until the
+// window handles input again (the files read, the lists filling on threads
+// of their own), and until the three lists are in and painted.
+void BM_Load_Editor(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    scp::Editor editor{QDir(sectionFiles(entries).path())};
+    startClean();
+    editor.show();
+    QCoreApplication::processEvents();
+    double listsIn = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        editor.load();
+        QCoreApplication::processEvents(); // what is pending, as before the next input
+        state.PauseTiming();
+        while (editor.isLoading())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (ListId list : scp::kAllLists)
+            editor.mainWindow().listEdit(list).viewport()->repaint();
+        listsIn += double(clock.nsecsElapsed()) / 1e6;
+        Window::settle();
+        state.ResumeTiming();
+    }
+    state.counters["lists_in_ms"] = listsIn / double(state.iterations());
+    state.counters["rss_MiB"] = residentMiB();
+}
+
 // `cat` of the same three files, from the page cache, the yardstick for Load.
 void BM_Cat(benchmark::State& state)
 {
@@ -372,6 +403,7 @@ void sizes(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_Load<true>)->Name("BM_Load")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load_Editor)->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Cat)->Apply(sizes)->Iterations(9);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Save<&scp::ScriptWorkshop::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);

@@ -122,21 +122,29 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
     return true;
 }
 
-bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
+std::optional<std::array<QByteArray, 3>> ScriptWorkshop::readSections(Reporter& reporter) const
 {
-    // Read every file before replacing any list, so a missing or unreadable
-    // file leaves all three lists as they were.
+    // Every file is read before any list is replaced, so a missing or
+    // unreadable file leaves all three lists as they were.
     std::array<QByteArray, 3> contents;
     for (ListId list : kAllLists) {
         FileBytes read = readFileBytes(path(sectionFileName(list)));
         if (!read.outcome) {
             reporter.failure(read.outcome.error());
-            return false;
+            return std::nullopt;
         }
         contents[static_cast<size_t>(list)] = std::move(read.bytes);
     }
+    return contents;
+}
+
+bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
+{
+    const auto contents = readSections(reporter);
+    if (!contents)
+        return false;
     for (ListId list : kAllLists)
-        lists.box(list).startFileContent(contents[static_cast<size_t>(list)]);
+        lists.box(list).startFileContent((*contents)[static_cast<size_t>(list)]);
     for (ListId list : kAllLists)
         lists.box(list).finishFileContent();
     return true;

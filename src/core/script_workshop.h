@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include <array>
+#include <optional>
 
 namespace scp {
 
@@ -36,6 +37,9 @@ public:
     // Reads all three section files, then replaces all three lists; if any
     // file cannot be read, no list changes.
     bool loadSections(EntryLists& lists, Reporter& reporter);
+    // The three section files' bytes, in list order, all read or none: on a
+    // failure it is reported and nothing is returned.
+    std::optional<std::array<QByteArray, 3>> readSections(Reporter& reporter) const;
 
 private:
     QString path(const QString& fileName) const;

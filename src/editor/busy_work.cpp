@@ -22,7 +22,9 @@ void BusyWork::showPointer()
     if (m_pointer)
         return;
     m_pointer = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // Where the window still takes input, the pointer says it is working in
+    // the background rather than waiting.
+    QApplication::setOverrideCursor(m_eventLoopRuns ? Qt::BusyCursor : Qt::WaitCursor);
 }
 
 void BusyWork::step(double fraction)
@@ -47,7 +49,7 @@ void BusyWork::step(double fraction)
     }
     if (m_progress)
         m_progress->setValue(int(qBound(0.0, fraction, 1.0) * 1000));
-    if (elapsed - m_lastRepaint >= kRepaintEvery) {
+    if (!m_eventLoopRuns && elapsed - m_lastRepaint >= kRepaintEvery) {
         m_lastRepaint = elapsed;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }

@@ -23,6 +23,9 @@ public:
     static constexpr int kRepaintEvery = 50;
 
     explicit BusyWork(QWidget* window, bool longWork = false);
+    // For work that goes on while the event loop runs (a Load filling its
+    // lists): steps then only show the pointer and the progress.
+    void setEventLoopRuns() { m_eventLoopRuns = true; }
     ~BusyWork();
     BusyWork(const BusyWork&) = delete;
     BusyWork& operator=(const BusyWork&) = delete;
@@ -41,6 +44,7 @@ private:
     qint64 m_lastRepaint = 0;
     bool m_pointer = false;
     bool m_finished = false;
+    bool m_eventLoopRuns = false;
     std::unique_ptr<QProgressDialog> m_progress;
 };
 

@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTimer>
 
 // The pictures are compiled into the static editor library. Nothing refers to
 // them by symbol, so they are registered by name, which also keeps the linker
@@ -21,6 +22,15 @@ static void registerResources()
 
 namespace scp {
 
+// A Load whose lists are being filled, on threads of their own. The window
+// stays live meanwhile: the lists take no typing, and whatever would act on
+// them waits until all three are in.
+struct Editor::Loading {
+    explicit Loading(QWidget* window) : busy(window) { busy.setEventLoopRuns(); }
+    BusyWork busy;
+    QTimer ticker; // the pointer and the progress, while the lists fill
+};
+
 Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path())
 {
     registerResources();
@@ -28,13 +38,7 @@ Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path(
     MainWindow* main = m_mainWindow.get();
     for (ListId list : kAllLists) {
         new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
-        // Lists fill side by side and are finished in their order, so each
-        // reports its third of the work.
-        connect(&main->listEdit(list), &ListEdit::filling, this,
-                [this, list](qsizetype done, qsizetype total) {
-                    if (m_work)
-                        m_work->step((int(list) + double(done) / double(total)) / 3);
-                });
+        connect(&main->listEdit(list), &ListEdit::contentFilled, this, &Editor::listFilled);
     }
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
@@ -101,7 +105,7 @@ constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 void Editor::runWork(void (Editor::*request)(), bool longWork,
                      const std::function<void(Reporter&)>& work)
 {
-    if (m_work) {
+    if (m_work || m_loading) {
         m_waiting.push_back(request);
         return;
     }
@@ -112,6 +116,11 @@ void Editor::runWork(void (Editor::*request)(), bool longWork,
         work(reporter);
         m_work = nullptr;
     }
+    runWaiting();
+}
+
+void Editor::runWaiting()
+{
     if (!m_waiting.empty()) {
         const auto next = m_waiting.front();
         m_waiting.erase(m_waiting.begin());
@@ -129,9 +138,50 @@ bool Editor::listsAreLong() const
 
 void Editor::load()
 {
-    runWork(&Editor::load, false, [this](Reporter& reporter) {
-        m_workshop.loadSections(m_mainWindow->lists(), reporter);
+    if (m_work || m_loading) {
+        m_waiting.push_back(&Editor::load);
+        return;
+    }
+    auto loading = std::make_unique<Loading>(m_mainWindow.get());
+    std::optional<std::array<QByteArray, 3>> contents;
+    {
+        FinishingReporter reporter(loading->busy, m_mainWindow.get());
+        m_work = &loading->busy;
+        contents = m_workshop.readSections(reporter);
+        m_work = nullptr;
+    }
+    if (!contents) {
+        runWaiting();
+        return;
+    }
+    m_loading = std::move(loading);
+    m_mainWindow->setListsBusy(true);
+    for (ListId list : kAllLists)
+        m_mainWindow->listEdit(list).startFileContent((*contents)[size_t(list)]);
+    connect(&m_loading->ticker, &QTimer::timeout, this, [this] {
+        double filled = 0;
+        for (ListId list : kAllLists)
+            filled += m_mainWindow->listEdit(list).filledFraction();
+        m_loading->busy.step(filled / 3);
     });
+    m_loading->ticker.start(BusyWork::kRepaintEvery);
+    listFilled(); // a thread that could not start left nothing to wait for
+}
+
+void Editor::listFilled()
+{
+    if (!m_loading)
+        return;
+    for (ListId list : kAllLists) {
+        if (m_mainWindow->listEdit(list).isFilling())
+            return;
+    }
+    // All three are in: they replace the lists together.
+    for (ListId list : kAllLists)
+        m_mainWindow->listEdit(list).finishFileContent();
+    m_loading.reset();
+    m_mainWindow->setListsBusy(false);
+    runWaiting();
 }
 
 void Editor::compileScript()

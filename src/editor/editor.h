@@ -38,7 +38,10 @@ public:
     ScriptMenus& menus();
     AboutWindow& aboutWindow();
 
+    // Reads the section files, then fills the lists while the window stays
+    // live; the lists are replaced once all three are in.
     void load();
+    bool isLoading() const { return m_loading != nullptr; }
     void compileScript();
     void saveSections();
     void copyList(ListId list);
@@ -59,9 +62,13 @@ private:
     bool listsAreLong() const;
     void runWork(void (Editor::*request)(), bool longWork,
                  const std::function<void(Reporter&)>& work);
+    void runWaiting();
+    struct Loading;
+    void listFilled();
 
     ScriptWorkshop m_workshop;
-    BusyWork* m_work = nullptr; // the Load or Save running
+    BusyWork* m_work = nullptr;         // the Load (while it reads) or Save running
+    std::unique_ptr<Loading> m_loading; // the Load filling the lists
     std::vector<void (Editor::*)()> m_waiting;
     PictureFolder m_pictures; // where the lists' marks look for pictures
     LinkLauncher m_launchLink = openWithDesktop;

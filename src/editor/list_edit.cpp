@@ -380,9 +380,23 @@ void ListEdit::startFileContent(const QByteArray& bytes)
         fresh->moveToThread(home);
         shared->document = fresh;
     }));
+    connect(filling->thread.get(), &QThread::finished, this, &ListEdit::contentFilled);
     m_filling = std::move(filling);
     Q_EMIT this->filling(0, bytes.size());
     m_filling->thread->start();
+}
+
+bool ListEdit::isFilling() const
+{
+    return m_filling && m_filling->thread->isRunning();
+}
+
+double ListEdit::filledFraction() const
+{
+    if (!m_filling || m_filling->bytes.isEmpty())
+        return 1;
+    return double(m_filling->done.load(std::memory_order_relaxed)) /
+           double(m_filling->bytes.size());
 }
 
 void ListEdit::finishFileContent()

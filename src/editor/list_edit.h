@@ -60,6 +60,10 @@ public:
     void setFileContent(const QByteArray& bytes) override;
     void startFileContent(const QByteArray& bytes) override;
     void finishFileContent() override;
+    // Whether a file's content is still going in (contentFilled() follows),
+    // and how much of it is in.
+    bool isFilling() const;
+    double filledFraction() const;
 
     // The shortest row a row break ends.
     static constexpr qsizetype kRowLength = 512;
@@ -88,6 +92,8 @@ Q_SIGNALS:
     // The box shows another document (a whole text was put in, or undo
     // brought a replaced list back): whoever watches document() follows.
     void documentReplaced();
+    // The file's content a start asked for is in, ready for the finish.
+    void contentFilled();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -167,9 +167,11 @@ MainWindow::MainWindow(QWidget* parent)
         field->setAccessibleDescription(u"Enter adds it to the list"_s);
         add->setAccessibleName(u"Add %1"_s.arg(singular));
         clear->setAccessibleName(u"Clear %1"_s.arg(plural));
-        connect(add, &QPushButton::clicked, this, [this, list = list] { addEntry(list); });
-        connect(field, &QLineEdit::returnPressed, this, [this, list = list] { addEntry(list); });
-        connect(clear, &QPushButton::clicked, this, [this, list = list] { clearList(list); });
+        const auto addTo = [this, list = list] { whenListsFree([this, list] { addEntry(list); }); };
+        connect(add, &QPushButton::clicked, this, addTo);
+        connect(field, &QLineEdit::returnPressed, this, addTo);
+        connect(clear, &QPushButton::clicked, this,
+                [this, list = list] { whenListsFree([this, list] { clearList(list); }); });
         connect(edit, &ListEdit::mousePressed, this, [this, list = list](Qt::MouseButton button) {
             if (button == Qt::RightButton)
                 Q_EMIT copyMenuRequested(list, QCursor::pos());
@@ -331,6 +333,25 @@ void MainWindow::addEntry(ListId list)
 void MainWindow::clearList(ListId list)
 {
     m_lists->clearList(list);
+}
+
+void MainWindow::setListsBusy(bool busy)
+{
+    m_listsBusy = busy;
+    for (ListEdit* edit : m_listEdits)
+        edit->setReadOnly(busy);
+    if (busy)
+        return;
+    for (const auto& action : std::exchange(m_held, {}))
+        action();
+}
+
+void MainWindow::whenListsFree(std::function<void()> action)
+{
+    if (m_listsBusy)
+        m_held.push_back(std::move(action));
+    else
+        action();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

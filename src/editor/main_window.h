@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -39,6 +41,9 @@ public:
 
     void addEntry(ListId list);
     void clearList(ListId list);
+    // While a Load fills the lists, they take no typing, and Add and Clear
+    // pressed meanwhile wait and are done, in order, once it is over.
+    void setListsBusy(bool busy);
 
 Q_SIGNALS:
     void loadRequested();
@@ -69,6 +74,9 @@ private:
     std::unique_ptr<LineEditField> m_gumpTileSpacer;
     std::unique_ptr<LineEditField> m_itemSpacer;
     std::unique_ptr<EntryLists> m_lists;
+    bool m_listsBusy = false;
+    std::vector<std::function<void()>> m_held; // Adds and Clears waiting for a Load
+    void whenListsFree(std::function<void()> action);
 };
 
 } // namespace scp
