@@ -39,8 +39,12 @@ QString spacerText(int width)
 
 void EntryLists::addEntry(ListId list)
 {
+    addEntry(list, field(list).text());
+}
+
+void EntryLists::addEntry(ListId list, const QString& entry)
+{
     TextBox& target = box(list);
-    const QString entry = field(list).text();
     // A list counts as empty only when it is exactly "": a list of spaces or
     // of a lone line end still gets the spacer. Spacer and entry go in as one
     // append, which leaves the same text as two whole-text rewrites would.

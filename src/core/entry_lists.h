@@ -40,6 +40,8 @@ public:
     // Appends the entry field's text, preceded by the spacer unless the list
     // is exactly "". Only the new text is appended.
     void addEntry(ListId list);
+    // The same with the entry's text as it was when the Add was asked for.
+    void addEntry(ListId list, const QString& entry);
     void clearList(ListId list);
     QString listText(ListId list) const;
     void setListText(ListId list, const QString& text);

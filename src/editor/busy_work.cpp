@@ -38,13 +38,15 @@ void BusyWork::step(double fraction)
     if (elapsed >= kProgressAfter && !m_progress) {
         // A bar only: no Cancel, since a half-done Load or Save would leave
         // the lists or the files in between.
-        m_progress = std::make_unique<QProgressDialog>(m_window);
+        m_progress = new QProgressDialog(m_window);
         m_progress->setWindowTitle(QCoreApplication::applicationName());
         m_progress->setCancelButton(nullptr);
         m_progress->setRange(0, 1000);
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
+        if (m_eventLoopRuns) // the window is still the user's: keep its focus
+            m_progress->setAttribute(Qt::WA_ShowWithoutActivating);
         m_progress->show();
     }
     if (m_progress)
@@ -60,7 +62,7 @@ void BusyWork::finish()
     if (m_finished)
         return;
     m_finished = true;
-    m_progress.reset();
+    delete m_progress.data();
     if (m_pointer)
         QApplication::restoreOverrideCursor();
 }

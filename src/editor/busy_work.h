@@ -3,8 +3,6 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
-#include <memory>
-
 class QProgressDialog;
 class QWidget;
 
@@ -45,7 +43,7 @@ private:
     bool m_pointer = false;
     bool m_finished = false;
     bool m_eventLoopRuns = false;
-    std::unique_ptr<QProgressDialog> m_progress;
+    QPointer<QProgressDialog> m_progress; // a child of the window, which may go first
 };
 
 } // namespace scp

@@ -40,13 +40,19 @@ Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path(
         new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
         connect(&main->listEdit(list), &ListEdit::contentFilled, this, &Editor::listFilled);
     }
+    main->setGate([this](std::function<void()> action) { whenFree(std::move(action)); });
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
     connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
 }
 
-Editor::~Editor() = default;
+Editor::~Editor()
+{
+    // A Load still filling: its pointer and progress go before the window
+    // they belong to.
+    m_loading.reset();
+}
 
 void Editor::show()
 {
@@ -102,11 +108,19 @@ constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 
 } // namespace
 
+void Editor::whenFree(std::function<void()> action)
+{
+    if (m_work || m_loading)
+        m_waiting.push_back(std::move(action));
+    else
+        action();
+}
+
 void Editor::runWork(void (Editor::*request)(), bool longWork,
                      const std::function<void(Reporter&)>& work)
 {
     if (m_work || m_loading) {
-        m_waiting.push_back(request);
+        m_waiting.push_back([this, request] { (this->*request)(); });
         return;
     }
     {
@@ -121,10 +135,12 @@ void Editor::runWork(void (Editor::*request)(), bool longWork,
 
 void Editor::runWaiting()
 {
-    if (!m_waiting.empty()) {
-        const auto next = m_waiting.front();
+    // In the order asked for, until one of them is a Load, which runs on
+    // its own and comes back here when its lists are in.
+    while (!m_work && !m_loading && !m_waiting.empty()) {
+        const std::function<void()> next = std::move(m_waiting.front());
         m_waiting.erase(m_waiting.begin());
-        (this->*next)();
+        next();
     }
 }
 
@@ -139,7 +155,7 @@ bool Editor::listsAreLong() const
 void Editor::load()
 {
     if (m_work || m_loading) {
-        m_waiting.push_back(&Editor::load);
+        m_waiting.push_back([this] { load(); });
         return;
     }
     auto loading = std::make_unique<Loading>(m_mainWindow.get());

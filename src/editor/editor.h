@@ -57,20 +57,24 @@ public:
     void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
 
 private:
-    // Runs a Load or a Save with feedback; one asked for while another runs
-    // waits for it and then runs.
     bool listsAreLong() const;
+    // Runs a Save or a Compile with feedback, holding input until it is
+    // done; one asked for while a Load or Save runs waits for it and then
+    // runs.
     void runWork(void (Editor::*request)(), bool longWork,
                  const std::function<void(Reporter&)>& work);
     void runWaiting();
+    // Runs `action` now, or once the Load or Save running is over, in turn
+    // with what else waits.
+    void whenFree(std::function<void()> action);
     struct Loading;
     void listFilled();
 
     ScriptWorkshop m_workshop;
-    BusyWork* m_work = nullptr;         // the Load (while it reads) or Save running
-    std::unique_ptr<Loading> m_loading; // the Load filling the lists
-    std::vector<void (Editor::*)()> m_waiting;
-    PictureFolder m_pictures; // where the lists' marks look for pictures
+    BusyWork* m_work = nullptr;                   // the Load (while it reads) or Save running
+    std::unique_ptr<Loading> m_loading;           // the Load filling the lists
+    std::vector<std::function<void()>> m_waiting; // in the order asked for
+    PictureFolder m_pictures;                     // where the lists' marks look for pictures
     LinkLauncher m_launchLink = openWithDesktop;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;

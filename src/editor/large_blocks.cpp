@@ -1,6 +1,9 @@
 #include "large_blocks.h"
 
+#include <QTimer>
+
 #include <cstdlib> // defines __GLIBC__ where the C library is glibc
+#include <utility>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -22,6 +25,17 @@ void returnFreedMemory()
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
+}
+
+void returnFreedMemoryWhenIdle()
+{
+    static bool asked = false; // the GUI thread's alone
+    if (std::exchange(asked, true))
+        return;
+    QTimer::singleShot(0, [] {
+        asked = false;
+        returnFreedMemory();
+    });
 }
 
 } // namespace scp

@@ -13,5 +13,8 @@ void mapLargeBlocksApart();
 // every thread's heap: a list filled on a thread of its own leaves its small
 // blocks there once it is freed, where they would otherwise stay.
 void returnFreedMemory();
+// The same once the event loop is next idle, once however often it is asked
+// for meanwhile.
+void returnFreedMemoryWhenIdle();
 
 } // namespace scp

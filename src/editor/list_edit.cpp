@@ -14,7 +14,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -169,7 +168,8 @@ QString textPiece(const char* bytes, qsizetype size)
 // break once the row it ends holds ListEdit::kRowLength characters.
 // `spacesBefore` is the run already before the cursor, as trailingSpaces, and
 // `rowBefore` the characters of its row before the cursor. `inserted` hears
-// how far the insertion has got after each row break.
+// how far the insertion has got after each row break, and stops it by
+// answering false.
 template <typename Ch, typename Progress>
 void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spacesBefore,
                     qsizetype rowBefore, Progress inserted)
@@ -193,7 +193,8 @@ void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
             if (c == Ch('\n') && i + 1 - pending >= kInsertStretch) {
                 cursor.insertText(textPiece(text + pending, i + 1 - pending), plain);
                 pending = i + 1;
-                inserted(pending);
+                if (!inserted(pending))
+                    return;
             }
         } else {
             if (afterText && run >= kRowBreakRun && i > 0 && text[i - 1] == Ch(' ') &&
@@ -201,7 +202,8 @@ void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
                 cursor.insertText(textPiece(text + pending, i - 1 - pending), plain);
                 cursor.insertBlock(QTextBlockFormat(), rowBreak);
                 pending = rowStart = i;
-                inserted(i);
+                if (!inserted(i))
+                    return;
             }
             afterText = true;
         }
@@ -214,7 +216,7 @@ void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
 void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
 {
     insertListText(cursor, utf16(text), text.size(), spacesBefore, cursor.positionInBlock(),
-                   [](qsizetype) {});
+                   [](qsizetype) { return true; });
 }
 
 // Pasted or dropped text: any line end, the Unicode line and paragraph
@@ -348,13 +350,15 @@ constexpr int kFillingPoll = 20; // ms
 struct ListEdit::Filling {
     QByteArray bytes;
     std::atomic<qsizetype> done{0};
-    QTextDocument* document = nullptr; // set by the thread, which hands it to the box's
+    std::atomic<bool> abandoned{false}; // the box is closing: the rest is not wanted
+    QTextDocument* document = nullptr;  // set by the thread, which hands it to the box's
     std::unique_ptr<QThread> thread;
 };
 
 ListEdit::~ListEdit()
 {
     if (m_filling) {
+        m_filling->abandoned = true;
         m_filling->thread->wait();
         delete m_filling->document;
     }
@@ -375,8 +379,10 @@ void ListEdit::startFileContent(const QByteArray& bytes)
     QThread* home = thread();
     filling->thread.reset(QThread::create([shared, home] {
         QTextDocument* fresh = filledDocument(
-            shared->bytes.constData(), shared->bytes.size(),
-            [shared](qsizetype done) { shared->done.store(done, std::memory_order_relaxed); });
+            shared->bytes.constData(), shared->bytes.size(), [shared](qsizetype done) {
+                shared->done.store(done, std::memory_order_relaxed);
+                return !shared->abandoned.load(std::memory_order_relaxed);
+            });
         fresh->moveToThread(home);
         shared->document = fresh;
     }));
@@ -417,12 +423,12 @@ void ListEdit::finishFileContent()
     // A thread that could not be started filled nothing: the work is done here.
     QTextDocument* fresh = filling->document;
     if (fresh == nullptr)
-        fresh = filledDocument(filling->bytes.constData(), total, [](qsizetype) {});
+        fresh = filledDocument(filling->bytes.constData(), total, [](qsizetype) { return true; });
     adoptDocument(fresh);
     // The filling thread's heap holds what it freed, and the replaced list
     // and the files read go once the Load is over: given back when the
     // window is next idle.
-    QTimer::singleShot(0, this, [] { returnFreedMemory(); });
+    returnFreedMemoryWhenIdle();
 }
 
 void ListEdit::setText(const QString& text)
@@ -434,6 +440,7 @@ void ListEdit::setText(const QString& text)
             reported = done;
             Q_EMIT filling(done, size);
         }
+        return true;
     }));
 }
 

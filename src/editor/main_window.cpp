@@ -167,11 +167,13 @@ MainWindow::MainWindow(QWidget* parent)
         field->setAccessibleDescription(u"Enter adds it to the list"_s);
         add->setAccessibleName(u"Add %1"_s.arg(singular));
         clear->setAccessibleName(u"Clear %1"_s.arg(plural));
-        const auto addTo = [this, list = list] { whenListsFree([this, list] { addEntry(list); }); };
+        const auto addTo = [this, list = list, field = field] {
+            throughGate([this, list, entry = field->text()] { m_lists->addEntry(list, entry); });
+        };
         connect(add, &QPushButton::clicked, this, addTo);
         connect(field, &QLineEdit::returnPressed, this, addTo);
         connect(clear, &QPushButton::clicked, this,
-                [this, list = list] { whenListsFree([this, list] { clearList(list); }); });
+                [this, list = list] { throughGate([this, list] { clearList(list); }); });
         connect(edit, &ListEdit::mousePressed, this, [this, list = list](Qt::MouseButton button) {
             if (button == Qt::RightButton)
                 Q_EMIT copyMenuRequested(list, QCursor::pos());
@@ -337,19 +339,14 @@ void MainWindow::clearList(ListId list)
 
 void MainWindow::setListsBusy(bool busy)
 {
-    m_listsBusy = busy;
     for (ListEdit* edit : m_listEdits)
         edit->setReadOnly(busy);
-    if (busy)
-        return;
-    for (const auto& action : std::exchange(m_held, {}))
-        action();
 }
 
-void MainWindow::whenListsFree(std::function<void()> action)
+void MainWindow::throughGate(std::function<void()> action)
 {
-    if (m_listsBusy)
-        m_held.push_back(std::move(action));
+    if (m_gate)
+        m_gate(std::move(action));
     else
         action();
 }

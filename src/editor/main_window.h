@@ -41,9 +41,13 @@ public:
 
     void addEntry(ListId list);
     void clearList(ListId list);
-    // While a Load fills the lists, they take no typing, and Add and Clear
-    // pressed meanwhile wait and are done, in order, once it is over.
+    // While a Load fills the lists they take no typing.
     void setListsBusy(bool busy);
+    // Add and Clear from the buttons and Enter go through `gate`, which may
+    // keep them to run later, in order with other waiting work; an Add keeps
+    // the entry as it was when pressed. Without a gate they run at once.
+    using Gate = std::function<void(std::function<void()> action)>;
+    void setGate(Gate gate) { m_gate = std::move(gate); }
 
 Q_SIGNALS:
     void loadRequested();
@@ -74,9 +78,8 @@ private:
     std::unique_ptr<LineEditField> m_gumpTileSpacer;
     std::unique_ptr<LineEditField> m_itemSpacer;
     std::unique_ptr<EntryLists> m_lists;
-    bool m_listsBusy = false;
-    std::vector<std::function<void()>> m_held; // Adds and Clears waiting for a Load
-    void whenListsFree(std::function<void()> action);
+    Gate m_gate;
+    void throughGate(std::function<void()> action);
 };
 
 } // namespace scp

@@ -239,24 +239,31 @@ private Q_SLOTS:
     void workAskedDuringALoadWaitsForIt()
     {
         // The window stays live while the lists fill, and they take no
-        // typing; an Add and a Save asked for meanwhile run once the Load is
-        // done, on the whole loaded lists, in order.
+        // typing; Adds, a Save and a Clear asked for meanwhile run once the
+        // Load is done, in that order, each Add with the entry it was given.
         const QByteArray items =
             QByteArray("0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ')).repeated(6000) + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
-        form.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0x9 b.bmp 1 1"_s);
+        auto* field = form.findChild<QLineEdit*>(u"Text1"_s);
         UiDriver driver;
         click(u"Command1"_s);
         QVERIFY(m_editor->isLoading());
         QVERIFY(form.listEdit(ListId::Gumps).isReadOnly());
-        click(u"Command2"_s);
+        for (const QString& entry : {u"AAA"_s, u"BBB"_s}) {
+            field->setText(entry);
+            click(u"Command2"_s);
+        }
         m_editor->saveSections();
+        click(u"Command4"_s); // Clear tiles, after the Save
         QVERIFY(driver.boxes.isEmpty());
         QTRY_COMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
         QVERIFY(!form.listEdit(ListId::Gumps).isReadOnly());
         QCOMPARE(readBytes(u"items.scp"_s), items);
-        QCOMPARE(readBytes(u"gumps.scp"_s), "g" + QByteArray(37, ' ') + "0x9 b.bmp 1 1");
+        const QByteArray spacer(37, ' ');
+        QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
+        QCOMPARE(readBytes(u"tiles.scp"_s), "t");
+        QVERIFY(form.listEdit(ListId::Tiles).isEmpty());
     }
 
     // Last: it ends the application's event loop.
