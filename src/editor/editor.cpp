@@ -116,13 +116,8 @@ void Editor::whenFree(std::function<void()> action)
         action();
 }
 
-void Editor::runWork(void (Editor::*request)(), bool longWork,
-                     const std::function<void(Reporter&)>& work)
+void Editor::runWork(bool longWork, const std::function<void(Reporter&)>& work)
 {
-    if (m_work || m_loading) {
-        m_waiting.push_back([this, request] { (this->*request)(); });
-        return;
-    }
     {
         BusyWork busy(m_mainWindow.get(), longWork);
         FinishingReporter reporter(busy, m_mainWindow.get());
@@ -154,10 +149,11 @@ bool Editor::listsAreLong() const
 
 void Editor::load()
 {
-    if (m_work || m_loading) {
-        m_waiting.push_back([this] { load(); });
-        return;
-    }
+    whenFree([this] { startLoad(); });
+}
+
+void Editor::startLoad()
+{
     auto loading = std::make_unique<Loading>(m_mainWindow.get());
     std::optional<std::array<QByteArray, 3>> contents;
     {
@@ -202,15 +198,19 @@ void Editor::listFilled()
 
 void Editor::compileScript()
 {
-    runWork(&Editor::compileScript, listsAreLong(), [this](Reporter& reporter) {
-        m_workshop.compileScript(m_mainWindow->lists(), reporter);
+    whenFree([this] {
+        runWork(listsAreLong(), [this](Reporter& reporter) {
+            m_workshop.compileScript(m_mainWindow->lists(), reporter);
+        });
     });
 }
 
 void Editor::saveSections()
 {
-    runWork(&Editor::saveSections, listsAreLong(), [this](Reporter& reporter) {
-        m_workshop.saveSections(m_mainWindow->lists(), reporter);
+    whenFree([this] {
+        runWork(listsAreLong(), [this](Reporter& reporter) {
+            m_workshop.saveSections(m_mainWindow->lists(), reporter);
+        });
     });
 }
 

@@ -59,10 +59,9 @@ public:
 private:
     bool listsAreLong() const;
     // Runs a Save or a Compile with feedback, holding input until it is
-    // done; one asked for while a Load or Save runs waits for it and then
-    // runs.
-    void runWork(void (Editor::*request)(), bool longWork,
-                 const std::function<void(Reporter&)>& work);
+    // done, then what waited meanwhile.
+    void runWork(bool longWork, const std::function<void(Reporter&)>& work);
+    void startLoad();
     void runWaiting();
     // Runs `action` now, or once the Load or Save running is over, in turn
     // with what else waits.
