@@ -180,19 +180,25 @@ struct PlainBoxes {
     std::array<std::unique_ptr<QPlainTextEdit>, 3> boxes;
 };
 
-template <bool marks> void BM_Load(benchmark::State& state)
+// One Load an iteration; the resident memory after the first and the last.
+template <typename Load> void timeLoads(benchmark::State& state, Load load)
 {
-    const int entries = int(state.range(0));
-    sectionFiles(entries);
-    Window window(marks);
     double first = 0;
     for (auto _ : state) {
-        window.load(entries);
+        load();
         if (first == 0)
             first = residentMiB();
     }
     state.counters["rss_first_MiB"] = first;
     state.counters["rss_last_MiB"] = residentMiB();
+}
+
+template <bool marks> void BM_Load(benchmark::State& state)
+{
+    const int entries = int(state.range(0));
+    sectionFiles(entries);
+    Window window(marks);
+    timeLoads(state, [&] { window.load(entries); });
     if (marks) {
         // The marks read a long list while the window is idle; how long
         // after the last Load they are all there, and the memory then.
@@ -255,17 +261,9 @@ void BM_Cat(benchmark::State& state)
 
 void BM_Load_Plain(benchmark::State& state)
 {
-    const int entries = int(state.range(0));
-    const QString folder = sectionFiles(entries).path();
+    const QString folder = sectionFiles(int(state.range(0))).path();
     PlainBoxes plain;
-    double first = 0;
-    for (auto _ : state) {
-        plain.load(folder);
-        if (first == 0)
-            first = residentMiB();
-    }
-    state.counters["rss_first_MiB"] = first;
-    state.counters["rss_last_MiB"] = residentMiB();
+    timeLoads(state, [&] { plain.load(folder); });
 }
 
 // SaveAllSections or CompileMantleScp from the window.
