@@ -1,3 +1,4 @@
+#include "busy_work.h"
 #include "editor.h"
 #include "fail_on_warnings.h"
 #include "list_edit.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -264,6 +266,19 @@ private Q_SLOTS:
         QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
         QCOMPARE(readBytes(u"tiles.scp"_s), "t");
         QVERIFY(form.listEdit(ListId::Tiles).isEmpty());
+    }
+
+    void busyFeedbackOutlivesItsWindow()
+    {
+        // A Load's progress bar is the window's child; the window may go
+        // first when the program closes mid-Load.
+        auto window = std::make_unique<QWidget>();
+        scp::BusyWork busy(window.get());
+        busy.setEventLoopRuns();
+        QTest::qWait(scp::BusyWork::kProgressAfter);
+        busy.step(0.5);
+        QVERIFY(window->findChild<QProgressDialog*>() != nullptr);
+        window.reset();
     }
 
     // Last: it ends the application's event loop.
