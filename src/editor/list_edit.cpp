@@ -141,10 +141,11 @@ qsizetype trailingSpaces(const QTextDocument& document)
 }
 
 // Text without row breaks (a list of lines) goes in a stretch of lines of
-// about kInsertStretch characters at a time; a fill is reported to whoever
-// shows progress every kFillingReport characters or so.
+// about kInsertStretch characters at a time.
 constexpr qsizetype kInsertStretch = qsizetype(1) << 16;
-constexpr qsizetype kFillingReport = qsizetype(1) << 18;
+
+// For an insertion nobody follows or stops.
+constexpr auto kToTheEnd = [](qsizetype) { return true; };
 
 const char16_t* utf16(const QString& text)
 {
@@ -216,7 +217,7 @@ void insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
 void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
 {
     insertListText(cursor, utf16(text), text.size(), spacesBefore, cursor.positionInBlock(),
-                   [](qsizetype) { return true; });
+                   kToTheEnd);
 }
 
 // Pasted or dropped text: any line end, the Unicode line and paragraph
@@ -341,9 +342,6 @@ QTextDocument* filledDocument(const Ch* text, qsizetype size, Progress inserted)
     return fresh;
 }
 
-// How often a box waiting for its file's content reports how far it got.
-constexpr int kFillingPoll = 20; // ms
-
 } // namespace
 
 // A file's content being put into a new document on a thread of its own.
@@ -388,7 +386,7 @@ void ListEdit::startFileContent(const QByteArray& bytes)
     }));
     connect(filling->thread.get(), &QThread::finished, this, &ListEdit::contentFilled);
     m_filling = std::move(filling);
-    Q_EMIT this->filling(0, bytes.size());
+    Q_EMIT fillStarted();
     m_filling->thread->start();
 }
 
@@ -409,21 +407,12 @@ void ListEdit::finishFileContent()
 {
     if (!m_filling)
         return;
-    // Taken out first: the reports below let the windows repaint.
     const std::unique_ptr<Filling> filling = std::move(m_filling);
-    const qsizetype total = filling->bytes.size();
-    qsizetype reported = 0;
-    while (!filling->thread->wait(QDeadlineTimer(kFillingPoll))) {
-        const qsizetype done = filling->done.load(std::memory_order_relaxed);
-        if (done - reported >= kFillingReport) {
-            reported = done;
-            Q_EMIT this->filling(done, total);
-        }
-    }
+    filling->thread->wait();
     // A thread that could not be started filled nothing: the work is done here.
     QTextDocument* fresh = filling->document;
     if (fresh == nullptr)
-        fresh = filledDocument(filling->bytes.constData(), total, [](qsizetype) { return true; });
+        fresh = filledDocument(filling->bytes.constData(), filling->bytes.size(), kToTheEnd);
     adoptDocument(fresh);
     // The filling thread's heap holds what it freed, and the replaced list
     // and the files read go once the Load is over: given back when the
@@ -433,15 +422,7 @@ void ListEdit::finishFileContent()
 
 void ListEdit::setText(const QString& text)
 {
-    qsizetype reported = 0;
-    const qsizetype size = text.size();
-    adoptDocument(filledDocument(utf16(text), size, [&](qsizetype done) {
-        if (done - reported >= kFillingReport) {
-            reported = done;
-            Q_EMIT filling(done, size);
-        }
-        return true;
-    }));
+    adoptDocument(filledDocument(utf16(text), text.size(), kToTheEnd));
 }
 
 void ListEdit::adoptDocument(QTextDocument* fresh)

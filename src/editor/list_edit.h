@@ -86,9 +86,9 @@ Q_SIGNALS:
     // A mouse button went down over the list (the second press of a double
     // click too). The right button opens the list's copy menu.
     void mousePressed(Qt::MouseButton button);
-    // While a whole text is being put in: `done` of its `total` characters
-    // are in, reported every so often. The shown list is still the old one.
-    void filling(qsizetype done, qsizetype total);
+    // A file's content has started going in elsewhere; the shown list, still
+    // the old one, is about to be replaced.
+    void fillStarted();
     // The box shows another document (a whole text was put in, or undo
     // brought a replaced list back): whoever watches document() follows.
     void documentReplaced();

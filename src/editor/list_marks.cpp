@@ -66,10 +66,10 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     connect(&m_reader, &QTimer::timeout, this, &ListMarks::readOn);
     followDocument();
     connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
-    // A fill's repaints run timers: no reading of a list about to be
-    // replaced. The new one is read once it is shown; the old one, should
-    // undo bring it back, where its reading left off.
-    connect(&edit, &ListEdit::filling, &m_reader, &QTimer::stop);
+    // The event loop runs while a Load fills a new document: no reading of
+    // the list about to be replaced. The new one is read once it is shown;
+    // the old one, should undo bring it back, where its reading left off.
+    connect(&edit, &ListEdit::fillStarted, &m_reader, &QTimer::stop);
     // The viewport gets the paint and tooltip events; a filter installed
     // last sees them first, before the box paints.
     edit.viewport()->installEventFilter(this);
