@@ -38,7 +38,9 @@ x_session_start()
     x_session_pids+=($!)
     wait_until 20 test -s "$x_session_work/display" || x_fail "Xvfb did not start (see xvfb.log)"
     DISPLAY=:$(tr -d '[:space:]' <"$x_session_work/display")
-    export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$x_session_work/runtime
+    # Recovery journals stay in the session's folder, not the user's data.
+    export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$x_session_work/runtime \
+        XDG_DATA_HOME=$x_session_work/data
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 
@@ -50,7 +52,7 @@ start_editor()
     editor_pid=$!
     x_session_pids+=("$editor_pid")
     main_window=$(timeout 20 xdotool search --sync --onlyvisible \
-        --name '^MoonrakesMantle\.zozOzazez$' | head -n 1) || true
+        --name '^MoonrakesMantle\.zozOzazez( - .*)?$' | head -n 1) || true
     [[ -n $main_window ]] || x_fail "the main window did not appear (see editor.log)"
     window_origin "$main_window"
     main_x=$window_x main_y=$window_y

@@ -114,6 +114,9 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     scp::Editor editor(folder);
+    // exit() leaves every running event loop without asking the other
+    // windows (quit() would, and the About window turns a close into Return).
+    QObject::connect(&editor, &scp::Editor::finished, &app, [] { QCoreApplication::exit(0); });
     editor.show();
     return QApplication::exec();
 }

@@ -39,6 +39,19 @@ void adviseLargePages(QByteArray& buffer)
 #endif
 }
 
+// Nanoseconds since the epoch; whole seconds where the runtime keeps no
+// finer time.
+qint64 modifiedTime(const struct stat& status)
+{
+#if defined(_WIN32)
+    return qint64(status.st_mtime) * 1000000000;
+#elif defined(__APPLE__)
+    return qint64(status.st_mtimespec.tv_sec) * 1000000000 + status.st_mtimespec.tv_nsec;
+#else
+    return qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+#endif
+}
+
 QString describedSize(qint64 bytes)
 {
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); // "1.5 GB"
@@ -62,13 +75,16 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
         return sys.open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
                         0);
     }));
-    if (file.get() < 0)
+    if (file.get() < 0) {
+        result.missing = errno == ENOENT;
         return fail(systemReason(errno));
+    }
     struct stat status {};
     if (sys.fstat(file.get(), &status) != 0)
         return fail(systemReason(errno));
     if (!S_ISREG(status.st_mode))
         return fail(u"it is not a regular file (%1)"_s.arg(describedKind(status.st_mode)));
+    result.modified = modifiedTime(status);
     if (sys.setFlags(file.get(), 0) != 0) // reads that wait, as they should
         return fail(systemReason(errno));
 
@@ -120,6 +136,14 @@ FileBytes readFileBytes(const QString& path)
 FileBytes readFileHead(const QString& path, qsizetype count)
 {
     return readUpTo(path, count);
+}
+
+FileStatus fileStatus(const QString& path)
+{
+    struct stat status {};
+    if (systemCalls().stat(encodedPath(path).constData(), &status) != 0)
+        return {};
+    return {true, S_ISREG(status.st_mode), qint64(status.st_size), modifiedTime(status)};
 }
 
 } // namespace scp

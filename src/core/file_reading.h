@@ -9,8 +9,10 @@ namespace scp {
 
 struct FileBytes {
     QByteArray bytes;
-    Outcome outcome; // Could not read "<path>": <reason>
-    QString reason;  // the reason alone
+    Outcome outcome;      // Could not read "<path>": <reason>
+    QString reason;       // the reason alone
+    bool missing = false; // the failure is that no file has that name
+    qint64 modified = 0;  // the file's modification time when opened (modifiedTime)
 };
 // Reads a whole regular file (symbolic links followed) as it is. Anything
 // else that can be opened (a FIFO, a device, a folder) is refused without
@@ -20,5 +22,15 @@ struct FileBytes {
 FileBytes readFileBytes(const QString& path);
 // The same for at most the first `count` bytes.
 FileBytes readFileHead(const QString& path, qsizetype count);
+
+struct FileStatus {
+    bool exists = false;
+    bool regular = false; // a file, not a folder, a FIFO or a device
+    qint64 size = 0;
+    qint64 modified = 0; // modifiedTime
+};
+// What the system says of `path` now; a name it cannot look up counts as
+// absent.
+FileStatus fileStatus(const QString& path);
 
 } // namespace scp

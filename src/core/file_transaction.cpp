@@ -242,6 +242,8 @@ void removeLeftovers(const QString& folder, const QStringList& patterns)
     }
 }
 
+} // namespace
+
 void syncFolder(const QString& folder)
 {
     // Makes the renames themselves durable. Best effort: the contents are on
@@ -250,6 +252,8 @@ void syncFolder(const QString& folder)
     if (directory.get() >= 0)
         syncToDisk(directory.get());
 }
+
+namespace {
 
 struct Staged {
     QString shownPath; // as the caller named it, for messages

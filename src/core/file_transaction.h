@@ -37,6 +37,10 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// Makes the names in `folder` durable (a file made or renamed there), where
+// the system lets a folder be synced.
+void syncFolder(const QString& folder);
+
 // One file, all or nothing.
 Outcome writeFileAtomically(const QString& path, const QByteArray& bytes);
 Outcome writeFileAtomically(const QString& path, const QList<QByteArray>& pieces);

@@ -5,6 +5,8 @@
 #include "file_transaction.h"
 #include "templates.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace scp {
@@ -102,8 +104,9 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
     // Encode all three first: a list that cannot be written stops the save
     // before any file is touched.
     FileTransaction transaction;
+    std::array<QByteArray, 3> written;
     for (ListId list : kAllLists) {
-        const QString target = path(sectionFileName(list));
+        const QString target = sectionPath(list);
         const TextBox& box = lists.box(list);
         Cp1252Encoding encoded = box.encoded();
         if (!encoded.ok()) {
@@ -112,30 +115,78 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
             return false;
         }
         transaction.add(target, encoded.bytes);
+        written[static_cast<size_t>(list)] = std::move(encoded.bytes);
         reporter.progress(0.25 * (int(list) + 1));
     }
-    if (const Outcome written = transaction.commit(); !written) {
-        reporter.failure(written.error());
+    if (const Outcome outcome = transaction.commit(); !outcome) {
+        reporter.failure(outcome.error());
         return false;
+    }
+    for (ListId list : kAllLists) {
+        // Taken straight after the write: another program's change from now
+        // on has another time.
+        const auto i = static_cast<size_t>(list);
+        m_records[i] = FileRecord::of(written[i], fileStatus(sectionPath(list)).modified);
     }
     reporter.information(QString::fromLatin1(kSavedMessage));
     return true;
 }
 
-std::optional<std::array<QByteArray, 3>> ScriptWorkshop::readSections(Reporter& reporter) const
+std::optional<SectionContents> ScriptWorkshop::readSections(Reporter& reporter,
+                                                            AbsentSection absent) const
 {
     // Every file is read before any list is replaced, so a missing or
     // unreadable file leaves all three lists as they were.
-    std::array<QByteArray, 3> contents;
+    SectionContents contents;
     for (ListId list : kAllLists) {
-        FileBytes read = readFileBytes(path(sectionFileName(list)));
+        SectionContent& content = contents[static_cast<size_t>(list)];
+        FileBytes read = readFileBytes(sectionPath(list));
+        if (read.missing && absent == AbsentSection::IsPlaceholder) {
+            content = {listPlaceholder(list).toLatin1(), false, 0};
+            continue;
+        }
         if (!read.outcome) {
             reporter.failure(read.outcome.error());
             return std::nullopt;
         }
-        contents[static_cast<size_t>(list)] = std::move(read.bytes);
+        content = {std::move(read.bytes), true, read.modified};
     }
     return contents;
+}
+
+void ScriptWorkshop::rememberSections(const SectionContents& contents)
+{
+    for (size_t i = 0; i < contents.size(); ++i) {
+        const SectionContent& content = contents[i];
+        m_records[i] = content.existed ? FileRecord::of(content.bytes, content.modified)
+                                       : FileRecord::absent();
+    }
+}
+
+void ScriptWorkshop::rememberFolderAsIs()
+{
+    // Only ever asked of a folder without section files; one that cannot
+    // be looked at stays unknown.
+    for (ListId list : kAllLists) {
+        if (!fileStatus(sectionPath(list)).exists)
+            m_records[static_cast<size_t>(list)] = FileRecord::absent();
+    }
+}
+
+bool ScriptWorkshop::hasSectionFiles() const
+{
+    return std::ranges::any_of(
+        kAllLists, [this](ListId list) { return fileStatus(sectionPath(list)).exists; });
+}
+
+QStringList ScriptWorkshop::sectionsChangedOnDisk() const
+{
+    QStringList changed;
+    for (ListId list : kAllLists) {
+        if (!sectionRecord(list).mayReplace(sectionPath(list)))
+            changed.append(sectionFileName(list));
+    }
+    return changed;
 }
 
 bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
@@ -144,7 +195,7 @@ bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
     if (!contents)
         return false;
     for (ListId list : kAllLists)
-        lists.box(list).startFileContent((*contents)[static_cast<size_t>(list)]);
+        lists.box(list).startFileContent((*contents)[static_cast<size_t>(list)].bytes);
     for (ListId list : kAllLists)
         lists.box(list).finishFileContent();
     return true;

@@ -2,13 +2,20 @@
 
 #include "about_window.h"
 #include "busy_work.h"
+#include "file_reading.h"
+#include "journal_format.h"
+#include "journal_recorder.h"
 #include "list_edit.h"
 #include "list_marks.h"
 #include "main_window.h"
 #include "message_box_reporter.h"
+#include "questions.h"
+#include "recovery_journal.h"
 #include "script_menus.h"
 
 #include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -20,6 +27,8 @@ static void registerResources()
     Q_INIT_RESOURCE(resources);
 }
 
+using namespace Qt::StringLiterals;
+
 namespace scp {
 
 // A Load whose lists are being filled, on threads of their own. The window
@@ -29,22 +38,32 @@ struct Editor::Loading {
     explicit Loading(QWidget* window) : busy(window) { busy.setEventLoopRuns(); }
     BusyWork busy;
     QTimer ticker; // the pointer and the progress, while the lists fill
+    SectionContents contents;
 };
 
-Editor::Editor(const QDir& folder) : m_workshop(folder), m_pictures(folder.path())
+Editor::Editor(const QDir& folder, const QString& journalFolder)
+    : m_workshop(folder), m_store(folder, journalFolder), m_pictures(folder.path())
 {
     registerResources();
     m_mainWindow = std::make_unique<MainWindow>();
     MainWindow* main = m_mainWindow.get();
+    std::array<ListEdit*, 3> edits{};
     for (ListId list : kAllLists) {
-        new ListMarks(main->listEdit(list), list, &m_pictures); // owned by the list box
-        connect(&main->listEdit(list), &ListEdit::contentFilled, this, &Editor::listFilled);
+        ListEdit& edit = main->listEdit(list);
+        edits[size_t(list)] = &edit;
+        new ListMarks(edit, list, &m_pictures); // owned by the list box
+        connect(&edit, &ListEdit::contentFilled, this, &Editor::listFilled);
+        connect(&edit, &ListEdit::unsavedChanged, this, &Editor::updateUnsaved);
     }
+    m_recorder = std::make_unique<JournalRecorder>(edits, m_workshop);
+    const QString path = QDir::toNativeSeparators(folder.absolutePath());
+    main->setFolderName(folder.dirName().isEmpty() ? path : folder.dirName());
     main->setGate([this](std::function<void()> action) { whenFree(std::move(action)); });
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
     connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
+    connect(main, &MainWindow::closeRequested, this, &Editor::close);
 }
 
 Editor::~Editor()
@@ -54,9 +73,167 @@ Editor::~Editor()
     m_loading.reset();
 }
 
+template <typename Question> auto Editor::asking(Question question)
+{
+    // Whatever would run meanwhile (a Load's end, work that waited) waits
+    // for the answer.
+    ++m_asking;
+    auto answer = question();
+    --m_asking;
+    return answer;
+}
+
 void Editor::show()
 {
     m_mainWindow->show();
+    if (!m_started) {
+        m_started = true;
+        start();
+    }
+}
+
+void Editor::start()
+{
+    const RecoveryStore::Lock lock = m_store.lock();
+    if (lock == RecoveryStore::Lock::Taken) {
+        m_journal =
+            std::make_unique<RecoveryJournal>(m_store.newJournalPath(), m_store.folderPath());
+        m_recorder->setJournal(m_journal.get());
+    }
+    // An empty folder starts as it always has: nothing is read.
+    if (m_workshop.hasSectionFiles())
+        load();
+    else
+        m_workshop.rememberFolderAsIs();
+    // Once the window is up and the files are in.
+    QTimer::singleShot(0, this, [this, lock] {
+        whenFree([this, lock] {
+            switch (lock) {
+            case RecoveryStore::Lock::Taken:
+                return offerRecovery();
+            case RecoveryStore::Lock::HeldElsewhere:
+                return tell(u"Another scpmaker is open in \"%1\". This one keeps no recovery "
+                            u"journal: what it has not saved is lost if it ends unexpectedly. "
+                            u"Both save to the same files."_s.arg(
+                                QDir::toNativeSeparators(m_store.folderPath())),
+                            false);
+            case RecoveryStore::Lock::Failed:
+                return tell(m_store.problem() + u": no recovery journal is kept, so what is "
+                                                u"not saved is lost if scpmaker ends "
+                                                u"unexpectedly."_s,
+                            true);
+            }
+        });
+    });
+}
+
+void Editor::offerRecovery()
+{
+    for (const QString& path : m_store.leftJournals()) {
+        if (m_journal && path == m_journal->path())
+            continue;
+        const QString shown = QDir::toNativeSeparators(path);
+        const FileBytes read = readFileBytes(path);
+        const JournalReading reading =
+            read.outcome ? readJournal(read.bytes, m_store.folderPath()) : JournalReading{};
+        if (!reading.content) {
+            tell(u"The recovery journal \"%1\" cannot be used: %2. It is left where it is."_s.arg(
+                     shown, read.outcome ? reading.problem : read.reason),
+                 true);
+            continue;
+        }
+        QList<ListId> lists;
+        for (ListId list : kAllLists) {
+            const std::optional<QString>& text = reading.content->lists[size_t(list)];
+            if (text && listTextOf(*text) != m_mainWindow->listEdit(list).text())
+                lists.append(list);
+        }
+        if (lists.isEmpty()) { // nothing it holds is missing
+            QFile::remove(path);
+            continue;
+        }
+        switch (asking([&] {
+            return askToRestore(m_mainWindow.get(), path, QFileInfo(path).lastModified(), lists);
+        })) {
+        case RecoveryAnswer::Restore:
+            for (ListId list : lists)
+                m_mainWindow->listEdit(list).setText(
+                    listTextOf(*reading.content->lists[size_t(list)]));
+            // Ours has them now: the old one can go once they are on disk.
+            if (m_journal)
+                m_journal->flush();
+            QFile::remove(path);
+            return;
+        case RecoveryAnswer::Discard:
+            QFile::remove(path);
+            continue;
+        case RecoveryAnswer::Later:
+            return;
+        }
+    }
+}
+
+void Editor::tell(const QString& text, bool warning)
+{
+    asking([&] {
+        MessageBoxReporter boxes(m_mainWindow.get());
+        if (warning)
+            boxes.failure(text);
+        else
+            boxes.information(text);
+        return true;
+    });
+}
+
+QList<ListId> Editor::unsavedLists() const
+{
+    QList<ListId> lists;
+    for (ListId list : kAllLists) {
+        if (m_mainWindow->listEdit(list).isUnsaved())
+            lists.append(list);
+    }
+    return lists;
+}
+
+void Editor::updateUnsaved()
+{
+    const bool unsaved = !unsavedLists().isEmpty();
+    m_mainWindow->setWindowModified(unsaved);
+    // Back to what the files hold: nothing to keep against a crash.
+    if (!unsaved)
+        m_recorder->reset();
+}
+
+bool Editor::maySaveBefore(const QString& before)
+{
+    const QList<ListId> lists = unsavedLists();
+    if (lists.isEmpty())
+        return true;
+    switch (asking([&] { return askToSaveLists(m_mainWindow.get(), lists, before); })) {
+    case UnsavedAnswer::Save:
+        return saveNow();
+    case UnsavedAnswer::Discard:
+        return true;
+    case UnsavedAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void Editor::close()
+{
+    // A question open, or work running, answers first.
+    if (m_asking > 0)
+        return;
+    if (m_work || m_loading)
+        return whenFree([this] { close(); });
+    if (!maySaveBefore(u"closing"_s))
+        return;
+    // Unsaved lists given up: so is their journal.
+    if (m_journal)
+        m_journal->discard();
+    m_mainWindow->hide();
+    Q_EMIT finished();
 }
 
 ScriptMenus& Editor::menus()
@@ -110,10 +287,12 @@ constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 
 void Editor::whenFree(std::function<void()> action)
 {
-    if (m_work || m_loading)
+    if (m_work || m_loading || m_asking > 0) {
         m_waiting.push_back(std::move(action));
-    else
+    } else {
         action();
+        runWaiting(); // what a question held back
+    }
 }
 
 void Editor::runWork(bool longWork, const std::function<void(Reporter&)>& work)
@@ -132,7 +311,7 @@ void Editor::runWaiting()
 {
     // In the order asked for, until one of them is a Load, which runs on
     // its own and comes back here when its lists are in.
-    while (!m_work && !m_loading && !m_waiting.empty()) {
+    while (!m_work && !m_loading && m_asking == 0 && !m_waiting.empty()) {
         const std::function<void()> next = std::move(m_waiting.front());
         m_waiting.erase(m_waiting.begin());
         next();
@@ -149,27 +328,32 @@ bool Editor::listsAreLong() const
 
 void Editor::load()
 {
-    whenFree([this] { startLoad(); });
+    whenFree([this] {
+        if (maySaveBefore(u"loading"_s))
+            startLoad();
+    });
 }
 
 void Editor::startLoad()
 {
     auto loading = std::make_unique<Loading>(m_mainWindow.get());
-    std::optional<std::array<QByteArray, 3>> contents;
+    std::optional<SectionContents> contents;
     {
         FinishingReporter reporter(loading->busy, m_mainWindow.get());
         m_work = &loading->busy;
-        contents = m_workshop.readSections(reporter);
+        // A file not there is a list not saved yet.
+        contents = m_workshop.readSections(reporter, AbsentSection::IsPlaceholder);
         m_work = nullptr;
     }
     if (!contents) {
         runWaiting();
         return;
     }
+    loading->contents = std::move(*contents);
     m_loading = std::move(loading);
     m_mainWindow->setListsBusy(true);
     for (ListId list : kAllLists)
-        m_mainWindow->listEdit(list).startFileContent((*contents)[size_t(list)]);
+        m_mainWindow->listEdit(list).startFileContent(m_loading->contents[size_t(list)].bytes);
     connect(&m_loading->ticker, &QTimer::timeout, this, [this] {
         double filled = 0;
         for (ListId list : kAllLists)
@@ -188,9 +372,16 @@ void Editor::listFilled()
         if (m_mainWindow->listEdit(list).isFilling())
             return;
     }
-    // All three are in: they replace the lists together.
+    // All three are in: they replace the lists together, as what the files
+    // hold. The journal has nothing to keep of them.
+    m_recorder->setPaused(true);
     for (ListId list : kAllLists)
         m_mainWindow->listEdit(list).finishFileContent();
+    m_workshop.rememberSections(m_loading->contents);
+    for (ListId list : kAllLists)
+        m_mainWindow->listEdit(list).markSaved();
+    m_recorder->setPaused(false);
+    m_recorder->reset();
     m_loading.reset();
     m_mainWindow->setListsBusy(false);
     runWaiting();
@@ -207,11 +398,58 @@ void Editor::compileScript()
 
 void Editor::saveSections()
 {
-    whenFree([this] {
-        runWork(listsAreLong(), [this](Reporter& reporter) {
-            m_workshop.saveSections(m_mainWindow->lists(), reporter);
+    whenFree([this] { saveNow(); });
+}
+
+namespace {
+
+// Passes reports on, doing `first` before a success is shown.
+class SuccessFirst final : public Reporter {
+public:
+    SuccessFirst(Reporter& reporter, std::function<void()> first)
+        : m_reporter(reporter), m_first(std::move(first))
+    {
+    }
+    void information(const QString& text) override
+    {
+        m_first();
+        m_reporter.information(text);
+    }
+    void failure(const QString& text) override { m_reporter.failure(text); }
+    void progress(double fraction) override { m_reporter.progress(fraction); }
+
+private:
+    Reporter& m_reporter;
+    std::function<void()> m_first;
+};
+
+} // namespace
+
+bool Editor::saveNow()
+{
+    // The three files are one save: any changed behind the editor's back
+    // is asked about first, and Cancel writes none.
+    QStringList changed;
+    for (ListId list : kAllLists) {
+        const FileRecord& record = m_workshop.sectionRecord(list);
+        if (record.mayReplace(m_workshop.sectionPath(list)))
+            continue;
+        changed.append(sectionFileName(list) +
+                       (record.existed()   ? u" (changed since it was read or saved here)"_s
+                        : record.isKnown() ? u" (made since this editor started)"_s
+                                           : u" (never read here)"_s));
+    }
+    if (!changed.isEmpty() && !asking([&] { return askToReplace(m_mainWindow.get(), changed); }))
+        return false;
+    bool saved = false;
+    runWork(listsAreLong(), [this, &saved](Reporter& reporter) {
+        SuccessFirst marking(reporter, [this] {
+            for (ListId list : kAllLists)
+                m_mainWindow->listEdit(list).markSaved();
         });
+        saved = m_workshop.saveSections(m_mainWindow->lists(), marking);
     });
+    return saved;
 }
 
 void Editor::copyList(ListId list)

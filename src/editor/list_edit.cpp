@@ -234,7 +234,8 @@ QString pastedListText(QString text)
 ListEdit::ListEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     // Every document the box shows is its own, so a replaced one can be kept.
-    setDocument(prepareDocument(new QTextDocument));
+    showDocument(prepareDocument(new QTextDocument), 0, 0, false);
+    markSaved();
     // Wrapping stays on: it keeps long lines on screen, and an unwrapped list
     // of tens of thousands of entries passes the longest line Qt will draw.
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -261,6 +262,51 @@ QFont ListEdit::listFont()
 bool ListEdit::isRowBreakBefore(const QTextBlock& block)
 {
     return block.charFormat().objectType() == kRowBreakObject;
+}
+
+QString ListEdit::positionText(int from, int to) const
+{
+    const QTextDocument& document = *this->document();
+    const RowBreaks rowBreaks(document);
+    QString out;
+    out.reserve(to - from);
+    for (QTextBlock block = document.findBlock(from); block.isValid() && from < to;
+         block = block.next()) {
+        const int start = block.position();
+        const int breakAt = start + block.length() - 1;
+        out.append(QStringView(block.text()).sliced(from - start, std::min(to, breakAt) - from));
+        from = std::min(to, breakAt);
+        if (from < to && block.next().isValid()) {
+            out.append(rowBreaks.before(block.next()) ? u' ' : u'\n');
+            ++from;
+        }
+    }
+    return out;
+}
+
+int ListEdit::positionCount() const
+{
+    return document()->characterCount() - 1;
+}
+
+bool ListEdit::isUnsaved() const
+{
+    return document() != m_saved || document()->isModified();
+}
+
+void ListEdit::markSaved()
+{
+    m_saved = document();
+    document()->setModified(false);
+    updateUnsaved();
+}
+
+void ListEdit::updateUnsaved()
+{
+    if (isUnsaved() != m_unsaved) {
+        m_unsaved = !m_unsaved;
+        Q_EMIT unsavedChanged(m_unsaved);
+    }
 }
 
 QString ListEdit::text() const
@@ -433,9 +479,9 @@ void ListEdit::adoptDocument(QTextDocument* fresh)
     if (fresh->isEmpty() || old->characterCount() - 1 <= kKeptCharacters) {
         fresh->appendUndoItem(new ReplacedDocument(*this, old, textCursor()));
         m_replaced = old;
-        showDocument(fresh, 0, 0);
+        showDocument(fresh, 0, 0, false);
     } else {
-        showDocument(fresh, 0, 0);
+        showDocument(fresh, 0, 0, false);
         delete old;
     }
 }
@@ -452,17 +498,22 @@ QTextDocument* ListEdit::prepareDocument(QTextDocument* fresh)
     return fresh;
 }
 
-void ListEdit::showDocument(QTextDocument* document, int anchor, int position)
+void ListEdit::showDocument(QTextDocument* document, int anchor, int position, bool byUndo)
 {
     // Extra selections point into the document shown; they go with it, as
     // it may be deleted before the next paint.
     setExtraSelections({});
+    if (QTextDocument* old = this->document())
+        old->disconnect(this);
     setDocument(document);
-    Q_EMIT documentReplaced();
+    connect(document, &QTextDocument::contentsChange, this, &ListEdit::positionsChanged);
+    connect(document, &QTextDocument::modificationChanged, this, &ListEdit::updateUnsaved);
+    Q_EMIT documentReplaced(byUndo);
     QTextCursor caret(document);
     caret.setPosition(anchor);
     caret.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(caret);
+    updateUnsaved();
 }
 
 void ListEdit::restoreReplaced(QTextDocument* replaced, int anchor, int position)
@@ -472,7 +523,7 @@ void ListEdit::restoreReplaced(QTextDocument* replaced, int anchor, int position
     m_replaced = nullptr;
     // The shown document is in the middle of this undo step: it goes later.
     document()->deleteLater();
-    showDocument(replaced, anchor, position);
+    showDocument(replaced, anchor, position, true);
 }
 
 void ListEdit::appendText(const QString& text)

@@ -37,6 +37,10 @@ namespace scp {
 // no more memory than the list did); otherwise the replaced list is freed at
 // once and cannot be brought back. A box keeps at most one replaced document.
 //
+// The box knows whether its list differs from what was last loaded from or
+// saved to its section file: the document that held it then, at the undo
+// step it was at (undo back there counts as saved).
+//
 // Qt's own plain-text export changes characters (no-break space becomes a
 // space, line and paragraph separators become LF); this box reads the raw
 // document instead, so text() yields exactly the characters held, with CR LF
@@ -78,6 +82,17 @@ public:
     // the list) rather than a line end: for reading the document itself, one
     // character a position.
     static bool isRowBreakBefore(const QTextBlock& block);
+    // The document range [from, to), one character a position: each row
+    // break as its space, each line end as one LF.
+    QString positionText(int from, int to) const;
+    // How many positions the list has (the document's characters, less the
+    // end it always has).
+    int positionCount() const;
+
+    // Whether the list differs from what it was when last markSaved().
+    bool isUnsaved() const;
+    // The list as it is now is what its section file holds.
+    void markSaved();
 
     // Font of every list box: the platform's UI sans font at 8.5 points.
     static QFont listFont();
@@ -89,9 +104,15 @@ Q_SIGNALS:
     // A file's content has started going in elsewhere; the shown list, still
     // the old one, is about to be replaced.
     void fillStarted();
-    // The box shows another document (a whole text was put in, or undo
-    // brought a replaced list back): whoever watches document() follows.
-    void documentReplaced();
+    // The box shows another document (a whole text was put in, or, with
+    // `byUndo`, undo brought a replaced list back): whoever watches
+    // document() follows.
+    void documentReplaced(bool byUndo);
+    // The shown document's positions [position, position + removed) became
+    // `added` others (as QTextDocument::contentsChange, which may count the
+    // document's own end among them).
+    void positionsChanged(int position, int removed, int added);
+    void unsavedChanged(bool unsaved);
     // The file's content a start asked for is in, ready for the finish.
     void contentFilled();
 
@@ -110,10 +131,13 @@ private:
     void adoptDocument(QTextDocument* fresh);
     // Parent, font, options and layout of the box's documents.
     QTextDocument* prepareDocument(QTextDocument* fresh);
-    void showDocument(QTextDocument* document, int anchor, int position);
+    void showDocument(QTextDocument* document, int anchor, int position, bool byUndo);
+    void updateUnsaved();
     void restoreReplaced(QTextDocument* replaced, int anchor, int position);
 
     QPointer<QTextDocument> m_replaced; // what undo can still bring back
+    QPointer<QTextDocument> m_saved;    // what holds the list as saved
+    bool m_unsaved = false;
     std::unique_ptr<Filling> m_filling; // a file's content going in elsewhere
 };
 

@@ -4,7 +4,6 @@
 #include "twips_layout.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,7 +70,7 @@ MainWindow::MainWindow(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"Form1"_s);
-    setWindowTitle(u"MoonrakesMantle.zozOzazez"_s);
+    setFolderName(QString());
     setWindowIcon(applicationIcon());
     const QRect client = twips(1320, 2115, 12165, 5835);
     setFixedSize(client.size());
@@ -284,8 +283,10 @@ void MainWindow::addListEdit(const QString& name, ListId list, const QRect& rect
     edit->setObjectName(name);
     edit->setGeometry(rect);
     edit->setText(listPlaceholder(list));
-    // The placeholder is where the list starts, not an edit to take back.
+    // The placeholder is where the list starts, not an edit to take back,
+    // and nothing to save.
     edit->document()->clearUndoRedoStacks();
+    edit->markSaved();
     m_listEdits[index(list)] = edit;
 }
 
@@ -351,13 +352,20 @@ void MainWindow::throughGate(std::function<void()> action)
         action();
 }
 
+void MainWindow::setFolderName(const QString& name)
+{
+    const QString caption = u"MoonrakesMantle.zozOzazez"_s;
+    // Qt reads "[*][*]" as a "[*]" that is no marker.
+    QString shown = name;
+    shown.replace(u"[*]"_s, u"[*][*]"_s);
+    setWindowTitle(name.isEmpty() ? caption + u"[*]"_s : caption + u" - "_s + shown + u"[*]"_s);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Ends the program at once, whatever other windows exist or are open:
-    // exit() leaves every running event loop without asking the other
-    // windows (quit() would, and the About window turns a close into Return).
-    event->accept();
-    QCoreApplication::exit(0);
+    // Lists that are not saved may have to be asked about first.
+    event->ignore();
+    Q_EMIT closeRequested();
 }
 
 } // namespace scp

@@ -26,15 +26,19 @@ QIcon applicationIcon();
 
 // The main window: the three lists side by side, each with its field-name
 // labels, entry field, Add and Clear; Load, ABOUT and Save in the middle row.
-// Fixed size, no minimize or maximize box; closing it ends the program.
-// Add and Clear act here; Load, Save, ABOUT and the copy menus are asked of
-// whoever owns the window, through the signals.
+// Fixed size, no minimize or maximize box. Add and Clear act here; Load,
+// Save, ABOUT, the copy menus and closing the window are asked of whoever
+// owns the window, through the signals.
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // The caption, then the working folder's name, then the unsaved marker
+    // while setWindowModified(true).
+    void setFolderName(const QString& name);
 
     EntryLists& lists() { return *m_lists; }
     ListEdit& listEdit(ListId list) const { return *m_listEdits[index(list)]; }
@@ -55,6 +59,8 @@ Q_SIGNALS:
     // Where the menu is to open, in global coordinates.
     void saveMenuRequested(QPoint at);
     void copyMenuRequested(scp::ListId list, QPoint at);
+    // The window is not closed by itself: whoever owns it decides.
+    void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -23,11 +23,11 @@ using scp::ListId;
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<scp::Editor> m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()));
-    scp::MainWindow& form = m_editor->mainWindow();
+    QTemporaryDir m_dir, m_journals;
+    std::unique_ptr<scp::Editor> m_editor;
+    scp::MainWindow* form = nullptr;
 
-    QString listText(ListId list) const { return form.lists().listText(list); }
+    QString listText(ListId list) const { return form->lists().listText(list); }
     QString allLists() const
     {
         return listText(ListId::Gumps) + u'|' + listText(ListId::Tiles) + u'|' +
@@ -35,7 +35,7 @@ class MainWindowTest : public QObject {
     }
     void click(const QString& name)
     {
-        auto* button = form.findChild<QPushButton*>(name);
+        auto* button = form->findChild<QPushButton*>(name);
         QVERIFY2(button != nullptr, qPrintable(name));
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -44,9 +44,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         // Section files go to the current directory: make it a scratch one.
-        QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
-        m_editor->show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(m_dir.isValid() && m_journals.isValid() && QDir::setCurrent(m_dir.path()));
     }
 
     void cleanupTestCase()
@@ -55,24 +53,32 @@ private Q_SLOTS:
         QDir::setCurrent(QDir::tempPath()); // lets the scratch directory go
     }
 
+    // Each test starts an editor of its own in an empty folder.
     void init()
     {
         failOnQtWarnings();
-        QDir here;
-        for (const QString& name : here.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-            QVERIFY(here.remove(name) || QDir(name).removeRecursively());
+        m_editor.reset();
+        for (const QString& folder : {m_dir.path(), m_journals.path()}) {
+            QDir here(folder);
+            for (const QString& name : here.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+                QVERIFY(here.remove(name) || QDir(here.filePath(name)).removeRecursively());
+        }
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
+        form = &m_editor->mainWindow();
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
     void startsAsDrawnWithLoadFocused()
     {
-        QCOMPARE(QRect(form.pos(), form.size()), QRect(88, 141, 811, 389));
-        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QCOMPARE(QRect(form->pos(), form->size()), QRect(88, 141, 811, 389));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
         QVERIFY(
-            !(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(QApplication::focusWidget(), form.findChild<QWidget*>(u"Command1"_s));
+            !(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget*>(u"Command1"_s));
         QVERIFY(QDir::current().isEmpty()); // nothing written at start
         for (ListId list : scp::kAllLists)  // an unedited field holds its hint
-            QCOMPARE(form.lists().field(list).text(), scp::fieldHint(list));
+            QCOMPARE(form->lists().field(list).text(), scp::fieldHint(list));
         // Every field whole and every caption readable: no control is drawn
         // over a field, or over the part of a label its caption takes.
         auto whole = [this](const QWidget* widget, const QFont& font) {
@@ -82,16 +88,16 @@ private Q_SLOTS:
                                                         label->text());
             return std::ranges::all_of(std::array{shown.topLeft(), shown.topRight(),
                                                   shown.bottomLeft(), shown.bottomRight()},
-                                       [&](QPoint at) { return form.childAt(at) == widget; });
+                                       [&](QPoint at) { return form->childAt(at) == widget; });
         };
-        for (QWidget* widget : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        for (QWidget* widget : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if ((qobject_cast<QLabel*>(widget) || qobject_cast<QLineEdit*>(widget)) &&
                 !widget->isHidden())
                 QVERIFY2(whole(widget, widget->font()), qPrintable(widget->objectName()));
         // Captions shrink only where they must, to one size for a row: the
         // largest at which each of its captions reads whole.
         auto pixels = [this](const QString& name) {
-            return QFontInfo(form.findChild<QWidget*>(name)->font()).pixelSize();
+            return QFontInfo(form->findChild<QWidget*>(name)->font()).pixelSize();
         };
         QCOMPARE(pixels(u"Command1"_s), pixels(u"Text1"_s)); // room enough
         for (const QString& row :
@@ -100,12 +106,12 @@ private Q_SLOTS:
             for (const QString& name : row.split(u' '))
                 QCOMPARE(pixels(name), pixels(row.section(u' ', 0, 0)));
         for (const QString& row : {u"Label1 Label2 Label3 Label4"_s, u"Label9"_s}) {
-            QFont larger = form.findChild<QWidget*>(row.section(u' ', 0, 0))->font();
+            QFont larger = form->findChild<QWidget*>(row.section(u' ', 0, 0))->font();
             larger.setPixelSize(QFontInfo(larger).pixelSize() + 1);
             const QStringList names = row.split(u' ');
             QVERIFY2(!std::ranges::all_of(names,
                                           [&](const QString& name) {
-                                              return whole(form.findChild<QWidget*>(name), larger);
+                                              return whole(form->findChild<QWidget*>(name), larger);
                                           }),
                      qPrintable(row));
         }
@@ -113,7 +119,7 @@ private Q_SLOTS:
 
     void tabWalksTheTableOrder()
     {
-        form.findChild<QWidget*>(u"Command1"_s)->setFocus();
+        form->findChild<QWidget*>(u"Command1"_s)->setFocus();
         QStringList walked;
         for (int i = 0; i < 15; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -136,7 +142,7 @@ private Q_SLOTS:
         const QString entry = u"0x1234 Filename.bmp 44 44"_s;
         for (const auto& [list, add, clear, field, spacer] : rows) {
             const QString before = listText(list);
-            auto* edit = form.findChild<QLineEdit*>(field);
+            auto* edit = form->findChild<QLineEdit*>(field);
             edit->setText(entry);
             click(add);
             QTest::keyClick(edit, Qt::Key_Return); // Enter adds too, each time
@@ -154,11 +160,11 @@ private Q_SLOTS:
     {
         // Save's menu opens at the pointer for a click, under the button when
         // pressed from the keyboard; Escape in it runs nothing.
-        auto* save = form.findChild<QPushButton*>(u"Command9"_s);
+        auto* save = form->findChild<QPushButton*>(u"Command9"_s);
         const QMenu& menu = m_editor->menus().saveMenu();
         const QPoint under = save->mapToGlobal(save->rect().bottomLeft());
         QCursor::setPos(300, 200);
-        form.lists().setListText(ListId::Items, u"0x1 a\r\nb"_s);
+        form->lists().setListText(ListId::Items, u"0x1 a\r\nb"_s);
         const QString saved = allLists();
         UiDriver driver;
         driver.choose(u"SaveAllSections"_s);
@@ -172,8 +178,10 @@ private Q_SLOTS:
         QCOMPARE(menu.pos(), under);
         QCOMPARE(readBytes(u"items.scp"_s), QByteArray("0x1 a\r\nb"));
         QVERIFY(readBytes(u"mantle.scp"_s).contains("0x1 a\r\nb"));
-        for (const QString& button : {u"Command3"_s, u"Command5"_s, u"Command7"_s, u"Command1"_s})
-            click(button); // Load succeeds silently
+        for (const QString& button : {u"Command3"_s, u"Command5"_s, u"Command7"_s})
+            click(button);
+        driver.answer(u"Discard"_s); // the changes are unsaved
+        click(u"Command1"_s);        // and Load succeeds silently
         QTRY_VERIFY(!m_editor->isLoading());
         QCOMPARE(allLists(), saved);
 
@@ -189,6 +197,9 @@ private Q_SLOTS:
         const QString items = QDir::toNativeSeparators(m_dir.filePath(u"items.scp"_s));
         QCOMPARE(driver.boxes,
                  QStringList({u"Gumps,Tiles,Items Saved!"_s, u"Mantle.Scp has been created"_s,
+                              u"warning: The gumps, tiles and items lists have changes that "
+                              u"gumps.scp, tiles.scp and items.scp do not have yet.\n\n"
+                              u"Save them before loading?"_s,
                               failed.arg(u"write"_s, items), failed.arg(u"read"_s, items)}));
         QCOMPARE(driver.menus, QStringList(4, u"menu: CompileMantleScp=CompileMantleScp "
                                               u"SaveAllSections=SaveAllSections"_s));
@@ -208,7 +219,7 @@ private Q_SLOTS:
                     {ListId::Items, u"menu4"_s, u"Copy3"_s, u"alpha beta\r\ngamma"_s, 8, 13,
                      u"ta\r\nga"_s}};
         for (const auto& row : rows)
-            form.lists().setListText(row.list, row.text);
+            form->lists().setListText(row.list, row.text);
         QClipboard* clipboard = QGuiApplication::clipboard();
         QStringList seen; // emptied first, so nothing older outlives the copy
         QObject watch;
@@ -217,7 +228,7 @@ private Q_SLOTS:
             clipboard->setText(u"older"_s);
             seen.clear();
             UiDriver driver;
-            scp::ListEdit& edit = form.listEdit(list);
+            scp::ListEdit& edit = form->listEdit(list);
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton})
                 QTest::mouseClick(edit.viewport(), button, {}, QPoint(10, 10)); // Escape: no copy
             QTest::keyClick(&edit, Qt::Key_Menu); // from the keyboard too
@@ -247,11 +258,11 @@ private Q_SLOTS:
             QByteArray("0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ')).repeated(6000) + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
-        auto* field = form.findChild<QLineEdit*>(u"Text1"_s);
+        auto* field = form->findChild<QLineEdit*>(u"Text1"_s);
         UiDriver driver;
         click(u"Command1"_s);
         QVERIFY(m_editor->isLoading());
-        QVERIFY(form.listEdit(ListId::Gumps).isReadOnly());
+        QVERIFY(form->listEdit(ListId::Gumps).isReadOnly());
         for (const QString& entry : {u"AAA"_s, u"BBB"_s}) {
             field->setText(entry);
             click(u"Command2"_s);
@@ -260,12 +271,12 @@ private Q_SLOTS:
         click(u"Command4"_s); // Clear tiles, after the Save
         QVERIFY(driver.boxes.isEmpty());
         QTRY_COMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
-        QVERIFY(!form.listEdit(ListId::Gumps).isReadOnly());
+        QVERIFY(!form->listEdit(ListId::Gumps).isReadOnly());
         QCOMPARE(readBytes(u"items.scp"_s), items);
         const QByteArray spacer(37, ' ');
         QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
         QCOMPARE(readBytes(u"tiles.scp"_s), "t");
-        QVERIFY(form.listEdit(ListId::Tiles).isEmpty());
+        QVERIFY(form->listEdit(ListId::Tiles).isEmpty());
     }
 
     void busyFeedbackOutlivesItsWindow()
@@ -287,10 +298,11 @@ private Q_SLOTS:
         // The About window, up as well, does not keep the program alive
         // (it turns a polite close request into Return).
         m_editor->showAbout();
-        QTimer::singleShot(0, [this] { form.close(); });
+        connect(m_editor.get(), &scp::Editor::finished, qApp, [] { QCoreApplication::exit(0); });
+        QTimer::singleShot(0, [this] { form->close(); });
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); }); // hung
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!form.isVisible());
+        QVERIFY(!form->isVisible());
     }
 };
 

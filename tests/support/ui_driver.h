@@ -25,8 +25,13 @@ public:
     }
 
     // The next popup gets the item with this objectName clicked; a popup with
-    // no answer waiting is closed with Escape. Message boxes get OK.
+    // no answer waiting is closed with Escape.
     void choose(const QString& actionName) { m_answers << actionName; }
+    // The next message box with more than an OK button gets the button with
+    // this text pressed, or "Escape", or "close" (its close box). Without an
+    // answer waiting, such a box fails the test and gets Escape. Boxes with
+    // only OK get it.
+    void answer(const QString& button) { m_boxAnswers << button; }
 
 private:
     void poll()
@@ -51,8 +56,28 @@ private:
         } else if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             const bool warning = box->icon() == QMessageBox::Warning;
             boxes << (warning ? QStringLiteral("warning: ") : QString()) + box->text();
-            QAbstractButton* ok = box->button(QMessageBox::Ok);
-            answerLater([ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+            if (box->buttons().size() == 1 && box->button(QMessageBox::Ok) != nullptr) {
+                QAbstractButton* ok = box->button(QMessageBox::Ok);
+                return answerLater([ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+            }
+            QString wanted = m_boxAnswers.isEmpty() ? QString() : m_boxAnswers.takeFirst();
+            if (wanted.isEmpty()) {
+                QTest::qFail("a question came with no answer waiting", __FILE__, __LINE__);
+                wanted = QStringLiteral("Escape");
+            }
+            QAbstractButton* button = nullptr;
+            for (QAbstractButton* candidate : box->buttons()) {
+                if (candidate->text().remove(u'&') == wanted)
+                    button = candidate;
+            }
+            answerLater([box, button, wanted] {
+                if (wanted == QStringLiteral("close"))
+                    box->close();
+                else if (button != nullptr)
+                    QTest::mouseClick(button, Qt::LeftButton);
+                else
+                    QTest::keyClick(box, Qt::Key_Escape);
+            });
         }
     }
 
@@ -70,4 +95,5 @@ private:
 
     QTimer m_timer;
     QStringList m_answers;
+    QStringList m_boxAnswers;
 };

@@ -1,0 +1,82 @@
+#include "file_record.h"
+
+#include "file_reading.h"
+
+#include <QHash>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <memory>
+
+namespace scp {
+
+namespace {
+
+// Below this a hash costs less than handing it to another thread.
+constexpr qsizetype kHashElsewhereFrom = qsizetype(1) << 20;
+
+} // namespace
+
+size_t contentHash(QByteArrayView bytes)
+{
+    // A fixed seed: the hash is compared within one run only.
+    return qHashBits(bytes.data(), size_t(bytes.size()), 0);
+}
+
+FileRecord FileRecord::absent()
+{
+    FileRecord record;
+    record.m_state = State::Absent;
+    return record;
+}
+
+FileRecord FileRecord::of(const QByteArray& bytes, qint64 modified)
+{
+    FileRecord record;
+    record.m_state = State::Present;
+    record.m_size = bytes.size();
+    record.m_modified = modified;
+    auto promise = std::make_shared<QPromise<size_t>>();
+    record.m_hash = promise->future();
+    promise->start();
+    const auto work = [promise, bytes] {
+        promise->addResult(contentHash(bytes));
+        promise->finish();
+    };
+    if (bytes.size() < kHashElsewhereFrom)
+        work();
+    else
+        QThreadPool::globalInstance()->start(work);
+    return record;
+}
+
+size_t FileRecord::hash() const
+{
+    return m_state == State::Present ? m_hash.result() : 0;
+}
+
+bool FileRecord::looksUnchanged(const QString& path) const
+{
+    const FileStatus now = fileStatus(path);
+    if (!now.exists || m_state != State::Present)
+        return !now.exists && m_state == State::Absent;
+    return now.size == m_size && now.modified == m_modified;
+}
+
+bool FileRecord::mayReplace(const QString& path) const
+{
+    const FileStatus now = fileStatus(path);
+    // Nothing there, or nothing a write could replace (it fails on its own).
+    if (!now.exists || !now.regular)
+        return true;
+    if (m_state != State::Present || now.size != m_size)
+        return false;
+    if (now.modified == m_modified)
+        return true;
+    // Touched, copied over with the same bytes, or really changed: only
+    // the bytes tell.
+    const FileBytes read = readFileBytes(path);
+    return read.outcome.ok() && read.bytes.size() == m_size && contentHash(read.bytes) == hash();
+}
+
+} // namespace scp

@@ -1,0 +1,122 @@
+#include "journal_recorder.h"
+
+#include "list_edit.h"
+#include "recovery_journal.h"
+#include "script_workshop.h"
+
+namespace scp {
+
+JournalRecorder::JournalRecorder(const std::array<ListEdit*, 3>& edits,
+                                 const ScriptWorkshop& workshop, QObject* parent)
+    : QObject(parent), m_edits(edits), m_workshop(workshop)
+{
+    for (ListId list : kAllLists) {
+        ListEdit* edit = m_edits[size_t(list)];
+        m_positions[size_t(list)] = edit->positionCount();
+        connect(edit, &ListEdit::positionsChanged, this,
+                [this, list](int position, int removed, int added) {
+                    changed(list, position, removed, added);
+                });
+        connect(edit, &ListEdit::documentReplaced, this,
+                [this, list](bool byUndo) { replaced(list, byUndo); });
+    }
+}
+
+void JournalRecorder::setJournal(RecoveryJournal* journal)
+{
+    if (m_journal != nullptr)
+        m_journal->disconnect(this);
+    m_journal = journal;
+    m_recorded = {};
+    m_revertible = {};
+    m_failed = false;
+    if (m_journal == nullptr)
+        return;
+    connect(m_journal, &RecoveryJournal::baseLost, this, [this](ListId list) {
+        // Its edits since are left out: the text has them all.
+        if (m_recorded[size_t(list)])
+            recordWholeText(list);
+    });
+    connect(m_journal, &RecoveryJournal::failed, this, &JournalRecorder::failed);
+}
+
+void JournalRecorder::reset()
+{
+    m_recorded = {};
+    m_revertible = {};
+    m_failed = false;
+    if (m_journal != nullptr)
+        m_journal->discard();
+}
+
+void JournalRecorder::failed()
+{
+    // What was recorded up to here is no longer all there is; the journal
+    // is started again once the lists are saved.
+    m_failed = true;
+    m_recorded = {};
+}
+
+bool JournalRecorder::recordBase(ListId list)
+{
+    const FileRecord& record = m_workshop.sectionRecord(list);
+    const QString path = m_workshop.sectionPath(list);
+    if (!record.existed() || !record.looksUnchanged(path))
+        return false;
+    m_journal->recordBase(list, path, record);
+    m_recorded[size_t(list)] = true;
+    return true;
+}
+
+void JournalRecorder::recordWholeText(ListId list)
+{
+    const ListEdit& edit = *m_edits[size_t(list)];
+    m_journal->recordText(list, edit.positionText(0, edit.positionCount()));
+    m_recorded[size_t(list)] = true;
+    m_revertible[size_t(list)] = false;
+}
+
+void JournalRecorder::changed(ListId list, int position, int removed, int added)
+{
+    const auto i = size_t(list);
+    const ListEdit& edit = *m_edits[i];
+    const int before = m_positions[i];
+    const int after = m_positions[i] = edit.positionCount();
+    if (m_journal == nullptr || m_paused || m_failed)
+        return;
+    // Until its first change a list is what it was saved as, which its file
+    // holds unless someone changed that.
+    if (!m_recorded[i] && !recordBase(list))
+        return recordWholeText(list);
+    // Qt may count the document's own end among the positions changed.
+    removed = std::min(removed, before - position);
+    added = std::min(added, after - position);
+    if (position < 0 || removed < 0 || added < 0 || before - removed + added != after)
+        return recordWholeText(list);
+    m_journal->recordEdit(list, position, removed, edit.positionText(position, position + added));
+}
+
+void JournalRecorder::replaced(ListId list, bool byUndo)
+{
+    const auto i = size_t(list);
+    const ListEdit& edit = *m_edits[i];
+    m_positions[i] = edit.positionCount();
+    if (m_journal == nullptr || m_paused || m_failed)
+        return;
+    if (byUndo) {
+        // Undo brought back the list the last whole text replaced.
+        if (m_recorded[i] && m_revertible[i]) {
+            m_journal->recordRevert(list);
+            m_revertible[i] = false;
+        } else {
+            recordWholeText(list);
+        }
+        return;
+    }
+    // A whole new text (a Clear): what it replaced is kept for its undo.
+    const bool revertible = m_recorded[i] || recordBase(list);
+    recordWholeText(list);
+    m_revertible[i] = revertible;
+}
+
+} // namespace scp

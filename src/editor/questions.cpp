@@ -1,0 +1,110 @@
+#include "questions.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+// "a", "a and b", "a, b and c"
+QString joined(const QStringList& parts)
+{
+    if (parts.size() < 2)
+        return parts.join(QString());
+    return parts.first(parts.size() - 1).join(u", "_s) + u" and "_s + parts.last();
+}
+
+QWidget* placedOn(QWidget* parent)
+{
+    return parent != nullptr && parent->isVisible() ? parent : nullptr;
+}
+
+// A box with the application's name as its title, plain text, modal to the
+// whole program, and `defaultButton` taking Enter.
+void prepare(QMessageBox& box, const QString& text)
+{
+    box.setWindowTitle(QCoreApplication::applicationName());
+    box.setTextFormat(Qt::PlainText); // file and folder names are never markup
+    box.setText(text);
+    box.setWindowModality(Qt::ApplicationModal);
+}
+
+} // namespace
+
+QString describedLists(const QList<ListId>& lists)
+{
+    QStringList names;
+    for (ListId list : lists)
+        names.append(listName(list));
+    return u"the %1 %2"_s.arg(joined(names), lists.size() == 1 ? u"list"_s : u"lists"_s);
+}
+
+UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const QString& before)
+{
+    QStringList files;
+    for (ListId list : lists)
+        files.append(sectionFileName(list));
+    QString described = describedLists(lists);
+    described[0] = described[0].toUpper();
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"%1 %2 changes that %3 %4 not have yet.\n\nSave them before %5?"_s.arg(
+                     described, lists.size() == 1 ? u"has"_s : u"have"_s, joined(files),
+                     files.size() == 1 ? u"does"_s : u"do"_s, before));
+    box.setIcon(QMessageBox::Warning);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedAnswer::Save;
+    case QMessageBox::Discard:
+        return UnsavedAnswer::Discard;
+    default:
+        return UnsavedAnswer::Cancel;
+    }
+}
+
+bool askToReplace(QWidget* parent, const QStringList& files)
+{
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"Saving would replace %1 that another program made or changed:\n\n%2\n\n"
+                 u"Replace %3 with the lists? Cancel writes none of the three files."_s.arg(
+                     files.size() == 1 ? u"a file"_s : u"files"_s,
+                     u"    "_s + files.join(u"\n    "_s), files.size() == 1 ? u"it"_s : u"them"_s));
+    box.setIcon(QMessageBox::Warning);
+    QPushButton* replace = box.addButton(u"Replace"_s, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    // Overwriting another program's work is never what Enter does.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == replace;
+}
+
+RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTime& when,
+                            const QList<ListId>& lists)
+{
+    QString described = describedLists(lists);
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"scpmaker ended on %1 without saving %2 in this folder. What %3 held then "
+                 u"is in the recovery journal \"%4\".\n\nRestore %5? Cancel leaves the journal "
+                 u"for the next start."_s.arg(QLocale::c().toString(when, u"yyyy-MM-dd HH:mm"_s),
+                                              described, lists.size() == 1 ? u"it"_s : u"they"_s,
+                                              QDir::toNativeSeparators(path),
+                                              lists.size() == 1 ? u"it"_s : u"them"_s));
+    box.setIcon(QMessageBox::Question);
+    QPushButton* restore = box.addButton(u"Restore"_s, QMessageBox::AcceptRole);
+    QAbstractButton* discard = box.addButton(QMessageBox::Discard);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(restore);
+    box.exec();
+    if (box.clickedButton() == restore)
+        return RecoveryAnswer::Restore;
+    return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
+}
+
+} // namespace scp

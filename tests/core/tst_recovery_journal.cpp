@@ -1,0 +1,217 @@
+// The recovery journal: what it records reads back as the lists were, cut
+// short anywhere in its last record it still gives everything before, and
+// damage, another format or another folder's journal is refused.
+
+#include "fail_on_warnings.h"
+#include "file_reading.h"
+#include "file_record.h"
+#include "journal_format.h"
+#include "recovery_journal.h"
+#include "recovery_store.h"
+#include "system_calls.h"
+#include "test_files.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+const QString kFolder = u"/work/patch"_s;
+
+QString replayed(const QByteArray& journal, ListId list)
+{
+    const scp::JournalReading reading = scp::readJournal(journal, kFolder);
+    if (!reading.content)
+        return u"<refused: "_s + reading.problem + u'>';
+    const auto& text = reading.content->lists[size_t(list)];
+    return text ? *text : u"<none>"_s;
+}
+
+} // namespace
+
+class RecoveryJournalTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void recordsReadBackAndDamageIsFound()
+    {
+        using namespace scp;
+        // A list from its file (CR LF, a lone CR, a lone LF: one position
+        // each), edited, replaced by a Clear and brought back by its undo.
+        const QByteArray journal =
+            journalHeader(kFolder) + baseRecord(ListId::Gumps, "ab\r\ncd\ref\ngh\x80") +
+            editRecord(ListId::Gumps, 2, 1, u" \u015F\n"_s) + textRecord(ListId::Tiles, u"t"_s) +
+            textRecord(ListId::Gumps, QString()) + revertRecord(ListId::Gumps) +
+            editRecord(ListId::Gumps, 0, 0, u"X"_s);
+        QCOMPARE(replayed(journal, ListId::Gumps), u"Xab \u015F\ncd\nef\ngh\u20AC"_s);
+        QCOMPARE(replayed(journal, ListId::Tiles), u"t"_s);
+        QCOMPARE(replayed(journal, ListId::Items), u"<none>"_s);
+        QCOMPARE(listTextOf(u"a\nb"_s), u"a\r\nb"_s);
+
+        // Cut anywhere in its last record, a journal gives what came before;
+        // so does one whose last record was torn, or whose end the system
+        // filled with zeros.
+        const qsizetype last = journal.size() - editRecord(ListId::Gumps, 0, 0, u"X"_s).size();
+        for (qsizetype cut = last; cut < journal.size(); ++cut)
+            QCOMPARE(replayed(journal.first(cut), ListId::Gumps), u"ab \u015F\ncd\nef\ngh\u20AC"_s);
+        QByteArray torn = journal;
+        torn[torn.size() - 6] = 'Y';
+        QCOMPARE(replayed(torn, ListId::Gumps), u"ab \u015F\ncd\nef\ngh\u20AC"_s);
+        QCOMPARE(replayed(journal + QByteArray(300, '\0'), ListId::Gumps).at(0), u'X');
+
+        // Anything else is refused, saying why.
+        QByteArray damaged = journal;
+        damaged[last - 3] = char(damaged[last - 3] ^ 1);
+        const qsizetype header = journalHeader(kFolder).size();
+        QByteArray futureVersion = journal;
+        futureVersion[16] = 2;
+        const struct {
+            QByteArray bytes;
+            QString problem;
+        } refused[] = {
+            {damaged, u"it is damaged at byte %1"_s.arg(last - revertRecord(ListId::Gumps).size())},
+            {journal.first(header - 1), u"it is damaged at byte 20"_s},
+            {futureVersion, u"it is of format version 2, and this scpmaker reads version 1"_s},
+            {journalHeader(u"/elsewhere"_s) + textRecord(ListId::Gumps, u"g"_s),
+             u"it belongs to the folder \"/elsewhere\""_s},
+            {"GUMPS WILL LOAD HERE\r\n", u"it is not a recovery journal"_s},
+            {journalHeader(kFolder) + editRecord(ListId::Items, 0, 0, u"i"_s),
+             u"it is damaged at byte %1"_s.arg(header)},
+            {journalHeader(kFolder) + textRecord(ListId::Items, u"i"_s) +
+                 editRecord(ListId::Items, 1, 1, u""_s) + textRecord(ListId::Items, u"j"_s),
+             u"it is damaged at byte %1"_s.arg(header + textRecord(ListId::Items, u"i"_s).size())},
+        };
+        for (const auto& [bytes, problem] : refused) {
+            const JournalReading reading = readJournal(bytes, kFolder);
+            QVERIFY(!reading.content);
+            QCOMPARE(reading.problem, problem);
+        }
+    }
+
+    void theWriterKeepsUpWithEveryEdit()
+    {
+        // Random edits, some of them line ends and characters beyond
+        // Latin-1, a Clear and its undo, a base from a file: the journal
+        // replays to the text the edits made, through the rewrites that
+        // many edits bring.
+        const QString path = m_dir.filePath(u"writer.journal"_s);
+        const QString section = m_dir.filePath(u"gumps.scp"_s);
+        QVERIFY(writeBytes(section, "0x1 a.bmp 1 1\r\n0x2 b.bmp 2 2"));
+        const QByteArray sectionBytes = readBytes(section);
+        const scp::FileRecord record =
+            scp::FileRecord::of(sectionBytes, scp::fileStatus(section).modified);
+        QString text = u"0x1 a.bmp 1 1\n0x2 b.bmp 2 2"_s;
+        qint64 written = 0;
+        {
+            scp::RecoveryJournal journal(path, kFolder);
+            journal.recordBase(ListId::Gumps, section, record);
+            QRandomGenerator random(14);
+            const QString alphabet = u"ab \n\u015F0x"_s;
+            for (int i = 0; i < 60000; ++i) {
+                const qint64 at = random.bounded(text.size() + 1);
+                const qint64 removed = random.bounded(std::min<qint64>(40, text.size() - at) + 1);
+                QString inserted;
+                for (int n = random.bounded(40); n > 0; --n)
+                    inserted += alphabet[random.bounded(alphabet.size())];
+                text.replace(at, removed, inserted);
+                journal.recordEdit(ListId::Gumps, at, removed, inserted);
+                if (i == 30000) {
+                    journal.recordText(ListId::Gumps, QString());
+                    journal.recordRevert(ListId::Gumps);
+                }
+                written += 30 + inserted.toUtf8().size();
+            }
+            journal.flush();
+            QCOMPARE(replayed(readBytes(path), ListId::Gumps), text);
+        }
+        // Rewritten as the list it holds, not kept as every edit.
+        QVERIFY2(QFileInfo(path).size() < written / 2, qPrintable(QString::number(written)));
+
+        // A journal given up goes, and the next record starts a new one.
+        scp::RecoveryJournal journal(path, kFolder);
+        journal.discard();
+        journal.flush();
+        QVERIFY(!QFileInfo::exists(path));
+        journal.recordText(ListId::Items, u"i"_s);
+        journal.flush();
+        QCOMPARE(replayed(readBytes(path), ListId::Items), u"i"_s);
+        QCOMPARE(replayed(readBytes(path), ListId::Gumps), u"<none>"_s);
+    }
+
+    void aChangedFileIsNoBaseAndAFailedWriteIsSaid()
+    {
+        const QString path = m_dir.filePath(u"lost.journal"_s);
+        const QString section = m_dir.filePath(u"tiles.scp"_s);
+        QVERIFY(writeBytes(section, "old"));
+        const scp::FileRecord record =
+            scp::FileRecord::of("old", scp::fileStatus(section).modified);
+        QVERIFY(writeBytes(section, "new!"));
+        scp::RecoveryJournal journal(path, kFolder);
+        QSignalSpy lost(&journal, &scp::RecoveryJournal::baseLost);
+        journal.recordBase(ListId::Tiles, section, record);
+        journal.recordEdit(ListId::Tiles, 0, 0, u"x"_s); // left out: no base to edit
+        journal.flush();
+        QTRY_COMPARE(lost.size(), 1);
+        QCOMPARE(lost.first().first().value<ListId>(), ListId::Tiles);
+        journal.recordText(ListId::Tiles, u"xold"_s);
+        journal.recordEdit(ListId::Tiles, 4, 0, u"!"_s);
+        journal.flush();
+        QCOMPARE(replayed(readBytes(path), ListId::Tiles), u"xold!"_s);
+
+        // A disk that takes nothing: one failure, naming the journal and
+        // the system's reason; discard() lets it start again.
+        QSignalSpy failed(&journal, &scp::RecoveryJournal::failed);
+        scp::SystemCalls& calls = scp::systemCalls();
+        const scp::SystemCalls real = calls;
+        calls.write = [](int, const void*, size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        journal.recordEdit(ListId::Tiles, 0, 0, u"a"_s);
+        journal.recordEdit(ListId::Tiles, 0, 0, u"b"_s);
+        journal.flush();
+        calls = real;
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().first().toString(),
+                 u"Could not write the recovery journal \"%1\": %2"_s.arg(
+                     QDir::toNativeSeparators(path), scp::systemReason(ENOSPC)));
+        journal.discard();
+        journal.recordText(ListId::Tiles, u"t"_s);
+        journal.flush();
+        QCOMPARE(replayed(readBytes(path), ListId::Tiles), u"t"_s);
+        QCOMPARE(failed.size(), 1);
+    }
+
+    void oneEditorHoldsAFolder()
+    {
+        const QDir folder(m_dir.path());
+        const QString store = m_dir.filePath(u"store"_s);
+        scp::RecoveryStore first(folder, store), second(folder, store), other(QDir(store), store);
+        QCOMPARE(first.lock(), scp::RecoveryStore::Lock::Taken);
+        QCOMPARE(second.lock(), scp::RecoveryStore::Lock::HeldElsewhere);
+        QCOMPARE(other.lock(), scp::RecoveryStore::Lock::Taken);
+
+        // Journals left behind, newest first; a new one takes a free name.
+        const QString a = first.newJournalPath();
+        QVERIFY(writeBytes(a, "a"));
+        const QString b = first.newJournalPath();
+        QVERIFY(a != b && writeBytes(b, "b"));
+        QFile(a).setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                             QFileDevice::FileModificationTime);
+        QCOMPARE(first.leftJournals(), QStringList({b, a}));
+        QVERIFY(other.leftJournals().isEmpty());
+        QVERIFY(!QDir(m_dir.path()).entryList().contains(u"gumps.scp.journal"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecoveryJournalTest)
+#include "tst_recovery_journal.moc"

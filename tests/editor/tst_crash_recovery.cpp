@@ -1,0 +1,137 @@
+// A real crash: an editor process with lists of 100,000 entries each, typed
+// into, added to, cleared, pasted into and undone, killed with SIGKILL a
+// moment later; the next start restores its lists byte for byte.
+//
+// The test runs itself as that editor: `tst_crash_recovery --editor FOLDER
+// JOURNALS EXPECTED` makes the edits, writes what the lists then hold to
+// EXPECTED as a save would, says "ready" and waits to be killed.
+
+#include "cp1252.h"
+#include "editor.h"
+#include "fail_on_warnings.h"
+#include "list_edit.h"
+#include "main_window.h"
+#include "test_files.h"
+#include "ui_driver.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+constexpr int kEntries = 100'000;
+
+QByteArray entries(const QByteArray& entry, int spacer)
+{
+    return (entry + QByteArray(spacer, ' ')).repeated(kEntries).chopped(spacer);
+}
+
+int runEditor(const QString& folder, const QString& journals, const QString& expected)
+{
+    scp::Editor editor(QDir(folder), journals);
+    editor.show();
+    while (editor.isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    scp::MainWindow& form = editor.mainWindow();
+    const auto edit = [&](ListId list) -> scp::ListEdit& { return form.listEdit(list); };
+    const auto press = [&](const QString& button) {
+        QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    // Gumps: typed at both ends, and an Add.
+    edit(ListId::Gumps).moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&edit(ListId::Gumps), u"FIRST "_s);
+    edit(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&edit(ListId::Gumps), u" last"_s);
+    form.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0x7777 added.bmp 1 2"_s);
+    press(u"Command2"_s);
+    // Tiles: cleared, typed into, both undone, then typed into again.
+    press(u"Command4"_s);
+    QTest::keyClicks(&edit(ListId::Tiles), u"gone"_s);
+    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    edit(ListId::Tiles).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&edit(ListId::Tiles), u"T"_s);
+    // Items: lines pasted in the middle.
+    QTextCursor middle(edit(ListId::Items).document());
+    middle.setPosition(edit(ListId::Items).document()->characterCount() / 2);
+    edit(ListId::Items).setTextCursor(middle);
+    QGuiApplication::clipboard()->setText(u"pasted one\r\npasted two\n"_s);
+    QTest::keyClick(&edit(ListId::Items), Qt::Key_V, Qt::ControlModifier);
+
+    QByteArray lists;
+    for (ListId list : scp::kAllLists)
+        lists += scp::encodeCp1252(edit(list).text()).bytes + '\0';
+    if (!writeBytes(expected, lists))
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+} // namespace
+
+class CrashRecoveryTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void killedEditorsListsComeBack()
+    {
+        QTemporaryDir folder, journals, scratch;
+        QVERIFY(
+            writeBytes(folder.filePath(u"gumps.scp"_s), entries("0x0F00 cloak.bmp 120 200", 37)) &&
+            writeBytes(folder.filePath(u"tiles.scp"_s), entries("0x4000 marble.bmp 44 44", 37)) &&
+            writeBytes(folder.filePath(u"items.scp"_s),
+                       entries("0x2000 0 0 0 0 3 20 970 0 Mantle of Night", 86)));
+        const QString expectedPath = scratch.filePath(u"expected"_s);
+        QProcess editor;
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(QCoreApplication::applicationFilePath(),
+                     {u"--editor"_s, folder.path(), journals.path(), expectedPath});
+        QVERIFY(editor.waitForStarted());
+        QVERIFY2(editor.waitForReadyRead(120'000), "the editor never got ready");
+        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
+        // Within a second of the last edit the journal is on disk.
+        QTest::qWait(1500);
+        editor.kill(); // SIGKILL: nothing of the editor's runs any more
+        QVERIFY(editor.waitForFinished());
+        QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
+        const QList<QByteArray> expected = readBytes(expectedPath).split('\0');
+        QCOMPARE(expected.size(), 4);
+
+        UiDriver driver;
+        driver.answer(u"Restore"_s);
+        scp::Editor restarted(QDir(folder.path()), journals.path());
+        restarted.show();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.boxes.size(), 1, 60'000);
+        QVERIFY(restarted.mainWindow().isWindowModified());
+        restarted.saveSections();
+        QCOMPARE(driver.boxes.size(), 2);
+        COMPARE_BYTES(readBytes(folder.filePath(u"gumps.scp"_s)), expected[0]);
+        COMPARE_BYTES(readBytes(folder.filePath(u"tiles.scp"_s)), expected[1]);
+        COMPARE_BYTES(readBytes(folder.filePath(u"items.scp"_s)), expected[2]);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--editor") == 0)
+        return runEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         QString::fromLocal8Bit(argv[4]));
+    CrashRecoveryTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_crash_recovery.moc"

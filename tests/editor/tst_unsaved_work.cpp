@@ -1,0 +1,425 @@
+// Nothing the user made is lost: the lists start as the folder's files hold
+// them, closing and Load ask while lists are unsaved, a save asks before it
+// replaces what another program changed, and unsaved typing comes back from
+// the recovery journal after the editor ended without saving.
+
+#include "editor.h"
+#include "fail_on_warnings.h"
+#include "list_edit.h"
+#include "main_window.h"
+#include "recovery_store.h"
+#include "test_files.h"
+#include "ui_driver.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+class UnsavedWorkTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir, m_journals;
+    std::unique_ptr<scp::Editor> m_editor;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    scp::MainWindow& form() const { return m_editor->mainWindow(); }
+    scp::ListEdit& list(ListId id) const { return form().listEdit(id); }
+    QStringList journals() const
+    {
+        return QDir(m_journals->path()).entryList({u"*.journal"_s}, QDir::Files);
+    }
+    void writeSections(const QByteArray& gumps, const QByteArray& tiles, const QByteArray& items)
+    {
+        QVERIFY(writeBytes(path(u"gumps.scp"_s), gumps) &&
+                writeBytes(path(u"tiles.scp"_s), tiles) && writeBytes(path(u"items.scp"_s), items));
+    }
+    // An editor started in the folder, its files in and its start-up
+    // questions answered.
+    void startEditor()
+    {
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QTRY_VERIFY(!m_editor->isLoading());
+        QTest::qWait(20); // what the start offers once the window is up
+    }
+    void click(const QString& name)
+    {
+        auto* button = form().findChild<QPushButton*>(name);
+        QVERIFY2(button != nullptr, qPrintable(name));
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // Key by key, as typed; beyond ASCII too, where QTest::keyClicks stops.
+    void typeAtEnd(ListId id, const QString& text)
+    {
+        list(id).moveCursor(QTextCursor::End);
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, c);
+            QCoreApplication::sendEvent(&list(id), &press);
+        }
+    }
+    void clearTheFolders()
+    {
+        m_editor.reset();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_journals = std::make_unique<QTemporaryDir>();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        failOnQtWarnings();
+        clearTheFolders();
+    }
+    void cleanupTestCase() { m_editor.reset(); }
+
+    void startsWithTheFolderLists_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("lists");
+        QTest::addColumn<QStringList>("boxes");
+        const QString placeholders = u"GUMPS WILL LOAD HERE\r\n|TILES WILL LOAD HERE\r\n|"
+                                     u"ITEMS WILL LOAD HERE\r\n"_s;
+        QTest::newRow("all three") << QStringList{u"gumps.scp"_s, u"tiles.scp"_s, u"items.scp"_s}
+                                   << u"g1 g2|t1|i1\r\n"_s << QStringList();
+        QTest::newRow("one") << QStringList{u"tiles.scp"_s}
+                             << u"GUMPS WILL LOAD HERE\r\n|t1|"
+                                u"ITEMS WILL LOAD HERE\r\n"_s
+                             << QStringList();
+        QTest::newRow("none") << QStringList() << placeholders << QStringList();
+        QTest::newRow("unreadable")
+            << QStringList{u"gumps.scp"_s, u"tiles.scp/"_s} << placeholders
+            << QStringList{
+                   u"warning: Could not read \"%1\": it is not a regular file (a folder)"_s};
+    }
+    void startsWithTheFolderLists()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, lists);
+        QFETCH(QStringList, boxes);
+        const QMap<QString, QByteArray> bytes{
+            {u"gumps.scp"_s, "g1 g2"}, {u"tiles.scp"_s, "t1"}, {u"items.scp"_s, "i1\r\n"}};
+        for (const QString& file : files) {
+            if (file.endsWith(u'/'))
+                QVERIFY(QDir(m_dir->path()).mkdir(file));
+            else
+                QVERIFY(writeBytes(path(file), bytes[file]));
+        }
+        const auto before = snapshot(m_dir->path());
+        UiDriver driver;
+        startEditor();
+        if (!boxes.isEmpty())
+            boxes[0] = boxes[0].arg(QDir::toNativeSeparators(path(u"tiles.scp"_s)));
+        QCOMPARE(driver.boxes, boxes);
+        QCOMPARE(list(ListId::Gumps).text() + u'|' + list(ListId::Tiles).text() + u'|' +
+                     list(ListId::Items).text(),
+                 lists);
+        QVERIFY(!form().isWindowModified());
+        QCOMPARE(snapshot(m_dir->path()), before); // reading writes nothing
+
+        // The loss this guards against: a list changed and saved no longer
+        // replaces the other two files with placeholders. A file the editor
+        // could not read is asked about first.
+        click(u"Command3"_s);
+        click(u"Command2"_s);
+        const bool unreadable = qstrcmp(QTest::currentDataTag(), "unreadable") == 0;
+        if (unreadable)
+            driver.answer(u"Cancel"_s);
+        m_editor->saveSections();
+        if (unreadable) {
+            QCOMPARE(driver.boxes.last(),
+                     u"warning: Saving would replace a file that another program made or "
+                     u"changed:\n\n    gumps.scp (never read here)\n\nReplace it with the lists? "
+                     u"Cancel writes none of the three files."_s);
+            QCOMPARE(snapshot(m_dir->path()), before);
+            return;
+        }
+        QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("HexID Filename.bmp Width Height"));
+        for (const QString& file : {u"tiles.scp"_s, u"items.scp"_s})
+            QCOMPARE(
+                readBytes(path(file)),
+                files.contains(file)
+                    ? bytes[file]
+                    : scp::listPlaceholder(file == u"tiles.scp"_s ? ListId::Tiles : ListId::Items)
+                          .toLatin1());
+    }
+
+    void theTitleMarksUnsavedLists()
+    {
+        writeSections("g", "t", "i");
+        UiDriver driver;
+        startEditor();
+        QCOMPARE(form().windowTitle(),
+                 u"MoonrakesMantle.zozOzazez - %1[*]"_s.arg(QDir(m_dir->path()).dirName()));
+        const auto modified = [this] { return form().isWindowModified(); };
+        QVERIFY(!modified());
+        typeAtEnd(ListId::Gumps, u"ab"_s);
+        QVERIFY(modified());
+        QTest::keyClick(&list(ListId::Gumps), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!modified()); // undone back to what was loaded
+        click(u"Command4"_s); // Clear tiles
+        QVERIFY(modified());
+        m_editor->compileScript(); // writes the script, saves no list
+        QVERIFY(modified() && QFileInfo::exists(path(u"mantle.scp"_s)));
+        QTest::keyClick(&list(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!modified()); // the Clear undone
+        click(u"Command7"_s); // Add item
+        QVERIFY(modified());
+        m_editor->saveSections();
+        QVERIFY(!modified());
+        typeAtEnd(ListId::Tiles, u"x"_s);
+        driver.answer(u"Discard"_s);
+        click(u"Command1"_s);
+        QTRY_VERIFY(!m_editor->isLoading());
+        QVERIFY(!modified());
+        QCOMPARE(list(ListId::Tiles).text(), u"t"_s);
+        QCOMPARE(driver.boxes.size(), 3); // compiled, saved, and Load's question
+    }
+
+    void closeAndLoadAskFirst_data()
+    {
+        QTest::addColumn<QString>("action"); // close or load
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QByteArray>("gumps"); // gumps.scp afterwards
+        for (const QString& action : {u"close"_s, u"load"_s}) {
+            const auto row = [&](const QString& answer) -> QTestData& {
+                return QTest::addRow("%s, %s", qPrintable(action), qPrintable(answer))
+                       << action << answer;
+            };
+            row(u"Save"_s) << true << QByteArray("g typed");
+            row(u"Discard"_s) << true << QByteArray("g");
+            row(u"Cancel"_s) << false << QByteArray("g");
+            row(u"Escape"_s) << false << QByteArray("g");
+            row(u"close"_s) << false << QByteArray("g");
+            QTest::addRow("%s, nothing unsaved", qPrintable(action))
+                << action << QString() << true << QByteArray("g");
+        }
+    }
+    void closeAndLoadAskFirst()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, answer);
+        QFETCH(bool, goesOn);
+        QFETCH(QByteArray, gumps);
+        writeSections("g", "t", "i");
+        UiDriver driver;
+        startEditor();
+        if (!answer.isEmpty())
+            typeAtEnd(ListId::Gumps, u" typed"_s);
+        const QString before = list(ListId::Gumps).text();
+        if (!answer.isEmpty())
+            driver.answer(answer);
+        QSignalSpy finished(m_editor.get(), &scp::Editor::finished);
+        if (action == u"close"_s)
+            form().close();
+        else
+            click(u"Command1"_s);
+        QTRY_VERIFY(!m_editor->isLoading());
+        QCOMPARE(driver.boxes.size(), answer.isEmpty() ? 0 : answer == u"Save"_s ? 2 : 1);
+        if (!answer.isEmpty())
+            QVERIFY(driver.boxes.first().endsWith(u"have yet.\n\nSave them before %1?"_s.arg(
+                action == u"close"_s ? u"closing"_s : u"loading"_s)));
+        QCOMPARE(readBytes(path(u"gumps.scp"_s)), gumps);
+        if (action == u"close"_s) {
+            QCOMPARE(form().isVisible(), !goesOn);
+            QCOMPARE(finished.size(), goesOn ? 1 : 0);
+            m_editor.reset();                       // as the program ends
+            QCOMPARE(journals().isEmpty(), goesOn); // given up or saved: none left
+        } else {
+            QCOMPARE(list(ListId::Gumps).text(), goesOn ? QString::fromLatin1(gumps) : before);
+            QCOMPARE(form().isWindowModified(), !goesOn);
+        }
+    }
+
+    void aLoadWaitingBehindAnAddAsks()
+    {
+        // A Load asked for while another fills waits for it, and for the Add
+        // asked for before it; it asks once the Add has made the list unsaved.
+        writeSections(QByteArray("0x1 g.bmp 1 1" + QByteArray(37, ' ')).repeated(100000), "t", "i");
+        UiDriver driver;
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
+        m_editor->show();
+        if (!m_editor->isLoading())
+            QSKIP("the start-up Load was over at once");
+        form().findChild<QLineEdit*>(u"Text3"_s)->setText(u"NEW"_s);
+        click(u"Command5"_s);
+        driver.answer(u"Discard"_s);
+        click(u"Command1"_s);
+        QVERIFY(driver.boxes.isEmpty());
+        QTRY_COMPARE(driver.boxes.size(), 1);
+        QTRY_VERIFY(!m_editor->isLoading());
+        QCOMPARE(list(ListId::Tiles).text(), u"t"_s);
+        QVERIFY(!form().isWindowModified());
+    }
+
+    void saveAsksBeforeReplacingChangedFiles_data()
+    {
+        QTest::addColumn<QString>("behind"); // what another program does meanwhile
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("asked");
+        const QString changed = u"    tiles.scp (changed since it was read or saved here)"_s;
+        QTest::newRow("changed, Cancel") << u"change"_s << u"Cancel"_s << changed;
+        QTest::newRow("changed, Escape") << u"change"_s << u"Escape"_s << changed;
+        QTest::newRow("changed, Replace") << u"change"_s << u"Replace"_s << changed;
+        QTest::newRow("made, Replace")
+            << u"make"_s << u"Replace"_s << u"    items.scp (made since this editor started)"_s;
+        QTest::newRow("touched") << u"touch"_s << QString() << QString();
+        QTest::newRow("saved here") << u"save"_s << QString() << QString();
+    }
+    void saveAsksBeforeReplacingChangedFiles()
+    {
+        QFETCH(QString, behind);
+        QFETCH(QString, answer);
+        QFETCH(QString, asked);
+        QVERIFY(writeBytes(path(u"gumps.scp"_s), "g") && writeBytes(path(u"tiles.scp"_s), "t"));
+        UiDriver driver;
+        startEditor();
+        typeAtEnd(ListId::Gumps, u"2"_s);
+        const QDateTime later = QDateTime::currentDateTime().addSecs(10);
+        QFile tiles(path(u"tiles.scp"_s));
+        if (behind == u"change"_s || behind == u"touch"_s) {
+            // The same size: only the time, and then the bytes, tell.
+            QVERIFY(tiles.open(QIODevice::ReadWrite));
+            if (behind == u"change"_s)
+                QVERIFY(tiles.write("T") == 1);
+            QVERIFY(tiles.setFileTime(later, QFile::FileModificationTime));
+            tiles.close();
+        } else if (behind == u"make"_s) {
+            QVERIFY(writeBytes(path(u"items.scp"_s), "their items"));
+        } else {
+            m_editor->saveSections();
+        }
+        driver.boxes.clear();
+        const auto before = snapshot(m_dir->path());
+        if (!answer.isEmpty())
+            driver.answer(answer);
+        m_editor->saveSections();
+        if (asked.isEmpty()) {
+            QCOMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
+        } else {
+            QCOMPARE(driver.boxes.first(),
+                     u"warning: Saving would replace a file that another program made or "
+                     u"changed:\n\n%1\n\nReplace it with the lists? Cancel writes none of the "
+                     u"three files."_s.arg(asked));
+        }
+        if (answer == u"Cancel"_s || answer == u"Escape"_s) {
+            QCOMPARE(driver.boxes.size(), 1);
+            QCOMPARE(snapshot(m_dir->path()), before);
+            QVERIFY(form().isWindowModified());
+        } else {
+            QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("g2"));
+            QCOMPARE(readBytes(path(u"tiles.scp"_s)), QByteArray("t"));
+            QCOMPARE(readBytes(path(u"items.scp"_s)), QByteArray("ITEMS WILL LOAD HERE\r\n"));
+            QVERIFY(!form().isWindowModified());
+        }
+    }
+
+    void bringsBackWhatWasNotSaved_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("Restore") << u"Restore"_s;
+        QTest::newRow("Discard") << u"Discard"_s;
+        QTest::newRow("Escape: not now") << u"Escape"_s;
+    }
+    void bringsBackWhatWasNotSaved()
+    {
+        QFETCH(QString, answer);
+        writeSections("g1", "t1", "i1");
+        UiDriver driver;
+        startEditor();
+        // Typing, an Add, a Clear with typing after it, a paste and an undo.
+        typeAtEnd(ListId::Gumps, u" typed\u00E9"_s);
+        form().findChild<QLineEdit*>(u"Text3"_s)->setText(u"NEW"_s);
+        click(u"Command5"_s);
+        click(u"Command6"_s);
+        typeAtEnd(ListId::Items, u"fresh"_s);
+        QGuiApplication::clipboard()->setText(u"a\nb "_s);
+        list(ListId::Gumps).moveCursor(QTextCursor::Start);
+        QTest::keyClick(&list(ListId::Gumps), Qt::Key_V, Qt::ControlModifier);
+        list(ListId::Tiles).moveCursor(QTextCursor::Start);
+        QTest::keyClicks(&list(ListId::Tiles), u"zz"_s);
+        QTest::keyClick(&list(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+        const QString expected = u"a\r\nb g1 typed\u00E9|t1"_s + QString(37, u' ') + u"NEW|fresh"_s;
+        const auto lists = [this] {
+            return list(ListId::Gumps).text() + u'|' + list(ListId::Tiles).text() + u'|' +
+                   list(ListId::Items).text();
+        };
+        QCOMPARE(lists(), expected);
+        m_editor.reset(); // ended without saving: the journal stays
+        const QStringList left = journals();
+        QCOMPARE(left.size(), 1);
+
+        driver.answer(answer);
+        startEditor();
+        QCOMPARE(driver.boxes.size(), 1);
+        QVERIFY2(driver.boxes.first().startsWith(u"scpmaker ended on "_s) &&
+                     driver.boxes.first().endsWith(
+                         u" without saving the gumps, tiles and items lists in this folder. What "
+                         u"they held then is in the recovery journal \"%1\".\n\nRestore them? "
+                         u"Cancel leaves the journal for the next start."_s
+                             .arg(QDir::toNativeSeparators(m_journals->filePath(left.first())))
+                             .mid(70)),
+                 qPrintable(driver.boxes.first()));
+        if (answer == u"Restore"_s) {
+            QCOMPARE(lists(), expected);
+            QVERIFY(form().isWindowModified());
+            m_editor->saveSections();
+            QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("a\r\nb g1 typed\xE9"));
+            QCOMPARE(readBytes(path(u"items.scp"_s)), QByteArray("fresh"));
+            m_editor.reset();
+            QVERIFY(journals().isEmpty()); // all saved: nothing kept
+            return;
+        }
+        QCOMPARE(lists(), u"g1|t1|i1"_s);
+        QVERIFY(!form().isWindowModified());
+        m_editor.reset();
+        QCOMPARE(journals(), answer == u"Discard"_s ? QStringList() : left);
+        if (answer == u"Escape"_s) { // asked again at the next start
+            driver.answer(u"Discard"_s);
+            startEditor();
+            QCOMPARE(driver.boxes.size(), 2);
+        }
+    }
+
+    void keepsJournalsItCannotUseAndOneJournalAFolder()
+    {
+        // A damaged journal is said and left where it is; a second editor in
+        // the folder is told the first one is there and keeps no journal.
+        writeSections("g", "t", "i");
+        const QString damaged = m_journals->filePath(
+            QFileInfo(scp::RecoveryStore(QDir(m_dir->path()), m_journals->path()).newJournalPath())
+                .fileName());
+        QVERIFY(writeBytes(damaged, "GUMPS WILL LOAD HERE"));
+        UiDriver driver;
+        startEditor();
+        typeAtEnd(ListId::Gumps, u"1"_s);
+        scp::Editor second(QDir(m_dir->path()), m_journals->path());
+        second.show();
+        QTRY_VERIFY(!second.isLoading());
+        QTRY_COMPARE(driver.boxes.size(), 2);
+        QCOMPARE(driver.boxes,
+                 QStringList({u"warning: The recovery journal \"%1\" cannot be used: it is not "
+                              u"a recovery journal. It is left where it is."_s.arg(
+                                  QDir::toNativeSeparators(damaged)),
+                              u"Another scpmaker is open in \"%1\". This one keeps no recovery "
+                              u"journal: what it has not saved is lost if it ends unexpectedly. "
+                              u"Both save to the same files."_s.arg(
+                                  QDir::toNativeSeparators(QDir(m_dir->path()).canonicalPath()))}));
+        QTest::keyClicks(&second.mainWindow().listEdit(ListId::Tiles), u"2"_s);
+        m_editor.reset();
+        QCOMPARE(journals().size(), 2); // the damaged one, and the first editor's
+        QCOMPARE(readBytes(damaged), QByteArray("GUMPS WILL LOAD HERE"));
+    }
+};
+
+QTEST_MAIN(UnsavedWorkTest)
+#include "tst_unsaved_work.moc"
