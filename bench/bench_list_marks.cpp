@@ -3,14 +3,19 @@
 // start, in the middle and at the end, each with layout and a forced repaint, which is when the
 // marks of the rows on screen are worked out. Every entry has two findings (its picture is missing,
 // its id repeats), so the screen is full of marks. The edit is taken back between iterations,
-// untimed, so the list stays the same.
+// untimed, so the list stays the same. With the journal on, the recovery
+// journal records each edit too, as the editor has it while a list is
+// unsaved.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
+#include "journal_recorder.h"
 #include "list_edit.h"
 #include "list_marks.h"
 #include "main_window.h"
+#include "recovery_journal.h"
+#include "script_workshop.h"
 #include "widget_bench_main.h"
 
 #include <QApplication>
@@ -28,13 +33,23 @@ namespace {
 
 const QString kEntry = u"0x1234 Filename.bmp 44 44"_s;
 
+enum Mode { MarksOff, MarksOn, MarksAndJournal };
+const char* const kModes[] = {"marks off", "marks on", "marks and journal on"};
+
 struct Window {
-    Window(bool marks, int entries)
+    Window(int mode, int entries)
     {
         form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
         box().setText(gumpList(entries, kEntry));
-        if (marks)
+        if (mode != MarksOff)
             new scp::ListMarks(box(), ListId::Gumps, &pictures);
+        if (mode == MarksAndJournal) {
+            recorder.setJournal(&journal);
+            // The list's whole text goes to the journal at its first edit,
+            // here, untimed; the timed ones are edits of an unsaved list.
+            box().moveCursor(QTextCursor::Start);
+            key(Qt::Key_7, u"7"_s);
+        }
         form.show();
         // Until the marks have read the whole list in their idle passes.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 60'000);
@@ -50,11 +65,16 @@ struct Window {
     QTemporaryDir folder;
     scp::PictureFolder pictures{folder.path()};
     scp::MainWindow form;
+    scp::ScriptWorkshop workshop{QDir(folder.path())};
+    scp::RecoveryJournal journal{folder.filePath(u"bench.journal"_s), folder.path()};
+    scp::JournalRecorder recorder{{&form.listEdit(ListId::Gumps), &form.listEdit(ListId::Tiles),
+                                   &form.listEdit(ListId::Items)},
+                                  workshop};
 };
 
 void BM_Marks_Add(benchmark::State& state)
 {
-    Window window(state.range(0) != 0, int(state.range(1)));
+    Window window(int(state.range(0)), int(state.range(1)));
     QTextDocument& document = *window.box().document();
     for (auto _ : state) {
         const int end = document.characterCount() - 1;
@@ -69,12 +89,12 @@ void BM_Marks_Add(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["marks"] = double(window.box().extraSelections().size());
-    state.SetLabel(state.range(0) != 0 ? "marks on" : "marks off");
+    state.SetLabel(kModes[state.range(0)]);
 }
 
 void BM_Marks_Keystroke(benchmark::State& state)
 {
-    Window window(state.range(0) != 0, int(state.range(2)));
+    Window window(int(state.range(0)), int(state.range(2)));
     const int where = int(state.range(1)); // 0 start, 1 middle, 2 end
     scp::ListEdit& box = window.box();
     box.setFocus();
@@ -93,14 +113,16 @@ void BM_Marks_Keystroke(benchmark::State& state)
     }
     state.counters["marks"] = double(box.extraSelections().size());
     const char* const places[] = {", at the start", ", in the middle", ", at the end"};
-    state.SetLabel(std::string(state.range(0) != 0 ? "marks on" : "marks off") + places[where]);
+    state.SetLabel(kModes[state.range(0)] + std::string(places[where]));
 }
 
 } // namespace
 
-BENCHMARK(BM_Marks_Add)->ArgsProduct({{0, 1}, {100'000, 470'000}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Marks_Add)
+    ->ArgsProduct({{MarksOff, MarksOn, MarksAndJournal}, {100'000, 470'000}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Marks_Keystroke)
-    ->ArgsProduct({{0, 1}, {0, 1, 2}, {100'000, 470'000}})
+    ->ArgsProduct({{MarksOff, MarksOn, MarksAndJournal}, {0, 1, 2}, {100'000, 470'000}})
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

@@ -9,7 +9,8 @@
 //   CompileMantleScp from the lists against the headless compiler's in-memory
 //   lists holding the same files;
 // - Clear of one list and its undo;
-// - one Add and one typed key at the end of the gumps list.
+// - one Add and one typed key at the end of the gumps list, in the window
+//   alone and in the editor, with its recovery journal recording them.
 // 1,000 and 10,000 entries also show the whole-text way of adding an entry.
 //
 // `cat` of the three files is timed too, as the yardstick for Load.
@@ -372,6 +373,43 @@ void BM_KeystrokeAtEnd(benchmark::State& state)
     }
 }
 
+// Add and keystroke as the editor has them: the lints' marks on, and the
+// recovery journal recording the edits of a list that is already unsaved
+// (its base copied from its file), as it is while the user types on.
+template <bool add> void BM_Journal(benchmark::State& state)
+{
+    startClean();
+    QTemporaryDir journals;
+    scp::Editor editor{QDir(sectionFiles(int(state.range(0))).path()), journals.path()};
+    editor.show();
+    while (editor.isLoading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    scp::MainWindow& form = editor.mainWindow();
+    form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
+    scp::ListEdit& box = form.listEdit(ListId::Gumps);
+    box.setFocus();
+    box.moveCursor(QTextCursor::Start);
+    QKeyEvent first(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
+    QCoreApplication::sendEvent(&box, &first);
+    box.moveCursor(QTextCursor::End);
+    Window::settle();
+    for (auto _ : state) {
+        if (add) {
+            form.addEntry(ListId::Gumps);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
+            QCoreApplication::sendEvent(&box, &press);
+        }
+        box.viewport()->repaint();
+        state.PauseTiming();
+        box.undo();
+        Window::settle();
+        state.ResumeTiming();
+    }
+    if (!form.isWindowModified())
+        state.SkipWithError("the list was not unsaved: nothing was journalled");
+}
+
 // Read, set text + spacer, read, set text + entry: what Add would cost done
 // through whole texts.
 void BM_WholeTextWay(benchmark::State& state)
@@ -412,6 +450,8 @@ BENCHMARK(BM_ClearAndUndo)->Apply(sizes);
 BENCHMARK(BM_ClearAndUndo_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Add)->Apply(sizes);
 BENCHMARK(BM_KeystrokeAtEnd)->Apply(sizes);
+BENCHMARK(BM_Journal<true>)->Name("BM_Add_Journal")->Apply(sizes);
+BENCHMARK(BM_Journal<false>)->Name("BM_KeystrokeAtEnd_Journal")->Apply(sizes);
 BENCHMARK(BM_WholeTextWay)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
