@@ -99,6 +99,13 @@ void Editor::start()
         m_journal =
             std::make_unique<RecoveryJournal>(m_store.newJournalPath(), m_store.folderPath());
         m_recorder->setJournal(m_journal.get());
+        connect(m_journal.get(), &RecoveryJournal::failed, this, [this](const QString& message) {
+            whenFree([this, message] {
+                tell(message + u". Until the lists are saved, what is not saved is not kept "
+                               u"against a crash."_s,
+                     true);
+            });
+        });
     }
     // An empty folder starts as it always has: nothing is read.
     if (m_workshop.hasSectionFiles())

@@ -8,6 +8,7 @@
 #include "list_edit.h"
 #include "main_window.h"
 #include "recovery_store.h"
+#include "system_calls.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -65,6 +66,13 @@ class UnsavedWorkTest : public QObject {
             QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, c);
             QCoreApplication::sendEvent(&list(id), &press);
         }
+    }
+    // The file name of the first journal an editor in the folder keeps.
+    QString journalName() const
+    {
+        return QFileInfo(
+                   scp::RecoveryStore(QDir(m_dir->path()), m_journals->path()).newJournalPath())
+            .fileName();
     }
     void clearTheFolders()
     {
@@ -395,9 +403,7 @@ private Q_SLOTS:
         // A damaged journal is said and left where it is; a second editor in
         // the folder is told the first one is there and keeps no journal.
         writeSections("g", "t", "i");
-        const QString damaged = m_journals->filePath(
-            QFileInfo(scp::RecoveryStore(QDir(m_dir->path()), m_journals->path()).newJournalPath())
-                .fileName());
+        const QString damaged = m_journals->filePath(journalName());
         QVERIFY(writeBytes(damaged, "GUMPS WILL LOAD HERE"));
         UiDriver driver;
         startEditor();
@@ -418,6 +424,30 @@ private Q_SLOTS:
         m_editor.reset();
         QCOMPARE(journals().size(), 2); // the damaged one, and the first editor's
         QCOMPARE(readBytes(damaged), QByteArray("GUMPS WILL LOAD HERE"));
+    }
+
+    void saysOnceThatTheJournalCannotBeWritten()
+    {
+        UiDriver driver;
+        startEditor();
+        scp::SystemCalls& calls = scp::systemCalls();
+        const scp::SystemCalls real = calls;
+        calls.open = [](const char*, int, mode_t) {
+            errno = EACCES;
+            return -1;
+        };
+        typeAtEnd(ListId::Items, u"3"_s);
+        typeAtEnd(ListId::Items, u"4"_s);
+        QTRY_COMPARE(driver.boxes.size(), 1);
+        calls = real;
+        QCOMPARE(driver.boxes.first(),
+                 u"warning: Could not write the recovery journal \"%1\": %2. Until the lists "
+                 u"are saved, what is not saved is not kept against a crash."_s.arg(
+                     QDir::toNativeSeparators(m_journals->filePath(journalName())),
+                     scp::systemReason(EACCES)));
+        typeAtEnd(ListId::Items, u"5"_s);
+        QTest::qWait(100);
+        QCOMPARE(driver.boxes.size(), 1);
     }
 };
 
