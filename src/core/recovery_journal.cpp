@@ -15,9 +15,9 @@ namespace scp {
 
 namespace {
 
-// A journal whose edits stay under this is never rewritten: small lists
-// would otherwise be rewritten every few keystrokes.
-constexpr qint64 kRewriteFloor = qint64(1) << 20;
+// Edits up to this much are never rewritten, however short the lists: a
+// rewrite syncs a new file into place, which a few keystrokes are not worth.
+constexpr qint64 kRewriteFloor = qint64(16) << 10;
 
 } // namespace
 
