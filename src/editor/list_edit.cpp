@@ -266,22 +266,26 @@ bool ListEdit::isRowBreakBefore(const QTextBlock& block)
 
 QString ListEdit::positionText(int from, int to) const
 {
-    const QTextDocument& document = *this->document();
-    const RowBreaks rowBreaks(document);
-    QString out;
-    out.reserve(to - from);
-    for (QTextBlock block = document.findBlock(from); block.isValid() && from < to;
+    QString text;
+    positionText(*document(), from, to, text);
+    return text;
+}
+
+void ListEdit::positionText(const QTextDocument& document, qsizetype from, qsizetype to,
+                            QString& text)
+{
+    text.clear();
+    text.reserve(to - from);
+    for (QTextBlock block = document.findBlock(int(from)); block.isValid() && block.position() < to;
          block = block.next()) {
-        const int start = block.position();
-        const int breakAt = start + block.length() - 1;
-        out.append(QStringView(block.text()).sliced(from - start, std::min(to, breakAt) - from));
-        from = std::min(to, breakAt);
-        if (from < to && block.next().isValid()) {
-            out.append(rowBreaks.before(block.next()) ? u' ' : u'\n');
-            ++from;
-        }
+        const qsizetype start = block.position();
+        const qsizetype breakAt = start + block.length() - 1;
+        const qsizetype first = std::max(from, start), last = std::min(to, breakAt);
+        if (last > first)
+            text += QStringView(block.text()).sliced(first - start, last - first);
+        if (breakAt < to && block.next().isValid())
+            text += isRowBreakBefore(block.next()) ? u' ' : u'\n';
     }
-    return out;
 }
 
 int ListEdit::positionCount() const

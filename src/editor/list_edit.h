@@ -85,6 +85,8 @@ public:
     // The document range [from, to), one character a position: each row
     // break as its space, each line end as one LF.
     QString positionText(int from, int to) const;
+    static void positionText(const QTextDocument& document, qsizetype from, qsizetype to,
+                             QString& text);
     // How many positions the list has (the document's characters, less the
     // end it always has).
     int positionCount() const;

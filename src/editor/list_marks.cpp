@@ -38,18 +38,7 @@ public:
     qsizetype size() const override { return m_document.characterCount() - 1; }
     QStringView slice(qsizetype from, qsizetype to, QString& text) const override
     {
-        text.clear();
-        text.reserve(to - from);
-        for (QTextBlock block = m_document.findBlock(int(from));
-             block.isValid() && block.position() < to; block = block.next()) {
-            const qsizetype start = block.position();
-            const qsizetype breakAt = start + block.length() - 1;
-            const qsizetype first = std::max(from, start), last = std::min(to, breakAt);
-            if (last > first)
-                text += QStringView(block.text()).sliced(first - start, last - first);
-            if (breakAt < to && block.next().isValid())
-                text += ListEdit::isRowBreakBefore(block.next()) ? u' ' : u'\n';
-        }
+        ListEdit::positionText(m_document, from, to, text);
         return text;
     }
 
