@@ -76,17 +76,18 @@ public:
         m_awaitingText = {};
     }
 
-    void sync()
+    // False when the journal could not be written.
+    bool sync()
     {
         m_syncTimer.stop();
-        if (m_file.get() < 0)
-            return;
-        if (retryOnInterrupt([&] { return systemCalls().fsync(m_file.get()); }) != 0)
-            return fail(systemReason(errno));
-        if (m_madeSinceSync) {
+        if (m_file.get() >= 0 &&
+            retryOnInterrupt([&] { return systemCalls().fsync(m_file.get()); }) != 0)
+            fail(systemReason(errno));
+        if (m_file.get() >= 0 && m_madeSinceSync) {
             syncFolder(QFileInfo(m_path).path());
             m_madeSinceSync = false;
         }
+        return !m_broken;
     }
 
     void close()
@@ -256,10 +257,13 @@ void RecoveryJournal::discard()
         m_writer, [writer = m_writer] { writer->discard(); }, Qt::QueuedConnection);
 }
 
-void RecoveryJournal::flush()
+bool RecoveryJournal::flush()
 {
+    bool written = false;
     QMetaObject::invokeMethod(
-        m_writer, [writer = m_writer] { writer->sync(); }, Qt::BlockingQueuedConnection);
+        m_writer, [writer = m_writer, &written] { written = writer->sync(); },
+        Qt::BlockingQueuedConnection);
+    return written;
 }
 
 } // namespace scp

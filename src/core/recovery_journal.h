@@ -48,8 +48,9 @@ public:
     // Nothing is unsaved: the journal file goes, and the next record starts
     // a new one.
     void discard();
-    // Returns once everything recorded so far is on disk.
-    void flush();
+    // Returns once everything recorded so far is on disk: true, unless the
+    // journal could not be written.
+    bool flush();
 
 Q_SIGNALS:
     // A base could not be taken from its file: the list's edits are left

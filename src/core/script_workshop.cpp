@@ -179,16 +179,6 @@ bool ScriptWorkshop::hasSectionFiles() const
         kAllLists, [this](ListId list) { return fileStatus(sectionPath(list)).exists; });
 }
 
-QStringList ScriptWorkshop::sectionsChangedOnDisk() const
-{
-    QStringList changed;
-    for (ListId list : kAllLists) {
-        if (!sectionRecord(list).mayReplace(sectionPath(list)))
-            changed.append(sectionFileName(list));
-    }
-    return changed;
-}
-
 bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
 {
     const auto contents = readSections(reporter);

@@ -69,9 +69,6 @@ public:
 
     // Whether any section file is in the folder.
     bool hasSectionFiles() const;
-    // The section files that another program has made or changed since they
-    // were last read or written here, by name ("tiles.scp").
-    QStringList sectionsChangedOnDisk() const;
     // What a section file was when last read or written here.
     const FileRecord& sectionRecord(ListId list) const
     {

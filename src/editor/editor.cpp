@@ -167,9 +167,8 @@ void Editor::offerRecovery()
                 m_mainWindow->listEdit(list).setText(
                     listTextOf(*reading.content->lists[size_t(list)]));
             // Ours has them now: the old one can go once they are on disk.
-            if (m_journal)
-                m_journal->flush();
-            QFile::remove(path);
+            if (m_journal->flush())
+                QFile::remove(path);
             return;
         case RecoveryAnswer::Discard:
             QFile::remove(path);
