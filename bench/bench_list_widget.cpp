@@ -340,37 +340,40 @@ void BM_ClearAndUndo_Plain(benchmark::State& state)
     }
 }
 
-// Add and keystroke: the list is put back by undoing the edit.
-void BM_Add(benchmark::State& state)
+void typeKey(scp::ListEdit& box)
 {
-    Window window;
-    window.load(int(state.range(0)));
-    for (auto _ : state) {
-        window.form.addEntry(ListId::Gumps);
-        window.box().viewport()->repaint();
-        state.PauseTiming();
-        window.box().undo();
-        Window::settle();
-        state.ResumeTiming();
-    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
+    QCoreApplication::sendEvent(&box, &press);
 }
 
-void BM_KeystrokeAtEnd(benchmark::State& state)
+// Add and keystroke: `edit` at the end of the gumps list `box` and its
+// repaint, timed; the list is put back by undoing the edit, untimed.
+template <typename Edit> void timeEdits(benchmark::State& state, scp::ListEdit& box, Edit edit)
 {
-    Window window;
-    window.load(int(state.range(0)));
-    scp::ListEdit& box = window.box();
     box.setFocus();
     box.moveCursor(QTextCursor::End);
     for (auto _ : state) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
-        QCoreApplication::sendEvent(&box, &press);
+        edit();
         box.viewport()->repaint();
         state.PauseTiming();
         box.undo();
         Window::settle();
         state.ResumeTiming();
     }
+}
+
+void BM_Add(benchmark::State& state)
+{
+    Window window;
+    window.load(int(state.range(0)));
+    timeEdits(state, window.box(), [&] { window.form.addEntry(ListId::Gumps); });
+}
+
+void BM_KeystrokeAtEnd(benchmark::State& state)
+{
+    Window window;
+    window.load(int(state.range(0)));
+    timeEdits(state, window.box(), [&] { typeKey(window.box()); });
 }
 
 // Add and keystroke as the editor has them: the lints' marks on, and the
@@ -387,25 +390,15 @@ template <bool add> void BM_Journal(benchmark::State& state)
     scp::MainWindow& form = editor.mainWindow();
     form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
     scp::ListEdit& box = form.listEdit(ListId::Gumps);
-    box.setFocus();
     box.moveCursor(QTextCursor::Start);
-    QKeyEvent first(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
-    QCoreApplication::sendEvent(&box, &first);
-    box.moveCursor(QTextCursor::End);
+    typeKey(box); // the list is unsaved from here on
     Window::settle();
-    for (auto _ : state) {
-        if (add) {
+    timeEdits(state, box, [&] {
+        if (add)
             form.addEntry(ListId::Gumps);
-        } else {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, u"a"_s);
-            QCoreApplication::sendEvent(&box, &press);
-        }
-        box.viewport()->repaint();
-        state.PauseTiming();
-        box.undo();
-        Window::settle();
-        state.ResumeTiming();
-    }
+        else
+            typeKey(box);
+    });
     if (!form.isWindowModified())
         state.SkipWithError("the list was not unsaved: nothing was journalled");
 }
