@@ -10,9 +10,10 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
+#include "bmp_header.h"
 #include "journal_recorder.h"
+#include "list_document.h"
 #include "list_edit.h"
-#include "list_marks.h"
 #include "main_window.h"
 #include "recovery_journal.h"
 #include "script_workshop.h"
@@ -20,7 +21,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextCursor>
 
@@ -39,10 +39,9 @@ const char* const kModes[] = {"marks off", "marks on", "marks and journal on"};
 struct Window {
     Window(int mode, int entries)
     {
-        form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
-        box().setText(gumpList(entries, kEntry));
+        list->setText(gumpList(entries, kEntry));
         if (mode != MarksOff)
-            new scp::ListMarks(box(), ListId::Gumps, &pictures);
+            form.markLists(&pictures);
         if (mode == MarksAndJournal) {
             recorder.setJournal(&journal);
             // The list's whole text goes to the journal at its first edit,
@@ -54,7 +53,7 @@ struct Window {
         // Until the marks have read the whole list in their idle passes.
         QCoreApplication::processEvents(QEventLoop::AllEvents, 60'000);
     }
-    scp::ListEdit& box() { return form.listEdit(ListId::Gumps); }
+    scp::ListEdit& box() { return listBox(form, ListId::Gumps); }
     void repaint() { box().viewport()->repaint(); }
     void key(Qt::Key key, const QString& text)
     {
@@ -64,12 +63,14 @@ struct Window {
 
     QTemporaryDir folder;
     scp::PictureFolder pictures{folder.path()};
-    scp::MainWindow form;
+    // The gumps list, and the other two as they start.
+    std::unique_ptr<scp::ListDocument> list = std::make_unique<scp::ListDocument>();
+    scp::ListDocument tiles, items;
+    scp::EntryLists entryLists{{{list.get(), &tiles, &items}}};
+    scp::MainWindow form{{list.get(), &tiles, &items}};
     scp::ScriptWorkshop workshop{QDir(folder.path())};
     scp::RecoveryJournal journal{folder.filePath(u"bench.journal"_s), folder.path()};
-    scp::JournalRecorder recorder{{&form.listEdit(ListId::Gumps), &form.listEdit(ListId::Tiles),
-                                   &form.listEdit(ListId::Items)},
-                                  workshop};
+    scp::JournalRecorder recorder{{list.get(), &tiles, &items}, workshop};
 };
 
 void BM_Marks_Add(benchmark::State& state)
@@ -78,7 +79,7 @@ void BM_Marks_Add(benchmark::State& state)
     QTextDocument& document = *window.box().document();
     for (auto _ : state) {
         const int end = document.characterCount() - 1;
-        window.form.addEntry(ListId::Gumps);
+        window.entryLists.addEntry(ListId::Gumps, kEntry);
         window.repaint();
         state.PauseTiming();
         QTextCursor added(&document);

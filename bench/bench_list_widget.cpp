@@ -21,17 +21,19 @@
 #include "editor.h"
 #include "file_reading.h"
 #include "file_transaction.h"
-#include "large_blocks.h"
+#include "list_document.h"
 #include "list_edit.h"
-#include "list_marks.h"
 #include "main_window.h"
 #include "memory_entry_lists.h"
+#include "memory_policy.h"
 #include "reporter.h"
 #include "script_workshop.h"
+#include "section_load.h"
 #include "widget_bench_main.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -107,15 +109,13 @@ struct Window {
     explicit Window(bool marks = true)
     {
         startClean();
-        for (ListId list : scp::kAllLists) {
-            if (marks)
-                new scp::ListMarks(box(list), list, &pictures);
-        }
-        form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
+        if (marks)
+            form.markLists(&pictures);
         form.show();
         settle();
     }
-    scp::ListEdit& box(ListId list = ListId::Gumps) { return form.listEdit(list); }
+    scp::ListDocument& list(ListId id = ListId::Gumps) { return *lists[size_t(id)]; }
+    scp::ListEdit& box(ListId id = ListId::Gumps) { return listBox(form, id); }
     // Edit, layout and paint must all be done inside the timed part.
     void repaint()
     {
@@ -127,18 +127,29 @@ struct Window {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    // The window holding the section files of `entries` entries.
+    // The window holding the section files of `entries` entries, read and
+    // filled as the editor's Load does it.
     void load(int entries)
     {
         scp::ScriptWorkshop workshop{QDir(sectionFiles(entries).path())};
         SilentReporter reporter;
-        workshop.loadSections(form.lists(), reporter);
+        scp::SectionLoad filling(*workshop.readSections(reporter));
+        QEventLoop filled;
+        QObject::connect(&filling, &scp::SectionLoad::filled, &filled, &QEventLoop::quit);
+        filled.exec();
+        const std::array<QTextDocument*, 3> documents = filling.takeDocuments();
+        for (size_t i = 0; i < lists.size(); ++i)
+            lists[i]->adopt(documents[i]);
         repaint();
         settle();
     }
 
     scp::PictureFolder pictures{QDir::tempPath()};
-    scp::MainWindow form;
+    std::array<std::unique_ptr<scp::ListDocument>, 3> lists{std::make_unique<scp::ListDocument>(),
+                                                            std::make_unique<scp::ListDocument>(),
+                                                            std::make_unique<scp::ListDocument>()};
+    scp::EntryLists entryLists{{{lists[0].get(), lists[1].get(), lists[2].get()}}};
+    scp::MainWindow form{{lists[0].get(), lists[1].get(), lists[2].get()}};
 };
 
 // Three plain boxes doing what the window's lists do, the plain way.
@@ -217,10 +228,12 @@ template <bool marks> void BM_Load(benchmark::State& state)
 void BM_Load_Editor(benchmark::State& state)
 {
     const int entries = int(state.range(0));
-    scp::Editor editor{QDir(sectionFiles(entries).path())};
+    QTemporaryDir journals;
+    scp::Editor editor{QDir(sectionFiles(entries).path()), journals.path()};
     startClean();
     editor.show();
-    QCoreApplication::processEvents();
+    QWidget& window = editorWindow();
+    waitForLists(window); // the files it starts with
     double listsIn = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -228,10 +241,9 @@ void BM_Load_Editor(benchmark::State& state)
         editor.load();
         QCoreApplication::processEvents(); // what is pending, as before the next input
         state.PauseTiming();
-        while (editor.isLoading())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        waitForLists(window);
         for (ListId list : scp::kAllLists)
-            editor.mainWindow().listEdit(list).viewport()->repaint();
+            listBox(window, list).viewport()->repaint();
         listsIn += double(clock.nsecsElapsed()) / 1e6;
         Window::settle();
         state.ResumeTiming();
@@ -277,7 +289,7 @@ void BM_Save(benchmark::State& state)
     scp::ScriptWorkshop workshop{QDir(out.path())};
     SilentReporter reporter;
     for (auto _ : state)
-        (workshop.*save)(window.form.lists(), reporter);
+        (workshop.*save)(window.entryLists, reporter);
 }
 
 void BM_Save_Plain(benchmark::State& state)
@@ -310,13 +322,13 @@ void BM_ClearAndUndo(benchmark::State& state)
     window.load(int(state.range(0)));
     scp::ListEdit& box = window.box(ListId::Items);
     for (auto _ : state) {
-        window.form.clearList(ListId::Items);
+        window.entryLists.clearList(ListId::Items);
         box.viewport()->repaint();
         box.undo();
         box.viewport()->repaint();
         state.PauseTiming();
         Window::settle();
-        if (box.isEmpty())
+        if (window.list(ListId::Items).isEmpty())
             state.SkipWithError("undo did not bring the list back");
         state.ResumeTiming();
     }
@@ -366,7 +378,7 @@ void BM_Add(benchmark::State& state)
 {
     Window window;
     window.load(int(state.range(0)));
-    timeEdits(state, window.box(), [&] { window.form.addEntry(ListId::Gumps); });
+    timeEdits(state, window.box(), [&] { window.entryLists.addEntry(ListId::Gumps, kEntry); });
 }
 
 void BM_KeystrokeAtEnd(benchmark::State& state)
@@ -385,17 +397,15 @@ template <bool add> void BM_Journal(benchmark::State& state)
     QTemporaryDir journals;
     scp::Editor editor{QDir(sectionFiles(int(state.range(0))).path()), journals.path()};
     editor.show();
-    while (editor.isLoading())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    scp::MainWindow& form = editor.mainWindow();
-    form.findChild<QLineEdit*>(u"Text1"_s)->setText(kEntry);
-    scp::ListEdit& box = form.listEdit(ListId::Gumps);
+    QWidget& form = editorWindow();
+    waitForLists(form);
+    scp::ListEdit& box = listBox(form, ListId::Gumps);
     box.moveCursor(QTextCursor::Start);
     typeKey(box); // the list is unsaved from here on
     Window::settle();
     timeEdits(state, box, [&] {
         if (add)
-            form.addEntry(ListId::Gumps);
+            editor.addEntry(ListId::Gumps, kEntry);
         else
             typeKey(box);
     });
@@ -409,15 +419,15 @@ void BM_WholeTextWay(benchmark::State& state)
 {
     Window window;
     const QString text = gumpList(int(state.range(0)), kEntry);
-    scp::ListEdit& box = window.box();
-    box.setText(text);
+    scp::ListDocument& list = window.list();
+    list.setText(text);
     const QString spacer = scp::spacerText(scp::kGumpTileSpacerWidth);
     for (auto _ : state) {
-        box.setText(box.text() + spacer);
-        box.setText(box.text() + kEntry);
-        box.viewport()->repaint();
+        list.setText(list.text() + spacer);
+        list.setText(list.text() + kEntry);
+        window.box().viewport()->repaint();
         state.PauseTiming();
-        box.setText(text);
+        list.setText(text);
         Window::settle();
         state.ResumeTiming();
     }

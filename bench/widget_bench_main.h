@@ -3,10 +3,35 @@
 // main() of the benchmarks that drive the window's widgets: offscreen unless
 // a platform is named, and memory handled as the editor handles it.
 
-#include "large_blocks.h"
+#include "entry_lists.h"
+#include "list_edit.h"
+#include "memory_policy.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+
+// The editor's main window, as a user finds it.
+inline QWidget& editorWindow()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("mainWindow"))
+            return *window;
+    }
+    qFatal("no main window");
+}
+
+// A list's box in a main window.
+inline scp::ListEdit& listBox(const QWidget& window, scp::ListId list)
+{
+    return *window.findChild<scp::ListEdit*>(scp::listName(list) + QStringLiteral("List"));
+}
+
+// Until a Load's lists are in: till then they take no typing.
+inline void waitForLists(const QWidget& window)
+{
+    while (listBox(window, scp::ListId::Gumps).isReadOnly())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 inline int runWidgetBenchmarks(int argc, char** argv)
 {

@@ -38,7 +38,7 @@ start_editor "$exe" "$work/folder"
 shoot "$main_window" "$out/main-window.png"
 
 click_twips 5280 5160 1095 615 # ABOUT
-about=$(timeout 10 xdotool search --sync --onlyvisible --name '^Form2$' | head -n 1) || true
+about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About scpmaker$' | head -n 1) || true
 [[ -n $about ]] || x_fail "the About window did not appear"
 shoot "$about" "$out/about-window.png"
 kill "$editor_pid"

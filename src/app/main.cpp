@@ -2,7 +2,7 @@
 // DIR (default: the current folder).
 
 #include "editor.h"
-#include "large_blocks.h"
+#include "memory_policy.h"
 #include "main_window.h"
 
 #include <QApplication>

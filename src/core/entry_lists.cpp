@@ -37,11 +37,6 @@ QString spacerText(int width)
     return QString(width, u' ');
 }
 
-void EntryLists::addEntry(ListId list)
-{
-    addEntry(list, field(list).text());
-}
-
 void EntryLists::addEntry(ListId list, const QString& entry)
 {
     TextBox& target = box(list);
@@ -51,7 +46,7 @@ void EntryLists::addEntry(ListId list, const QString& entry)
     if (target.isEmpty())
         target.appendText(entry);
     else
-        target.appendText(at(list).spacer->text() + entry);
+        target.appendText(spacerText(spacerWidth(list)) + entry);
 }
 
 void EntryLists::clearList(ListId list)

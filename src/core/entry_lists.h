@@ -27,32 +27,22 @@ inline constexpr int spacerWidth(ListId list)
 }
 
 // The three entry lists. A list is nothing but the whole text of its box;
-// entries are separated by the spacer its spacer box holds.
+// entries are separated by their list's spacer.
 class EntryLists {
 public:
-    struct List {
-        TextBox* box;
-        TextField* field;        // the entry field under the list
-        const TextField* spacer; // hidden; gumps and tiles share one
-    };
-    explicit EntryLists(const std::array<List, 3>& lists) : m_lists(lists) {}
+    explicit EntryLists(const std::array<TextBox*, 3>& boxes) : m_boxes(boxes) {}
 
-    // Appends the entry field's text, preceded by the spacer unless the list
-    // is exactly "". Only the new text is appended.
-    void addEntry(ListId list);
-    // The same with the entry's text as it was when the Add was asked for.
+    // Appends `entry` (an entry field's text), preceded by the spacer unless
+    // the list is exactly "". Only the new text is appended.
     void addEntry(ListId list, const QString& entry);
     void clearList(ListId list);
     QString listText(ListId list) const;
     void setListText(ListId list, const QString& text);
 
-    TextBox& box(ListId list) const { return *at(list).box; }
-    TextField& field(ListId list) const { return *at(list).field; }
+    TextBox& box(ListId list) const { return *m_boxes[static_cast<size_t>(list)]; }
 
 private:
-    const List& at(ListId list) const { return m_lists[static_cast<size_t>(list)]; }
-
-    std::array<List, 3> m_lists;
+    std::array<TextBox*, 3> m_boxes;
 };
 
 } // namespace scp

@@ -7,8 +7,7 @@
 
 namespace scp {
 
-// The three lists with their fields and spacer boxes, all in memory, set up
-// as the editor starts: placeholder lines, hint texts, 37 and 86 spaces.
+// The three lists in memory, each starting with its placeholder line.
 class MemoryEntryLists {
 public:
     MemoryEntryLists();
@@ -17,13 +16,9 @@ public:
 
     EntryLists& lists() { return m_lists; }
     MemoryTextBox& box(ListId list) { return m_boxes[static_cast<size_t>(list)]; }
-    MemoryTextField& field(ListId list) { return m_fields[static_cast<size_t>(list)]; }
 
 private:
     std::array<MemoryTextBox, 3> m_boxes;
-    std::array<MemoryTextField, 3> m_fields;
-    MemoryTextField m_gumpTileSpacer;
-    MemoryTextField m_itemSpacer;
     EntryLists m_lists;
 };
 

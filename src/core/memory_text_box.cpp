@@ -29,7 +29,6 @@ void MemoryTextBox::setText(const QString& text)
     m_pieces.clear();
     m_holdsBytes = false;
     m_text = normalizeLineEnds(text);
-    m_selStart = m_selLength = 0;
 }
 
 void MemoryTextBox::setEncoded(const QList<QByteArray>& pieces)
@@ -40,7 +39,6 @@ void MemoryTextBox::setEncoded(const QList<QByteArray>& pieces)
     for (const QByteArray& piece : pieces)
         m_pieces.append(normalizeLineEnds(piece));
     m_holdsBytes = true;
-    m_selStart = m_selLength = 0;
 }
 
 void MemoryTextBox::holdText()
@@ -75,18 +73,6 @@ Cp1252Encoding MemoryTextBox::encoded() const
     if (m_pieces.size() == 1)
         return {m_pieces.first()};
     return {m_pieces.join()};
-}
-
-QString MemoryTextBox::selectedText() const
-{
-    return text().mid(m_selStart, m_selLength);
-}
-
-void MemoryTextBox::select(qsizetype start, qsizetype length)
-{
-    const qsizetype size = m_holdsBytes ? text().size() : m_text.size();
-    m_selStart = std::clamp<qsizetype>(start, 0, size);
-    m_selLength = std::clamp<qsizetype>(length, 0, size - m_selStart);
 }
 
 } // namespace scp

@@ -185,9 +185,7 @@ bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
     if (!contents)
         return false;
     for (ListId list : kAllLists)
-        lists.box(list).startFileContent((*contents)[static_cast<size_t>(list)].bytes);
-    for (ListId list : kAllLists)
-        lists.box(list).finishFileContent();
+        lists.box(list).setFileContent((*contents)[static_cast<size_t>(list)].bytes);
     return true;
 }
 

@@ -97,8 +97,9 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
     // A tool window is still top-level but gets no task-bar button; without a
     // border it has no title bar, close box or system menu either.
     setAttribute(Qt::WA_MacAlwaysShowToolWindow);
-    setObjectName(u"Form2"_s);
-    setWindowTitle(u"Form2"_s);
+    setObjectName(u"aboutWindow"_s);
+    // Never drawn, but window lists and screen readers say it.
+    setWindowTitle(u"About scpmaker"_s);
     setFixedSize(twips(0, 0, 5190, 4290).size());
 
     QPalette palette = this->palette();
@@ -108,25 +109,26 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
     setAutoFillBackground(true);
 
     auto* image = new QLabel(this);
-    image->setObjectName(u"Image1"_s);
+    image->setObjectName(u"picture"_s);
     image->setGeometry(twips(360, 120, 4500, 2250));
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(QPixmap(u":/about.jpg"_s)); // 300 x 150, shown unscaled
 
     auto* dedication = new QLabel(this);
-    styleLabel(dedication, u"Label1"_s, kDedication, twips(600, 2400, 3855, 855));
+    styleLabel(dedication, u"dedication"_s, kDedication, twips(600, 2400, 3855, 855));
 
     auto* directoryLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::Directory); });
-    styleLabel(directoryLink, u"ICQ"_s, u"ICQ (click here)"_s, twips(360, 3480, 1095, 255));
+    styleLabel(directoryLink, u"directoryLink"_s, u"ICQ (click here)"_s,
+               twips(360, 3480, 1095, 255));
     directoryLink->setAccessibleName(u"ICQ directory search"_s);
 
     auto* webLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::WebSite); });
-    styleLabel(webLink, u"Label3"_s, u"Visit web site (click here)"_s,
+    styleLabel(webLink, u"webLink"_s, u"Visit web site (click here)"_s,
                twips(3960, 3600, 1215, 375));
     webLink->setAccessibleName(u"Visit web site"_s);
 
     m_returnButton = new QPushButton(u"Return"_s, this);
-    m_returnButton->setObjectName(u"Command1"_s);
+    m_returnButton->setObjectName(u"returnButton"_s);
     m_returnButton->setAccessibleName(u"Return"_s);
     m_returnButton->setAccessibleDescription(u"Back to the main window"_s);
     m_returnButton->setGeometry(twips(1920, 3720, 1335, 375));
@@ -143,7 +145,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Frame
     connect(m_returnButton, &QPushButton::clicked, this, &AboutWindow::returnRequested);
 
     auto* mailLink = new LinkLabel(this, [this] { Q_EMIT linkClicked(AboutLink::Mail); });
-    styleLabel(mailLink, u"Label2"_s, u"Mail (click here)"_s, twips(360, 3840, 1335, 255));
+    styleLabel(mailLink, u"mailLink"_s, u"Mail (click here)"_s, twips(360, 3840, 1335, 255));
     mailLink->setAccessibleName(u"Mail"_s);
 
     QList<CaptionRoom> captions;

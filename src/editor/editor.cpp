@@ -5,18 +5,20 @@
 #include "file_reading.h"
 #include "journal_format.h"
 #include "journal_recorder.h"
-#include "list_edit.h"
-#include "list_marks.h"
+#include "list_document.h"
 #include "main_window.h"
+#include "memory_policy.h"
 #include "message_box_reporter.h"
 #include "questions.h"
 #include "recovery_journal.h"
 #include "script_menus.h"
+#include "section_load.h"
 
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QTextDocument>
 #include <QTimer>
 
 // The pictures are compiled into the static editor library. Nothing refers to
@@ -31,34 +33,47 @@ using namespace Qt::StringLiterals;
 
 namespace scp {
 
-// A Load whose lists are being filled, on threads of their own. The window
-// stays live meanwhile: the lists take no typing, and whatever would act on
-// them waits until all three are in.
+// A Load whose lists are being filled. The window stays live meanwhile: the
+// lists take no typing, and whatever would act on them waits until all three
+// are in.
 struct Editor::Loading {
-    explicit Loading(QWidget* window) : busy(window) { busy.setEventLoopRuns(); }
-    BusyWork busy;
-    QTimer ticker; // the pointer and the progress, while the lists fill
+    Loading(QWidget* window, SectionContents read) : busy(window), contents(std::move(read))
+    {
+        busy.setEventLoopRuns();
+    }
+    BusyWork busy; // the pointer and the progress, while the lists fill
     SectionContents contents;
+    SectionLoad filling{contents};
 };
 
+namespace {
+
+std::unique_ptr<ListDocument> placeholderList(ListId list)
+{
+    return std::make_unique<ListDocument>(listPlaceholder(list));
+}
+
+} // namespace
+
 Editor::Editor(const QDir& folder, const QString& journalFolder)
-    : m_workshop(folder), m_store(folder, journalFolder), m_pictures(folder.path())
+    : m_workshop(folder), m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
+                                                                  placeholderList(ListId::Tiles),
+                                                                  placeholderList(ListId::Items)},
+      m_entryLists({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()}),
+      m_pictures(folder.path())
 {
     registerResources();
-    m_mainWindow = std::make_unique<MainWindow>();
+    const std::array<ListDocument*, 3> lists{m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
+    for (ListDocument* list : lists)
+        connect(list, &ListDocument::unsavedChanged, this, &Editor::updateUnsaved);
+    m_recorder = std::make_unique<JournalRecorder>(lists, m_workshop);
+    m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
-    std::array<ListEdit*, 3> edits{};
-    for (ListId list : kAllLists) {
-        ListEdit& edit = main->listEdit(list);
-        edits[size_t(list)] = &edit;
-        new ListMarks(edit, list, &m_pictures); // owned by the list box
-        connect(&edit, &ListEdit::contentFilled, this, &Editor::listFilled);
-        connect(&edit, &ListEdit::unsavedChanged, this, &Editor::updateUnsaved);
-    }
-    m_recorder = std::make_unique<JournalRecorder>(edits, m_workshop);
+    main->markLists(&m_pictures);
     const QString path = QDir::toNativeSeparators(folder.absolutePath());
     main->setFolderName(folder.dirName().isEmpty() ? path : folder.dirName());
-    main->setGate([this](std::function<void()> action) { whenFree(std::move(action)); });
+    connect(main, &MainWindow::addRequested, this, &Editor::addEntry);
+    connect(main, &MainWindow::clearRequested, this, &Editor::clearList);
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
@@ -152,7 +167,7 @@ void Editor::offerRecovery()
         QList<ListId> lists;
         for (ListId list : kAllLists) {
             const std::optional<QString>& text = reading.content->lists[size_t(list)];
-            if (text && listTextOf(*text) != m_mainWindow->listEdit(list).text())
+            if (text && listTextOf(*text) != this->list(list).text())
                 lists.append(list);
         }
         if (lists.isEmpty()) { // nothing it holds is missing
@@ -164,8 +179,7 @@ void Editor::offerRecovery()
         })) {
         case RecoveryAnswer::Restore:
             for (ListId list : lists)
-                m_mainWindow->listEdit(list).setText(
-                    listTextOf(*reading.content->lists[size_t(list)]));
+                this->list(list).setText(listTextOf(*reading.content->lists[size_t(list)]));
             // Ours has them now: the old one can go once they are on disk.
             if (m_journal->flush())
                 QFile::remove(path);
@@ -195,7 +209,7 @@ QList<ListId> Editor::unsavedLists() const
 {
     QList<ListId> lists;
     for (ListId list : kAllLists) {
-        if (m_mainWindow->listEdit(list).isUnsaved())
+        if (this->list(list).isUnsaved())
             lists.append(list);
     }
     return lists;
@@ -327,8 +341,8 @@ void Editor::runWaiting()
 bool Editor::listsAreLong() const
 {
     qsizetype characters = 0;
-    for (ListId list : kAllLists)
-        characters += m_mainWindow->listEdit(list).document()->characterCount();
+    for (const std::unique_ptr<ListDocument>& list : m_lists)
+        characters += list->positionCount();
     return characters >= kLongSave;
 }
 
@@ -342,11 +356,11 @@ void Editor::load()
 
 void Editor::startLoad()
 {
-    auto loading = std::make_unique<Loading>(m_mainWindow.get());
+    BusyWork reading(m_mainWindow.get());
     std::optional<SectionContents> contents;
     {
-        FinishingReporter reporter(loading->busy, m_mainWindow.get());
-        m_work = &loading->busy;
+        FinishingReporter reporter(reading, m_mainWindow.get());
+        m_work = &reading;
         // A file not there is a list not saved yet.
         contents = m_workshop.readSections(reporter, AbsentSection::IsPlaceholder);
         m_work = nullptr;
@@ -355,50 +369,51 @@ void Editor::startLoad()
         runWaiting();
         return;
     }
-    loading->contents = std::move(*contents);
-    m_loading = std::move(loading);
-    m_mainWindow->setListsBusy(true);
-    for (ListId list : kAllLists)
-        m_mainWindow->listEdit(list).startFileContent(m_loading->contents[size_t(list)].bytes);
-    connect(&m_loading->ticker, &QTimer::timeout, this, [this] {
-        double filled = 0;
-        for (ListId list : kAllLists)
-            filled += m_mainWindow->listEdit(list).filledFraction();
-        m_loading->busy.step(filled / 3);
-    });
-    m_loading->ticker.start(BusyWork::kRepaintEvery);
-    listFilled(); // a thread that could not start left nothing to wait for
+    m_loading = std::make_unique<Loading>(m_mainWindow.get(), std::move(*contents));
+    for (const std::unique_ptr<ListDocument>& list : m_lists)
+        list->setBeingReplaced(true);
+    connect(&m_loading->filling, &SectionLoad::progressed, this,
+            [this](double fraction) { m_loading->busy.step(fraction); });
+    connect(&m_loading->filling, &SectionLoad::filled, this, &Editor::listsFilled);
 }
 
-void Editor::listFilled()
+void Editor::listsFilled()
 {
-    if (!m_loading)
-        return;
-    for (ListId list : kAllLists) {
-        if (m_mainWindow->listEdit(list).isFilling())
-            return;
-    }
     // All three are in: they replace the lists together, as what the files
     // hold. The journal has nothing to keep of them.
+    const std::array<QTextDocument*, 3> filled = m_loading->filling.takeDocuments();
     m_recorder->setPaused(true);
-    for (ListId list : kAllLists)
-        m_mainWindow->listEdit(list).finishFileContent();
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        m_lists[i]->adopt(filled[i]);
+        m_lists[i]->setBeingReplaced(false);
+    }
     m_workshop.rememberSections(m_loading->contents);
-    for (ListId list : kAllLists)
-        m_mainWindow->listEdit(list).markSaved();
+    for (const std::unique_ptr<ListDocument>& list : m_lists)
+        list->markSaved();
     m_recorder->setPaused(false);
     m_recorder->reset();
     m_loading.reset();
-    m_mainWindow->setListsBusy(false);
+    // The lists replaced and the files read are freed now, and the filling
+    // threads' heaps hold what they freed.
+    returnFreedMemoryWhenIdle();
     runWaiting();
+}
+
+void Editor::addEntry(ListId list, const QString& entry)
+{
+    whenFree([this, list, entry] { m_entryLists.addEntry(list, entry); });
+}
+
+void Editor::clearList(ListId list)
+{
+    whenFree([this, list] { m_entryLists.clearList(list); });
 }
 
 void Editor::compileScript()
 {
     whenFree([this] {
-        runWork(listsAreLong(), [this](Reporter& reporter) {
-            m_workshop.compileScript(m_mainWindow->lists(), reporter);
-        });
+        runWork(listsAreLong(),
+                [this](Reporter& reporter) { m_workshop.compileScript(m_entryLists, reporter); });
     });
 }
 
@@ -450,22 +465,21 @@ bool Editor::saveNow()
     bool saved = false;
     runWork(listsAreLong(), [this, &saved](Reporter& reporter) {
         SuccessFirst marking(reporter, [this] {
-            for (ListId list : kAllLists)
-                m_mainWindow->listEdit(list).markSaved();
+            for (const std::unique_ptr<ListDocument>& list : m_lists)
+                list->markSaved();
         });
-        saved = m_workshop.saveSections(m_mainWindow->lists(), marking);
+        saved = m_workshop.saveSections(m_entryLists, marking);
     });
     return saved;
 }
 
 void Editor::copyList(ListId list)
 {
-    const TextBox& box = m_mainWindow->lists().box(list);
     QClipboard* clipboard = QGuiApplication::clipboard();
     // Emptied first, so no older content in another format outlives the copy.
     clipboard->clear();
-    const QString selected = box.selectedText();
-    clipboard->setText(selected.isEmpty() ? box.text() : selected);
+    const QString selected = m_mainWindow->selectedText(list);
+    clipboard->setText(selected.isEmpty() ? this->list(list).text() : selected);
 }
 
 void Editor::openSaveMenu(QPoint at)

@@ -1,5 +1,7 @@
 #pragma once
 
+// The program: what it holds and how its windows meet.
+
 #include "bmp_header.h"
 #include "entry_lists.h"
 #include "link_launcher.h"
@@ -10,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,14 +22,21 @@ namespace scp {
 class AboutWindow;
 class BusyWork;
 class JournalRecorder;
+class ListDocument;
 class MainWindow;
 class RecoveryJournal;
 class ScriptMenus;
+class SectionLoad;
 enum class AboutLink;
 
-// The program: owns the main window, and makes the popup menus and the About
-// window the first time they are needed. Everything between the windows
-// passes through here; nothing is global. Destroying it closes every window.
+// Owns the three lists and the main window that shows them, and makes the
+// popup menus and the About window the first time they are needed.
+// Everything between the windows and the files passes through here; nothing
+// is global. Destroying it closes every window.
+//
+// Work on the lists runs one piece at a time: an Add, a Clear, a Save, a
+// Compile or a Load asked for while a Load fills the lists, a Save writes or
+// a question waits for its answer runs after it, in the order asked for.
 //
 // Nothing the user made is thrown away unasked: the lists start as the
 // folder's section files hold them, closing and Load ask first while lists
@@ -47,21 +57,13 @@ public:
     // files and offers what an earlier run left unsaved.
     void show();
 
-    MainWindow& mainWindow() const { return *m_mainWindow; }
-    ScriptMenus& menus();
-    AboutWindow& aboutWindow();
-
+    void addEntry(ListId list, const QString& entry);
+    void clearList(ListId list);
     // Reads the section files, then fills the lists while the window stays
     // live; the lists are replaced once all three are in.
     void load();
-    bool isLoading() const { return m_loading != nullptr; }
     void compileScript();
     void saveSections();
-    // Closes the main window, once unsaved lists are saved or given up,
-    // and then says finished().
-    void close();
-    // The lists whose text their section files do not hold.
-    QList<ListId> unsavedLists() const;
     void copyList(ListId list);
     // `at` is global: the pointer for a mouse click, else near the control.
     void openSaveMenu(QPoint at);
@@ -69,6 +71,9 @@ public:
     void showAbout();
     void returnToMain();
     void openLink(AboutLink link);
+    // Closes the main window, once unsaved lists are saved or given up,
+    // and then says finished().
+    void close();
 
     // Where the About window's links go; the desktop's default programs
     // unless replaced.
@@ -80,9 +85,13 @@ Q_SIGNALS:
     void finished();
 
 private:
+    ListDocument& list(ListId list) const { return *m_lists[static_cast<size_t>(list)]; }
+    ScriptMenus& menus();
+    AboutWindow& aboutWindow();
     void start();
     void offerRecovery();
-    bool restoreFrom(const QString& path);
+    // The lists whose text their section files do not hold.
+    QList<ListId> unsavedLists() const;
     // Asks about unsaved lists before `before` ("closing") throws them away:
     // true to go on (saved, or given up), false to stop.
     bool maySaveBefore(const QString& before);
@@ -97,20 +106,22 @@ private:
     // done, then what waited meanwhile.
     void runWork(bool longWork, const std::function<void(Reporter&)>& work);
     void startLoad();
+    void listsFilled();
     void runWaiting();
-    // Runs `action` now, or once the Load or Save running is over, in turn
-    // with what else waits.
+    // Runs `action` now, or once the work or question under way is over, in
+    // turn with what else waits.
     void whenFree(std::function<void()> action);
-    struct Loading;
-    void listFilled();
 
     ScriptWorkshop m_workshop;
     RecoveryStore m_store;
+    std::array<std::unique_ptr<ListDocument>, 3> m_lists;
+    EntryLists m_entryLists;
     std::unique_ptr<RecoveryJournal> m_journal; // none when another editor has the folder
     std::unique_ptr<JournalRecorder> m_recorder;
     bool m_started = false;
-    int m_asking = 0;                             // questions open
-    BusyWork* m_work = nullptr;                   // the Load (while it reads) or Save running
+    int m_asking = 0;           // questions open
+    BusyWork* m_work = nullptr; // the Load (while it reads) or Save running
+    struct Loading;
     std::unique_ptr<Loading> m_loading;           // the Load filling the lists
     std::vector<std::function<void()>> m_waiting; // in the order asked for
     PictureFolder m_pictures;                     // where the lists' marks look for pictures

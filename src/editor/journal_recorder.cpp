@@ -1,23 +1,23 @@
 #include "journal_recorder.h"
 
-#include "list_edit.h"
+#include "list_document.h"
 #include "recovery_journal.h"
 #include "script_workshop.h"
 
 namespace scp {
 
-JournalRecorder::JournalRecorder(const std::array<ListEdit*, 3>& edits,
+JournalRecorder::JournalRecorder(const std::array<ListDocument*, 3>& lists,
                                  const ScriptWorkshop& workshop, QObject* parent)
-    : QObject(parent), m_edits(edits), m_workshop(workshop)
+    : QObject(parent), m_lists(lists), m_workshop(workshop)
 {
     for (ListId list : kAllLists) {
-        ListEdit* edit = m_edits[size_t(list)];
-        m_positions[size_t(list)] = edit->positionCount();
-        connect(edit, &ListEdit::positionsChanged, this,
+        ListDocument* document = m_lists[size_t(list)];
+        m_positions[size_t(list)] = document->positionCount();
+        connect(document, &ListDocument::positionsChanged, this,
                 [this, list](int position, int removed, int added) {
                     changed(list, position, removed, added);
                 });
-        connect(edit, &ListEdit::documentReplaced, this,
+        connect(document, &ListDocument::documentReplaced, this,
                 [this, list](bool byUndo) { replaced(list, byUndo); });
     }
 }
@@ -70,8 +70,10 @@ bool JournalRecorder::recordBase(ListId list)
 
 void JournalRecorder::recordWholeText(ListId list)
 {
-    const ListEdit& edit = *m_edits[size_t(list)];
-    m_journal->recordText(list, edit.positionText(0, edit.positionCount()));
+    const ListDocument& document = *m_lists[size_t(list)];
+    QString text;
+    ListDocument::positionText(*document.document(), 0, document.positionCount(), text);
+    m_journal->recordText(list, text);
     m_recorded[size_t(list)] = true;
     m_revertible[size_t(list)] = false;
 }
@@ -79,9 +81,9 @@ void JournalRecorder::recordWholeText(ListId list)
 void JournalRecorder::changed(ListId list, int position, int removed, int added)
 {
     const auto i = size_t(list);
-    const ListEdit& edit = *m_edits[i];
+    const ListDocument& document = *m_lists[i];
     const int before = m_positions[i];
-    const int after = m_positions[i] = edit.positionCount();
+    const int after = m_positions[i] = document.positionCount();
     if (m_journal == nullptr || m_paused || m_failed)
         return;
     // Until its first change a list is what it was saved as, which its file
@@ -93,14 +95,15 @@ void JournalRecorder::changed(ListId list, int position, int removed, int added)
     added = std::min(added, after - position);
     if (position < 0 || removed < 0 || added < 0 || before - removed + added != after)
         return recordWholeText(list);
-    m_journal->recordEdit(list, position, removed, edit.positionText(position, position + added));
+    QString inserted;
+    ListDocument::positionText(*document.document(), position, position + added, inserted);
+    m_journal->recordEdit(list, position, removed, inserted);
 }
 
 void JournalRecorder::replaced(ListId list, bool byUndo)
 {
     const auto i = size_t(list);
-    const ListEdit& edit = *m_edits[i];
-    m_positions[i] = edit.positionCount();
+    m_positions[i] = m_lists[i]->positionCount();
     if (m_journal == nullptr || m_paused || m_failed)
         return;
     if (byUndo) {

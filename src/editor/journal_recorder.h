@@ -1,6 +1,6 @@
 #pragma once
 
-// Feeds the recovery journal from the three list boxes. Until a list
+// Feeds the recovery journal from the three lists. Until a list
 // changes after its last save it needs no record; its first change records
 // its base (its section file, copied by the journal's thread, where the file
 // is as it was saved or loaded, else its whole text), and every change after
@@ -15,7 +15,7 @@
 
 namespace scp {
 
-class ListEdit;
+class ListDocument;
 class RecoveryJournal;
 class ScriptWorkshop;
 
@@ -23,7 +23,7 @@ class JournalRecorder final : public QObject {
     Q_OBJECT
 
 public:
-    JournalRecorder(const std::array<ListEdit*, 3>& edits, const ScriptWorkshop& workshop,
+    JournalRecorder(const std::array<ListDocument*, 3>& lists, const ScriptWorkshop& workshop,
                     QObject* parent = nullptr);
 
     // Records into `journal` from now on (none: records nothing).
@@ -45,7 +45,7 @@ private:
     void recordWholeText(ListId list);
     void failed();
 
-    std::array<ListEdit*, 3> m_edits;
+    std::array<ListDocument*, 3> m_lists;
     const ScriptWorkshop& m_workshop;
     RecoveryJournal* m_journal = nullptr;
     bool m_paused = false;

@@ -1,5 +1,6 @@
 #include "list_marks.h"
 
+#include "list_document.h"
 #include "list_edit.h"
 
 #include <QHelpEvent>
@@ -38,7 +39,7 @@ public:
     qsizetype size() const override { return m_document.characterCount() - 1; }
     QStringView slice(qsizetype from, qsizetype to, QString& text) const override
     {
-        ListEdit::positionText(m_document, from, to, text);
+        ListDocument::positionText(m_document, from, to, text);
         return text;
     }
 
@@ -54,11 +55,16 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     m_reader.setSingleShot(true);
     connect(&m_reader, &QTimer::timeout, this, &ListMarks::readOn);
     followDocument();
-    connect(&edit, &ListEdit::documentReplaced, this, &ListMarks::followDocument);
+    const ListDocument& document = edit.list();
+    connect(&document, &ListDocument::documentReplaced, this, &ListMarks::followDocument);
+    connect(&document, &ListDocument::positionsChanged, this, &ListMarks::documentChanged);
     // The event loop runs while a Load fills a new document: no reading of
     // the list about to be replaced. The new one is read once it is shown;
     // the old one, should undo bring it back, where its reading left off.
-    connect(&edit, &ListEdit::fillStarted, &m_reader, &QTimer::stop);
+    connect(&document, &ListDocument::beingReplacedChanged, this, [this](bool beingReplaced) {
+        if (beingReplaced)
+            m_reader.stop();
+    });
     // The viewport gets the paint and tooltip events; a filter installed
     // last sees them first, before the box paints.
     edit.viewport()->installEventFilter(this);
@@ -69,9 +75,6 @@ ListMarks::~ListMarks() = default;
 void ListMarks::followDocument()
 {
     QTextDocument* document = m_edit.document();
-    disconnect(m_documentChanges);
-    m_documentChanges =
-        connect(document, &QTextDocument::contentsChange, this, &ListMarks::documentChanged);
     m_marksStale = true;
     if (document == m_shown.document)
         return;

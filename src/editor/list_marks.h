@@ -53,7 +53,6 @@ private:
     ListEdit& m_edit;
     const LintRules m_rules;
     PictureFolder* const m_pictures;
-    QMetaObject::Connection m_documentChanges;
     // What has been read of a document: the lint over its text, which the
     // lint reads from the document itself. A long document is read while the
     // program is idle, a slice at a time; edits meanwhile go to the lint as

@@ -1,6 +1,8 @@
 #include "main_window.h"
 
+#include "list_document.h"
 #include "list_edit.h"
+#include "list_marks.h"
 #include "twips_layout.h"
 
 #include <QCloseEvent>
@@ -17,17 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace scp {
-
-// An entry field or a hidden spacer box, as the lists read and write it.
-class LineEditField final : public TextField {
-public:
-    explicit LineEditField(QLineEdit* edit) : m_edit(edit) {}
-    QString text() const override { return m_edit->text(); }
-    void setText(const QString& text) override { m_edit->setText(text); }
-
-private:
-    QLineEdit* m_edit;
-};
 
 // A button that opens a menu, and so must tell a mouse click (the menu opens
 // at the pointer) from any other press.
@@ -65,57 +56,63 @@ QIcon applicationIcon()
     return icon;
 }
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(u"Form1"_s);
+    setObjectName(u"mainWindow"_s);
     setFolderName(QString());
     setWindowIcon(applicationIcon());
     const QRect client = twips(1320, 2115, 12165, 5835);
     setFixedSize(client.size());
     move(client.topLeft());
 
-    // Created in tab order, so the focus chain starts out as the table has it.
-    QPushButton* load = addButton(u"Command1"_s, u"Load"_s, twips(4080, 5160, 1095, 615));
-    addListEdit(u"RichTextBox1"_s, ListId::Gumps, twips(0, 240, 2655, 3975));
-    QLineEdit* gumpField = addEntryField(u"Text1"_s, ListId::Gumps, twips(0, 4680, 2655, 375));
-    QPushButton* addGump = addButton(u"Command2"_s, u"Add"_s, twips(120, 5160, 495, 375));
-    QPushButton* clearGumps = addButton(u"Command3"_s, u"Clear"_s, twips(720, 5160, 495, 375));
-    QLineEdit* gumpTileSpacer = addSpacerBox(u"Text2"_s, kGumpTileSpacerWidth);
-    addListEdit(u"RichTextBox2"_s, ListId::Tiles, twips(2760, 240, 3135, 3975));
-    addListEdit(u"RichTextBox3"_s, ListId::Items, twips(6000, 240, 6135, 3975));
+    // Created in tab order, so the focus chain starts out as the window's
+    // order has it.
+    QPushButton* load = addButton(u"loadButton"_s, u"Load"_s, twips(4080, 5160, 1095, 615));
+    addListEdit(*lists[0], ListId::Gumps, u"gumpsList"_s, twips(0, 240, 2655, 3975));
+    QLineEdit* gumpField =
+        addEntryField(u"newGumpEntry"_s, ListId::Gumps, twips(0, 4680, 2655, 375));
+    QPushButton* addGump = addButton(u"addGumpButton"_s, u"Add"_s, twips(120, 5160, 495, 375));
+    QPushButton* clearGumps =
+        addButton(u"clearGumpsButton"_s, u"Clear"_s, twips(720, 5160, 495, 375));
+    addListEdit(*lists[1], ListId::Tiles, u"tilesList"_s, twips(2760, 240, 3135, 3975));
+    addListEdit(*lists[2], ListId::Items, u"itemsList"_s, twips(6000, 240, 6135, 3975));
     const QList<QWidget*> gumpLabels{
-        addLabel(u"Label1"_s, u"HexID"_s, twips(0, 4440, 615, 375), gumpField),
-        addLabel(u"Label2"_s, u"Filename.bmp"_s, twips(600, 4440, 975, 375), gumpField),
-        addLabel(u"Label3"_s, u"Width"_s, twips(1680, 4440, 615, 375), gumpField),
-        addLabel(u"Label4"_s, u"Height"_s, twips(2160, 4440, 495, 255), gumpField),
+        addLabel(u"gumpIdLabel"_s, u"HexID"_s, twips(0, 4440, 615, 375), gumpField),
+        addLabel(u"gumpFileLabel"_s, u"Filename.bmp"_s, twips(600, 4440, 975, 375), gumpField),
+        addLabel(u"gumpWidthLabel"_s, u"Width"_s, twips(1680, 4440, 615, 375), gumpField),
+        addLabel(u"gumpHeightLabel"_s, u"Height"_s, twips(2160, 4440, 495, 255), gumpField),
     };
-    QPushButton* clearTiles = addButton(u"Command4"_s, u"Clear"_s, twips(3480, 5160, 495, 375));
-    QPushButton* addTile = addButton(u"Command5"_s, u"Add"_s, twips(2880, 5160, 495, 375));
-    QLineEdit* tileField = addEntryField(u"Text3"_s, ListId::Tiles, twips(2880, 4680, 2655, 375));
+    QPushButton* clearTiles =
+        addButton(u"clearTilesButton"_s, u"Clear"_s, twips(3480, 5160, 495, 375));
+    QPushButton* addTile = addButton(u"addTileButton"_s, u"Add"_s, twips(2880, 5160, 495, 375));
+    QLineEdit* tileField =
+        addEntryField(u"newTileEntry"_s, ListId::Tiles, twips(2880, 4680, 2655, 375));
     const QList<QWidget*> tileLabels{
-        addLabel(u"Label5"_s, u"Height"_s, twips(5040, 4440, 495, 255), tileField),
-        addLabel(u"Label6"_s, u"Width"_s, twips(4560, 4440, 615, 375), tileField),
-        addLabel(u"Label7"_s, u"Filename.bmp"_s, twips(3480, 4440, 975, 375), tileField),
-        addLabel(u"Label8"_s, u"HexID"_s, twips(2880, 4440, 615, 375), tileField),
+        addLabel(u"tileHeightLabel"_s, u"Height"_s, twips(5040, 4440, 495, 255), tileField),
+        addLabel(u"tileWidthLabel"_s, u"Width"_s, twips(4560, 4440, 615, 375), tileField),
+        addLabel(u"tileFileLabel"_s, u"Filename.bmp"_s, twips(3480, 4440, 975, 375), tileField),
+        addLabel(u"tileIdLabel"_s, u"HexID"_s, twips(2880, 4440, 615, 375), tileField),
     };
-    QPushButton* clearItems = addButton(u"Command6"_s, u"Clear"_s, twips(9240, 5160, 495, 375));
-    QPushButton* addItem = addButton(u"Command7"_s, u"Add"_s, twips(9840, 5160, 495, 375));
-    QLineEdit* itemField = addEntryField(u"Text4"_s, ListId::Items, twips(6120, 4680, 5295, 375));
-    const QList<QWidget*> itemLabels{
-        addLabel(u"Label9"_s, fieldHint(ListId::Items), twips(6120, 4440, 5295, 375), itemField)};
-    QLineEdit* itemSpacer = addSpacerBox(u"Text5"_s, kItemSpacerWidth);
-    QPushButton* about = addButton(u"Command8"_s, u"ABOUT"_s, twips(5280, 5160, 1095, 615));
+    QPushButton* clearItems =
+        addButton(u"clearItemsButton"_s, u"Clear"_s, twips(9240, 5160, 495, 375));
+    QPushButton* addItem = addButton(u"addItemButton"_s, u"Add"_s, twips(9840, 5160, 495, 375));
+    QLineEdit* itemField =
+        addEntryField(u"newItemEntry"_s, ListId::Items, twips(6120, 4680, 5295, 375));
+    const QList<QWidget*> itemLabels{addLabel(u"itemFieldsLabel"_s, fieldHint(ListId::Items),
+                                              twips(6120, 4440, 5295, 375), itemField)};
+    QPushButton* about = addButton(u"aboutButton"_s, u"ABOUT"_s, twips(5280, 5160, 1095, 615));
     auto* save = new MenuButton(u"Save"_s, this);
-    placeButton(save, u"Command9"_s, twips(6480, 5160, 1095, 615));
+    placeButton(save, u"saveButton"_s, twips(6480, 5160, 1095, 615));
 
-    // The keyboard walks the controls in the table's order whatever order a
-    // later edit creates them in.
+    // The keyboard walks the controls in this order whatever order a later
+    // edit creates them in.
     const std::vector<QString> tabOrder{
-        u"Command1"_s,     u"RichTextBox1"_s, u"Text1"_s,    u"Command2"_s, u"Command3"_s,
-        u"RichTextBox2"_s, u"RichTextBox3"_s, u"Command4"_s, u"Command5"_s, u"Text3"_s,
-        u"Command6"_s,     u"Command7"_s,     u"Text4"_s,    u"Command8"_s, u"Command9"_s,
+        u"loadButton"_s,       u"gumpsList"_s,    u"newGumpEntry"_s,     u"addGumpButton"_s,
+        u"clearGumpsButton"_s, u"tilesList"_s,    u"itemsList"_s,        u"clearTilesButton"_s,
+        u"addTileButton"_s,    u"newTileEntry"_s, u"clearItemsButton"_s, u"addItemButton"_s,
+        u"newItemEntry"_s,     u"aboutButton"_s,  u"saveButton"_s,
     };
     QWidget* previous = nullptr;
     for (const QString& name : tabOrder) {
@@ -124,14 +121,6 @@ MainWindow::MainWindow(QWidget* parent)
             setTabOrder(previous, next);
         previous = next;
     }
-
-    m_gumpTileSpacer = std::make_unique<LineEditField>(gumpTileSpacer);
-    m_itemSpacer = std::make_unique<LineEditField>(itemSpacer);
-    m_lists = std::make_unique<EntryLists>(std::array<EntryLists::List, 3>{
-        EntryLists::List{m_listEdits[0], m_fields[0].get(), m_gumpTileSpacer.get()},
-        EntryLists::List{m_listEdits[1], m_fields[1].get(), m_gumpTileSpacer.get()},
-        EntryLists::List{m_listEdits[2], m_fields[2].get(), m_itemSpacer.get()},
-    });
 
     load->setAccessibleName(u"Load"_s);
     load->setAccessibleDescription(u"Replaces the three lists with the section files"_s);
@@ -153,10 +142,10 @@ MainWindow::MainWindow(QWidget* parent)
         ListId list;
         QPushButton *add, *clear;
         QLineEdit* field;
-    } lists[] = {{ListId::Gumps, addGump, clearGumps, gumpField},
-                 {ListId::Tiles, addTile, clearTiles, tileField},
-                 {ListId::Items, addItem, clearItems, itemField}};
-    for (const auto& [list, add, clear, field] : lists) {
+    } rows[] = {{ListId::Gumps, addGump, clearGumps, gumpField},
+                {ListId::Tiles, addTile, clearTiles, tileField},
+                {ListId::Items, addItem, clearItems, itemField}};
+    for (const auto& [list, add, clear, field] : rows) {
         const QString plural = listName(list); // "gumps"
         const QString singular = plural.chopped(1);
         ListEdit* edit = m_listEdits[index(list)];
@@ -167,12 +156,12 @@ MainWindow::MainWindow(QWidget* parent)
         add->setAccessibleName(u"Add %1"_s.arg(singular));
         clear->setAccessibleName(u"Clear %1"_s.arg(plural));
         const auto addTo = [this, list = list, field = field] {
-            throughGate([this, list, entry = field->text()] { m_lists->addEntry(list, entry); });
+            Q_EMIT addRequested(list, field->text());
         };
         connect(add, &QPushButton::clicked, this, addTo);
         connect(field, &QLineEdit::returnPressed, this, addTo);
         connect(clear, &QPushButton::clicked, this,
-                [this, list = list] { throughGate([this, list] { clearList(list); }); });
+                [this, list = list] { Q_EMIT clearRequested(list); });
         connect(edit, &ListEdit::mousePressed, this, [this, list = list](Qt::MouseButton button) {
             if (button == Qt::RightButton)
                 Q_EMIT copyMenuRequested(list, QCursor::pos());
@@ -277,17 +266,12 @@ void MainWindow::placeButton(QPushButton* button, const QString& name, const QRe
     button->setFocusPolicy(Qt::StrongFocus);
 }
 
-void MainWindow::addListEdit(const QString& name, ListId list, const QRect& rect)
+void MainWindow::addListEdit(ListDocument& list, ListId id, const QString& name, const QRect& rect)
 {
-    auto* edit = new ListEdit(this);
+    auto* edit = new ListEdit(list, this);
     edit->setObjectName(name);
     edit->setGeometry(rect);
-    edit->setText(listPlaceholder(list));
-    // The placeholder is where the list starts, not an edit to take back,
-    // and nothing to save.
-    edit->document()->clearUndoRedoStacks();
-    edit->markSaved();
-    m_listEdits[index(list)] = edit;
+    m_listEdits[index(id)] = edit;
 }
 
 QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
@@ -296,7 +280,6 @@ QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRe
     field->setObjectName(name);
     field->setGeometry(rect);
     field->setCursorPosition(0);
-    m_fields[index(list)] = std::make_unique<LineEditField>(field);
     return field;
 }
 
@@ -317,39 +300,15 @@ QLabel* MainWindow::addLabel(const QString& name, const QString& caption, const 
     return label;
 }
 
-QLineEdit* MainWindow::addSpacerBox(const QString& name, int width)
+void MainWindow::markLists(PictureFolder* pictures)
 {
-    // The spacers live in hidden boxes of the window, as constants the lists
-    // read when an entry is added.
-    auto* box = new QLineEdit(spacerText(width), this);
-    box->setObjectName(name);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->hide();
-    return box;
+    for (ListId list : kAllLists)
+        new ListMarks(listEdit(list), list, pictures); // owned by the list box
 }
 
-void MainWindow::addEntry(ListId list)
+QString MainWindow::selectedText(ListId list) const
 {
-    m_lists->addEntry(list);
-}
-
-void MainWindow::clearList(ListId list)
-{
-    m_lists->clearList(list);
-}
-
-void MainWindow::setListsBusy(bool busy)
-{
-    for (ListEdit* edit : m_listEdits)
-        edit->setReadOnly(busy);
-}
-
-void MainWindow::throughGate(std::function<void()> action)
-{
-    if (m_gate)
-        m_gate(std::move(action));
-    else
-        action();
+    return listEdit(list).selectedText();
 }
 
 void MainWindow::setFolderName(const QString& name)

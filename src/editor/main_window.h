@@ -1,5 +1,7 @@
 #pragma once
 
+// The main window: where the user works on the three lists.
+
 #include "entry_lists.h"
 
 #include <QIcon>
@@ -7,9 +9,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
-#include <memory>
-#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -18,42 +17,39 @@ class QPushButton;
 
 namespace scp {
 
+class ListDocument;
+class PictureFolder;
 class ListEdit;
-class LineEditField;
 
 // The program's icon, in every size the resources hold.
 QIcon applicationIcon();
 
-// The main window: the three lists side by side, each with its field-name
-// labels, entry field, Add and Clear; Load, ABOUT and Save in the middle row.
-// Fixed size, no minimize or maximize box. Add and Clear act here; Load,
-// Save, ABOUT, the copy menus and closing the window are asked of whoever
-// owns the window, through the signals.
+// The three lists side by side, each with its field-name labels, entry
+// field, Add and Clear; Load, ABOUT and Save in the middle row. Fixed size,
+// no minimize or maximize box. The window shows the lists it is given and
+// asks for everything done to them, and for closing, through its signals.
 class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // Shows `lists` (gumps, tiles, items), which outlive the window.
+    explicit MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The caption, then the working folder's name, then the unsaved marker
     // while setWindowModified(true).
     void setFolderName(const QString& name);
 
-    EntryLists& lists() { return *m_lists; }
-    ListEdit& listEdit(ListId list) const { return *m_listEdits[index(list)]; }
-
-    void addEntry(ListId list);
-    void clearList(ListId list);
-    // While a Load fills the lists they take no typing.
-    void setListsBusy(bool busy);
-    // Add and Clear from the buttons and Enter go through `gate`, which may
-    // keep them to run later, in order with other waiting work; an Add keeps
-    // the entry as it was when pressed. Without a gate they run at once.
-    using Gate = std::function<void(std::function<void()> action)>;
-    void setGate(Gate gate) { m_gate = std::move(gate); }
+    // Marks what the lint finds in the lists, looking for pictures in
+    // `pictures` (null: no picture checks), which outlives the window.
+    void markLists(PictureFolder* pictures);
+    // What is selected in the list's box, as list text, or "".
+    QString selectedText(ListId list) const;
 
 Q_SIGNALS:
+    // Add (or Enter in the entry field) with the entry as it was then.
+    void addRequested(scp::ListId list, const QString& entry);
+    void clearRequested(scp::ListId list);
     void loadRequested();
     void aboutRequested();
     // Where the menu is to open, in global coordinates.
@@ -68,24 +64,18 @@ protected:
 
 private:
     static size_t index(ListId list) { return static_cast<size_t>(list); }
+    ListEdit& listEdit(ListId list) const { return *m_listEdits[index(list)]; }
     QPushButton* addButton(const QString& name, const QString& caption, const QRect& rect);
     static void placeButton(QPushButton* button, const QString& name, const QRect& rect);
-    void addListEdit(const QString& name, ListId list, const QRect& rect);
+    void addListEdit(ListDocument& list, ListId id, const QString& name, const QRect& rect);
     QLineEdit* addEntryField(const QString& name, ListId list, const QRect& rect);
     QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect,
                      QWidget* field);
-    QLineEdit* addSpacerBox(const QString& name, int width);
     void stackLabelsUnderFields();
     QSize visibleRoom(const QWidget* widget) const;
     void fitCaptions(const QList<QWidget*>& row);
 
     std::array<ListEdit*, 3> m_listEdits = {};
-    std::array<std::unique_ptr<LineEditField>, 3> m_fields;
-    std::unique_ptr<LineEditField> m_gumpTileSpacer;
-    std::unique_ptr<LineEditField> m_itemSpacer;
-    std::unique_ptr<EntryLists> m_lists;
-    Gate m_gate;
-    void throughGate(std::function<void()> action);
 };
 
 } // namespace scp

@@ -9,10 +9,11 @@ namespace scp {
 
 namespace {
 
-std::unique_ptr<QMenu> newMenu(const QString& name)
+std::unique_ptr<QMenu> newMenu(const QString& name, const QString& title)
 {
-    // A popup shows only the items, never the menu's own caption.
-    auto menu = std::make_unique<QMenu>(name);
+    // A popup shows only the items, never the menu's title; a screen reader
+    // says it as the menu opens.
+    auto menu = std::make_unique<QMenu>(title);
     menu->setObjectName(name);
     return menu;
 }
@@ -28,19 +29,21 @@ QAction* addItem(QMenu& menu, const QString& name, const QString& caption)
 
 ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
 {
-    setObjectName(u"savefrm"_s);
+    setObjectName(u"scriptMenus"_s);
 
-    m_saveMenu = newMenu(u"menu"_s);
-    connect(addItem(*m_saveMenu, u"CompileMantleScp"_s, u"CompileMantleScp"_s), &QAction::triggered,
-            this, &ScriptMenus::compileRequested);
-    connect(addItem(*m_saveMenu, u"SaveAllSections"_s, u"SaveAllSections"_s), &QAction::triggered,
-            this, &ScriptMenus::saveSectionsRequested);
+    m_saveMenu = newMenu(u"saveMenu"_s, u"Save"_s);
+    connect(addItem(*m_saveMenu, u"compileScriptAction"_s, u"CompileMantleScp"_s),
+            &QAction::triggered, this, &ScriptMenus::compileRequested);
+    connect(addItem(*m_saveMenu, u"saveSectionsAction"_s, u"SaveAllSections"_s),
+            &QAction::triggered, this, &ScriptMenus::saveSectionsRequested);
 
     for (ListId list : kAllLists) {
         const auto i = static_cast<size_t>(list);
-        m_copyMenus[i] = newMenu(u"menu%1"_s.arg(i + 2));
-        connect(addItem(*m_copyMenus[i], u"Copy%1"_s.arg(i + 1), u"Copy"_s), &QAction::triggered,
-                this, [this, list] { Q_EMIT copyRequested(list); });
+        m_copyMenus[i] = newMenu(listName(list) + u"CopyMenu"_s, u"Copy"_s); // "gumpsCopyMenu"
+        QString action = u"copy%1Action"_s.arg(listName(list));              // "copyGumpsAction"
+        action[4] = action[4].toUpper();
+        connect(addItem(*m_copyMenus[i], action, u"Copy"_s), &QAction::triggered, this,
+                [this, list] { Q_EMIT copyRequested(list); });
     }
 }
 

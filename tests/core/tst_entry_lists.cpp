@@ -32,8 +32,7 @@ private Q_SLOTS:
                         set.box(ListId::Gumps).setFileContent(start.toLatin1());
                     else
                         set.lists().setListText(ListId::Gumps, start);
-                    set.field(ListId::Gumps).setText(entry);
-                    set.lists().addEntry(ListId::Gumps);
+                    set.lists().addEntry(ListId::Gumps, entry);
 
                     scp::MemoryTextBox reference(start);
                     if (reference.text() != QString())
@@ -47,12 +46,7 @@ private Q_SLOTS:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    TextBoxContract contract({
-        [] { return std::make_unique<scp::MemoryTextBox>(); },
-        [](scp::TextBox& box, qsizetype start, qsizetype length) {
-            static_cast<scp::MemoryTextBox&>(box).select(start, length);
-        },
-    });
+    TextBoxContract contract([] { return std::make_unique<scp::MemoryTextBox>(); });
     EntryListsTest lists;
     return QTest::qExec(&contract, argc, argv) | QTest::qExec(&lists, argc, argv);
 }

@@ -49,17 +49,13 @@ private Q_SLOTS:
         } else if (lists == u"entries"_s) {
             // Two tiles on one line, 37 spaces apart, then one empty line
             // before the closing brace; the gumps hint after the placeholder.
-            const auto add = [&](ListId list, const QString& entry) {
-                set.field(list).setText(entry);
-                l.addEntry(list);
-            };
             l.clearList(ListId::Tiles);
-            add(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
-            add(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
-            l.addEntry(ListId::Gumps);
+            l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
+            l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
+            l.addEntry(ListId::Gumps, scp::fieldHint(ListId::Gumps));
             l.clearList(ListId::Items);
-            add(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
-            l.addEntry(ListId::Items);
+            l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
+            l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
         } else if (lists == u"edited"_s) {
             // Typed line breaks of any kind and Windows-1252 letters.
             l.setListText(ListId::Gumps, u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);

@@ -1,14 +1,17 @@
-#include "about_window.h"
+// The About window: where it opens, the ways back to the main window, and
+// what its links hand to the desktop.
+
 #include "editor.h"
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "link_launcher.h"
-#include "main_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -17,20 +20,25 @@ class AboutWindowTest : public QObject {
     Q_OBJECT
 
     QStringList m_launched;
-    std::unique_ptr<scp::Editor> m_editor = std::make_unique<scp::Editor>();
-    scp::MainWindow& m_main = m_editor->mainWindow();
-    scp::AboutWindow& m_about = m_editor->aboutWindow();
+    QTemporaryDir m_folder, m_journals;
+    std::unique_ptr<scp::Editor> m_editor =
+        std::make_unique<scp::Editor>(QDir(m_folder.path()), m_journals.path());
+    QWidget& m_main = (m_editor->show(), mainWindow());
+    QWidget* m_aboutWindow = nullptr; // made on first use
 
     void pressAbout()
     {
-        QTest::mouseClick(m_main.findChild<QPushButton*>(u"Command8"_s), Qt::LeftButton);
-        QVERIFY(QTest::qWaitForWindowActive(&m_about));
+        QTest::mouseClick(m_main.findChild<QPushButton*>(u"aboutButton"_s), Qt::LeftButton);
+        m_aboutWindow = findWidget(u"aboutWindow"_s);
+        QVERIFY(QTest::qWaitForWindowActive(m_aboutWindow));
         QVERIFY(!m_main.isVisible());
-        QCOMPARE(QApplication::focusWidget(), m_about.findChild<QWidget*>(u"Command1"_s));
+        QCOMPARE(QApplication::focusWidget(),
+                 m_aboutWindow->findChild<QWidget*>(u"returnButton"_s));
+        QCOMPARE(m_aboutWindow->windowTitle(), u"About scpmaker"_s);
     }
     void backToMain()
     {
-        QVERIFY(!m_about.isVisible());
+        QVERIFY(!m_aboutWindow->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(&m_main));
     }
 
@@ -43,7 +51,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_editor->setLinkLauncher([this](const QString& text) { m_launched << text; });
-        m_main.show();
         QVERIFY(QTest::qWaitForWindowActive(&m_main));
     }
 
@@ -51,14 +58,14 @@ private Q_SLOTS:
 
     void placeAndTheWaysBack()
     {
-        // The picture shown as it is: a null image without the JPEG plugin.
-        auto* image = m_about.findChild<QLabel*>(u"Image1"_s);
-        const QImage picture(u":/about.jpg"_s);
-        QCOMPARE(image->grab().toImage().pixel(150, 90), picture.pixel(150, 90));
-
         // Centred on the screen the first time, and back at the same place
         // after the user has moved it.
         pressAbout();
+        QWidget& m_about = *m_aboutWindow;
+        // The picture shown as it is: a null image without the JPEG plugin.
+        auto* image = m_about.findChild<QLabel*>(u"picture"_s);
+        const QImage picture(u":/about.jpg"_s);
+        QCOMPARE(image->grab().toImage().pixel(150, 90), picture.pixel(150, 90));
         const QPoint centre = m_about.screen()->availableGeometry().center();
         QVERIFY2((m_about.geometry().center() - centre).manhattanLength() <= 1,
                  qPrintable(u"%1,%2"_s.arg(m_about.x()).arg(m_about.y())));
@@ -77,16 +84,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("command");
-        QTest::newRow("web site") << u"Label3"_s << u"start http://scpmaker.example.org/"_s;
-        QTest::newRow("mail") << u"Label2"_s << u"start mailto:scpmaker@example.org"_s;
+        QTest::newRow("web site") << u"webLink"_s << u"start http://scpmaker.example.org/"_s;
+        QTest::newRow("mail") << u"mailLink"_s << u"start mailto:scpmaker@example.org"_s;
         QTest::newRow("directory")
-            << u"ICQ"_s << u"start http://directory.example.org/scripts/Search.dll?to=100200300"_s;
+            << u"directoryLink"_s
+            << u"start http://directory.example.org/scripts/Search.dll?to=100200300"_s;
     }
     void links()
     {
         QFETCH(QString, label);
         QFETCH(QString, command);
         pressAbout();
+        QWidget& m_about = *m_aboutWindow;
         auto* link = m_about.findChild<QLabel*>(label);
         m_launched.clear();
         // Pressed, dragged off and released: no click.
@@ -97,7 +106,7 @@ private Q_SLOTS:
         QTest::mouseClick(link, Qt::LeftButton);
         QCOMPARE(m_launched, QStringList({command, command}));
         QVERIFY(m_about.isVisible() && !m_main.isVisible());
-        QTest::mouseClick(m_about.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
+        QTest::mouseClick(m_about.findChild<QPushButton*>(u"returnButton"_s), Qt::LeftButton);
         backToMain();
 
         // The desktop launcher opens the address after "start ", as one URL.

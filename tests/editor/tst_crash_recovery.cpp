@@ -8,9 +8,8 @@
 
 #include "cp1252.h"
 #include "editor.h"
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
-#include "list_edit.h"
-#include "main_window.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -40,10 +39,10 @@ int runEditor(const QString& folder, const QString& journals, const QString& exp
 {
     scp::Editor editor(QDir(folder), journals);
     editor.show();
-    while (editor.isLoading())
+    while (!listsAreIn())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    scp::MainWindow& form = editor.mainWindow();
-    const auto edit = [&](ListId list) -> scp::ListEdit& { return form.listEdit(list); };
+    QWidget& form = mainWindow();
+    const auto edit = [&](ListId list) -> scp::ListEdit& { return listBox(list); };
     const auto press = [&](const QString& button) {
         QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
     };
@@ -52,10 +51,10 @@ int runEditor(const QString& folder, const QString& journals, const QString& exp
     QTest::keyClicks(&edit(ListId::Gumps), u"FIRST "_s);
     edit(ListId::Gumps).moveCursor(QTextCursor::End);
     QTest::keyClicks(&edit(ListId::Gumps), u" last"_s);
-    form.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0x7777 added.bmp 1 2"_s);
-    press(u"Command2"_s);
+    form.findChild<QLineEdit*>(u"newGumpEntry"_s)->setText(u"0x7777 added.bmp 1 2"_s);
+    press(u"addGumpButton"_s);
     // Tiles: cleared, typed into, both undone, then typed into again.
-    press(u"Command4"_s);
+    press(u"clearTilesButton"_s);
     QTest::keyClicks(&edit(ListId::Tiles), u"gone"_s);
     QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
@@ -70,7 +69,7 @@ int runEditor(const QString& folder, const QString& journals, const QString& exp
 
     QByteArray lists;
     for (ListId list : scp::kAllLists)
-        lists += scp::encodeCp1252(edit(list).text()).bytes + '\0';
+        lists += scp::encodeCp1252(listText(list)).bytes + '\0';
     if (!writeBytes(expected, lists))
         return 1;
     std::puts("ready");
@@ -115,7 +114,7 @@ private Q_SLOTS:
         scp::Editor restarted(QDir(folder.path()), journals.path());
         restarted.show();
         QTRY_COMPARE_WITH_TIMEOUT(driver.boxes.size(), 1, 60'000);
-        QVERIFY(restarted.mainWindow().isWindowModified());
+        QVERIFY(mainWindow().isWindowModified());
         restarted.saveSections();
         QCOMPARE(driver.boxes.size(), 2);
         COMPARE_BYTES(readBytes(folder.filePath(u"gumps.scp"_s)), expected[0]);

@@ -1,11 +1,12 @@
+// The lint's marks on the list boxes: what they underline, the reasons a
+// pointer finds, and how they follow a list's edits and replaced documents.
+
 #include "editor.h"
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
-#include "list_edit.h"
-#include "main_window.h"
 #include "ui_driver.h"
 
 #include <QHelpEvent>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QToolTip>
 
@@ -20,16 +21,15 @@ private Q_SLOTS:
 
     void marksFollowTypingWithTooltipAndCopyMenu()
     {
-        QTemporaryDir dir;
-        scp::Editor editor{QDir(dir.path())};
-        scp::MainWindow& form = editor.mainWindow();
-        scp::ListEdit& box = form.listEdit(ListId::Gumps);
-        form.show();
+        QTemporaryDir dir, journals;
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        editor.show();
+        QWidget& form = mainWindow();
+        scp::ListEdit& box = listBox(ListId::Gumps);
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-        form.lists().setListText(ListId::Gumps, u"GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 3"_s);
-        form.findChild<QLineEdit*>(u"Text1"_s)->setText(u"0X1 a.bmp 2 3"_s);
-        form.addEntry(ListId::Gumps);
+        box.list().setText(u"GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 3"_s);
+        editor.addEntry(ListId::Gumps, u"0X1 a.bmp 2 3"_s);
         box.moveCursor(QTextCursor::End);
         QTest::keyClick(&box, Qt::Key_Space);
         box.viewport()->repaint();
@@ -49,15 +49,17 @@ private Q_SLOTS:
 
         UiDriver driver;
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
-        QCOMPARE(driver.menus, QStringList{u"menu2: Copy1=Copy"_s});
+        QCOMPARE(driver.menus, QStringList{u"gumpsCopyMenu: copyGumpsAction=Copy"_s});
     }
 
     void marksFollowAReplacedDocument()
     {
         // Clear and undo swap the box's document; the marks go with it.
-        QTemporaryDir dir;
-        scp::Editor editor{QDir(dir.path())};
-        scp::ListEdit& box = editor.mainWindow().listEdit(ListId::Tiles);
+        QTemporaryDir dir, journals;
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        editor.show();
+        scp::ListEdit& box = listBox(ListId::Tiles);
+        scp::ListDocument& list = box.list();
         auto marked = [&box] {
             box.viewport()->repaint();
             QStringList texts;
@@ -65,23 +67,22 @@ private Q_SLOTS:
                 texts << mark.cursor.selectedText();
             return texts;
         };
-        editor.mainWindow().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&editor.mainWindow()));
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
         QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
-        editor.mainWindow().clearList(ListId::Tiles);
+        editor.clearList(ListId::Tiles);
         QCOMPARE(marked(), QStringList());
-        box.appendText(u"0xZ1 a.bmp 2 3"_s);
+        list.appendText(u"0xZ1 a.bmp 2 3"_s);
         QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
         box.undo();
         box.undo();
         QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
         // Loaded twice before a repaint: the marked document is gone.
-        box.setText(u"0xZ1 a.bmp 2 3"_s);
-        box.setText(u"0xZ1 a.bmp 2 3"_s);
+        list.setText(u"0xZ1 a.bmp 2 3"_s);
+        list.setText(u"0xZ1 a.bmp 2 3"_s);
         QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
         // A long list is read from its document in idle passes; an edit in
         // the part already read is read again.
-        box.setText(u"1 a.bmp 2 3"_s + (QString(37, u' ') + u"0x2 a.bmp 2 3"_s).repeated(60'000));
+        list.setText(u"1 a.bmp 2 3"_s + (QString(37, u' ') + u"0x2 a.bmp 2 3"_s).repeated(60'000));
         QCoreApplication::processEvents();
         box.moveCursor(QTextCursor::Start);
         QTest::keyClick(&box, Qt::Key_G);

@@ -1,9 +1,7 @@
 #include "busy_work.h"
 #include "editor.h"
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
-#include "list_edit.h"
-#include "main_window.h"
-#include "script_menus.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -12,10 +10,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
@@ -25,14 +26,9 @@ class MainWindowTest : public QObject {
 
     QTemporaryDir m_dir, m_journals;
     std::unique_ptr<scp::Editor> m_editor;
-    scp::MainWindow* form = nullptr;
+    QWidget* form = nullptr;
 
-    QString listText(ListId list) const { return form->lists().listText(list); }
-    QString allLists() const
-    {
-        return listText(ListId::Gumps) + u'|' + listText(ListId::Tiles) + u'|' +
-               listText(ListId::Items);
-    }
+    static QString allLists() { return allListTexts(); }
     void click(const QString& name)
     {
         auto* button = form->findChild<QPushButton*>(name);
@@ -64,8 +60,8 @@ private Q_SLOTS:
                 QVERIFY(here.remove(name) || QDir(here.filePath(name)).removeRecursively());
         }
         m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
-        form = &m_editor->mainWindow();
         m_editor->show();
+        form = &mainWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
@@ -75,10 +71,11 @@ private Q_SLOTS:
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QVERIFY(
             !(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget*>(u"Command1"_s));
+        QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget*>(u"loadButton"_s));
         QVERIFY(QDir::current().isEmpty()); // nothing written at start
-        for (ListId list : scp::kAllLists)  // an unedited field holds its hint
-            QCOMPARE(form->lists().field(list).text(), scp::fieldHint(list));
+        for (const QString& field : {u"newGumpEntry"_s, u"newTileEntry"_s, u"newItemEntry"_s})
+            QCOMPARE(form->findChild<QLineEdit*>(field)->text(), // an unedited field holds its hint
+                     scp::fieldHint(field == u"newItemEntry"_s ? ListId::Items : ListId::Gumps));
         // Every field whole and every caption readable: no control is drawn
         // over a field, or over the part of a label its caption takes.
         auto whole = [this](const QWidget* widget, const QFont& font) {
@@ -99,13 +96,15 @@ private Q_SLOTS:
         auto pixels = [this](const QString& name) {
             return QFontInfo(form->findChild<QWidget*>(name)->font()).pixelSize();
         };
-        QCOMPARE(pixels(u"Command1"_s), pixels(u"Text1"_s)); // room enough
-        for (const QString& row :
-             {u"Command1 Command8 Command9"_s, u"Command2 Command3 Command4"_s,
-              u"Label1 Label2 Label3 Label4"_s, u"Label5 Label6 Label7 Label8"_s})
+        QCOMPARE(pixels(u"loadButton"_s), pixels(u"newGumpEntry"_s)); // room enough
+        for (const QString& row : {u"loadButton aboutButton saveButton"_s,
+                                   u"addGumpButton clearGumpsButton clearTilesButton"_s,
+                                   u"gumpIdLabel gumpFileLabel gumpWidthLabel gumpHeightLabel"_s,
+                                   u"tileHeightLabel tileWidthLabel tileFileLabel tileIdLabel"_s})
             for (const QString& name : row.split(u' '))
                 QCOMPARE(pixels(name), pixels(row.section(u' ', 0, 0)));
-        for (const QString& row : {u"Label1 Label2 Label3 Label4"_s, u"Label9"_s}) {
+        for (const QString& row : {u"gumpIdLabel gumpFileLabel gumpWidthLabel gumpHeightLabel"_s,
+                                   u"itemFieldsLabel"_s}) {
             QFont larger = form->findChild<QWidget*>(row.section(u' ', 0, 0))->font();
             larger.setPixelSize(QFontInfo(larger).pixelSize() + 1);
             const QStringList names = row.split(u' ');
@@ -119,15 +118,17 @@ private Q_SLOTS:
 
     void tabWalksTheTableOrder()
     {
-        form->findChild<QWidget*>(u"Command1"_s)->setFocus();
+        form->findChild<QWidget*>(u"loadButton"_s)->setFocus();
         QStringList walked;
         for (int i = 0; i < 15; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             walked << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(walked.join(u' '), u"RichTextBox1 Text1 Command2 Command3 RichTextBox2 "
-                                    u"RichTextBox3 Command4 Command5 Text3 Command6 Command7 "
-                                    u"Text4 Command8 Command9 Command1"_s);
+        QCOMPARE(
+            walked.join(u' '),
+            u"gumpsList newGumpEntry addGumpButton clearGumpsButton tilesList "
+            u"itemsList clearTilesButton addTileButton newTileEntry clearItemsButton addItemButton "
+            u"newItemEntry aboutButton saveButton loadButton"_s);
     }
 
     void addAndClearEachList()
@@ -136,9 +137,10 @@ private Q_SLOTS:
             ListId list;
             QString add, clear, field;
             int spacer;
-        } rows[] = {{ListId::Gumps, u"Command2"_s, u"Command3"_s, u"Text1"_s, 37},
-                    {ListId::Tiles, u"Command5"_s, u"Command4"_s, u"Text3"_s, 37},
-                    {ListId::Items, u"Command7"_s, u"Command6"_s, u"Text4"_s, 86}};
+        } rows[] = {
+            {ListId::Gumps, u"addGumpButton"_s, u"clearGumpsButton"_s, u"newGumpEntry"_s, 37},
+            {ListId::Tiles, u"addTileButton"_s, u"clearTilesButton"_s, u"newTileEntry"_s, 37},
+            {ListId::Items, u"addItemButton"_s, u"clearItemsButton"_s, u"newItemEntry"_s, 86}};
         const QString entry = u"0x1234 Filename.bmp 44 44"_s;
         for (const auto& [list, add, clear, field, spacer] : rows) {
             const QString before = listText(list);
@@ -160,38 +162,39 @@ private Q_SLOTS:
     {
         // Save's menu opens at the pointer for a click, under the button when
         // pressed from the keyboard; Escape in it runs nothing.
-        auto* save = form->findChild<QPushButton*>(u"Command9"_s);
-        const QMenu& menu = m_editor->menus().saveMenu();
+        auto* save = form->findChild<QPushButton*>(u"saveButton"_s);
         const QPoint under = save->mapToGlobal(save->rect().bottomLeft());
         QCursor::setPos(300, 200);
-        form->lists().setListText(ListId::Items, u"0x1 a\r\nb"_s);
+        listBox(ListId::Items).list().setText(u"0x1 a\r\nb"_s);
         const QString saved = allLists();
         UiDriver driver;
-        driver.choose(u"SaveAllSections"_s);
+        driver.choose(u"saveSectionsAction"_s);
         QTest::mouseClick(save, Qt::LeftButton);
+        const QMenu& menu = *findWidget<QMenu>(u"saveMenu"_s); // made on first use
         QCOMPARE(menu.pos(), QPoint(300, 200));
         save->setFocus();
-        driver.choose(u"CompileMantleScp"_s);
+        driver.choose(u"compileScriptAction"_s);
         QTest::keyClick(save, Qt::Key_Space);
         QCOMPARE(menu.pos(), under);
         QTest::keyClick(save, Qt::Key_Enter); // Escape
         QCOMPARE(menu.pos(), under);
         QCOMPARE(readBytes(u"items.scp"_s), QByteArray("0x1 a\r\nb"));
         QVERIFY(readBytes(u"mantle.scp"_s).contains("0x1 a\r\nb"));
-        for (const QString& button : {u"Command3"_s, u"Command5"_s, u"Command7"_s})
+        for (const QString& button :
+             {u"clearGumpsButton"_s, u"addTileButton"_s, u"addItemButton"_s})
             click(button);
         driver.answer(u"Discard"_s); // the changes are unsaved
-        click(u"Command1"_s);        // and Load succeeds silently
-        QTRY_VERIFY(!m_editor->isLoading());
+        click(u"loadButton"_s);      // and Load succeeds silently
+        QTRY_VERIFY(listsAreIn());
         QCOMPARE(allLists(), saved);
 
         // A folder where items.scp belongs can be neither written nor read:
         // one warning each, naming the file, and no success after it.
         QVERIFY(QFile::remove(u"items.scp"_s) && QDir::current().mkdir(u"items.scp"_s));
-        driver.choose(u"SaveAllSections"_s);
+        driver.choose(u"saveSectionsAction"_s);
         QTest::keyClick(save, Qt::Key_Return);
         QCOMPARE(menu.pos(), under);
-        click(u"Command1"_s);
+        click(u"loadButton"_s);
         const QString failed =
             u"warning: Could not %1 \"%2\": it is not a regular file (a folder)"_s;
         const QString items = QDir::toNativeSeparators(m_dir.filePath(u"items.scp"_s));
@@ -201,8 +204,8 @@ private Q_SLOTS:
                               u"gumps.scp, tiles.scp and items.scp do not have yet.\n\n"
                               u"Save them before loading?"_s,
                               failed.arg(u"write"_s, items), failed.arg(u"read"_s, items)}));
-        QCOMPARE(driver.menus, QStringList(4, u"menu: CompileMantleScp=CompileMantleScp "
-                                              u"SaveAllSections=SaveAllSections"_s));
+        QCOMPARE(driver.menus, QStringList(4, u"saveMenu: compileScriptAction=CompileMantleScp "
+                                              u"saveSectionsAction=SaveAllSections"_s));
         QCOMPARE(allLists(), saved);
     }
 
@@ -213,13 +216,14 @@ private Q_SLOTS:
             QString menu, item, text;
             int from, to; // the selection; none when from == to
             QString copied;
-        } rows[] = {{ListId::Gumps, u"menu2"_s, u"Copy1"_s, u"0x10\u00A0g.bmp"_s, 0, 0,
-                     u"0x10\u00A0g.bmp"_s},
-                    {ListId::Tiles, u"menu3"_s, u"Copy2"_s, u"TILES\r\n"_s, 0, 0, u"TILES\r\n"_s},
-                    {ListId::Items, u"menu4"_s, u"Copy3"_s, u"alpha beta\r\ngamma"_s, 8, 13,
-                     u"ta\r\nga"_s}};
+        } rows[] = {{ListId::Gumps, u"gumpsCopyMenu"_s, u"copyGumpsAction"_s, u"0x10\u00A0g.bmp"_s,
+                     0, 0, u"0x10\u00A0g.bmp"_s},
+                    {ListId::Tiles, u"tilesCopyMenu"_s, u"copyTilesAction"_s, u"TILES\r\n"_s, 0, 0,
+                     u"TILES\r\n"_s},
+                    {ListId::Items, u"itemsCopyMenu"_s, u"copyItemsAction"_s,
+                     u"alpha beta\r\ngamma"_s, 8, 13, u"ta\r\nga"_s}};
         for (const auto& row : rows)
-            form->lists().setListText(row.list, row.text);
+            listBox(row.list).list().setText(row.text);
         QClipboard* clipboard = QGuiApplication::clipboard();
         QStringList seen; // emptied first, so nothing older outlives the copy
         QObject watch;
@@ -228,7 +232,7 @@ private Q_SLOTS:
             clipboard->setText(u"older"_s);
             seen.clear();
             UiDriver driver;
-            scp::ListEdit& edit = form->listEdit(list);
+            scp::ListEdit& edit = listBox(list);
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton})
                 QTest::mouseClick(edit.viewport(), button, {}, QPoint(10, 10)); // Escape: no copy
             QTest::keyClick(&edit, Qt::Key_Menu); // from the keyboard too
@@ -243,7 +247,7 @@ private Q_SLOTS:
             QTest::keyClick(&edit, Qt::Key_F10, Qt::ShiftModifier);
             QCOMPARE(seen, QStringList({QString(), copied}));
             // At the caret, which stays where it was.
-            QCOMPARE(m_editor->menus().copyMenu(list).pos(),
+            QCOMPARE(findWidget<QMenu>(menu)->pos(),
                      edit.viewport()->mapToGlobal(edit.cursorRect().bottomLeft()));
             QCOMPARE(edit.textCursor().position(), to);
         }
@@ -254,29 +258,34 @@ private Q_SLOTS:
         // The window stays live while the lists fill, and they take no
         // typing; Adds, a Save and a Clear asked for meanwhile run once the
         // Load is done, in that order, each Add with the entry it was given.
-        const QByteArray items =
-            QByteArray("0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ')).repeated(6000) + "0x3";
+        const QByteArray items = "0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ') + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
-        auto* field = form->findChild<QLineEdit*>(u"Text1"_s);
+        auto* field = form->findChild<QLineEdit*>(u"newGumpEntry"_s);
         UiDriver driver;
-        click(u"Command1"_s);
-        QVERIFY(m_editor->isLoading());
-        QVERIFY(form->listEdit(ListId::Gumps).isReadOnly());
+        // The lists fill on the application's threads: held busy, they hold
+        // the Load until everything below has been asked for.
+        QSemaphore held;
+        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        for (int i = 0; i < threads; ++i)
+            QThreadPool::globalInstance()->start([&held] { held.acquire(); });
+        click(u"loadButton"_s);
+        QVERIFY(!listsAreIn());
         for (const QString& entry : {u"AAA"_s, u"BBB"_s}) {
             field->setText(entry);
-            click(u"Command2"_s);
+            click(u"addGumpButton"_s);
         }
         m_editor->saveSections();
-        click(u"Command4"_s); // Clear tiles, after the Save
-        QVERIFY(driver.boxes.isEmpty());
+        click(u"clearTilesButton"_s); // Clear tiles, after the Save
+        QVERIFY(driver.boxes.isEmpty() && !listsAreIn());
+        held.release(threads);
         QTRY_COMPARE(driver.boxes, QStringList{u"Gumps,Tiles,Items Saved!"_s});
-        QVERIFY(!form->listEdit(ListId::Gumps).isReadOnly());
+        QVERIFY(listsAreIn());
         QCOMPARE(readBytes(u"items.scp"_s), items);
         const QByteArray spacer(37, ' ');
         QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
         QCOMPARE(readBytes(u"tiles.scp"_s), "t");
-        QVERIFY(form->listEdit(ListId::Tiles).isEmpty());
+        QVERIFY(listBox(ListId::Tiles).list().isEmpty());
     }
 
     void busyFeedbackOutlivesItsWindow()

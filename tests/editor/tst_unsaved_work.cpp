@@ -4,9 +4,8 @@
 // the recovery journal after the editor ended without saving.
 
 #include "editor.h"
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
-#include "list_edit.h"
-#include "main_window.h"
 #include "recovery_store.h"
 #include "system_calls.h"
 #include "test_files.h"
@@ -31,8 +30,8 @@ class UnsavedWorkTest : public QObject {
     std::unique_ptr<scp::Editor> m_editor;
 
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    scp::MainWindow& form() const { return m_editor->mainWindow(); }
-    scp::ListEdit& list(ListId id) const { return form().listEdit(id); }
+    static QWidget& form() { return mainWindow(); }
+    static scp::ListEdit& list(ListId id) { return listBox(id); }
     QStringList journals() const
     {
         return QDir(m_journals->path()).entryList({u"*.journal"_s}, QDir::Files);
@@ -49,7 +48,7 @@ class UnsavedWorkTest : public QObject {
         m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
         m_editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(&form()));
-        QTRY_VERIFY(!m_editor->isLoading());
+        QTRY_VERIFY(listsAreIn());
         QTest::qWait(20); // what the start offers once the window is up
     }
     void click(const QString& name)
@@ -127,8 +126,8 @@ private Q_SLOTS:
         if (!boxes.isEmpty())
             boxes[0] = boxes[0].arg(QDir::toNativeSeparators(path(u"tiles.scp"_s)));
         QCOMPARE(driver.boxes, boxes);
-        QCOMPARE(list(ListId::Gumps).text() + u'|' + list(ListId::Tiles).text() + u'|' +
-                     list(ListId::Items).text(),
+        QCOMPARE(listText(ListId::Gumps) + u'|' + listText(ListId::Tiles) + u'|' +
+                     listText(ListId::Items),
                  lists);
         QVERIFY(!form().isWindowModified());
         QCOMPARE(snapshot(m_dir->path()), before); // reading writes nothing
@@ -136,8 +135,8 @@ private Q_SLOTS:
         // The loss this guards against: a list changed and saved no longer
         // replaces the other two files with placeholders. A file the editor
         // could not read is asked about first.
-        click(u"Command3"_s);
-        click(u"Command2"_s);
+        click(u"clearGumpsButton"_s);
+        click(u"addGumpButton"_s);
         const bool unreadable = qstrcmp(QTest::currentDataTag(), "unreadable") == 0;
         if (unreadable)
             driver.answer(u"Cancel"_s);
@@ -172,23 +171,23 @@ private Q_SLOTS:
         typeAtEnd(ListId::Gumps, u"ab"_s);
         QVERIFY(modified());
         QTest::keyClick(&list(ListId::Gumps), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(!modified()); // undone back to what was loaded
-        click(u"Command4"_s); // Clear tiles
+        QVERIFY(!modified());         // undone back to what was loaded
+        click(u"clearTilesButton"_s); // Clear tiles
         QVERIFY(modified());
         m_editor->compileScript(); // writes the script, saves no list
         QVERIFY(modified() && QFileInfo::exists(path(u"mantle.scp"_s)));
         QTest::keyClick(&list(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(!modified()); // the Clear undone
-        click(u"Command7"_s); // Add item
+        QVERIFY(!modified());      // the Clear undone
+        click(u"addItemButton"_s); // Add item
         QVERIFY(modified());
         m_editor->saveSections();
         QVERIFY(!modified());
         typeAtEnd(ListId::Tiles, u"x"_s);
         driver.answer(u"Discard"_s);
-        click(u"Command1"_s);
-        QTRY_VERIFY(!m_editor->isLoading());
+        click(u"loadButton"_s);
+        QTRY_VERIFY(listsAreIn());
         QVERIFY(!modified());
-        QCOMPARE(list(ListId::Tiles).text(), u"t"_s);
+        QCOMPARE(listText(ListId::Tiles), u"t"_s);
         QCOMPARE(driver.boxes.size(), 3); // compiled, saved, and Load's question
     }
 
@@ -223,15 +222,15 @@ private Q_SLOTS:
         startEditor();
         if (!answer.isEmpty())
             typeAtEnd(ListId::Gumps, u" typed"_s);
-        const QString before = list(ListId::Gumps).text();
+        const QString before = listText(ListId::Gumps);
         if (!answer.isEmpty())
             driver.answer(answer);
         QSignalSpy finished(m_editor.get(), &scp::Editor::finished);
         if (action == u"close"_s)
             form().close();
         else
-            click(u"Command1"_s);
-        QTRY_VERIFY(!m_editor->isLoading());
+            click(u"loadButton"_s);
+        QTRY_VERIFY(listsAreIn());
         QCOMPARE(driver.boxes.size(), answer.isEmpty() ? 0 : answer == u"Save"_s ? 2 : 1);
         if (!answer.isEmpty())
             QVERIFY(driver.boxes.first().endsWith(u"have yet.\n\nSave them before %1?"_s.arg(
@@ -243,7 +242,7 @@ private Q_SLOTS:
             m_editor.reset();                       // as the program ends
             QCOMPARE(journals().isEmpty(), goesOn); // given up or saved: none left
         } else {
-            QCOMPARE(list(ListId::Gumps).text(), goesOn ? QString::fromLatin1(gumps) : before);
+            QCOMPARE(listText(ListId::Gumps), goesOn ? QString::fromLatin1(gumps) : before);
             QCOMPARE(form().isWindowModified(), !goesOn);
         }
     }
@@ -256,16 +255,16 @@ private Q_SLOTS:
         UiDriver driver;
         m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
         m_editor->show();
-        if (!m_editor->isLoading())
+        if (listsAreIn())
             QSKIP("the start-up Load was over at once");
-        form().findChild<QLineEdit*>(u"Text3"_s)->setText(u"NEW"_s);
-        click(u"Command5"_s);
+        form().findChild<QLineEdit*>(u"newTileEntry"_s)->setText(u"NEW"_s);
+        click(u"addTileButton"_s);
         driver.answer(u"Discard"_s);
-        click(u"Command1"_s);
+        click(u"loadButton"_s);
         QVERIFY(driver.boxes.isEmpty());
         QTRY_COMPARE(driver.boxes.size(), 1);
-        QTRY_VERIFY(!m_editor->isLoading());
-        QCOMPARE(list(ListId::Tiles).text(), u"t"_s);
+        QTRY_VERIFY(listsAreIn());
+        QCOMPARE(listText(ListId::Tiles), u"t"_s);
         QVERIFY(!form().isWindowModified());
     }
 
@@ -346,9 +345,9 @@ private Q_SLOTS:
         startEditor();
         // Typing, an Add, a Clear with typing after it, a paste and an undo.
         typeAtEnd(ListId::Gumps, u" typed\u00E9"_s);
-        form().findChild<QLineEdit*>(u"Text3"_s)->setText(u"NEW"_s);
-        click(u"Command5"_s);
-        click(u"Command6"_s);
+        form().findChild<QLineEdit*>(u"newTileEntry"_s)->setText(u"NEW"_s);
+        click(u"addTileButton"_s);
+        click(u"clearItemsButton"_s);
         typeAtEnd(ListId::Items, u"fresh"_s);
         QGuiApplication::clipboard()->setText(u"a\nb "_s);
         list(ListId::Gumps).moveCursor(QTextCursor::Start);
@@ -358,8 +357,8 @@ private Q_SLOTS:
         QTest::keyClick(&list(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
         const QString expected = u"a\r\nb g1 typed\u00E9|t1"_s + QString(37, u' ') + u"NEW|fresh"_s;
         const auto lists = [this] {
-            return list(ListId::Gumps).text() + u'|' + list(ListId::Tiles).text() + u'|' +
-                   list(ListId::Items).text();
+            return listText(ListId::Gumps) + u'|' + listText(ListId::Tiles) + u'|' +
+                   listText(ListId::Items);
         };
         QCOMPARE(lists(), expected);
         m_editor.reset(); // ended without saving: the journal stays
@@ -408,9 +407,9 @@ private Q_SLOTS:
         UiDriver driver;
         startEditor();
         typeAtEnd(ListId::Gumps, u"1"_s);
+        const QWidget* first = &form();
         scp::Editor second(QDir(m_dir->path()), m_journals->path());
         second.show();
-        QTRY_VERIFY(!second.isLoading());
         QTRY_COMPARE(driver.boxes.size(), 2);
         QCOMPARE(driver.boxes,
                  QStringList({u"warning: The recovery journal \"%1\" cannot be used: it is not "
@@ -420,7 +419,10 @@ private Q_SLOTS:
                               u"journal: what it has not saved is lost if it ends unexpectedly. "
                               u"Both save to the same files."_s.arg(
                                   QDir::toNativeSeparators(QDir(m_dir->path()).canonicalPath()))}));
-        QTest::keyClicks(&second.mainWindow().listEdit(ListId::Tiles), u"2"_s);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == u"mainWindow"_s && window != first)
+                QTest::keyClicks(window->findChild<scp::ListEdit*>(u"tilesList"_s), u"2"_s);
+        }
         m_editor.reset();
         QCOMPARE(journals().size(), 2); // the damaged one, and the first editor's
         QCOMPARE(readBytes(damaged), QByteArray("GUMPS WILL LOAD HERE"));

@@ -74,7 +74,7 @@ for noun, caption in fields.items():
         sys.exit(f"FAIL: the {noun} entry is labelled by {labels}")
 
 main["About"].queryAction().doAction(0)
-about = check("Form2", {"Return": "push button", "Visit web site": "label", "Mail": "label",
+about = check("About scpmaker", {"Return": "push button", "Visit web site": "label", "Mail": "label",
                         "ICQ directory search": "label"})
 about["Return"].queryAction().doAction(0)
 check(main_title, {})

@@ -1,4 +1,4 @@
-#include "large_blocks.h"
+#include "memory_policy.h"
 
 #include <QTimer>
 
