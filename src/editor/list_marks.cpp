@@ -67,7 +67,8 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
     });
     // The viewport gets the paint and tooltip events; a filter installed
     // last sees them first, before the box paints.
-    edit.viewport()->installEventFilter(this);
+    m_viewport = edit.viewport();
+    m_viewport->installEventFilter(this);
 }
 
 ListMarks::~ListMarks() = default;
@@ -203,7 +204,9 @@ bool ListMarks::showToolTip(const QPoint& at, const QPoint& globalAt)
 
 bool ListMarks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_edit.viewport()) {
+    // Compared with the viewport as it was when filtered: events still come
+    // while the box is being destroyed, when it can no longer be asked.
+    if (watched == m_viewport) {
         if (event->type() == QEvent::Paint) {
             markVisibleRows();
         } else if (event->type() == QEvent::ToolTip) {

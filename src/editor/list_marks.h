@@ -51,6 +51,7 @@ private:
     QRect characterRect(int position) const;
 
     ListEdit& m_edit;
+    QObject* m_viewport = nullptr;
     const LintRules m_rules;
     PictureFolder* const m_pictures;
     // What has been read of a document: the lint over its text, which the

@@ -235,9 +235,13 @@ private Q_SLOTS:
             scp::ListEdit& edit = listBox(list);
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton})
                 QTest::mouseClick(edit.viewport(), button, {}, QPoint(10, 10)); // Escape: no copy
-            QTest::keyClick(&edit, Qt::Key_Menu); // from the keyboard too
+            QTest::keyClick(&edit, Qt::Key_Menu);           // from the keyboard too
+            QTest::keyClick(&edit, 'A', Qt::ShiftModifier); // typed, as any letter
             QCOMPARE(driver.menus, QStringList(2, menu + u": "_s + item + u"=Copy"_s));
             QVERIFY(seen.isEmpty());
+            QCOMPARE(edit.list().text().remove(u'A'), text);
+            QCOMPARE(edit.list().text().size(), text.size() + 1);
+            edit.undo();
 
             QTextCursor selection(edit.document());
             selection.setPosition(from);
