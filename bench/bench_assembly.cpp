@@ -9,6 +9,7 @@
 #include "templates.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,7 +58,9 @@ void BM_CompileScript(benchmark::State& state)
             break;
         }
     }
-    state.SetBytesProcessed(state.iterations() * workshop.outputBuffer().text().size());
+    state.SetBytesProcessed(
+        state.iterations() *
+        QFileInfo(dir.filePath(QString::fromLatin1(scp::kScriptFileName))).size());
 }
 
 void BM_ConcatenateAndWrite(benchmark::State& state)

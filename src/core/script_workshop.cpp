@@ -5,6 +5,9 @@
 #include "file_transaction.h"
 #include "templates.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -55,13 +58,30 @@ std::array<const TextBox*, 13> ScriptWorkshop::pieces(const EntryLists& lists) c
     };
 }
 
-QString ScriptWorkshop::assembleScript(const EntryLists& lists) const
+namespace {
+
+// The three lists' bytes, encoded side by side on the application's pool of
+// threads, this one taking the gumps; each list is read, never changed, and
+// stays as it is until all are done.
+std::array<Cp1252Encoding, 3> encodeLists(const EntryLists& lists)
 {
-    QString script;
-    for (const TextBox* piece : pieces(lists))
-        script += piece->text();
-    return script;
+    std::array<Cp1252Encoding, 3> encoded;
+    QSemaphore done;
+    for (ListId list : {ListId::Tiles, ListId::Items}) {
+        const auto encode = [&encoded, &lists, &done, list] {
+            encoded[static_cast<size_t>(list)] = lists.box(list).encoded();
+            done.release();
+        };
+        // With no thread free, here.
+        if (!QThreadPool::globalInstance()->tryStart(encode))
+            encode();
+    }
+    encoded[static_cast<size_t>(ListId::Gumps)] = lists.box(ListId::Gumps).encoded();
+    done.acquire(2);
+    return encoded;
 }
+
+} // namespace
 
 bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
 {
@@ -69,28 +89,27 @@ bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
 
     // The script is assembled as bytes, piece by piece: lists loaded from
     // files are already bytes and are neither widened nor copied on the way.
+    // The blocks are ASCII, so a character with no byte is in a list: the
+    // message names that list and the place in it.
+    const std::array<Cp1252Encoding, 3> encoded = encodeLists(lists);
+    for (ListId list : {ListId::Tiles, ListId::Gumps, ListId::Items}) {
+        const Cp1252Encoding& bytes = encoded[static_cast<size_t>(list)];
+        if (!bytes.ok()) {
+            reporter.failure(
+                unencodable(target, describedList(list), lists.box(list), bytes.badIndex).error());
+            return false;
+        }
+    }
+    reporter.progress(0.5);
     QList<QByteArray> script;
     const auto all = pieces(lists);
     script.reserve(all.size());
     for (const TextBox* piece : all) {
-        const Cp1252Encoding encoded = piece->encoded();
-        if (!encoded.ok()) {
-            // The blocks are ASCII, so the character is in a list: name that
-            // list and the place in it. The text stays in the output buffer.
-            m_outputBuffer.setText(assembleScript(lists));
-            QString what = u"the script"_s;
-            for (ListId list : kAllLists) {
-                if (&lists.box(list) == piece)
-                    what = describedList(list);
-            }
-            reporter.failure(unencodable(target, what, *piece, encoded.badIndex).error());
-            return false;
-        }
-        script.append(encoded.bytes);
-        reporter.progress(0.8 * double(script.size()) / double(all.size()));
+        const auto list = std::find_if(kAllLists.begin(), kAllLists.end(),
+                                       [&](ListId id) { return &lists.box(id) == piece; });
+        script.append(list != kAllLists.end() ? encoded[static_cast<size_t>(*list)].bytes
+                                              : piece->encoded().bytes);
     }
-    m_outputBuffer.setEncoded(script);
-
     if (const Outcome written = writeFileAtomically(target, script); !written) {
         reporter.failure(written.error());
         return false;
@@ -103,21 +122,19 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
 {
     // Encode all three first: a list that cannot be written stops the save
     // before any file is touched.
+    const std::array<Cp1252Encoding, 3> encoded = encodeLists(lists);
     FileTransaction transaction;
-    std::array<QByteArray, 3> written;
     for (ListId list : kAllLists) {
         const QString target = sectionPath(list);
-        const TextBox& box = lists.box(list);
-        Cp1252Encoding encoded = box.encoded();
-        if (!encoded.ok()) {
+        const Cp1252Encoding& bytes = encoded[static_cast<size_t>(list)];
+        if (!bytes.ok()) {
             reporter.failure(
-                unencodable(target, describedList(list), box, encoded.badIndex).error());
+                unencodable(target, describedList(list), lists.box(list), bytes.badIndex).error());
             return false;
         }
-        transaction.add(target, encoded.bytes);
-        written[static_cast<size_t>(list)] = std::move(encoded.bytes);
-        reporter.progress(0.25 * (int(list) + 1));
+        transaction.add(target, bytes.bytes);
     }
+    reporter.progress(0.75);
     if (const Outcome outcome = transaction.commit(); !outcome) {
         reporter.failure(outcome.error());
         return false;
@@ -126,7 +143,7 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
         // Taken straight after the write: another program's change from now
         // on has another time.
         const auto i = static_cast<size_t>(list);
-        m_records[i] = FileRecord::of(written[i], fileStatus(sectionPath(list)).modified);
+        m_records[i] = FileRecord::of(encoded[i].bytes, fileStatus(sectionPath(list)).modified);
     }
     reporter.information(QString::fromLatin1(kSavedMessage));
     return true;

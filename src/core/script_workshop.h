@@ -32,8 +32,8 @@ enum class AbsentSection {
 };
 
 // Turns the lists into files and back: assembles the script from the fixed
-// blocks and the lists into the output buffer and writes mantle.scp, writes
-// and reads the three section files. Files live in `folder` (the current
+// blocks and the lists and writes mantle.scp, writes and reads the three
+// section files. Files live in `folder` (the current
 // directory unless the editor is given another).
 //
 // It remembers each section file as it last read or wrote it, so that a
@@ -42,14 +42,7 @@ class ScriptWorkshop {
 public:
     explicit ScriptWorkshop(QDir folder = QDir::current());
 
-    // The last script assembled, kept until the next assembly.
-    const MemoryTextBox& outputBuffer() const { return m_outputBuffer; }
-
-    // Joins the thirteen pieces in the script's order.
-    QString assembleScript(const EntryLists& lists) const;
-
-    // Assembles into the output buffer, writes mantle.scp, reports success
-    // or failure.
+    // Assembles the script, writes mantle.scp, reports success or failure.
     bool compileScript(const EntryLists& lists, Reporter& reporter);
     // Writes gumps.scp, tiles.scp and items.scp, all three or none, and
     // remembers them as written.
@@ -83,7 +76,6 @@ private:
 
     QDir m_folder;
     MemoryTextBox m_head, m_gumpsHead, m_itemsHead, m_tail, m_gap;
-    MemoryTextBox m_outputBuffer;
     std::array<FileRecord, 3> m_records; // nothing known until read or written
 };
 

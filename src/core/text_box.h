@@ -27,7 +27,8 @@ public:
 
     // The content as Windows-1252 bytes, one a character, or the index of
     // the first character that has none. A box that already holds bytes
-    // hands them over without a copy.
+    // hands them over without a copy. Any thread may ask, while nothing
+    // changes the box.
     virtual Cp1252Encoding encoded() const { return encodeCp1252(text()); }
 
     // Takes a file's bytes (Windows-1252) as the whole content, line ends

@@ -66,15 +66,18 @@ void walk(const QTextDocument& document, qsizetype from, qsizetype to, Character
           LineBreak lineBreak)
 {
     const RowBreaks rowBreaks(document);
-    for (QTextBlock block = document.findBlock(int(from)); block.isValid() && block.position() < to;
-         block = block.next()) {
-        const qsizetype start = block.position();
+    QTextBlock block = document.findBlock(int(from));
+    // Each block starts where the one before ends: asking a block where it
+    // starts costs a walk up the document's tree.
+    for (qsizetype start = block.position(); block.isValid() && start < to;) {
         const qsizetype breakAt = start + block.length() - 1;
         const qsizetype first = std::max(from, start), last = std::min(to, breakAt);
         if (last > first)
             characters(QStringView(block.text()).sliced(first - start, last - first));
-        if (breakAt < to && block.next().isValid())
-            lineBreak(rowBreaks.before(block.next()));
+        block = block.next();
+        if (breakAt < to && block.isValid())
+            lineBreak(rowBreaks.before(block));
+        start = breakAt + 1;
     }
 }
 
