@@ -2,6 +2,7 @@
 #include "test_files.h"
 #include "windows_names.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -54,6 +55,18 @@ private Q_SLOTS:
         for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
             QVERIFY(QFile::copy(QStringLiteral(SCP_EXAMPLE_DIR "/") + QLatin1StringView(name),
                                 m_dir->filePath(QLatin1StringView(name))));
+    }
+
+    // A folder a finished child worked in may stay in use a moment longer
+    // (under Wine it does): its removal is tried again for a while, and only
+    // a folder still held after that fails the test.
+    void cleanup()
+    {
+        m_dir->setAutoRemove(false);
+        const QDeadlineTimer deadline(5000);
+        while (!QDir(m_dir->path()).removeRecursively() && !deadline.hasExpired())
+            QTest::qWait(50);
+        QVERIFY2(!QFileInfo::exists(m_dir->path()), qPrintable(m_dir->path()));
     }
 
     void compilesTheExample()
