@@ -68,6 +68,11 @@ int openFile(const char* path, int flags, mode_t)
         access = GENERIC_WRITE;
     else if (flags & _O_RDWR)
         access = GENERIC_READ | GENERIC_WRITE;
+    // Appending is a right of its own: every write goes to the end, in one
+    // piece, whoever else writes.
+    if (flags & _O_APPEND)
+        access = (access & ~DWORD(GENERIC_WRITE)) | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES |
+                 FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     DWORD disposition = OPEN_EXISTING;
     if (flags & _O_CREAT)
         disposition = (flags & _O_EXCL)    ? CREATE_NEW
