@@ -27,13 +27,14 @@ work=$(mktemp -d)
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 unset WINEPATH # the packages must bring what they need
 xvfb=
-cleanup() {
+cleanup() { # on the way out, whatever stopped: nothing here may fail the run
+    set +e
     if [[ -d $WINEPREFIX ]]; then
         "$(dirname "$wine")/wineserver" -k 2>/dev/null
         "$(dirname "$wine")/wineserver" -w 2>/dev/null
     fi
     [[ -z $xvfb ]] || kill "$xvfb" 2>/dev/null
-    rm -rf "$work" || true
+    rm -rf "$work"
 }
 trap cleanup EXIT
 win() { "$wine" "$@" 2>/dev/null; }
@@ -120,6 +121,7 @@ for mode in all current; do
     fi
     settle
     [[ -d $installed ]] || fail "$mode: not installed where expected"
+    echo "$mode: installed $(du -sb "$installed" | cut -f1) bytes in $installed"
     diff <(printf '%s\n' "${expected[@]}" uninstall.exe | sort) \
          <(cd "$installed" && find . -type f | sed 's|^\./||' | sort) || fail "$mode: installed files"
     [[ -f $menu ]] || fail "$mode: no Start-menu entry at $menu"
