@@ -43,9 +43,8 @@ QString windowsNameProblem(const QString& path)
     if (rest.startsWith(u"//?/"_s) || rest.startsWith(u"//./"_s))
         return {};
     if (rest.size() > kLongestPath) {
-        return u"the path is %1 characters long, and Windows takes at most %2 without the "
-               u"\"\\\\?\\\" prefix"_s.arg(rest.size())
-                   .arg(kLongestPath);
+        return u"the path is %1 characters long, more than the %2 Windows takes"_s.arg(rest.size())
+            .arg(kLongestPath);
     }
     // A drive ("C:") or a share ("//server/share") leads; the names follow.
     qsizetype from = 0;
