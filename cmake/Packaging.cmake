@@ -2,6 +2,11 @@
 # after src/, so the program targets exist.
 #   cmake --install build/release --prefix ~/.local
 #   (cd build/release && cpack -G DEB)
+# Building for Windows, the Windows packages instead.
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
+    return()
+endif()
 include(GNUInstallDirs)
 
 set(SCP_APP_ID org.example.scpmaker)

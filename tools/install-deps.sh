@@ -2,10 +2,18 @@
 # Installs the Debian packages scpmaker needs that are not installed yet.
 #   tools/install-deps.sh          build and run
 #   tools/install-deps.sh --test   also what the tests and benchmarks need
+#   tools/install-deps.sh --windows  what the Windows build and its tests need
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
-if [[ "${1:-}" == "--test" ]]; then
+if [[ "${1:-}" == "--windows" ]]; then
+    # The mingw-w64 cross compilers (posix threads, as Qt's need) and the
+    # host's Qt tools (moc, rcc, uic) build it; NSIS makes the installer;
+    # Wine runs the programs and tests, the editor on Xvfb (xwininfo finds
+    # its window). dpkg-dev unpacks Debian's Qt source when Qt is built here.
+    packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix
+              nsis wine wine64 xvfb x11-utils fonts-dejavu-core dpkg-dev)
+elif [[ "${1:-}" == "--test" ]]; then
     # The real-window test runs the editor under Xvfb
     # and reads it through AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a
     # screen reader does; Google Benchmark builds bench/. The packaging test

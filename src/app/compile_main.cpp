@@ -60,7 +60,8 @@ int check(const QString& given, const scp::EntryLists& lists)
         lint.setText(lists.listText(list));
         QString lines;
         for (const scp::LintFinding& finding : lint.findings())
-            lines += scp::formatWarning(file, lint.lineColumn(finding.position), finding.message) +
+            lines += scp::formatWarning(QDir::toNativeSeparators(file),
+                                        lint.lineColumn(finding.position), finding.message) +
                      u'\n';
         print(stdout, lines);
         found = found || !lines.isEmpty();

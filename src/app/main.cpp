@@ -4,6 +4,7 @@
 #include "editor.h"
 #include "memory_policy.h"
 #include "main_window.h"
+#include "windows_names.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,6 +16,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -37,12 +44,32 @@ bool hasDisplay()
 #endif
 }
 
-QStringList argumentList(int argc, char** argv)
+// Windows hands main() the command line in its ANSI code page, which holds
+// few of the characters a folder's name may have: its wide form is read.
+QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv)
 {
     QStringList arguments;
+#ifdef Q_OS_WIN
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; i < count; ++i)
+        arguments << QString::fromWCharArray(wide[i]);
+    LocalFree(wide);
+#else
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+#endif
     return arguments;
+}
+
+// The folder as the system names it; Windows' names are wide.
+std::filesystem::path systemPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
 }
 
 } // namespace
@@ -86,12 +113,17 @@ int main(int argc, char** argv)
     if (!folders.isEmpty()) {
         // Opening the folder's listing asks the system both whether it is a
         // folder and whether it can be entered, and gives its own reason.
-        std::error_code error;
-        std::filesystem::directory_iterator(QFile::encodeName(folders.first()).toStdString(),
-                                            error);
-        if (error) {
+        // A name Windows would take for another folder is refused first.
+        QString reason = scp::refusedName(folders.first());
+        if (reason.isEmpty()) {
+            std::error_code error;
+            std::filesystem::directory_iterator(systemPath(folders.first()), error);
+            if (error)
+                reason = QString::fromLocal8Bit(error.message());
+        }
+        if (!reason.isEmpty()) {
             const QString message = u"Cannot open the folder \"%1\": %2"_s.arg(
-                QDir::toNativeSeparators(folders.first()), QString::fromLocal8Bit(error.message()));
+                QDir::toNativeSeparators(folders.first()), reason);
             print(stderr, u"scpmaker: "_s + message + u'\n');
             // Started from a desktop menu, nobody reads stderr: say it on
             // screen too, where there is one.

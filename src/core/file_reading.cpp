@@ -1,6 +1,7 @@
 #include "file_reading.h"
 
 #include "system_calls.h"
+#include "windows_names.h"
 
 #include <QDir>
 #include <QLocale>
@@ -68,6 +69,8 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
         return std::move(result);
     };
     const SystemCalls& sys = systemCalls();
+    if (const QString problem = refusedName(path); !problem.isEmpty())
+        return fail(problem);
 
     // Without O_NONBLOCK, opening a FIFO that has no writer waits forever.
     // What was opened is checked before anything is read from it.

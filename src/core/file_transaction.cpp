@@ -1,8 +1,10 @@
 #include "file_transaction.h"
 
 #include "system_calls.h"
+#include "windows_names.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +13,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -94,14 +98,23 @@ Descriptor openForReading(const QString& path, int extraFlags = 0)
     }));
 }
 
-// Windows renames or removes no file that is open, so there it is closed
-// first; that a file open elsewhere cannot be removed is the lock there.
-// Elsewhere it stays open to keep the lock until the commit ends.
-void letGoOnWindows([[maybe_unused]] Descriptor& file)
+// Windows will not replace or remove a file that another program holds
+// open without sharing that: an editor, or a virus scanner looking at a new
+// file, which lets go within moments. A hold that ends within half a second
+// is waited out; after about a second in all, the system's reason stands.
+// Elsewhere a rename that fails has failed for good. False with errno.
+bool renameWaitingOutHolds(const QString& from, const QString& to)
 {
-#ifdef _WIN32
-    file.reset();
-#endif
+    const QDeadlineTimer deadline(std::chrono::seconds(1));
+    for (;;) {
+        if (systemCalls().rename(encodedPath(from).constData(), encodedPath(to).constData()) == 0)
+            return true;
+        const int error = errno;
+        if (!replaceRefusedWhileHeld(error) || deadline.hasExpired())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        errno = error;
+    }
 }
 
 // A new file under a free name beside the target, private to its owner until
@@ -235,10 +248,8 @@ void removeLeftovers(const QString& folder, const QStringList& patterns)
         struct stat status {};
         if (file.get() >= 0 && sys.fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) &&
             sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0 &&
-            namesOpenFile(encodedPath(path), file.get())) {
-            letGoOnWindows(file);
-            sys.unlink(encodedPath(path).constData());
-        }
+            namesOpenFile(encodedPath(path), file.get()))
+            sys.unlink(encodedPath(path).constData()); // held: no run can take it meanwhile
     }
 }
 
@@ -268,7 +279,10 @@ struct Staged {
 };
 
 // Removes every temporary that did not become its target and every backup
-// still held, whichever way commit() ends. The locks go last.
+// still held, whichever way commit() ends. Each is closed first, and its
+// lock goes with it: a file open without its removal shared (as another
+// program or a runtime may open it) cannot be removed on Windows, and a
+// file nobody uses any more needs no lock.
 struct StagedFiles {
     std::vector<Staged> files;
     StagedFiles() = default;
@@ -277,11 +291,13 @@ struct StagedFiles {
     ~StagedFiles()
     {
         const SystemCalls& sys = systemCalls();
-        for (const Staged& s : files) {
+        for (Staged& s : files) {
+            s.temporaryFile.reset();
+            s.backupFile.reset();
             if (!s.temporary.isEmpty())
                 sys.unlink(encodedPath(s.temporary).constData());
             // A backup that will not go even at the second try is no longer
-            // locked once this run ends, so the next commit here removes it.
+            // locked, so the next commit here removes it.
             if (!s.backup.isEmpty() && sys.unlink(encodedPath(s.backup).constData()) != 0)
                 sys.unlink(encodedPath(s.backup).constData());
         }
@@ -290,7 +306,8 @@ struct StagedFiles {
 
 // Keeps the target's current content reachable under a second name beside it,
 // so a later failure can put it back. A hard link costs nothing and needs no
-// space; where the file system or its rules refuse links, a copy. 0 or errno.
+// space; where the file system or its rules refuse links (Windows always), a
+// copy. 0 or errno.
 int keepOldContent(Staged& s)
 {
     const SystemCalls& sys = systemCalls();
@@ -298,7 +315,6 @@ int keepOldContent(Staged& s)
         const QString candidate = besideName(s.target, kOldMark);
         if (sys.link(encodedPath(s.target).constData(), encodedPath(candidate).constData()) == 0) {
             s.backup = candidate;
-#ifndef _WIN32 // there an open file could not be replaced
             s.backupFile = openForReading(candidate, O_NOFOLLOW);
             const int held =
                 s.backupFile.get() < 0 ? errno : holdShared(s.backupFile.get(), candidate);
@@ -307,8 +323,6 @@ int keepOldContent(Staged& s)
             // Taken by another run's clean-up before it was locked: link again.
             s.backup.clear();
             continue;
-#endif
-            return 0;
         }
         if (errno != EEXIST)
             break;
@@ -322,7 +336,6 @@ int keepOldContent(Staged& s)
     if (from.get() < 0 || !copyContent(from.get(), s.backupFile.get()) ||
         !takeOverAttributes(s.backupFile.get(), s.old) || !syncToDisk(s.backupFile.get()))
         return errno;
-    letGoOnWindows(s.backupFile);
     return 0;
 }
 
@@ -336,11 +349,17 @@ QString rollBack(std::vector<Staged>& staged)
         Staged& s = *it;
         if (!s.replaced)
             continue;
+        // The target is what the temporary became: closed first, as Windows
+        // neither removes nor replaces a file that is open.
+        s.temporaryFile.reset();
         if (!s.existed) {
             sys.unlink(encodedPath(s.target).constData());
             continue;
         }
-        if (sys.rename(encodedPath(s.backup).constData(), encodedPath(s.target).constData()) != 0) {
+        // The backup stays open and locked while it is renamed (every file
+        // here is opened with its renaming shared): closed first, another
+        // run's clean-up could take it for a leftover.
+        if (!renameWaitingOutHolds(s.backup, s.target)) {
             // Out of the clean-up's way, under a name the user can see; the
             // backup's own name would be taken by the next write here.
             const QString kept = s.target + u".kept-"_s +
@@ -387,6 +406,8 @@ Outcome FileTransaction::commit()
     // takes over its mode and owner, and a guessed mode could widen it.
     QMap<QString, QStringList> leftovers; // folder -> name patterns
     for (const Entry& entry : m_entries) {
+        if (const QString problem = refusedName(entry.path); !problem.isEmpty())
+            return writeFailure(entry.path, problem);
         Staged s;
         s.shownPath = entry.path;
         s.target = resolvedTarget(entry.path);
@@ -403,10 +424,13 @@ Outcome FileTransaction::commit()
         // A read-only file is a request not to change it, even where the
         // folder would let us replace it. Opening it for writing asks the
         // system itself, whose answer is the reason given; nothing is written.
+        // A program holding it open for a moment says nothing about that:
+        // the replace waits it out.
         if (s.existed && Descriptor(retryOnInterrupt([&] {
                              return sys.open(target.constData(),
                                              O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-                         })).get() < 0)
+                         })).get() < 0 &&
+            !heldByAnotherProgram(errno))
             return writeFailure(entry.path, systemReason(errno));
         QStringList& patterns = leftovers[QFileInfo(s.target).absolutePath()];
         for (const QString& pattern : leftoverPatterns(s.target)) {
@@ -438,9 +462,8 @@ Outcome FileTransaction::commit()
         int error = 0;
         if (k + 1 < staged.size() && s.existed)
             error = keepOldContent(s);
-        letGoOnWindows(s.temporaryFile);
-        if (!error && sys.rename(encodedPath(s.temporary).constData(),
-                                 encodedPath(s.target).constData()) != 0)
+        // Renamed while still open and locked, as the backup above.
+        if (!error && !renameWaitingOutHolds(s.temporary, s.target))
             error = errno;
         if (error) // target k is untouched: a rename is all or nothing
             return writeFailure(s.shownPath, systemReason(error) + rollBack(staged));

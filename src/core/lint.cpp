@@ -1,5 +1,7 @@
 #include "lint.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -730,14 +732,16 @@ void ListLint::appendPictureFindings(const Fields& entry, QList<LintFinding>& ou
     const QString name = entry.field(kNameField).toString();
     const PictureInfo picture = m_pictures->picture(name);
     if (picture.state == PictureInfo::State::Missing) {
+        // Where the folder ignores case (Windows, a FAT stick), a name of
+        // another case is found as it is, and this is never said.
         const QString other = m_pictures->otherCase(name);
-        out.append(
-            entry.at(kNameField, LintRule::PicturePresent,
-                     other.isEmpty()
-                         ? u"picture \"%1\" is not in %2"_s.arg(name, m_pictures->path())
-                         : u"picture \"%1\" is not in %2, only \"%3\", which differs in case: the "
-                           u"patching tool's system may not mind, Linux does"_s.arg(
-                               name, m_pictures->path(), other)));
+        const QString folder = QDir::toNativeSeparators(m_pictures->path());
+        out.append(entry.at(
+            kNameField, LintRule::PicturePresent,
+            other.isEmpty()
+                ? u"picture \"%1\" is not in %2"_s.arg(name, folder)
+                : u"picture \"%1\" is not in %2, only \"%3\", which differs in case: the "
+                  u"patching tool's system may not mind, Linux does"_s.arg(name, folder, other)));
         return;
     }
     if (!name.endsWith(u".bmp"_s, Qt::CaseInsensitive))

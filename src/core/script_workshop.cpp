@@ -43,7 +43,17 @@ ScriptWorkshop::ScriptWorkshop(QDir folder)
 
 QString ScriptWorkshop::path(const QString& fileName) const
 {
-    return QDir::toNativeSeparators(m_folder.absoluteFilePath(fileName));
+    // Joined by hand: asked for an absolute path, Qt asks Windows, which
+    // drops what it would not take ("patch." becomes "patch"), and the file
+    // layer could no longer refuse the name the user gave.
+    QString folder = m_folder.path();
+    if (QDir::isRelativePath(folder))
+        folder = QDir::currentPath() + u'/' + folder;
+#ifdef Q_OS_WIN
+    else if (folder.startsWith(u'/') && !folder.startsWith(u"//"))
+        folder = QDir::currentPath().first(2) + folder; // rooted on the current drive
+#endif
+    return QDir::toNativeSeparators(QDir::cleanPath(folder + u'/' + fileName));
 }
 
 std::array<const TextBox*, 13> ScriptWorkshop::pieces(const EntryLists& lists) const

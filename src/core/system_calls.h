@@ -10,9 +10,9 @@
 #include <sys/types.h>
 
 #ifdef _WIN32
-#include <BaseTsd.h>
+#include <basetsd.h>
 // What the Windows C runtime lacks. Flags without a meaning there are 0;
-// the calls behind them are emulated in system_calls.cpp.
+// the calls behind them are Windows' own (windows_calls.cpp).
 #ifndef O_NONBLOCK
 #define O_NONBLOCK 0
 #endif
@@ -85,9 +85,23 @@ struct SystemCalls {
 
 SystemCalls& systemCalls();
 
+// A Windows error with no errno of its own travels in errno as
+// kWindowsError + its code, so that a message can give Windows' own words
+// for it. Elsewhere no call sets such a value; tests may.
+inline constexpr int kWindowsError = 1 << 20;
+
+// Whether a call failed only because another program holds the file open
+// without sharing it (Windows' sharing and lock violations): an editor or a
+// virus scanner looking at a file, which lets go within moments.
+bool heldByAnotherProgram(int error);
+// The same, or access denied, which is how Windows refuses to replace or
+// remove a file held so.
+bool replaceRefusedWhileHeld(int error);
+
 QByteArray encodedPath(const QString& path);
 
-// The operating system's text for an errno value ("Read-only file system").
+// The operating system's text for an errno value ("Read-only file system"),
+// or Windows' for a kWindowsError one ("Access is denied.").
 QString systemReason(int error);
 
 // What a file that is not a regular one is ("a FIFO", "a folder").
@@ -95,7 +109,8 @@ QString describedKind(mode_t mode);
 
 // Whether `path` still names the file open as `fd`: a name can be removed
 // and made again between two calls. False with errno; ENOENT when the name
-// is gone or names another file.
+// is gone or names another file. On Windows the file's volume and index
+// stand for its device and inode.
 bool namesOpenFile(const QByteArray& path, int fd);
 
 // Closes a descriptor when it goes out of scope. A close cannot lose data

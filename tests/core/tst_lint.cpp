@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using scp::LintRule;
@@ -66,9 +68,11 @@ private Q_SLOTS:
         QCOMPARE(cache.lookup(path).size, (scp::BmpSize{7, 8}));
         QVERIFY(writeBytes(path, "plain text"));
         QCOMPARE(cache.lookup(path).state, State::Unreadable);
+#ifndef Q_OS_WIN                                            // Windows has no FIFOs in its folders
         const QString fifo = m_dir.filePath(u"fifo.bmp"_s); // refused, never waited on
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         QCOMPARE(cache.lookup(fifo).reason, u"it is not a regular file (a FIFO)"_s);
+#endif
     }
 
     // Each rule: a text that breaks it and nothing else (the one finding
@@ -110,8 +114,14 @@ private Q_SLOTS:
         row("picture name in capitals", gumps, u"0x1 Case.BMP 1 1"_s, LintRule::PictureName);
         row("picture missing", gumps, u"0x1 gone.bmp 1 1"_s, LintRule::PicturePresent,
             u"gone.bmp"_s, u"picture \"gone.bmp\" is not in "_s);
-        row("picture under another case", gumps, u"0x1 case.bmp 1 1"_s, LintRule::PicturePresent,
-            u"case.bmp"_s, u"only \"Case.BMP\", which differs in case"_s);
+        // A folder that ignores case (Windows') finds the picture as named.
+        if (QFileInfo::exists(m_dir.filePath(u"CASE.bmp"_s)))
+            row("picture under another case", gumps, u"0x1 case.bmp 1 1"_s,
+                LintRule::PicturePresent);
+        else
+            row("picture under another case", gumps, u"0x1 case.bmp 1 1"_s,
+                LintRule::PicturePresent, u"case.bmp"_s,
+                u"only \"Case.BMP\", which differs in case"_s);
         row("picture size", gumps, u"0x1 100%1.bmp 120 200"_s, LintRule::PictureSize, u"120 200"_s,
             u"\"100%1.bmp\" is 64 x 32 pixels, the entry says 120 x 200"_s);
         row("picture not a BMP", tiles, u"0x1 broken.bmp 1 1"_s, LintRule::PictureSize,

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# The Windows packages, made by cpack from this build into a temporary
+# folder and tried under Wine:
+# - the zip holds exactly the two programs, the Qt libraries and plugins,
+#   the compiler's runtime and LICENSE, all stripped, and nothing in it
+#   needs a library that is neither in it nor part of Windows; the editor is
+#   a window program, the compiler a console one; the compiler run from the
+#   unpacked zip makes the example's script byte for byte;
+# - the installer, run silently into a Wine prefix of its own, for all users
+#   into a folder given with /D= and for the current user into its default
+#   folder: the installed compiler works, the Start-menu entry and the
+#   entry under installed programs are there, the editor started from the
+#   installed folder on an Xvfb display shows its main window, and the
+#   uninstaller leaves nothing of it behind.
+#   check_windows_packages.sh SOURCE_DIR BUILD_DIR VERSION
+set -euo pipefail
+src=$1 build=$2 version=$3
+fail() { echo "FAIL: $*" >&2; exit 1; }
+wine=${SCP_WINE:-/usr/lib/wine/wine64}
+objdump=x86_64-w64-mingw32-objdump
+for tool in "$wine" "$(dirname "$wine")/wineserver" $objdump Xvfb xwininfo; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool not found"; exit 77; }
+done
+
+work=$(mktemp -d)
+# No Mono or Gecko to ask for, and no menu entries of Wine's on this machine.
+export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+unset WINEPATH # the packages must bring what they need
+xvfb=
+cleanup() { # on the way out, whatever stopped: nothing here may fail the run
+    set +e
+    if [[ -d $WINEPREFIX ]]; then
+        "$(dirname "$wine")/wineserver" -k 2>/dev/null
+        "$(dirname "$wine")/wineserver" -w 2>/dev/null
+    fi
+    [[ -z $xvfb ]] || kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+win() { "$wine" "$@" 2>/dev/null; }
+settle() { "$(dirname "$wine")/wineserver" -w; } # every Windows process has ended
+
+cpack -G "ZIP;NSIS64" --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack"; }
+name=scpmaker-$version-win64
+zip=$work/out/$name.zip setup=$work/out/$name-setup.exe
+[[ -f $zip && -f $setup ]] || fail "packages: $(ls "$work/out")"
+
+# Exactly these files, nothing missing and nothing stray.
+expected=(LICENSE scpmaker.exe scpmaker-compile.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll
+    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll
+    imageformats/qjpeg.dll styles/qwindowsvistastyle.dll)
+mkdir "$work/zip"
+(cd "$work/zip" && cmake -E tar xf "$zip")
+diff <(printf "$name/%s\n" "${expected[@]}" | sort) \
+     <(cd "$work/zip" && find . -type f | sed 's|^\./||' | sort) || fail "zip contents"
+unpacked=$work/zip/$name
+
+# Wine's desktop takes the display it is first started with: the X server
+# comes first.
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+win wineboot --init >/dev/null
+system32=$WINEPREFIX/drive_c/windows/system32
+for file in "${expected[@]}"; do
+    [[ $file == *.exe || $file == *.dll ]] || continue
+    headers=$($objdump -h "$unpacked/$file")
+    grep -q '\.debug_' <<<"$headers" && fail "$file is not stripped"
+    for dll in $($objdump -p "$unpacked/$file" | awk '/DLL Name:/ {print $3}'); do
+        # api-ms-win-*: names of Windows' API sets, which its loader maps.
+        [[ -f $unpacked/$dll || ${dll,,} == api-ms-win-* ||
+            -n $(find "$system32" -maxdepth 1 -iname "$dll" | head -n1) ]] ||
+            fail "$file needs $dll, which is neither in the zip nor in Windows"
+    done
+done
+subsystem() { $objdump -p "$unpacked/$1" | awk '$1 == "Subsystem" {print $3, $4}'; }
+[[ $(subsystem scpmaker.exe) == "(Windows GUI)" ]] || fail "scpmaker.exe is not a window program"
+[[ $(subsystem scpmaker-compile.exe) == "(Windows CUI)" ]] || fail "scpmaker-compile.exe: no console"
+
+# The compiler as a user runs it: from the unpacked folder, on a patch.
+compiles() { # PROGRAM: the example's script, byte for byte, and the message
+    rm -rf "$work/patch" && cp -r "$src/examples/patch" "$work/patch"
+    local out
+    out=$(win "$1" "$work/patch") || fail "$1 failed: $out"
+    [[ $out == $'Mantle.Scp has been created\r' ]] || fail "$1 said: $out"
+    cmp "$work/patch/mantle.scp" "$src/tests/data/scripts/example.scp" || fail "$1: script differs"
+}
+compiles "$unpacked/scpmaker-compile.exe"
+for prog in scpmaker scpmaker-compile; do
+    out=$(win "$unpacked/$prog.exe" --version | tr -d '\r')
+    [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
+done
+
+# Everything a Windows program may leave: files outside Wine's own, and the
+# registry below the keys an installer writes.
+state() {
+    settle
+    (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -path '*/Temp' -prune -o \
+        -print | sort)
+    grep -i 'scpmaker' "$WINEPREFIX"/*.reg || true
+}
+
+mkdir -p "$WINEPREFIX/drive_c/scptest" # the folder around /D='s, not the installer's
+for mode in all current; do
+    before=$(state)
+    if [[ $mode == all ]]; then
+        folder='C:\scptest\scpmaker'
+        win "$setup" /S /AllUsers "/D=$folder" || fail "setup /S /AllUsers failed"
+        menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/scpmaker.lnk"
+        hive=HKLM
+        installed=$WINEPREFIX/drive_c/scptest/scpmaker
+    else
+        win "$setup" /S /CurrentUser || fail "setup /S /CurrentUser failed"
+        settle
+        # The user's own folders, whatever Wine names the user.
+        installed=$(find "$WINEPREFIX/drive_c/users" -type d -path '*/AppData/Local/Programs/scpmaker')
+        menu=$(find "$WINEPREFIX/drive_c/users" -path '*/Start Menu/Programs/scpmaker.lnk')
+        hive=HKCU
+    fi
+    settle
+    [[ -d $installed ]] || fail "$mode: not installed where expected"
+    echo "$mode: installed $(du -sb "$installed" | cut -f1) bytes in $installed"
+    diff <(printf '%s\n' "${expected[@]}" uninstall.exe | sort) \
+         <(cd "$installed" && find . -type f | sed 's|^\./||' | sort) || fail "$mode: installed files"
+    [[ -f $menu ]] || fail "$mode: no Start-menu entry at $menu"
+    win reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\scpmaker" \
+        /v DisplayVersion | grep -q "$version" || fail "$mode: no entry under installed programs"
+    compiles "$installed/scpmaker-compile.exe"
+
+    # The editor from the installed folder, on a display: its main window.
+    (cd "$work" && WINEDEBUG=err+all "$wine" "$installed/scpmaker.exe" >"$work/editor.log" 2>&1 &)
+    shown() { [[ $(xwininfo -display "$display" -root -tree) == *'"MoonrakesMantle.'* ]]; }
+    for _ in $(seq 60); do
+        shown && break
+        sleep 1
+    done
+    shown || { cat "$work/editor.log"; fail "$mode: the editor's main window did not show"; }
+    "$(dirname "$wine")/wineserver" -k
+    sleep 1
+
+    win "$installed/uninstall.exe" /S || fail "$mode: uninstall failed"
+    settle
+    [[ ! -e $installed ]] || fail "$mode: left $(find "$installed")"
+    [[ ! -e $menu ]] || fail "$mode: left the Start-menu entry"
+    diff <(echo "$before") <(state) || fail "$mode: the uninstaller left the above"
+done
+echo "packages $name.zip and $name-setup.exe checked"

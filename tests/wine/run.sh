@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs a program of the Windows build under Wine: CTest's emulator there.
+#   run.sh PROGRAM.exe [ARGS...]
+# The Wine prefix (WINEPREFIX) is made on first use, once however many tests
+# start together. QtTest's output does not reach a pipe under Wine, so a test
+# run with "-o FILE,txt" writes FILE, and it is printed here once the test
+# ends, with Unix line ends. Wine hands a program no QT_* variable: the
+# tests' set-up names them WINEQT_*, which reach it as QT_*.
+set -u
+wine=${SCP_WINE:-/usr/lib/wine/wine64}
+: "${WINEPREFIX:?WINEPREFIX is not set}"
+# No Mono or Gecko to ask for, and no menu entries of Wine's on this machine.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        [[ -f $WINEPREFIX/system.reg ]] || "$wine" wineboot --init >/dev/null 2>&1
+    ) 9>"$WINEPREFIX.lock"
+fi
+
+out=
+args=("$@")
+for ((i = 1; i < ${#args[@]}; i++)); do
+    [[ ${args[i - 1]} == -o && ${args[i]} == *,txt ]] && out=${args[i]%,txt}
+done
+[[ -n $out ]] && rm -f "$out"
+"$wine" "$@"
+status=$?
+[[ -n $out && -f $out ]] && tr -d '\r' <"$out"
+exit $status
