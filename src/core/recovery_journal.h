@@ -6,7 +6,8 @@
 // lists: a list's first record is its section file (copied by the writing
 // thread, not read from the list) or its text, and every change after that
 // is an edit. Records are written on a thread of their own as they come and
-// synced to disk kSyncAfter after the first one not yet synced. Once the
+// synced to disk kSyncAfter after the first one not yet synced; the editor's
+// thread only queues them. Once the
 // edits written since the journal was last rewritten outgrow the lists it
 // holds, it is rewritten as those lists alone.
 
@@ -14,13 +15,11 @@
 #include "file_record.h"
 
 #include <QObject>
-#include <QThread>
 
 #include <array>
+#include <memory>
 
 namespace scp {
-
-class JournalWriter;
 
 class RecoveryJournal final : public QObject {
     Q_OBJECT
@@ -63,9 +62,10 @@ Q_SIGNALS:
 private:
     qint64 heldCharacters() const;
 
+    class Queue;
+
     QString m_path;
-    QThread m_thread;
-    JournalWriter* m_writer;
+    std::unique_ptr<Queue> m_queue;
     // How long each list's journal text is, and what a revert would bring
     // back, as far as the records tell (-1: none): what the journal holds.
     std::array<qint64, 3> m_length{-1, -1, -1};

@@ -1,6 +1,5 @@
 #include "windows_names.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -14,12 +13,25 @@ constexpr qsizetype kLongestPath = 259;
 
 // CON, PRN, AUX, NUL, COM0-9 and LPT0-9 (superscript 1 to 3 too), whatever
 // follows a dot and whatever the case: Windows opens the device for them.
+// Plain comparisons, not a regular expression: every file the program reads
+// or writes asks, on any thread, and a regular expression keeps a stack for
+// each thread that runs one, which MinGW's thread-local clean-up trips over
+// when such a thread ends.
 bool isDeviceName(const QString& name)
 {
-    static const QRegularExpression device(
-        u"^(CON|PRN|AUX|NUL|(COM|LPT)[0-9\u00b9\u00b2\u00b3]) *(\\..*)?$"_s,
-        QRegularExpression::CaseInsensitiveOption);
-    return device.match(name).hasMatch();
+    QStringView stem = QStringView(name).left(name.indexOf(u'.'));
+    while (stem.endsWith(u' '))
+        stem.chop(1);
+    for (const QStringView device : {u"CON", u"PRN", u"AUX", u"NUL"}) {
+        if (stem.compare(device, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    if (stem.size() != 4 || (!stem.startsWith(u"COM", Qt::CaseInsensitive) &&
+                             !stem.startsWith(u"LPT", Qt::CaseInsensitive)))
+        return false;
+    const QChar digit = stem[3];
+    return (digit >= u'0' && digit <= u'9') || digit == u'\u00b9' || digit == u'\u00b2' ||
+           digit == u'\u00b3';
 }
 
 QString forbiddenCharacter(const QString& name)

@@ -94,11 +94,13 @@ for prog in scpmaker scpmaker-compile; do
 done
 
 # Everything a Windows program may leave: files outside Wine's own, and the
-# registry below the keys an installer writes.
+# registry below the keys an installer writes. The editor's own data (the
+# recovery journals of its user, and its lock, left by the editor killed
+# below) is the user's, which no uninstaller takes.
 state() {
     settle
     (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -path '*/Temp' -prune -o \
-        -print | sort)
+        -path '*/AppData/Local/scpmaker' -prune -o -print | sort)
     grep -i 'scpmaker' "$WINEPREFIX"/*.reg || true
 }
 
