@@ -5,7 +5,7 @@
 
 #include "memory_entry_lists.h"
 #include "reporter.h"
-#include "script_workshop.h"
+#include "section_files.h"
 #include "templates.h"
 
 #include <QFile>
@@ -50,10 +50,10 @@ void BM_CompileScript(benchmark::State& state)
     QTemporaryDir dir;
     scp::MemoryEntryLists set;
     fill(set, state.range(0));
-    scp::ScriptWorkshop workshop{QDir(dir.path())};
+    scp::SectionFiles files{QDir(dir.path())};
     SilentReporter reporter;
     for (auto _ : state) {
-        if (!workshop.compileScript(set.lists(), reporter)) {
+        if (!files.compileScript(set.lists(), reporter)) {
             state.SkipWithError(qPrintable(reporter.error));
             break;
         }
@@ -68,7 +68,7 @@ void BM_ConcatenateAndWrite(benchmark::State& state)
     QTemporaryDir dir;
     scp::MemoryEntryLists set;
     fill(set, state.range(0));
-    scp::ScriptWorkshop workshop{QDir(dir.path())};
+    scp::SectionFiles files{QDir(dir.path())};
     const QString path = dir.filePath(QStringLiteral("plain.scp"));
     // The same thirteen pieces, already bytes: the least any writer does.
     const QByteArray gap = scp::templateText(scp::Block::Gap).toLatin1();

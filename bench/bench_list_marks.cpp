@@ -16,7 +16,7 @@
 #include "list_edit.h"
 #include "main_window.h"
 #include "recovery_journal.h"
-#include "script_workshop.h"
+#include "section_files.h"
 #include "widget_bench_main.h"
 
 #include <QApplication>
@@ -68,9 +68,9 @@ struct Window {
     scp::ListDocument tiles, items;
     scp::EntryLists entryLists{{{list.get(), &tiles, &items}}};
     scp::MainWindow form{{list.get(), &tiles, &items}};
-    scp::ScriptWorkshop workshop{QDir(folder.path())};
+    scp::SectionFiles files{QDir(folder.path())};
     scp::RecoveryJournal journal{folder.filePath(u"bench.journal"_s), folder.path()};
-    scp::JournalRecorder recorder{{list.get(), &tiles, &items}, workshop};
+    scp::JournalRecorder recorder{{list.get(), &tiles, &items}, files};
 };
 
 void BM_Marks_Add(benchmark::State& state)

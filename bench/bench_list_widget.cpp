@@ -27,7 +27,7 @@
 #include "memory_entry_lists.h"
 #include "memory_policy.h"
 #include "reporter.h"
-#include "script_workshop.h"
+#include "section_files.h"
 #include "section_load.h"
 #include "widget_bench_main.h"
 
@@ -131,9 +131,9 @@ struct Window {
     // filled as the editor's Load does it.
     void load(int entries)
     {
-        scp::ScriptWorkshop workshop{QDir(sectionFiles(entries).path())};
+        scp::SectionFiles files{QDir(sectionFiles(entries).path())};
         SilentReporter reporter;
-        scp::SectionLoad filling(*workshop.readSections(reporter));
+        scp::SectionLoad filling(*files.readSections(reporter));
         QEventLoop filled;
         QObject::connect(&filling, &scp::SectionLoad::filled, &filled, &QEventLoop::quit);
         filled.exec();
@@ -280,16 +280,16 @@ void BM_Load_Plain(benchmark::State& state)
 }
 
 // SaveAllSections or CompileMantleScp from the window.
-template <bool (scp::ScriptWorkshop::*save)(const scp::EntryLists&, scp::Reporter&)>
+template <bool (scp::SectionFiles::*save)(const scp::EntryLists&, scp::Reporter&)>
 void BM_Save(benchmark::State& state)
 {
     Window window;
     window.load(int(state.range(0)));
     QTemporaryDir out;
-    scp::ScriptWorkshop workshop{QDir(out.path())};
+    scp::SectionFiles files{QDir(out.path())};
     SilentReporter reporter;
     for (auto _ : state)
-        (workshop.*save)(window.entryLists, reporter);
+        (files.*save)(window.entryLists, reporter);
 }
 
 void BM_Save_Plain(benchmark::State& state)
@@ -309,11 +309,11 @@ void BM_Compile_Headless(benchmark::State& state)
     startClean();
     scp::MemoryEntryLists lists;
     SilentReporter reporter;
-    scp::ScriptWorkshop{QDir(sectionFiles(entries).path())}.loadSections(lists.lists(), reporter);
+    scp::SectionFiles{QDir(sectionFiles(entries).path())}.loadSections(lists.lists(), reporter);
     QTemporaryDir out;
-    scp::ScriptWorkshop workshop{QDir(out.path())};
+    scp::SectionFiles files{QDir(out.path())};
     for (auto _ : state)
-        workshop.compileScript(lists.lists(), reporter);
+        files.compileScript(lists.lists(), reporter);
 }
 
 void BM_ClearAndUndo(benchmark::State& state)
@@ -445,8 +445,8 @@ BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load_Editor)->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Cat)->Apply(sizes)->Iterations(9);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Save<&scp::ScriptWorkshop::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
-BENCHMARK(BM_Save<&scp::ScriptWorkshop::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
+BENCHMARK(BM_Save<&scp::SectionFiles::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
+BENCHMARK(BM_Save<&scp::SectionFiles::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
 BENCHMARK(BM_Save_Plain)->Apply(sizes);
 BENCHMARK(BM_Compile_Headless)->Apply(sizes);
 BENCHMARK(BM_ClearAndUndo)->Apply(sizes);

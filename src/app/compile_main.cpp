@@ -6,7 +6,7 @@
 #include "lint.h"
 #include "memory_entry_lists.h"
 #include "reporter.h"
-#include "script_workshop.h"
+#include "section_files.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -122,10 +122,10 @@ int main(int argc, char** argv)
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     PrintingReporter reporter;
     scp::MemoryEntryLists lists;
-    scp::ScriptWorkshop workshop(folder);
-    if (!workshop.loadSections(lists.lists(), reporter))
+    scp::SectionFiles files(folder);
+    if (!files.loadSections(lists.lists(), reporter))
         return finished(Failure);
     if (parser.isSet(checkOnly))
         return finished(check(given, lists.lists()));
-    return finished(workshop.compileScript(lists.lists(), reporter) ? Success : Failure);
+    return finished(files.compileScript(lists.lists(), reporter) ? Success : Failure);
 }

@@ -2,8 +2,8 @@
 // DIR (default: the current folder).
 
 #include "editor.h"
-#include "memory_policy.h"
 #include "main_window.h"
+#include "memory_policy.h"
 #include "windows_names.h"
 
 #include <QApplication>

@@ -56,9 +56,10 @@ std::unique_ptr<ListDocument> placeholderList(ListId list)
 } // namespace
 
 Editor::Editor(const QDir& folder, const QString& journalFolder)
-    : m_workshop(folder), m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
-                                                                  placeholderList(ListId::Tiles),
-                                                                  placeholderList(ListId::Items)},
+    : m_sectionFiles(folder),
+      m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
+                                              placeholderList(ListId::Tiles),
+                                              placeholderList(ListId::Items)},
       m_entryLists({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()}),
       m_pictures(folder.path())
 {
@@ -66,7 +67,7 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     const std::array<ListDocument*, 3> lists{m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
     for (ListDocument* list : lists)
         connect(list, &ListDocument::unsavedChanged, this, &Editor::updateUnsaved);
-    m_recorder = std::make_unique<JournalRecorder>(lists, m_workshop);
+    m_recorder = std::make_unique<JournalRecorder>(lists, m_sectionFiles);
     m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
     main->markLists(&m_pictures);
@@ -123,10 +124,10 @@ void Editor::start()
         });
     }
     // An empty folder starts as it always has: nothing is read.
-    if (m_workshop.hasSectionFiles())
+    if (m_sectionFiles.hasSectionFiles())
         load();
     else
-        m_workshop.rememberFolderAsIs();
+        m_sectionFiles.rememberFolderAsIs();
     // Once the window is up and the files are in.
     QTimer::singleShot(0, this, [this, lock] {
         whenFree([this, lock] {
@@ -362,7 +363,7 @@ void Editor::startLoad()
         FinishingReporter reporter(reading, m_mainWindow.get());
         m_work = &reading;
         // A file not there is a list not saved yet.
-        contents = m_workshop.readSections(reporter, AbsentSection::IsPlaceholder);
+        contents = m_sectionFiles.readSections(reporter, AbsentSection::IsPlaceholder);
         m_work = nullptr;
     }
     if (!contents) {
@@ -387,7 +388,7 @@ void Editor::listsFilled()
         m_lists[i]->adopt(filled[i]);
         m_lists[i]->setBeingReplaced(false);
     }
-    m_workshop.rememberSections(m_loading->contents);
+    m_sectionFiles.rememberSections(m_loading->contents);
     for (const std::unique_ptr<ListDocument>& list : m_lists)
         list->markSaved();
     m_recorder->setPaused(false);
@@ -412,8 +413,9 @@ void Editor::clearList(ListId list)
 void Editor::compileScript()
 {
     whenFree([this] {
-        runWork(listsAreLong(),
-                [this](Reporter& reporter) { m_workshop.compileScript(m_entryLists, reporter); });
+        runWork(listsAreLong(), [this](Reporter& reporter) {
+            m_sectionFiles.compileScript(m_entryLists, reporter);
+        });
     });
 }
 
@@ -452,8 +454,8 @@ bool Editor::saveNow()
     // is asked about first, and Cancel writes none.
     QStringList changed;
     for (ListId list : kAllLists) {
-        const FileRecord& record = m_workshop.sectionRecord(list);
-        if (record.mayReplace(m_workshop.sectionPath(list)))
+        const FileRecord& record = m_sectionFiles.sectionRecord(list);
+        if (record.mayReplace(m_sectionFiles.sectionPath(list)))
             continue;
         changed.append(sectionFileName(list) +
                        (record.existed()   ? u" (changed since it was read or saved here)"_s
@@ -468,7 +470,7 @@ bool Editor::saveNow()
             for (const std::unique_ptr<ListDocument>& list : m_lists)
                 list->markSaved();
         });
-        saved = m_workshop.saveSections(m_entryLists, marking);
+        saved = m_sectionFiles.saveSections(m_entryLists, marking);
     });
     return saved;
 }

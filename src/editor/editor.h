@@ -6,7 +6,7 @@
 #include "entry_lists.h"
 #include "link_launcher.h"
 #include "recovery_store.h"
-#include "script_workshop.h"
+#include "section_files.h"
 
 #include <QDir>
 #include <QObject>
@@ -112,7 +112,7 @@ private:
     // turn with what else waits.
     void whenFree(std::function<void()> action);
 
-    ScriptWorkshop m_workshop;
+    SectionFiles m_sectionFiles;
     RecoveryStore m_store;
     std::array<std::unique_ptr<ListDocument>, 3> m_lists;
     EntryLists m_entryLists;

@@ -2,13 +2,13 @@
 
 #include "list_document.h"
 #include "recovery_journal.h"
-#include "script_workshop.h"
+#include "section_files.h"
 
 namespace scp {
 
 JournalRecorder::JournalRecorder(const std::array<ListDocument*, 3>& lists,
-                                 const ScriptWorkshop& workshop, QObject* parent)
-    : QObject(parent), m_lists(lists), m_workshop(workshop)
+                                 const SectionFiles& files, QObject* parent)
+    : QObject(parent), m_lists(lists), m_sectionFiles(files)
 {
     for (ListId list : kAllLists) {
         ListDocument* document = m_lists[size_t(list)];
@@ -59,8 +59,8 @@ void JournalRecorder::failed()
 
 bool JournalRecorder::recordBase(ListId list)
 {
-    const FileRecord& record = m_workshop.sectionRecord(list);
-    const QString path = m_workshop.sectionPath(list);
+    const FileRecord& record = m_sectionFiles.sectionRecord(list);
+    const QString path = m_sectionFiles.sectionPath(list);
     if (!record.existed() || !record.looksUnchanged(path))
         return false;
     m_journal->recordBase(list, path, record);

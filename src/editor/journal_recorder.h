@@ -17,13 +17,13 @@ namespace scp {
 
 class ListDocument;
 class RecoveryJournal;
-class ScriptWorkshop;
+class SectionFiles;
 
 class JournalRecorder final : public QObject {
     Q_OBJECT
 
 public:
-    JournalRecorder(const std::array<ListDocument*, 3>& lists, const ScriptWorkshop& workshop,
+    JournalRecorder(const std::array<ListDocument*, 3>& lists, const SectionFiles& files,
                     QObject* parent = nullptr);
 
     // Records into `journal` from now on (none: records nothing).
@@ -46,7 +46,7 @@ private:
     void failed();
 
     std::array<ListDocument*, 3> m_lists;
-    const ScriptWorkshop& m_workshop;
+    const SectionFiles& m_sectionFiles;
     RecoveryJournal* m_journal = nullptr;
     bool m_paused = false;
     bool m_failed = false;              // nothing is recorded until the next reset

@@ -4,7 +4,7 @@
 // side on the application's pool of threads from the section files' bytes,
 // its progress and its end told by signals.
 
-#include "script_workshop.h"
+#include "section_files.h"
 
 #include <QFutureWatcher>
 #include <QObject>

@@ -54,7 +54,7 @@ private Q_SLOTS:
     void charactersWithNoByte()
     {
         // Found first, whatever follows; U+0080 is a control character where
-        // byte 0x80 is the euro sign. Lines are counted by the workshop test.
+        // byte 0x80 is the euro sign. Lines are counted by the files test.
         const std::pair<QString, QString> rows[] = {
             {u"\n\u0080\u2192"_s, u"U+0080 at line 2, column 1"_s},
             {u"\u00E9\U0001F600"_s, u"\"\U0001F600\" (U+1F600) at line 1, column 2"_s},

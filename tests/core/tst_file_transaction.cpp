@@ -6,7 +6,7 @@
 #include "file_transaction.h"
 #include "memory_entry_lists.h"
 #include "recording_reporter.h"
-#include "script_workshop.h"
+#include "section_files.h"
 #include "system_calls.h"
 #include "test_files.h"
 
@@ -250,7 +250,7 @@ private Q_SLOTS:
         injectFaults(faults);
         RecordingReporter reporter;
         const bool loaded =
-            scp::ScriptWorkshop(QDir(m_dir->path())).loadSections(set.lists(), reporter);
+            scp::SectionFiles(QDir(m_dir->path())).loadSections(set.lists(), reporter);
         QCOMPARE(reporter.messages, reason.isEmpty()
                                         ? QStringList()
                                         : QStringList{u"failure: Could not read \"%1\": %2"_s.arg(
@@ -283,11 +283,11 @@ private Q_SLOTS:
                 setModeAndOwner(native(it.key()), 0600, true);
             }
             scp::MemoryEntryLists set;
-            scp::ScriptWorkshop workshop{QDir(m_dir->path())};
+            scp::SectionFiles files{QDir(m_dir->path())};
             if (save)
-                return workshop.saveSections(set.lists(), reporter);
-            return workshop.loadSections(set.lists(), reporter) &&
-                   workshop.compileScript(set.lists(), reporter);
+                return files.saveSections(set.lists(), reporter);
+            return files.loadSections(set.lists(), reporter) &&
+                   files.compileScript(set.lists(), reporter);
         };
         const auto attributes = [&] { // what the bytes do not show
             QStringList all;
@@ -391,7 +391,7 @@ private Q_SLOTS:
         injectFaults(u"unlink 0 5 unlink 1 5"_s);
         RecordingReporter reporter;
         scp::MemoryEntryLists set;
-        QVERIFY(scp::ScriptWorkshop(QDir(m_dir->path())).saveSections(set.lists(), reporter));
+        QVERIFY(scp::SectionFiles(QDir(m_dir->path())).saveSections(set.lists(), reporter));
         const QStringList hidden = QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files);
         QCOMPARE(hidden.filter(QRegularExpression(u"^\\.gumps\\.scp\\.old-\\w{6}$"_s)).size(), 1);
         injectFaults({});
@@ -406,7 +406,7 @@ private Q_SLOTS:
         const scp::Descriptor live(
             scp::systemCalls().open(native(u".tiles.scp.new-live01"_s).constData(), O_RDONLY, 0));
         QVERIFY(live.get() >= 0 && scp::systemCalls().flock(live.get(), LOCK_SH | LOCK_NB) == 0);
-        QVERIFY(scp::ScriptWorkshop(QDir(m_dir->path())).compileScript(set.lists(), reporter));
+        QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(set.lists(), reporter));
 
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
                  (QStringList{u".a.scp.new-1"_s, u".b.scp.old-ABC123"_s, u".notes.txt.old-abc123"_s,

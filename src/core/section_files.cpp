@@ -1,4 +1,4 @@
-#include "script_workshop.h"
+#include "section_files.h"
 
 #include "cp1252.h"
 #include "file_reading.h"
@@ -34,14 +34,14 @@ Outcome unencodable(const QString& path, const QString& what, const TextBox& box
 
 } // namespace
 
-ScriptWorkshop::ScriptWorkshop(QDir folder)
+SectionFiles::SectionFiles(QDir folder)
     : m_folder(std::move(folder)), m_head(templateText(Block::Head)),
       m_gumpsHead(templateText(Block::GumpsHead)), m_itemsHead(templateText(Block::ItemsHead)),
       m_tail(templateText(Block::Tail)), m_gap(templateText(Block::Gap))
 {
 }
 
-QString ScriptWorkshop::path(const QString& fileName) const
+QString SectionFiles::path(const QString& fileName) const
 {
     // Joined by hand: asked for an absolute path, Qt asks Windows, which
     // drops what it would not take ("patch." becomes "patch"), and the file
@@ -56,7 +56,7 @@ QString ScriptWorkshop::path(const QString& fileName) const
     return QDir::toNativeSeparators(QDir::cleanPath(folder + u'/' + fileName));
 }
 
-std::array<const TextBox*, 13> ScriptWorkshop::pieces(const EntryLists& lists) const
+std::array<const TextBox*, 13> SectionFiles::pieces(const EntryLists& lists) const
 {
     // The head opens SECTION TILES and the next block SECTION GUMPS, hence
     // tiles before gumps.
@@ -93,7 +93,7 @@ std::array<Cp1252Encoding, 3> encodeLists(const EntryLists& lists)
 
 } // namespace
 
-bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
+bool SectionFiles::compileScript(const EntryLists& lists, Reporter& reporter)
 {
     const QString target = path(QString::fromLatin1(kScriptFileName));
 
@@ -128,7 +128,7 @@ bool ScriptWorkshop::compileScript(const EntryLists& lists, Reporter& reporter)
     return true;
 }
 
-bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
+bool SectionFiles::saveSections(const EntryLists& lists, Reporter& reporter)
 {
     // Encode all three first: a list that cannot be written stops the save
     // before any file is touched.
@@ -159,8 +159,8 @@ bool ScriptWorkshop::saveSections(const EntryLists& lists, Reporter& reporter)
     return true;
 }
 
-std::optional<SectionContents> ScriptWorkshop::readSections(Reporter& reporter,
-                                                            AbsentSection absent) const
+std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
+                                                          AbsentSection absent) const
 {
     // Every file is read before any list is replaced, so a missing or
     // unreadable file leaves all three lists as they were.
@@ -181,7 +181,7 @@ std::optional<SectionContents> ScriptWorkshop::readSections(Reporter& reporter,
     return contents;
 }
 
-void ScriptWorkshop::rememberSections(const SectionContents& contents)
+void SectionFiles::rememberSections(const SectionContents& contents)
 {
     for (size_t i = 0; i < contents.size(); ++i) {
         const SectionContent& content = contents[i];
@@ -190,7 +190,7 @@ void ScriptWorkshop::rememberSections(const SectionContents& contents)
     }
 }
 
-void ScriptWorkshop::rememberFolderAsIs()
+void SectionFiles::rememberFolderAsIs()
 {
     // Only ever asked of a folder without section files; one that cannot
     // be looked at stays unknown.
@@ -200,13 +200,13 @@ void ScriptWorkshop::rememberFolderAsIs()
     }
 }
 
-bool ScriptWorkshop::hasSectionFiles() const
+bool SectionFiles::hasSectionFiles() const
 {
     return std::ranges::any_of(
         kAllLists, [this](ListId list) { return fileStatus(sectionPath(list)).exists; });
 }
 
-bool ScriptWorkshop::loadSections(EntryLists& lists, Reporter& reporter)
+bool SectionFiles::loadSections(EntryLists& lists, Reporter& reporter)
 {
     const auto contents = readSections(reporter);
     if (!contents)

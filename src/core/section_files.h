@@ -38,9 +38,9 @@ enum class AbsentSection {
 //
 // It remembers each section file as it last read or wrote it, so that a
 // save can tell the files another program changed since.
-class ScriptWorkshop {
+class SectionFiles {
 public:
-    explicit ScriptWorkshop(QDir folder = QDir::current());
+    explicit SectionFiles(QDir folder = QDir::current());
 
     // Assembles the script, writes mantle.scp, reports success or failure.
     bool compileScript(const EntryLists& lists, Reporter& reporter);

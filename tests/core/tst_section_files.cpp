@@ -4,7 +4,7 @@
 
 #include "cp1252.h"
 #include "memory_entry_lists.h"
-#include "script_workshop.h"
+#include "section_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -13,12 +13,12 @@
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
-class ScriptWorkshopTest : public QObject {
+class SectionFilesTest : public QObject {
     Q_OBJECT
 
     QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<scp::ScriptWorkshop> m_workshop;
+    std::unique_ptr<scp::SectionFiles> m_files;
     RecordingReporter m_reporter;
 
 private Q_SLOTS:
@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         failOnQtWarnings();
         m_dir = std::make_unique<QTemporaryDir>();
-        m_workshop = std::make_unique<scp::ScriptWorkshop>(QDir(m_dir->path()));
+        m_files = std::make_unique<scp::SectionFiles>(QDir(m_dir->path()));
         m_reporter.messages.clear();
     }
 
@@ -62,14 +62,14 @@ private Q_SLOTS:
             l.setListText(ListId::Tiles, u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
             l.setListText(ListId::Items, u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
         }
-        QVERIFY(m_workshop->compileScript(l, m_reporter));
+        QVERIFY(m_files->compileScript(l, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
         const QByteArray script = readBytes(file("mantle.scp"));
         COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
         // The template's 287 tabs, should code and golden file be edited
         // alike (say by an editor that turns tabs into spaces).
         QVERIFY(lists != u"empty"_s || script.count('\t') == 287);
-        QVERIFY(m_workshop->compileScript(l, m_reporter)); // again: the same bytes
+        QVERIFY(m_files->compileScript(l, m_reporter)); // again: the same bytes
         QCOMPARE(readBytes(file("mantle.scp")), script);
     }
 
@@ -81,8 +81,8 @@ private Q_SLOTS:
         const auto before = snapshot(m_dir->path());
         scp::MemoryEntryLists set;
         set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
-        QVERIFY(!m_workshop->compileScript(set.lists(), m_reporter));
-        QVERIFY(!m_workshop->saveSections(set.lists(), m_reporter));
+        QVERIFY(!m_files->compileScript(set.lists(), m_reporter));
+        QVERIFY(!m_files->saveSections(set.lists(), m_reporter));
         const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
                                u"which has no Windows-1252 byte"_s;
         QCOMPARE(m_reporter.messages,
@@ -95,5 +95,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(ScriptWorkshopTest)
-#include "tst_script_workshop.moc"
+QTEST_GUILESS_MAIN(SectionFilesTest)
+#include "tst_section_files.moc"
