@@ -40,19 +40,6 @@ void adviseLargePages(QByteArray& buffer)
 #endif
 }
 
-// Nanoseconds since the epoch; whole seconds where the runtime keeps no
-// finer time.
-qint64 modifiedTime(const struct stat& status)
-{
-#if defined(_WIN32)
-    return qint64(status.st_mtime) * 1000000000;
-#elif defined(__APPLE__)
-    return qint64(status.st_mtimespec.tv_sec) * 1000000000 + status.st_mtimespec.tv_nsec;
-#else
-    return qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-#endif
-}
-
 QString describedSize(qint64 bytes)
 {
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat); // "1.5 GB"
@@ -72,31 +59,31 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
     if (const QString problem = refusedName(path); !problem.isEmpty())
         return fail(problem);
 
-    // Without O_NONBLOCK, opening a FIFO that has no writer waits forever.
+    // Opened without waiting: a FIFO that has no writer would wait forever.
     // What was opened is checked before anything is read from it.
     const Descriptor file(retryOnInterrupt([&] {
-        return sys.open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+        return sys.open(encodedPath(path).constData(), OpenRead | OpenNonBlocking | OpenNoTerminal,
                         0);
     }));
     if (file.get() < 0) {
         result.missing = errno == ENOENT;
         return fail(systemReason(errno));
     }
-    struct stat status {};
+    FileNode status;
     if (sys.fstat(file.get(), &status) != 0)
         return fail(systemReason(errno));
-    if (!S_ISREG(status.st_mode))
-        return fail(u"it is not a regular file (%1)"_s.arg(describedKind(status.st_mode)));
-    result.modified = modifiedTime(status);
+    if (status.kind != FileNode::Kind::Regular)
+        return fail(u"it is not a regular file (%1)"_s.arg(describedKind(status.kind)));
+    result.modified = status.modified;
     if (sys.setFlags(file.get(), 0) != 0) // reads that wait, as they should
         return fail(systemReason(errno));
 
     const auto tooLarge = [&](qint64 size) {
         return fail(u"too large to load: %1"_s.arg(describedSize(size)));
     };
-    if (status.st_size >= (std::numeric_limits<qsizetype>::max)() - kChunk)
-        return tooLarge(status.st_size);
-    const qsizetype expected = std::min(qsizetype(status.st_size), limit);
+    if (status.size >= (std::numeric_limits<qsizetype>::max)() - kChunk)
+        return tooLarge(status.size);
+    const qsizetype expected = std::min(qsizetype(status.size), limit);
     qsizetype done = 0;
     try {
         // One byte beyond the size seen at open: a read that fills it shows
@@ -117,13 +104,13 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
             done += count;
         }
     } catch (const std::bad_alloc&) {
-        return tooLarge(std::max<qint64>(status.st_size, done));
+        return tooLarge(std::max<qint64>(status.size, done));
     }
     // Ending early means the file was cut short while it was read (or the
     // file system lost its end): the bytes read are not the file.
     if (done < expected) {
-        return fail(u"it ended after %1 of the %2 bytes it had when opened"_s.arg(done).arg(
-            status.st_size));
+        return fail(
+            u"it ended after %1 of the %2 bytes it had when opened"_s.arg(done).arg(status.size));
     }
     result.bytes.resize(done);
     return result;
@@ -143,10 +130,10 @@ FileBytes readFileHead(const QString& path, qsizetype count)
 
 FileStatus fileStatus(const QString& path)
 {
-    struct stat status {};
+    FileNode status;
     if (systemCalls().stat(encodedPath(path).constData(), &status) != 0)
         return {};
-    return {true, S_ISREG(status.st_mode), qint64(status.st_size), modifiedTime(status)};
+    return {true, status.kind == FileNode::Kind::Regular, status.size, status.modified};
 }
 
 } // namespace scp

@@ -12,7 +12,7 @@ struct FileBytes {
     Outcome outcome;      // Could not read "<path>": <reason>
     QString reason;       // the reason alone
     bool missing = false; // the failure is that no file has that name
-    qint64 modified = 0;  // the file's modification time when opened (modifiedTime)
+    qint64 modified = 0;  // its modification time when opened, in ns since the epoch
 };
 // Reads a whole regular file (symbolic links followed) as it is. Anything
 // else that can be opened (a FIFO, a device, a folder) is refused without
@@ -27,7 +27,7 @@ struct FileStatus {
     bool exists = false;
     bool regular = false; // a file, not a folder, a FIFO or a device
     qint64 size = 0;
-    qint64 modified = 0; // modifiedTime
+    qint64 modified = 0; // ns since the epoch, as fine as the system keeps it
 };
 // What the system says of `path` now; a name it cannot look up counts as
 // absent.

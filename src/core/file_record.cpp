@@ -15,16 +15,6 @@ namespace {
 // Below this a hash costs less than handing it to another thread.
 constexpr qsizetype kHashElsewhereFrom = qsizetype(1) << 20;
 
-// Where the system keeps modification times to the nanosecond, a change
-// moves the time. Windows' times reach the file layer in whole seconds: a
-// change within the second of the last read or write keeps it, and only the
-// bytes tell.
-#ifdef _WIN32
-constexpr bool kTimesShowEveryChange = false;
-#else
-constexpr bool kTimesShowEveryChange = true;
-#endif
-
 } // namespace
 
 size_t contentHash(QByteArrayView bytes)
@@ -81,7 +71,7 @@ bool FileRecord::mayReplace(const QString& path) const
         return true;
     if (m_state != State::Present || now.size != m_size)
         return false;
-    if (now.modified == m_modified && kTimesShowEveryChange)
+    if (now.modified == m_modified)
         return true;
     // Touched, copied over with the same bytes, or really changed: only
     // the bytes tell.

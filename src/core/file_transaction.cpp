@@ -1,5 +1,6 @@
 #include "file_transaction.h"
 
+#include "leftovers.h"
 #include "system_calls.h"
 #include "windows_names.h"
 
@@ -9,14 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
 #ifndef _WIN32
-#include <unistd.h>
+#include <sys/stat.h> // umask
 #endif
 
 using namespace Qt::StringLiterals;
@@ -41,72 +41,6 @@ QString resolvedTarget(const QString& path)
     return info.absoluteFilePath();
 }
 
-// What a commit keeps beside a target: ".NAME.new-XXXXXX" holds the new
-// content until it replaces NAME, ".NAME.old-XXXXXX" the old one until the
-// whole commit is done.
-const QLatin1StringView kNewMark(".new-");
-const QLatin1StringView kOldMark(".old-");
-
-QString besideName(const QString& target, QLatin1StringView mark)
-{
-    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    const QFileInfo info(target);
-    QString name = info.absolutePath() + u"/."_s + info.fileName() + mark;
-    for (int i = 0; i < 6; ++i)
-        name += QLatin1Char(letters[QRandomGenerator::global()->bounded(36)]);
-    return name;
-}
-
-// The names of what a killed run may have left beside a file like `target`:
-// any file of the same kind (the same extension), not only `target`'s own.
-QStringList leftoverPatterns(const QString& target)
-{
-    const QString name = QFileInfo(target).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString tail = dot > 0 ? name.mid(dot) : name;
-    return {u".*"_s + tail + kNewMark + u"??????"_s, u".*"_s + tail + kOldMark + u"??????"_s};
-}
-
-// What besideName() makes, exactly: the wildcards above also match names of
-// other letters or case. (Compared by hand: a regular expression keeps a
-// stack for every thread that runs one, and the recovery journal writes on
-// a thread of its own, whose end MinGW's thread-local clean-up then trips
-// over.)
-bool isOurLeftover(const QString& name)
-{
-    constexpr qsizetype kMarkAndLetters = 5 + 6; // ".new-" or ".old-", then six
-    if (name.size() < kMarkAndLetters)
-        return false;
-    const QStringView tail = QStringView(name).last(kMarkAndLetters);
-    if (!tail.startsWith(kNewMark) && !tail.startsWith(kOldMark))
-        return false;
-    return std::all_of(tail.begin() + 5, tail.end(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-    });
-}
-
-// Every file a commit names beside a target is locked while the run that
-// made it uses it, so another run's clean-up can tell it from a dead run's
-// leftover. A file system without locks only loses that protection, and
-// there the clean-up removes nothing either. 0 when `path` still names the
-// locked file; ENOENT when a clean-up took it between create and lock (the
-// caller tries another name); else the errno of the check.
-int holdShared(int fd, const QString& path)
-{
-    // Refused only while another run's clean-up holds it, about to remove it.
-    if (systemCalls().flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        return ENOENT;
-    return namesOpenFile(encodedPath(path), fd) ? 0 : errno;
-}
-
-Descriptor openForReading(const QString& path, int extraFlags = 0)
-{
-    return Descriptor(retryOnInterrupt([&] {
-        return systemCalls().open(encodedPath(path).constData(),
-                                  O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags, 0);
-    }));
-}
-
 // Windows will not replace or remove a file that another program holds
 // open without sharing that: an editor, or a virus scanner looking at a new
 // file, which lets go within moments. A hold that ends within half a second
@@ -124,35 +58,6 @@ bool renameWaitingOutHolds(const QString& from, const QString& to)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         errno = error;
     }
-}
-
-// A new file under a free name beside the target, private to its owner until
-// it gets the old file's mode.
-Descriptor createBeside(const QString& target, QLatin1StringView mark, QString* name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = besideName(target, mark);
-        Descriptor file(retryOnInterrupt([&] {
-            return systemCalls().open(encodedPath(candidate).constData(),
-                                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        }));
-        if (file.get() >= 0) {
-            const int held = holdShared(file.get(), candidate);
-            if (held == ENOENT)
-                continue;
-            if (held != 0) {
-                systemCalls().unlink(encodedPath(candidate).constData());
-                errno = held;
-                return {};
-            }
-            *name = candidate;
-            return file;
-        }
-        if (errno != EEXIST)
-            return file;
-    }
-    errno = EEXIST;
-    return {};
 }
 
 // A write that runs out of space part way returns the bytes it managed with no
@@ -213,22 +118,22 @@ mode_t newFileMode()
 // theirs; where the system refuses (or cannot map the owner, or has no
 // owners), the mode is kept, as editors do, but never opened wider: a group
 // that could not be kept gets no more than others had. False with errno.
-bool takeOverAttributes(int fd, const struct stat& old)
+bool takeOverAttributes(int fd, const FileNode& old)
 {
     const SystemCalls& sys = systemCalls();
-    mode_t mode = old.st_mode & 07777;
+    mode_t mode = old.permissions;
     const auto refused = [] {
         return errno == EPERM || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS;
     };
-    if (sys.fchown(fd, old.st_uid, old.st_gid) != 0) {
-        if (!refused() || (sys.fchown(fd, uid_t(-1), old.st_gid) != 0 && !refused()))
+    if (sys.fchown(fd, old.owner, old.group) != 0) {
+        if (!refused() || (sys.fchown(fd, uid_t(-1), old.group) != 0 && !refused()))
             return false;
-        struct stat now {};
+        FileNode now;
         if (sys.fstat(fd, &now) != 0)
             return false;
-        if (now.st_gid != old.st_gid)
+        if (now.group != old.group)
             mode = (mode & ~mode_t(07070)) | ((mode & 07) << 3);
-        if (now.st_uid != old.st_uid)
+        if (now.owner != old.owner)
             mode &= ~mode_t(04000);
     }
     return sys.fchmod(fd, mode) == 0;
@@ -241,34 +146,13 @@ bool syncToDisk(int fd)
     return retryOnInterrupt([&] { return systemCalls().fsync(fd); }) == 0;
 }
 
-// Removes what a killed run of ours left beside the targets: hidden
-// temporaries and backups that no running process holds. Best effort: what
-// stays is tried again by the next commit.
-void removeLeftovers(const QString& folder, const QStringList& patterns)
-{
-    const SystemCalls& sys = systemCalls();
-    const QStringList names = QDir(folder).entryList(
-        patterns, QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
-    for (const QString& name : names) {
-        if (!isOurLeftover(name))
-            continue;
-        const QString path = folder + u'/' + name;
-        Descriptor file = openForReading(path, O_NOFOLLOW);
-        struct stat status {};
-        if (file.get() >= 0 && sys.fstat(file.get(), &status) == 0 && S_ISREG(status.st_mode) &&
-            sys.flock(file.get(), LOCK_EX | LOCK_NB) == 0 &&
-            namesOpenFile(encodedPath(path), file.get()))
-            sys.unlink(encodedPath(path).constData()); // held: no run can take it meanwhile
-    }
-}
-
 } // namespace
 
 void syncFolder(const QString& folder)
 {
     // Makes the renames themselves durable. Best effort: the contents are on
     // disk and in place, and not every file system lets a folder be synced.
-    const Descriptor directory = openForReading(folder, O_DIRECTORY);
+    const Descriptor directory = openForReading(folder, OpenFolder);
     if (directory.get() >= 0)
         syncToDisk(directory.get());
 }
@@ -279,7 +163,7 @@ struct Staged {
     QString shownPath; // as the caller named it, for messages
     QString target;    // absolute, links followed
     bool existed = false;
-    struct stat old {};
+    FileNode old;
     QString temporary; // complete bytes, synced, waiting to replace the target
     Descriptor temporaryFile;
     QString backup; // the old content while the commit may still roll back
@@ -324,7 +208,7 @@ int keepOldContent(Staged& s)
         const QString candidate = besideName(s.target, kOldMark);
         if (sys.link(encodedPath(s.target).constData(), encodedPath(candidate).constData()) == 0) {
             s.backup = candidate;
-            s.backupFile = openForReading(candidate, O_NOFOLLOW);
+            s.backupFile = openForReading(candidate, OpenNoFollow);
             const int held =
                 s.backupFile.get() < 0 ? errno : holdShared(s.backupFile.get(), candidate);
             if (held != ENOENT) // held or failed; a failed one goes with the commit
@@ -404,86 +288,122 @@ void FileTransaction::add(const QString& path, const QList<QByteArray>& pieces)
     m_entries.push_back({path, pieces});
 }
 
-Outcome FileTransaction::commit()
-{
-    const SystemCalls& sys = systemCalls();
-    StagedFiles stagedFiles;
-    std::vector<Staged>& staged = stagedFiles.files;
-    staged.reserve(m_entries.size());
+namespace {
 
+// One commit, phase by phase. Each phase that fails returns the failure;
+// whatever the commit leaves staged goes with it (StagedFiles).
+class Commit {
+public:
+    explicit Commit(const std::vector<FileTransaction::Entry>& entries) : m_entries(entries) {}
+
+    Outcome run()
+    {
+        Outcome outcome = examineTargets();
+        if (!outcome)
+            return outcome;
+        for (auto it = m_folders.cbegin(); it != m_folders.cend(); ++it)
+            removeLeftovers(it.key(), it.value());
+        if (!(outcome = stageNewContents()))
+            return outcome;
+        if (!(outcome = replaceTargets()))
+            return outcome;
+        for (auto it = m_folders.cbegin(); it != m_folders.cend(); ++it)
+            syncFolder(it.key());
+        return {};
+    }
+
+private:
     // Nothing is written until every target's status is known: the new file
     // takes over its mode and owner, and a guessed mode could widen it.
-    QMap<QString, QStringList> leftovers; // folder -> name patterns
-    for (const Entry& entry : m_entries) {
-        if (const QString problem = refusedName(entry.path); !problem.isEmpty())
-            return writeFailure(entry.path, problem);
-        Staged s;
-        s.shownPath = entry.path;
-        s.target = resolvedTarget(entry.path);
-        const QByteArray target = encodedPath(s.target);
-        s.existed = sys.stat(target.constData(), &s.old) == 0;
-        if (!s.existed && errno != ENOENT)
-            return writeFailure(entry.path, systemReason(errno));
-        // Replacing a device or a FIFO by a plain file is never what was
-        // meant; a folder cannot be replaced.
-        if (s.existed && !S_ISREG(s.old.st_mode)) {
-            return writeFailure(
-                entry.path, u"it is not a regular file (%1)"_s.arg(describedKind(s.old.st_mode)));
+    Outcome examineTargets()
+    {
+        const SystemCalls& sys = systemCalls();
+        m_staged.files.reserve(m_entries.size());
+        for (const FileTransaction::Entry& entry : m_entries) {
+            if (const QString problem = refusedName(entry.path); !problem.isEmpty())
+                return writeFailure(entry.path, problem);
+            Staged s;
+            s.shownPath = entry.path;
+            s.target = resolvedTarget(entry.path);
+            const QByteArray target = encodedPath(s.target);
+            s.existed = sys.stat(target.constData(), &s.old) == 0;
+            if (!s.existed && errno != ENOENT)
+                return writeFailure(entry.path, systemReason(errno));
+            // Replacing a device or a FIFO by a plain file is never what was
+            // meant; a folder cannot be replaced.
+            if (s.existed && s.old.kind != FileNode::Kind::Regular) {
+                return writeFailure(
+                    entry.path, u"it is not a regular file (%1)"_s.arg(describedKind(s.old.kind)));
+            }
+            // A read-only file is a request not to change it, even where the
+            // folder would let us replace it. Opening it for writing asks the
+            // system itself, whose answer is the reason given; nothing is
+            // written. A program holding it open for a moment says nothing
+            // about that: the replace waits it out.
+            if (s.existed && Descriptor(retryOnInterrupt([&] {
+                                 return sys.open(target.constData(),
+                                                 OpenWrite | OpenNonBlocking | OpenNoTerminal, 0);
+                             })).get() < 0 &&
+                !heldByAnotherProgram(errno))
+                return writeFailure(entry.path, systemReason(errno));
+            QStringList& kinds = m_folders[QFileInfo(s.target).absolutePath()];
+            if (const QString kind = leftoverKind(s.target); !kinds.contains(kind))
+                kinds.append(kind);
+            m_staged.files.push_back(std::move(s));
         }
-        // A read-only file is a request not to change it, even where the
-        // folder would let us replace it. Opening it for writing asks the
-        // system itself, whose answer is the reason given; nothing is written.
-        // A program holding it open for a moment says nothing about that:
-        // the replace waits it out.
-        if (s.existed && Descriptor(retryOnInterrupt([&] {
-                             return sys.open(target.constData(),
-                                             O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-                         })).get() < 0 &&
-            !heldByAnotherProgram(errno))
-            return writeFailure(entry.path, systemReason(errno));
-        QStringList& patterns = leftovers[QFileInfo(s.target).absolutePath()];
-        for (const QString& pattern : leftoverPatterns(s.target)) {
-            if (!patterns.contains(pattern))
-                patterns.append(pattern);
+        return {};
+    }
+
+    // Each file's complete bytes on disk under a temporary name.
+    Outcome stageNewContents()
+    {
+        const SystemCalls& sys = systemCalls();
+        for (size_t i = 0; i < m_staged.files.size(); ++i) {
+            Staged& s = m_staged.files[i];
+            s.temporaryFile = createBeside(s.target, kNewMark, &s.temporary);
+            const int fd = s.temporaryFile.get();
+            // A write can seem to succeed for bytes that never reach the
+            // disk; only the sync tells.
+            if (fd < 0 || !writeAll(fd, m_entries[i].pieces) ||
+                !(s.existed ? takeOverAttributes(fd, s.old) : sys.fchmod(fd, newFileMode()) == 0) ||
+                !syncToDisk(fd))
+                return writeFailure(s.shownPath, systemReason(errno));
         }
-        staged.push_back(std::move(s));
-    }
-    for (auto it = leftovers.cbegin(); it != leftovers.cend(); ++it)
-        removeLeftovers(it.key(), it.value());
-
-    // Stage: each file's complete bytes on disk under a temporary name.
-    for (size_t i = 0; i < staged.size(); ++i) {
-        Staged& s = staged[i];
-        s.temporaryFile = createBeside(s.target, kNewMark, &s.temporary);
-        const int fd = s.temporaryFile.get();
-        // A write can seem to succeed for bytes that never reach the disk;
-        // only the sync tells.
-        if (fd < 0 || !writeAll(fd, m_entries[i].pieces) ||
-            !(s.existed ? takeOverAttributes(fd, s.old) : sys.fchmod(fd, newFileMode()) == 0) ||
-            !syncToDisk(fd))
-            return writeFailure(s.shownPath, systemReason(errno));
+        return {};
     }
 
-    // Replace, keeping each old content until the last rename is done. The
-    // last target needs no backup: once it is renamed nothing can fail.
-    for (size_t k = 0; k < staged.size(); ++k) {
-        Staged& s = staged[k];
-        int error = 0;
-        if (k + 1 < staged.size() && s.existed)
-            error = keepOldContent(s);
-        // Renamed while still open and locked, as the backup above.
-        if (!error && !renameWaitingOutHolds(s.temporary, s.target))
-            error = errno;
-        if (error) // target k is untouched: a rename is all or nothing
-            return writeFailure(s.shownPath, systemReason(error) + rollBack(staged));
-        s.temporary.clear();
-        s.replaced = true;
+    // The temporaries take the targets' names, each old content kept until
+    // the last rename is done. The last target needs no backup: once it is
+    // renamed nothing can fail.
+    Outcome replaceTargets()
+    {
+        std::vector<Staged>& staged = m_staged.files;
+        for (size_t k = 0; k < staged.size(); ++k) {
+            Staged& s = staged[k];
+            int error = 0;
+            if (k + 1 < staged.size() && s.existed)
+                error = keepOldContent(s);
+            // Renamed while still open and locked, as the backup.
+            if (!error && !renameWaitingOutHolds(s.temporary, s.target))
+                error = errno;
+            if (error) // target k is untouched: a rename is all or nothing
+                return writeFailure(s.shownPath, systemReason(error) + rollBack(staged));
+            s.temporary.clear();
+            s.replaced = true;
+        }
+        return {};
     }
 
-    QStringList folders = leftovers.keys();
-    for (const QString& folder : folders)
-        syncFolder(folder);
-    return {};
+    const std::vector<FileTransaction::Entry>& m_entries;
+    StagedFiles m_staged;
+    QMap<QString, QStringList> m_folders; // of the targets, with their leftovers' kinds
+};
+
+} // namespace
+
+Outcome FileTransaction::commit()
+{
+    return Commit(m_entries).run();
 }
 
 Outcome writeFileAtomically(const QString& path, const QByteArray& bytes)

@@ -29,11 +29,13 @@ public:
     // being the operating system's for the call that failed.
     Outcome commit();
 
-private:
+    // A file added: its path, as named, and its bytes.
     struct Entry {
         QString path;
         QList<QByteArray> pieces;
     };
+
+private:
     std::vector<Entry> m_entries;
 };
 

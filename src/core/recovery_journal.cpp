@@ -117,7 +117,7 @@ private:
             return true;
         m_file.reset(retryOnInterrupt([&] {
             return systemCalls().open(encodedPath(m_path).constData(),
-                                      O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+                                      OpenWrite | OpenCreate | OpenTruncate, 0600);
         }));
         if (m_file.get() < 0) {
             fail(systemReason(errno));
@@ -158,8 +158,7 @@ private:
             !written)
             return fail(written.error());
         m_file.reset(retryOnInterrupt([&] {
-            return systemCalls().open(encodedPath(m_path).constData(),
-                                      O_WRONLY | O_APPEND | O_CLOEXEC, 0);
+            return systemCalls().open(encodedPath(m_path).constData(), OpenWrite | OpenAppend, 0);
         }));
         if (m_file.get() < 0)
             fail(systemReason(errno));

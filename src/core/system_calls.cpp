@@ -11,6 +11,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -26,19 +29,73 @@ SystemCalls realCalls()
     return windows::realCalls();
 }
 #else
+int systemFlags(int flags)
+{
+    const int access = flags & OpenReadWrite ? O_RDWR : flags & OpenWrite ? O_WRONLY : O_RDONLY;
+    const std::pair<OpenFlag, int> more[] = {
+        {OpenCreate, O_CREAT},      {OpenExclusive, O_EXCL},       {OpenTruncate, O_TRUNC},
+        {OpenAppend, O_APPEND},     {OpenNonBlocking, O_NONBLOCK}, {OpenNoTerminal, O_NOCTTY},
+        {OpenNoFollow, O_NOFOLLOW}, {OpenFolder, O_DIRECTORY},
+    };
+    int result = access | O_CLOEXEC;
+    for (const auto& [ours, system] : more) {
+        if (flags & ours)
+            result |= system;
+    }
+    return result;
+}
+
+int node(int result, const struct stat& status, FileNode* out)
+{
+    if (result != 0)
+        return result;
+    const mode_t mode = status.st_mode;
+    using Kind = FileNode::Kind;
+    out->kind = S_ISREG(mode)    ? Kind::Regular
+                : S_ISDIR(mode)  ? Kind::Folder
+                : S_ISFIFO(mode) ? Kind::Fifo
+                : S_ISCHR(mode)  ? Kind::CharacterDevice
+                : S_ISBLK(mode)  ? Kind::BlockDevice
+                : S_ISSOCK(mode) ? Kind::Socket
+                                 : Kind::Other;
+    out->size = status.st_size;
+    out->permissions = mode & 07777;
+    out->owner = status.st_uid;
+    out->group = status.st_gid;
+    out->device = status.st_dev;
+    out->inode = status.st_ino;
+#if defined(__APPLE__)
+    out->modified = qint64(status.st_mtimespec.tv_sec) * 1000000000 + status.st_mtimespec.tv_nsec;
+#else
+    out->modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+#endif
+    return 0;
+}
+
 SystemCalls realCalls()
 {
     return {
-        [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-        ::fstat,
-        ::stat,
-        [](int fd, int flags) { return ::fcntl(fd, F_SETFL, flags); },
+        [](const char* path, int flags, mode_t mode) {
+            return ::open(path, systemFlags(flags), mode);
+        },
+        [](int fd, FileNode* out) {
+            struct stat status {};
+            return node(::fstat(fd, &status), status, out);
+        },
+        [](const char* path, FileNode* out) {
+            struct stat status {};
+            return node(::stat(path, &status), status, out);
+        },
+        [](int fd, int flags) { return ::fcntl(fd, F_SETFL, systemFlags(flags) & ~O_CLOEXEC); },
         ::read,
         ::write,
         ::fsync,
         ::fchown,
         ::fchmod,
-        ::flock,
+        [](int fd, int operation) {
+            return ::flock(fd, (operation & LockExclusive ? LOCK_EX : LOCK_SH) |
+                                   (operation & LockNoWait ? LOCK_NB : 0));
+        },
         ::link,
         ::rename,
         ::unlink,
@@ -90,34 +147,42 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::generic_category().message(error));
 }
 
-QString describedKind(mode_t mode)
+QString describedKind(FileNode::Kind kind)
 {
-    if (S_ISDIR(mode))
+    switch (kind) {
+    case FileNode::Kind::Folder:
         return u"a folder"_s;
-    if (S_ISFIFO(mode))
+    case FileNode::Kind::Fifo:
         return u"a FIFO"_s;
-    if (S_ISCHR(mode))
+    case FileNode::Kind::CharacterDevice:
         return u"a character device"_s;
-    if (S_ISBLK(mode))
+    case FileNode::Kind::BlockDevice:
         return u"a block device"_s;
-    if (S_ISSOCK(mode))
+    case FileNode::Kind::Socket:
         return u"a socket"_s;
-    return u"a special file"_s;
+    default:
+        return u"a special file"_s;
+    }
 }
 
 bool namesOpenFile(const QByteArray& path, int fd)
 {
-    struct stat named {};
-    struct stat open {};
+    FileNode named;
+    FileNode open;
     if (systemCalls().stat(path.constData(), &named) != 0 || systemCalls().fstat(fd, &open) != 0)
         return false;
-#ifdef _WIN32
-    return windows::sameFile(path, fd);
-#endif
-    if (named.st_dev == open.st_dev && named.st_ino == open.st_ino)
+    if (named.device == open.device && named.inode == open.inode)
         return true;
     errno = ENOENT;
     return false;
+}
+
+Descriptor openForReading(const QString& path, int extraFlags)
+{
+    return Descriptor(retryOnInterrupt([&] {
+        return systemCalls().open(encodedPath(path).constData(),
+                                  OpenRead | OpenNonBlocking | extraFlags, 0);
+    }));
 }
 
 Descriptor& Descriptor::operator=(Descriptor&& other) noexcept

@@ -1,54 +1,20 @@
 #pragma once
 
+// The file layer's calls to the operating system, in one table that tests
+// can fill with failing ones, and the small helpers around them. Only the
+// file layer's own sources (and the tests that inject faults) include this;
+// it brings no system header's macros with it: the table takes flags of its
+// own, which the real calls make the system's.
+
 #include <QByteArray>
 #include <QString>
 
 #include <cerrno>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/types.h>
 
 #ifdef _WIN32
 #include <basetsd.h>
-// What the Windows C runtime lacks. Flags without a meaning there are 0;
-// the calls behind them are Windows' own (windows_calls.cpp).
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
-#ifndef O_NOCTTY
-#define O_NOCTTY 0
-#endif
-#ifndef O_NOFOLLOW
-#define O_NOFOLLOW 0
-#endif
-#ifndef O_DIRECTORY
-#define O_DIRECTORY 0
-#endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC _O_NOINHERIT
-#endif
-#define LOCK_SH 1
-#define LOCK_EX 2
-#define LOCK_NB 4
-#ifndef S_ISREG
-#define S_ISREG(m) (((m)&S_IFMT) == S_IFREG)
-#define S_ISDIR(m) (((m)&S_IFMT) == S_IFDIR)
-#endif
-#ifndef S_ISCHR
-#define S_ISCHR(m) (((m)&S_IFMT) == S_IFCHR)
-#endif
-#ifndef S_ISFIFO
-#define S_ISFIFO(m) (((m)&S_IFMT) == _S_IFIFO)
-#endif
-#ifndef S_ISBLK
-#define S_ISBLK(m) false
-#endif
-#ifndef S_ISSOCK
-#define S_ISSOCK(m) false
-#endif
-#else
-#include <sys/file.h>
 #endif
 
 namespace scp {
@@ -62,22 +28,53 @@ using mode_t = int;
 #endif
 #endif
 
+// How the table's open() opens a file. Every file is opened so that a
+// program it starts does not inherit it.
+enum OpenFlag : int {
+    OpenRead = 0,
+    OpenWrite = 1,
+    OpenReadWrite = 2,
+    OpenCreate = 4,
+    OpenExclusive = 8, // with OpenCreate: fails where the name is taken
+    OpenTruncate = 16,
+    OpenAppend = 32,
+    OpenNonBlocking = 64, // a FIFO with no writer does not hold the open up
+    OpenNoTerminal = 128, // a terminal opened does not become ours
+    OpenNoFollow = 256,   // a symbolic link is not followed
+    OpenFolder = 512,     // for a folder, to sync it
+};
+// How the table's flock() locks a file.
+enum LockFlag : int { LockShared = 1, LockExclusive = 2, LockNoWait = 4 };
+
+// What the table's stat() and fstat() tell of a file.
+struct FileNode {
+    enum class Kind { Regular, Folder, Fifo, CharacterDevice, BlockDevice, Socket, Other };
+    Kind kind = Kind::Other;
+    qint64 size = 0;
+    mode_t permissions = 0; // the mode's low twelve bits
+    uid_t owner = 0;
+    gid_t group = 0;
+    quint64 device = 0; // with the inode, which file it is
+    quint64 inode = 0;
+    qint64 modified = 0; // nanoseconds since the epoch, as fine as the system keeps it
+};
+
 // Every call the file layer makes to the operating system, in one table.
 // The program uses the real calls; a test swaps entries to make the very
 // code the program runs meet a failing disk, a refused chown or a read that
 // breaks off, which no real file system produces on demand. Paths are as
 // encodedPath() gives them. On failure a call returns -1 and sets errno.
 struct SystemCalls {
-    int (*open)(const char* path, int flags, mode_t mode);
-    int (*fstat)(int fd, struct stat* status);
-    int (*stat)(const char* path, struct stat* status);
-    int (*setFlags)(int fd, int flags); // fcntl(F_SETFL)
+    int (*open)(const char* path, int flags, mode_t mode); // flags: OpenFlag
+    int (*fstat)(int fd, FileNode* status);
+    int (*stat)(const char* path, FileNode* status);
+    int (*setFlags)(int fd, int flags); // fcntl(F_SETFL), flags: OpenFlag
     ssize_t (*read)(int fd, void* buffer, size_t count);
     ssize_t (*write)(int fd, const void* buffer, size_t count);
     int (*fsync)(int fd);
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*fchmod)(int fd, mode_t mode);
-    int (*flock)(int fd, int operation);
+    int (*flock)(int fd, int operation); // operation: LockFlag
     int (*link)(const char* from, const char* to);
     int (*rename)(const char* from, const char* to); // replaces `to`
     int (*unlink)(const char* path);
@@ -105,7 +102,7 @@ QByteArray encodedPath(const QString& path);
 QString systemReason(int error);
 
 // What a file that is not a regular one is ("a FIFO", "a folder").
-QString describedKind(mode_t mode);
+QString describedKind(FileNode::Kind kind);
 
 // Whether `path` still names the file open as `fd`: a name can be removed
 // and made again between two calls. False with errno; ENOENT when the name
@@ -137,6 +134,10 @@ public:
 private:
     int m_fd = -1;
 };
+
+// Opens a file for reading without waiting: a FIFO with no writer would
+// hold the open up forever. Invalid with errno on failure.
+Descriptor openForReading(const QString& path, int extraFlags = 0);
 
 // Runs a call again for as long as a signal interrupts it.
 template <typename Call> auto retryOnInterrupt(Call call)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -64,27 +65,28 @@ HANDLE openHandle(const wchar_t* path, DWORD access, DWORD disposition)
 int openFile(const char* path, int flags, mode_t)
 {
     DWORD access = GENERIC_READ;
-    if ((flags & (_O_WRONLY | _O_RDWR)) == _O_WRONLY)
+    if (flags & OpenWrite)
         access = GENERIC_WRITE;
-    else if (flags & _O_RDWR)
+    else if (flags & OpenReadWrite)
         access = GENERIC_READ | GENERIC_WRITE;
     // Appending is a right of its own: every write goes to the end, in one
     // piece, whoever else writes.
-    if (flags & _O_APPEND)
+    if (flags & OpenAppend)
         access = (access & ~DWORD(GENERIC_WRITE)) | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES |
                  FILE_READ_ATTRIBUTES | SYNCHRONIZE;
     DWORD disposition = OPEN_EXISTING;
-    if (flags & _O_CREAT)
-        disposition = (flags & _O_EXCL)    ? CREATE_NEW
-                      : (flags & _O_TRUNC) ? CREATE_ALWAYS
-                                           : OPEN_ALWAYS;
-    else if (flags & _O_TRUNC)
+    if (flags & OpenCreate)
+        disposition = (flags & OpenExclusive)  ? CREATE_NEW
+                      : (flags & OpenTruncate) ? CREATE_ALWAYS
+                                               : OPEN_ALWAYS;
+    else if (flags & OpenTruncate)
         disposition = TRUNCATE_EXISTING;
     const HANDLE handle = openHandle(wide(path).c_str(), access, disposition);
     if (handle == INVALID_HANDLE_VALUE)
         return failed();
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle),
-                                     _O_BINARY | (flags & (_O_WRONLY | _O_RDWR)));
+                                     _O_BINARY | _O_NOINHERIT |
+                                         (flags & (OpenWrite | OpenReadWrite) ? _O_RDWR : 0));
     if (fd < 0) {
         CloseHandle(handle);
         errno = EMFILE;
@@ -92,26 +94,26 @@ int openFile(const char* path, int flags, mode_t)
     return fd;
 }
 
-// What the file layer reads of a status: kind, size, modification time,
-// and the read-only attribute as the write bits. No owners; the device is
-// the volume, and the inode only part of the file's index (sameFile()
-// compares all of it).
-int describe(HANDLE handle, struct stat* status)
+// What the file layer reads of a status: kind, size, modification time to
+// the 100 ns Windows keeps, and the read-only attribute as the write bits.
+// No owners; the volume stands for the device, the file's index for the
+// inode.
+int describe(HANDLE handle, FileNode* status)
 {
     *status = {};
     switch (GetFileType(handle)) {
     case FILE_TYPE_CHAR:
-        status->st_mode = _S_IFCHR;
+        status->kind = FileNode::Kind::CharacterDevice;
         return 0;
     case FILE_TYPE_PIPE:
-        status->st_mode = _S_IFIFO;
+        status->kind = FileNode::Kind::Fifo;
         return 0;
     case FILE_TYPE_DISK:
         break;
     default:
         if (GetLastError() != NO_ERROR)
             return failed();
-        status->st_mode = _S_IFCHR; // some device
+        status->kind = FileNode::Kind::CharacterDevice; // some device
         return 0;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -119,19 +121,19 @@ int describe(HANDLE handle, struct stat* status)
         return failed();
     const bool folder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
     const bool readOnly = info.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
-    status->st_mode = (folder ? _S_IFDIR | 0111 : _S_IFREG) | (readOnly ? 0444 : 0666);
-    status->st_size = (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    status->st_nlink = short(std::min<DWORD>(info.nNumberOfLinks, SHRT_MAX));
-    status->st_dev = info.dwVolumeSerialNumber;
-    status->st_ino = decltype(status->st_ino)(info.nFileIndexLow);
-    // 100 ns steps since 1601 to seconds since 1970.
+    status->kind = folder ? FileNode::Kind::Folder : FileNode::Kind::Regular;
+    status->permissions = folder ? 0555 : readOnly ? 0444 : 0666;
+    status->size = (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    status->device = info.dwVolumeSerialNumber;
+    status->inode = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    // 100 ns steps since 1601 to nanoseconds since 1970.
     const quint64 written =
         (quint64(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-    status->st_mtime = decltype(status->st_mtime)((written - 116444736000000000ULL) / 10000000ULL);
+    status->modified = (qint64(written) - 116444736000000000LL) * 100;
     return 0;
 }
 
-int statPath(const char* path, struct stat* status)
+int statPath(const char* path, FileNode* status)
 {
     // No access asked for: only the attributes, whoever holds the file.
     const HANDLE handle = openHandle(wide(path).c_str(), 0, OPEN_EXISTING);
@@ -157,8 +159,8 @@ int lockFile(int fd, int operation)
     OVERLAPPED at{};
     at.Offset = kLockOffsetLow;
     at.OffsetHigh = kLockOffsetHigh;
-    const DWORD flags = ((operation & LOCK_EX) ? LOCKFILE_EXCLUSIVE_LOCK : 0) |
-                        ((operation & LOCK_NB) ? LOCKFILE_FAIL_IMMEDIATELY : 0);
+    const DWORD flags = ((operation & LockExclusive) ? LOCKFILE_EXCLUSIVE_LOCK : 0) |
+                        ((operation & LockNoWait) ? LOCKFILE_FAIL_IMMEDIATELY : 0);
     if (LockFileEx(handleOf(fd), flags, 0, 1, 0, &at))
         return 0;
     const DWORD error = GetLastError();
@@ -192,7 +194,7 @@ SystemCalls realCalls()
 {
     return {
         openFile,
-        [](int fd, struct stat* status) { return describe(handleOf(fd), status); },
+        [](int fd, FileNode* status) { return describe(handleOf(fd), status); },
         statPath,
         [](int, int) { return 0; }, // reads never wait on a disk file
         readFile,
@@ -232,25 +234,6 @@ QString reason(int error)
     QString words = length ? QString::fromWCharArray(text, length).trimmed() : QString();
     LocalFree(text);
     return words.isEmpty() ? QStringLiteral("Windows error %1").arg(code) : words;
-}
-
-bool sameFile(const QByteArray& path, int fd)
-{
-    const HANDLE named = openHandle(wide(path.constData()).c_str(), 0, OPEN_EXISTING);
-    if (named == INVALID_HANDLE_VALUE)
-        return failed() == 0;
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    const bool read =
-        GetFileInformationByHandle(named, &a) && GetFileInformationByHandle(handleOf(fd), &b);
-    const DWORD error = GetLastError();
-    CloseHandle(named);
-    if (!read)
-        return failed(error) == 0;
-    if (a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-        a.nFileIndexLow == b.nFileIndexLow)
-        return true;
-    errno = ENOENT;
-    return false;
 }
 
 } // namespace scp::windows

@@ -12,8 +12,4 @@ SystemCalls realCalls();
 // FormatMessage's text for an error carried as kWindowsError + code.
 QString reason(int error);
 
-// Whether `path` and the open `fd` are one file: the volume and the file
-// index, what Windows has for a device and an inode. False with errno.
-bool sameFile(const QByteArray& path, int fd);
-
 } // namespace scp::windows

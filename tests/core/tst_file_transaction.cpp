@@ -23,6 +23,7 @@
 #include <windows.h>
 #else
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -141,6 +142,10 @@ private Q_SLOTS:
         row("no hard links: copy", u"link -1 %1"_s.arg(EPERM), 0640);
         row("read-only mount", u"open 0 %1"_s.arg(EROFS), 0, gumps, systemReason(EROFS));
         row("write takes nothing", u"write 1 0"_s, 0, items, systemReason(ENOSPC));
+        // The sixth open makes the backup copy: its own reason, not a later
+        // call's on a file that was never made.
+        row("backup cannot be made", u"link 0 %1 open 5 %2"_s.arg(EPERM).arg(EMFILE), 0, gumps,
+            systemReason(EMFILE));
         row("backup copy cut short", u"link 0 %1 write 5 %2"_s.arg(EPERM).arg(ENOSPC), 0, gumps,
             systemReason(ENOSPC));
         row("last rename fails, copy put back", u"link -1 %1 rename 2 %2"_s.arg(EPERM).arg(EIO), 0,
@@ -374,7 +379,8 @@ private Q_SLOTS:
     {
         QVERIFY(writeBytes(path(u"log"_s), "old"));
         const scp::SystemCalls& sys = scp::systemCalls();
-        const scp::Descriptor file(sys.open(native(u"log"_s).constData(), O_WRONLY | O_APPEND, 0));
+        const scp::Descriptor file(
+            sys.open(native(u"log"_s).constData(), scp::OpenWrite | scp::OpenAppend, 0));
         QVERIFY(file.get() >= 0);
         QVERIFY(writeBytes(path(u"log"_s), "older"));
         for (const char* bytes : {"a", "bc"})
@@ -403,9 +409,10 @@ private Q_SLOTS:
             QVERIFY(writeBytes(path(QLatin1StringView(name)), "x"));
         // Held as a running commit holds its files (a lock; on Windows its
         // removal is shared, so only the lock keeps it).
-        const scp::Descriptor live(
-            scp::systemCalls().open(native(u".tiles.scp.new-live01"_s).constData(), O_RDONLY, 0));
-        QVERIFY(live.get() >= 0 && scp::systemCalls().flock(live.get(), LOCK_SH | LOCK_NB) == 0);
+        const scp::Descriptor live(scp::systemCalls().open(
+            native(u".tiles.scp.new-live01"_s).constData(), scp::OpenRead, 0));
+        QVERIFY(live.get() >= 0 &&
+                scp::systemCalls().flock(live.get(), scp::LockShared | scp::LockNoWait) == 0);
         QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(set.lists(), reporter));
 
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
