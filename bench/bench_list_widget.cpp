@@ -6,8 +6,9 @@
 //   last Load (every iteration is another Load of the same files); with the lint's marks on the
 //   lists, as the editor has them, and without;
 // - Save: the three lists encoded and written (SaveAllSections), and
-//   CompileMantleScp from the lists against the headless compiler's in-memory
-//   lists holding the same files;
+//   CompileMantleScp from the lists, against the headless compiler's in-memory
+//   lists holding the same files, and against the whole headless compiler
+//   as its own process;
 // - Clear of one list and its undo;
 // - one Add and one typed key at the end of the gumps list, in the window
 //   alone and in the editor, with its recovery journal recording them.
@@ -316,6 +317,25 @@ void BM_Compile_Headless(benchmark::State& state)
         files.compileScript(lists.lists(), reporter);
 }
 
+// The whole headless compiler, as its own process, on a copy of the same
+// folder (it writes mantle.scp there): what SaveAllSections and
+// CompileMantleScp are held against.
+void BM_Compile_Process(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    for (ListId list : scp::kAllLists) {
+        QFile::copy(sectionFiles(int(state.range(0))).filePath(scp::sectionFileName(list)),
+                    folder.filePath(scp::sectionFileName(list)));
+    }
+    for (auto _ : state) {
+        QProcess compiler;
+        compiler.setStandardOutputFile(QProcess::nullDevice());
+        compiler.start(QStringLiteral(SCP_COMPILE_EXE), {folder.path()});
+        if (!compiler.waitForFinished() || compiler.exitCode() != 0)
+            state.SkipWithError("scpmaker-compile failed");
+    }
+}
+
 void BM_ClearAndUndo(benchmark::State& state)
 {
     Window window;
@@ -449,6 +469,7 @@ BENCHMARK(BM_Save<&scp::SectionFiles::saveSections>)->Name("BM_SaveAllSections")
 BENCHMARK(BM_Save<&scp::SectionFiles::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
 BENCHMARK(BM_Save_Plain)->Apply(sizes);
 BENCHMARK(BM_Compile_Headless)->Apply(sizes);
+BENCHMARK(BM_Compile_Process)->Apply(sizes);
 BENCHMARK(BM_ClearAndUndo)->Apply(sizes);
 BENCHMARK(BM_ClearAndUndo_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Add)->Apply(sizes);

@@ -1,5 +1,7 @@
 #pragma once
 
+// Scanning long text for the rare character a block at a time.
+
 #include <QtGlobal>
 
 #include <algorithm>

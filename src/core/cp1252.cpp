@@ -1,3 +1,5 @@
+// Windows-1252 by a table of our own, both ways.
+
 #include "cp1252.h"
 
 #include "block_scan.h"

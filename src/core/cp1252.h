@@ -1,5 +1,8 @@
 #pragma once
 
+// Windows-1252, the single-byte text of every file the program reads and
+// writes: decoding, encoding, and naming a character that has no byte.
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>

@@ -1,3 +1,5 @@
+// The lists' names and texts, Add and Clear.
+
 #include "entry_lists.h"
 
 namespace scp {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The three entry lists (gumps, tiles, items): their names, placeholders,
+// spacers, and Add and Clear.
+
 #include "text_box.h"
 
 #include <QString>

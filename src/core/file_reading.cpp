@@ -1,3 +1,5 @@
+// Reading files whole, every read checked.
+
 #include "file_reading.h"
 
 #include "system_calls.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Reading a file whole, with every read checked, and looking at a file's
+// status.
+
 #include "outcome.h"
 
 #include <QByteArray>

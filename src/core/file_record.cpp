@@ -1,3 +1,5 @@
+// Telling whether a file changed since it was last read or written here.
+
 #include "file_record.h"
 
 #include "file_reading.h"

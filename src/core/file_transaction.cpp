@@ -1,3 +1,6 @@
+// A commit of several files, all or none: examined, staged beside the
+// targets, then renamed over them with the old contents kept until the last.
+
 #include "file_transaction.h"
 
 #include "leftovers.h"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Writing files all or none, so that a failure or a crash never leaves a
+// file half-written.
+
 #include "outcome.h"
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The recovery journal's records, written and read back.
+
 #include "journal_format.h"
 
 #include "cp1252.h"

@@ -1,3 +1,5 @@
+// The files a commit keeps beside its targets, and their clean-up.
+
 #include "leftovers.h"
 
 #include <QDir>

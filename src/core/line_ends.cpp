@@ -1,3 +1,5 @@
+// Normalising line ends to CR LF, in text and in bytes.
+
 #include "line_ends.h"
 
 #include "block_scan.h"

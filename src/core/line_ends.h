@@ -1,5 +1,7 @@
 #pragma once
 
+// Line ends: every lone CR or LF becomes CR LF.
+
 #include <QByteArray>
 #include <QString>
 

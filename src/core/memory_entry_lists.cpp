@@ -1,3 +1,5 @@
+// The three lists in memory, as the editor starts them.
+
 #include "memory_entry_lists.h"
 
 namespace scp {

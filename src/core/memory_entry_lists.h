@@ -1,5 +1,7 @@
 #pragma once
 
+// The three lists held in memory, for the headless compiler.
+
 #include "entry_lists.h"
 #include "memory_text_box.h"
 

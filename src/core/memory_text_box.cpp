@@ -1,3 +1,5 @@
+// A text box in memory: text, or a file's bytes decoded only when asked.
+
 #include "memory_text_box.h"
 
 #include "line_ends.h"

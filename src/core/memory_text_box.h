@@ -1,5 +1,7 @@
 #pragma once
 
+// A text box in memory, holding text or the bytes of a file.
+
 #include "text_box.h"
 
 #include <QList>

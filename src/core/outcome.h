@@ -1,5 +1,7 @@
 #pragma once
 
+// The result of an operation that can fail, with its message.
+
 #include <QString>
 
 namespace scp {

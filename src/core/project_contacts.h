@@ -1,5 +1,8 @@
 #pragma once
 
+// The project's own addresses, as the script's banner and the About window
+// give them.
+
 namespace scp::contacts {
 
 // The project's own addresses: the script's banner shows the mail address

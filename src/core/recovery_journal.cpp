@@ -1,3 +1,5 @@
+// The recovery journal's writing thread and the queue that feeds it.
+
 #include "recovery_journal.h"
 
 #include "file_reading.h"

@@ -1,3 +1,5 @@
+// Where a folder's recovery journals and lock live.
+
 #include "recovery_store.h"
 
 #include <QCryptographicHash>

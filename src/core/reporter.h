@@ -1,5 +1,7 @@
 #pragma once
 
+// Where operations say how they went.
+
 #include <QString>
 
 namespace scp {

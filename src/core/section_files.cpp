@@ -1,3 +1,5 @@
+// Reading and writing the section files, and assembling the script.
+
 #include "section_files.h"
 
 #include "cp1252.h"

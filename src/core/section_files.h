@@ -1,5 +1,8 @@
 #pragma once
 
+// The working folder's files: the three section files as last read or
+// written, and the script assembled from the lists.
+
 #include "entry_lists.h"
 #include "file_record.h"
 #include "memory_text_box.h"

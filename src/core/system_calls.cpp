@@ -1,3 +1,5 @@
+// The real calls behind the file layer's table, and their helpers.
+
 #include "system_calls.h"
 
 #include <QFile>

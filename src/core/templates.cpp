@@ -1,3 +1,5 @@
+// The script's fixed blocks, byte for byte.
+
 #include "templates.h"
 
 #include "project_contacts.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The fixed blocks the script is assembled from.
+
 #include <QString>
 
 namespace scp {

@@ -1,5 +1,7 @@
 #pragma once
 
+// The box a list or a template block rests on, whatever holds its text.
+
 #include "cp1252.h"
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The file layer's calls as Windows makes them.
+
 #include "windows_calls.h"
 
 #include <QDir>

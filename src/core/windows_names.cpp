@@ -1,3 +1,5 @@
+// Names Windows would refuse or take for a device.
+
 #include "windows_names.h"
 
 #include <QStringList>

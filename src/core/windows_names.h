@@ -1,5 +1,7 @@
 #pragma once
 
+// Names Windows would refuse or take for something else.
+
 #include <QString>
 
 namespace scp {

@@ -1,3 +1,5 @@
+// The About window's layout, links and ways back.
+
 #include "about_window.h"
 
 #include "project_contacts.h"

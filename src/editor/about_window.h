@@ -1,5 +1,7 @@
 #pragma once
 
+// The About window: a picture, a dedication, three links and Return.
+
 #include <QString>
 #include <QWidget>
 

@@ -1,3 +1,5 @@
+// The busy pointer and the progress bar of long work.
+
 #include "busy_work.h"
 
 #include <QApplication>

@@ -1,5 +1,8 @@
 #pragma once
 
+// What the window shows while work keeps it busy: the busy pointer and a
+// progress bar.
+
 #include <QElapsedTimer>
 #include <QPointer>
 

@@ -1,3 +1,5 @@
+// The program: its lists, windows and files, and the order work runs in.
+
 #include "editor.h"
 
 #include "about_window.h"

@@ -1,3 +1,5 @@
+// What the lists' edits become in the recovery journal.
+
 #include "journal_recorder.h"
 
 #include "list_document.h"

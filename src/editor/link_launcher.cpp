@@ -1,3 +1,5 @@
+// Opening the About window's links with the desktop's programs.
+
 #include "link_launcher.h"
 
 #include <QDesktopServices>

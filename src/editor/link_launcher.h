@@ -1,5 +1,7 @@
 #pragma once
 
+// Handing the About window's links to the desktop.
+
 #include <QString>
 #include <QUrl>
 

@@ -1,3 +1,6 @@
+// A list's document: the row-break rule, its one walk, whole texts and
+// their undo, and whether it is saved.
+
 #include "list_document.h"
 
 #include "entry_lists.h"

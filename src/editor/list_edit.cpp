@@ -1,3 +1,5 @@
+// The list box: keys, pastes and presses on a list's document.
+
 #include "list_edit.h"
 
 #include "line_ends.h"

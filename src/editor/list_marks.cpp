@@ -1,3 +1,5 @@
+// The lint's marks drawn on a list box, and their reasons as tooltips.
+
 #include "list_marks.h"
 
 #include "list_document.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The lint's marks on a list box, as a spell checker marks a misspelt word.
+
 #include "entry_lists.h"
 #include "lint.h"
 

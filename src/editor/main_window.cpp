@@ -1,3 +1,5 @@
+// The main window's layout, captions and signals.
+
 #include "main_window.h"
 
 #include "list_document.h"

@@ -1,3 +1,5 @@
+// The C library's memory handling, set for long lists.
+
 #include "memory_policy.h"
 
 #include <QTimer>

@@ -1,5 +1,8 @@
 #pragma once
 
+// How the program has the C library manage its memory: large blocks apart,
+// and freed memory given back.
+
 namespace scp {
 
 // Has every large block (a list's text, a file read whole) mapped from the

@@ -1,3 +1,5 @@
+// Message boxes for what operations report.
+
 #include "message_box_reporter.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Reporting in message boxes, for the editor.
+
 #include "reporter.h"
 
 #include <QMessageBox>

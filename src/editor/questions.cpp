@@ -1,3 +1,5 @@
+// The questions asked before lists are thrown away or files replaced.
+
 #include "questions.h"
 
 #include <QAbstractButton>

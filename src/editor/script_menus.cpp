@@ -1,3 +1,5 @@
+// The save menu and the copy menus.
+
 #include "script_menus.h"
 
 #include <QAction>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The popup menus: the save menu and the three lists' copy menus.
+
 #include "entry_lists.h"
 
 #include <QObject>

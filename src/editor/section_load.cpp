@@ -1,3 +1,5 @@
+// A Load's three fills on the application's threads.
+
 #include "section_load.h"
 
 #include "list_document.h"

@@ -1,3 +1,5 @@
+// Twips to pixels, and the largest font a row of captions fits.
+
 #include "twips_layout.h"
 
 #include <QFontInfo>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Twips to pixels, and captions fitted to the room they have.
+
 #include <QFont>
 #include <QList>
 #include <QRect>
