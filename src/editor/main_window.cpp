@@ -157,8 +157,12 @@ MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* paren
         field->setAccessibleDescription(u"Enter adds it to the list"_s);
         add->setAccessibleName(u"Add %1"_s.arg(singular));
         clear->setAccessibleName(u"Clear %1"_s.arg(plural));
+        // The entry stays in the field, selected, with the focus: the next
+        // one typed replaces it, and Enter again adds it again.
         const auto addTo = [this, list = list, field = field] {
             Q_EMIT addRequested(list, field->text());
+            field->setFocus(Qt::OtherFocusReason);
+            field->selectAll();
         };
         connect(add, &QPushButton::clicked, this, addTo);
         connect(field, &QLineEdit::returnPressed, this, addTo);

@@ -146,7 +146,8 @@ private Q_SLOTS:
             const QString before = listText(list);
             auto* edit = form->findChild<QLineEdit*>(field);
             edit->setText(entry);
-            click(add);
+            click(add); // the entry stays, selected, where the next one is typed
+            QVERIFY(edit->hasFocus() && edit->selectedText() == entry);
             QTest::keyClick(edit, Qt::Key_Return); // Enter adds too, each time
             QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
             const QString spaced = QString(spacer, u' ') + entry;
