@@ -1,7 +1,8 @@
-// scpmaker-compile [DIR]: reads DIR's gumps.scp, tiles.scp and items.scp and
-// writes DIR/mantle.scp, exactly as Load followed by CompileMantleScp in the
-// editor does, through the same code. With --check it writes nothing and
-// prints the lint's findings instead, as compilers print warnings.
+// scpmaker-compile [DIR]: reads DIR's gumps.scp, tiles.scp and items.scp (and
+// patch.ini, where there is one) and writes DIR/mantle.scp, exactly as Load
+// followed by CompileMantleScp in the editor does, through the same code.
+// With --check it writes nothing and prints the lint's findings instead, as
+// compilers print warnings.
 
 #include "lint.h"
 #include "memory_entry_lists.h"
@@ -12,7 +13,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -29,9 +32,11 @@ void print(FILE* stream, const QString& text)
 class PrintingReporter final : public scp::Reporter {
 public:
     void information(const QString& text) override { print(stdout, text + u'\n'); }
+    // A message of several lines (patch.ini's problems) is one line each.
     void failure(const QString& text) override
     {
-        print(stderr, u"scpmaker-compile: "_s + text + u'\n');
+        for (const QString& line : text.split(u'\n'))
+            print(stderr, u"scpmaker-compile: "_s + line + u'\n');
     }
 };
 
@@ -69,6 +74,33 @@ int check(const QString& given, const scp::EntryLists& lists)
     return found ? kFindings : Success;
 }
 
+// patch.ini's problems as errors in the same line format, the file named as
+// DIR was given: whether there were any. One that cannot be read fails the
+// run as any input does.
+std::optional<bool> checkPatchInfo(const QString& given, const scp::SectionFiles& files,
+                                   scp::Reporter& reporter)
+{
+    const scp::PatchInfoFile read = files.readPatchInfoFile();
+    if (read.file.missing)
+        return false;
+    if (!read.file.outcome) {
+        reporter.failure(read.file.outcome.error());
+        return std::nullopt;
+    }
+    const QString name = QString::fromLatin1(scp::kPatchInfoFileName);
+    const QString file =
+        QDir::toNativeSeparators(given.isEmpty() ? name : QDir(given).filePath(name));
+    QString lines;
+    for (const scp::PatchInfoProblem& problem : read.read.problems) {
+        const QString message =
+            problem.key.isEmpty() ? problem.problem : problem.key + u": "_s + problem.problem;
+        lines += u"%1:%2:1: error: %3\n"_s.arg(file, QString::number(std::max(problem.line, 1)),
+                                               message);
+    }
+    print(stdout, lines);
+    return !lines.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,7 +114,10 @@ int main(int argc, char** argv)
         u"Builds DIR/mantle.scp from the section files gumps.scp, tiles.scp and items.scp\n"
         u"in DIR, exactly as the editor's Load followed by CompileMantleScp would.\n"
         u"Prints \"Mantle.Scp has been created\" and exits 0; on any failure prints one\n"
-        u"line naming the file and the reason to stderr, exits 1 and changes no file."_s);
+        u"line naming the file and the reason to stderr, exits 1 and changes no file.\n"
+        u"Where DIR holds patch.ini, the script's NAME, CREATOR, EMAIL and GODWALK lines\n"
+        u"carry its values; with --check, each problem in it is printed as\n"
+        u"\"FILE:LINE:COLUMN: error: MESSAGE\"."_s);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption checkOnly(
@@ -125,7 +160,14 @@ int main(int argc, char** argv)
     scp::SectionFiles files(folder);
     if (!files.loadSections(lists.lists(), reporter))
         return finished(Failure);
-    if (parser.isSet(checkOnly))
-        return finished(check(given, lists.lists()));
+    if (parser.isSet(checkOnly)) {
+        const std::optional<bool> patchInfoFound = checkPatchInfo(given, files, reporter);
+        if (!patchInfoFound)
+            return finished(Failure);
+        const int found = check(given, lists.lists());
+        return finished(*patchInfoFound ? kFindings : found);
+    }
+    if (!files.loadPatchInfo(reporter))
+        return finished(Failure);
     return finished(files.compileScript(lists.lists(), reporter) ? Success : Failure);
 }

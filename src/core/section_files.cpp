@@ -112,6 +112,12 @@ bool SectionFiles::compileScript(const EntryLists& lists, Reporter& reporter)
             return false;
         }
     }
+    // The head is ASCII but for the patch info, whose values were checked
+    // when they were set; a slip there still writes nothing.
+    if (const Cp1252Encoding head = m_head.encoded(); !head.ok()) {
+        reporter.failure(unencodable(target, u"the patch info"_s, m_head, head.badIndex).error());
+        return false;
+    }
     reporter.progress(0.5);
     QList<QByteArray> script;
     const auto all = pieces(lists);
@@ -146,6 +152,10 @@ bool SectionFiles::saveSections(const EntryLists& lists, Reporter& reporter)
         }
         transaction.add(target, bytes.bytes);
     }
+    const bool withPatchInfo = patchInfoUnsaved();
+    const QByteArray patchInfoFile = withPatchInfo ? patchInfoBytes(*m_patchInfo) : QByteArray();
+    if (withPatchInfo)
+        transaction.add(patchInfoPath(), patchInfoFile);
     reporter.progress(0.75);
     if (const Outcome outcome = transaction.commit(); !outcome) {
         reporter.failure(outcome.error());
@@ -156,6 +166,10 @@ bool SectionFiles::saveSections(const EntryLists& lists, Reporter& reporter)
         // on has another time.
         const auto i = static_cast<size_t>(list);
         m_records[i] = FileRecord::of(encoded[i].bytes, fileStatus(sectionPath(list)).modified);
+    }
+    if (withPatchInfo) {
+        m_savedPatchInfo = m_patchInfo;
+        m_patchInfoRecord = FileRecord::of(patchInfoFile, fileStatus(patchInfoPath()).modified);
     }
     reporter.information(QString::fromLatin1(kSavedMessage));
     return true;
@@ -194,12 +208,62 @@ void SectionFiles::rememberSections(const SectionContents& contents)
 
 void SectionFiles::rememberFolderAsIs()
 {
-    // Only ever asked of a folder without section files; one that cannot
-    // be looked at stays unknown.
+    // Only ever asked of a folder without section files or patch.ini; one
+    // that cannot be looked at stays unknown.
     for (ListId list : kAllLists) {
         if (!fileStatus(sectionPath(list)).exists)
             m_records[static_cast<size_t>(list)] = FileRecord::absent();
     }
+    if (!hasPatchInfoFile())
+        m_patchInfoRecord = FileRecord::absent();
+}
+
+PatchInfoFile SectionFiles::readPatchInfoFile() const
+{
+    PatchInfoFile read{readFileBytes(patchInfoPath()), {}};
+    if (read.file.outcome)
+        read.read = parsePatchInfo(read.file.bytes);
+    return read;
+}
+
+std::optional<PatchInfoContent> SectionFiles::readPatchInfo(Reporter& reporter) const
+{
+    const PatchInfoFile read = readPatchInfoFile();
+    if (read.file.missing)
+        return PatchInfoContent{std::nullopt, FileRecord::absent()};
+    if (!read.file.outcome) {
+        reporter.failure(read.file.outcome.error());
+        return std::nullopt;
+    }
+    if (!read.read.problems.isEmpty()) {
+        QStringList lines;
+        for (const PatchInfoProblem& problem : read.read.problems)
+            lines.append(describePatchInfoProblem(patchInfoPath(), problem));
+        reporter.failure(lines.join(u'\n'));
+        return std::nullopt;
+    }
+    return PatchInfoContent{read.read.info, FileRecord::of(read.file.bytes, read.file.modified)};
+}
+
+void SectionFiles::rememberPatchInfo(const PatchInfoContent& content)
+{
+    setPatchInfo(content.info);
+    m_savedPatchInfo = content.info;
+    m_patchInfoRecord = content.record;
+}
+
+bool SectionFiles::loadPatchInfo(Reporter& reporter)
+{
+    const std::optional<PatchInfoContent> content = readPatchInfo(reporter);
+    if (content)
+        rememberPatchInfo(*content);
+    return content.has_value();
+}
+
+void SectionFiles::setPatchInfo(const std::optional<PatchInfo>& info)
+{
+    m_patchInfo = info;
+    m_head.setText(headText(info));
 }
 
 bool SectionFiles::hasSectionFiles() const

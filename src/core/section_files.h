@@ -4,8 +4,10 @@
 // written, and the script assembled from the lists.
 
 #include "entry_lists.h"
+#include "file_reading.h"
 #include "file_record.h"
 #include "memory_text_box.h"
+#include "patch_info.h"
 #include "reporter.h"
 
 #include <QDir>
@@ -28,6 +30,20 @@ struct SectionContent {
 };
 using SectionContents = std::array<SectionContent, 3>;
 
+// patch.ini as read: what happened to the file (`file.missing` where there
+// is none) and what its bytes say.
+struct PatchInfoFile {
+    FileBytes file;
+    PatchInfoRead read; // no problems where the file is missing
+};
+
+// patch.ini as taken in: what it says (none where there is no file) and what
+// the file was.
+struct PatchInfoContent {
+    std::optional<PatchInfo> info;
+    FileRecord record;
+};
+
 // What a read makes of a section file that is not there.
 enum class AbsentSection {
     Fails,         // an error, like any file that cannot be read
@@ -41,14 +57,19 @@ enum class AbsentSection {
 //
 // It remembers each section file as it last read or wrote it, so that a
 // save can tell the files another program changed since.
+//
+// It also holds the patch info the script's head is made with, as patch.ini
+// gave it or the editor set it; a save writes patch.ini with the section
+// files only while that differs from what the file was last read or
+// written with, so a folder whose patch info was never set gets none.
 class SectionFiles {
 public:
     explicit SectionFiles(QDir folder = QDir::current());
 
     // Assembles the script, writes mantle.scp, reports success or failure.
     bool compileScript(const EntryLists& lists, Reporter& reporter);
-    // Writes gumps.scp, tiles.scp and items.scp, all three or none, and
-    // remembers them as written.
+    // Writes gumps.scp, tiles.scp and items.scp, and patch.ini where the
+    // patch info is unsaved, all or none, and remembers them as written.
     bool saveSections(const EntryLists& lists, Reporter& reporter);
     // Reads all three section files, then replaces all three lists; if any
     // file cannot be read, no list changes.
@@ -63,8 +84,31 @@ public:
     // Remembers how the folder is while nothing of it has been read.
     void rememberFolderAsIs();
 
+    // Reads patch.ini, as it is.
+    PatchInfoFile readPatchInfoFile() const;
+    // Reads patch.ini for taking in: none there is no patch info. A file
+    // that cannot be read, or with anything wrong in it, is reported (the
+    // file, the line, the key and the problem) and nothing is returned.
+    std::optional<PatchInfoContent> readPatchInfo(Reporter& reporter) const;
+    // What was read is now the patch info, as saved.
+    void rememberPatchInfo(const PatchInfoContent& content);
+    // readPatchInfo() then rememberPatchInfo(): false when it was reported.
+    bool loadPatchInfo(Reporter& reporter);
+
+    // The patch info the script is made with; none keeps the template's
+    // lines.
+    const std::optional<PatchInfo>& patchInfo() const { return m_patchInfo; }
+    // Its values must have passed patchInfoValueProblem.
+    void setPatchInfo(const std::optional<PatchInfo>& info);
+    // Whether the next save writes patch.ini: the patch info is set and is
+    // not what patch.ini was last read or written with.
+    bool patchInfoUnsaved() const { return m_patchInfo && m_patchInfo != m_savedPatchInfo; }
+    const FileRecord& patchInfoRecord() const { return m_patchInfoRecord; }
+    QString patchInfoPath() const { return path(QString::fromLatin1(kPatchInfoFileName)); }
+
     // Whether any section file is in the folder.
     bool hasSectionFiles() const;
+    bool hasPatchInfoFile() const { return fileStatus(patchInfoPath()).exists; }
     // What a section file was when last read or written here.
     const FileRecord& sectionRecord(ListId list) const
     {
@@ -80,6 +124,9 @@ private:
     QDir m_folder;
     MemoryTextBox m_head, m_gumpsHead, m_itemsHead, m_tail, m_gap;
     std::array<FileRecord, 3> m_records; // nothing known until read or written
+    std::optional<PatchInfo> m_patchInfo;
+    std::optional<PatchInfo> m_savedPatchInfo; // as patch.ini was last read or written
+    FileRecord m_patchInfoRecord;
 };
 
 } // namespace scp

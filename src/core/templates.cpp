@@ -4,7 +4,7 @@
 
 #include "project_contacts.h"
 
-#include <initializer_list>
+#include <QStringList>
 
 namespace scp {
 
@@ -15,7 +15,7 @@ using namespace Qt::StringLiterals;
 // Each block is written one line per source line and gets its CR LF here, so
 // no line can lose its line end by a slip. Trailing spaces and tabs are part
 // of the text the patching tool has always seen: keep them.
-QString blockOfLines(std::initializer_list<QString> lines)
+QString blockOfLines(const QStringList& lines)
 {
     QString text;
     for (const QString& line : lines) {
@@ -25,10 +25,23 @@ QString blockOfLines(std::initializer_list<QString> lines)
     return text;
 }
 
-QString headText()
+QString headBlock(const PatchInfo* info)
 {
     const QString mail = QString::fromLatin1(contacts::kAuthorMail);
     const QString contact = QString::fromLatin1(contacts::kContactNumber);
+    // The patch's own lines, or the template's: its mail line has always run
+    // over two lines, and its patch has always been a server's.
+    const QStringList scriptInfo =
+        info != nullptr
+            ? QStringList{u"NAME "_s + info->name, u"CREATOR "_s + info->creator,
+                          u"EMAIL "_s + info->email}
+            : QStringList{
+                  u"NAME The Mantle Patch v1.0"_s,
+                  u"CREATOR The scpmaker developers"_s,
+                  u"EMAIL scripts@example.org , patches@example.org , tiles@example.org "_s,
+                  u"& items@example.org"_s,
+              };
+    const QString godwalk = info != nullptr && !info->server ? u"0"_s : u"1"_s;
     // The banner's closing "//" stand where they always stood: 5, 19 and 58
     // spaces after the text of lines 2 to 4, 41 after the mail address, 63
     // after the contact number; lines 1 and 7 differ in the spaces before "//".
@@ -47,10 +60,7 @@ QString headText()
         u"// This will be put into the created verdata //"_s,
         u"///////////////////////////////////////////////"_s,
         u"{"_s,
-        u"NAME The Mantle Patch v1.0"_s,
-        u"CREATOR The scpmaker developers"_s,
-        u"EMAIL scripts@example.org , patches@example.org , tiles@example.org "_s,
-        u"& items@example.org"_s,
+    }) + blockOfLines(scriptInfo) + blockOfLines({
         u"}"_s,
         u""_s,
         u"SECTION GODWALK"_s,
@@ -58,7 +68,7 @@ QString headText()
         u"////////////////////////////////////"_s,
         u"// *** CLIENT = 0; SERVER = 1 *** //"_s,
         u"////////////////////////////////////"_s,
-        u"1"_s,
+        godwalk,
         u"}"_s,
         u""_s,
         u"//////////////////////////////////////////////////////////////////////////////////"_s,
@@ -177,7 +187,7 @@ QString gapText()
 
 // Built once on first use; every later call hands out a shared copy.
 struct Blocks {
-    QString head = headText();
+    QString head = headBlock(nullptr);
     QString gumpsHead = gumpsHeadText();
     QString itemsHead = itemsHeadText();
     QString tail = tailText();
@@ -191,6 +201,11 @@ const Blocks& blocks()
 }
 
 } // namespace
+
+QString headText(const std::optional<PatchInfo>& info)
+{
+    return info ? headBlock(&*info) : blocks().head;
+}
 
 QString templateText(Block block)
 {

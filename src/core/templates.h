@@ -2,7 +2,11 @@
 
 // The fixed blocks the script is assembled from.
 
+#include "patch_info.h"
+
 #include <QString>
+
+#include <optional>
 
 namespace scp {
 
@@ -20,5 +24,13 @@ enum class Block {
 // The fixed text of one block, exactly as the patching tool expects it:
 // CR LF after every line, tabs as tabs, plain ASCII.
 QString templateText(Block block);
+
+// The head block for a folder with `info`: its NAME, CREATOR and EMAIL lines
+// (the mail on one line) carry the values, and the GODWALK section its
+// digit; everything else as templateText(Block::Head), which is what a
+// folder without patch info gets. The values must have passed
+// patchInfoValueProblem; they are the only text of a block that may be
+// other than ASCII.
+QString headText(const std::optional<PatchInfo>& info);
 
 } // namespace scp

@@ -90,6 +90,51 @@ private Q_SLOTS:
 #endif
     }
 
+    // patch.ini changes the script's NAME, CREATOR and EMAIL lines and the
+    // GODWALK digit, and nothing else; a bad value writes nothing, and
+    // --check names it in its line format.
+    void compilesPatchInfo()
+    {
+        const QString ini = m_dir->filePath(u"patch.ini"_s);
+        const QString script = m_dir->filePath(u"mantle.scp"_s);
+        QVERIFY(writeBytes(ini, "[script]\nname = Caf\xC3\xA9 \xE2\x82\xAC\ncreator = Me\n"
+                                "email = me@example.org\ngodwalk = 0\n"));
+        QCOMPARE(compile({}).exitCode, 0);
+        const QByteArray godwalk = "1 *** //\r\n////////////////////////////////////\r\n";
+        COMPARE_BYTES(readBytes(script),
+                      readGolden(u"scripts/example.scp"_s)
+                          .replace("NAME The Mantle Patch v1.0\r\nCREATOR The scpmaker "
+                                   "developers\r\nEMAIL scripts@example.org , patches@example.org "
+                                   ", tiles@example.org \r\n& items@example.org\r\n",
+                                   "NAME Caf\xE9 \x80\r\nCREATOR Me\r\nEMAIL me@example.org\r\n")
+                          .replace(godwalk + "1\r\n", godwalk + "0\r\n"));
+
+        const struct {
+            QByteArray value; // on line 2
+            QString problem;
+        } bad[] = {
+            {"name = \xCE\xA9", u"name: \"\u03A9\" (U+03A9) at line 1, column 1"_s},
+            {"creator = a\rb", u"creator: the value has a line break"_s},
+            {"colour = red", u"colour: unknown key"_s},
+            {"godwalk = 2", u"godwalk: must be 0 or 1, not \"2\""_s},
+        };
+        for (const auto& [value, problem] : bad) {
+            QFile::remove(script);
+            QVERIFY(writeBytes(ini, "[script]\n" + value + "\n"));
+            const Run run = compile({});
+            const QByteArray start =
+                u"scpmaker-compile: %1:2: %2"_s.arg(native(ini), problem).toLocal8Bit();
+            QVERIFY2(run.exitCode == 1 && run.err.startsWith(start) && run.err.count('\n') == 1,
+                     run.err.constData());
+            QVERIFY(!QFile::exists(script));
+            const Run check = compile({u"--check"_s});
+            const QByteArray line = u"patch.ini:2:1: error: %1"_s.arg(problem).toLocal8Bit();
+            QVERIFY2(check.exitCode == 1 && check.out.startsWith(line) &&
+                         check.out.count("patch.ini") == 1,
+                     check.out.constData());
+        }
+    }
+
     void commandLine()
     {
         // --help and --version: the packaging test runs them without a display.
