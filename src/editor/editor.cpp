@@ -11,6 +11,7 @@
 #include "main_window.h"
 #include "memory_policy.h"
 #include "message_box_reporter.h"
+#include "patch_info_dialog.h"
 #include "questions.h"
 #include "recovery_journal.h"
 #include "script_menus.h"
@@ -45,6 +46,7 @@ struct Editor::Loading {
     }
     BusyWork busy; // the pointer and the progress, while the lists fill
     SectionContents contents;
+    PatchInfoContent patchInfo;
     SectionLoad filling{contents};
 };
 
@@ -126,7 +128,7 @@ void Editor::start()
         });
     }
     // An empty folder starts as it always has: nothing is read.
-    if (m_sectionFiles.hasSectionFiles())
+    if (m_sectionFiles.hasSectionFiles() || m_sectionFiles.hasPatchInfoFile())
         load();
     else
         m_sectionFiles.rememberFolderAsIs();
@@ -220,19 +222,21 @@ QList<ListId> Editor::unsavedLists() const
 
 void Editor::updateUnsaved()
 {
-    const bool unsaved = !unsavedLists().isEmpty();
-    m_mainWindow->setWindowModified(unsaved);
-    // Back to what the files hold: nothing to keep against a crash.
-    if (!unsaved)
+    const bool listsUnsaved = !unsavedLists().isEmpty();
+    m_mainWindow->setWindowModified(listsUnsaved || m_sectionFiles.patchInfoUnsaved());
+    // The lists back to what the files hold: nothing to keep against a crash
+    // (the journal keeps lists only).
+    if (!listsUnsaved)
         m_recorder->reset();
 }
 
 bool Editor::maySaveBefore(const QString& before)
 {
     const QList<ListId> lists = unsavedLists();
-    if (lists.isEmpty())
+    const bool patchInfo = m_sectionFiles.patchInfoUnsaved();
+    if (lists.isEmpty() && !patchInfo)
         return true;
-    switch (asking([&] { return askToSaveLists(m_mainWindow.get(), lists, before); })) {
+    switch (asking([&] { return askToSaveLists(m_mainWindow.get(), lists, before, patchInfo); })) {
     case UnsavedAnswer::Save:
         return saveNow();
     case UnsavedAnswer::Discard:
@@ -265,6 +269,7 @@ ScriptMenus& Editor::menus()
         m_menus = std::make_unique<ScriptMenus>();
         connect(m_menus.get(), &ScriptMenus::compileRequested, this, &Editor::compileScript);
         connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
+        connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
     }
     return *m_menus;
@@ -361,18 +366,23 @@ void Editor::startLoad()
 {
     BusyWork reading(m_mainWindow.get());
     std::optional<SectionContents> contents;
+    std::optional<PatchInfoContent> patchInfo;
     {
         FinishingReporter reporter(reading, m_mainWindow.get());
         m_work = &reading;
-        // A file not there is a list not saved yet.
+        // A file not there is a list not saved yet. A patch.ini that cannot
+        // be used stops the Load as a section file that cannot be read does.
         contents = m_sectionFiles.readSections(reporter, AbsentSection::IsPlaceholder);
+        if (contents)
+            patchInfo = m_sectionFiles.readPatchInfo(reporter);
         m_work = nullptr;
     }
-    if (!contents) {
+    if (!contents || !patchInfo) {
         runWaiting();
         return;
     }
     m_loading = std::make_unique<Loading>(m_mainWindow.get(), std::move(*contents));
+    m_loading->patchInfo = std::move(*patchInfo);
     for (const std::unique_ptr<ListDocument>& list : m_lists)
         list->setBeingReplaced(true);
     connect(&m_loading->filling, &SectionLoad::progressed, this,
@@ -391,10 +401,12 @@ void Editor::listsFilled()
         m_lists[i]->setBeingReplaced(false);
     }
     m_sectionFiles.rememberSections(m_loading->contents);
+    m_sectionFiles.rememberPatchInfo(m_loading->patchInfo);
     for (const std::unique_ptr<ListDocument>& list : m_lists)
         list->markSaved();
     m_recorder->setPaused(false);
     m_recorder->reset();
+    updateUnsaved(); // the patch info's part, which no list reports
     m_loading.reset();
     // The lists replaced and the files read are freed now, and the filling
     // threads' heaps hold what they freed.
@@ -426,6 +438,21 @@ void Editor::saveSections()
     whenFree([this] { saveNow(); });
 }
 
+void Editor::editPatchInfo()
+{
+    whenFree([this] {
+        // A folder without patch info shows what its script says today.
+        const PatchInfo current = m_sectionFiles.patchInfo().value_or(PatchInfo::defaults());
+        const std::optional<PatchInfo> edited =
+            asking([&] { return askForPatchInfo(m_mainWindow.get(), current); });
+        // OK with nothing changed changes nothing: the folder keeps its script.
+        if (!edited || *edited == current)
+            return;
+        m_sectionFiles.setPatchInfo(*edited);
+        updateUnsaved();
+    });
+}
+
 namespace {
 
 // Passes reports on, doing `first` before a success is shown.
@@ -452,18 +479,24 @@ private:
 
 bool Editor::saveNow()
 {
-    // The three files are one save: any changed behind the editor's back
-    // is asked about first, and Cancel writes none.
+    // The three files (and patch.ini, where it is written) are one save: any
+    // changed behind the editor's back is asked about first, and Cancel
+    // writes none.
     QStringList changed;
-    for (ListId list : kAllLists) {
-        const FileRecord& record = m_sectionFiles.sectionRecord(list);
-        if (record.mayReplace(m_sectionFiles.sectionPath(list)))
-            continue;
-        changed.append(sectionFileName(list) +
-                       (record.existed()   ? u" (changed since it was read or saved here)"_s
-                        : record.isKnown() ? u" (made since this editor started)"_s
-                                           : u" (never read here)"_s));
-    }
+    const auto askAbout = [&changed](const QString& name, const FileRecord& record,
+                                     const QString& path) {
+        if (record.mayReplace(path))
+            return;
+        changed.append(name + (record.existed()   ? u" (changed since it was read or saved here)"_s
+                               : record.isKnown() ? u" (made since this editor started)"_s
+                                                  : u" (never read here)"_s));
+    };
+    for (ListId list : kAllLists)
+        askAbout(sectionFileName(list), m_sectionFiles.sectionRecord(list),
+                 m_sectionFiles.sectionPath(list));
+    if (m_sectionFiles.patchInfoUnsaved())
+        askAbout(QString::fromLatin1(kPatchInfoFileName), m_sectionFiles.patchInfoRecord(),
+                 m_sectionFiles.patchInfoPath());
     if (!changed.isEmpty() && !asking([&] { return askToReplace(m_mainWindow.get(), changed); }))
         return false;
     bool saved = false;
@@ -471,6 +504,7 @@ bool Editor::saveNow()
         SuccessFirst marking(reporter, [this] {
             for (const std::unique_ptr<ListDocument>& list : m_lists)
                 list->markSaved();
+            updateUnsaved(); // the patch info's part, which no list reports
         });
         saved = m_sectionFiles.saveSections(m_entryLists, marking);
     });

@@ -38,10 +38,10 @@ enum class AboutLink;
 // Compile or a Load asked for while a Load fills the lists, a Save writes or
 // a question waits for its answer runs after it, in the order asked for.
 //
-// Nothing the user made is thrown away unasked: the lists start as the
-// folder's section files hold them, closing and Load ask first while lists
-// are unsaved, a save asks before it replaces a file another program changed,
-// and unsaved lists are kept in a recovery journal for the next start to
+// Nothing the user made is thrown away unasked: the lists and the patch info
+// start as the folder's section files and patch.ini hold them, closing and
+// Load ask first while lists or the patch info are unsaved, a save asks before it replaces a file
+// another program changed, and unsaved lists are kept in a recovery journal for the next start to
 // bring back after a crash.
 class Editor final : public QObject {
     Q_OBJECT
@@ -54,7 +54,7 @@ public:
     ~Editor() override;
 
     // Shows the main window; the first time, also reads the folder's section
-    // files and offers what an earlier run left unsaved.
+    // files and patch.ini and offers what an earlier run left unsaved.
     void show();
 
     void addEntry(ListId list, const QString& entry);
@@ -64,6 +64,8 @@ public:
     void load();
     void compileScript();
     void saveSections();
+    // Opens the patch info dialog; what OK changes is unsaved until a Save.
+    void editPatchInfo();
     void copyList(ListId list);
     // `at` is global: the pointer for a mouse click, else near the control.
     void openSaveMenu(QPoint at);
@@ -92,10 +94,11 @@ private:
     void offerRecovery();
     // The lists whose text their section files do not hold.
     QList<ListId> unsavedLists() const;
-    // Asks about unsaved lists before `before` ("closing") throws them away:
+    // Asks about unsaved lists and patch info before `before` ("closing") throws them away:
     // true to go on (saved, or given up), false to stop.
     bool maySaveBefore(const QString& before);
-    // Saves all three lists now, asking first about files changed on disk.
+    // Saves all three lists (and the patch info where it changed) now, asking
+    // first about files changed on disk.
     bool saveNow();
     void updateUnsaved();
     void tell(const QString& text, bool warning);

@@ -2,6 +2,8 @@
 
 #include "questions.h"
 
+#include "patch_info.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -47,17 +49,26 @@ QString describedLists(const QList<ListId>& lists)
     return u"the %1 %2"_s.arg(joined(names), lists.size() == 1 ? u"list"_s : u"lists"_s);
 }
 
-UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const QString& before)
+UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const QString& before,
+                             bool patchInfo)
 {
     QStringList files;
     for (ListId list : lists)
         files.append(sectionFileName(list));
-    QString described = describedLists(lists);
+    QStringList what;
+    if (!lists.isEmpty())
+        what.append(describedLists(lists));
+    if (patchInfo) {
+        files.append(QString::fromLatin1(kPatchInfoFileName));
+        what.append(u"the patch info"_s);
+    }
+    QString described = joined(what);
     described[0] = described[0].toUpper();
+    const bool one = files.size() == 1;
     QMessageBox box(placedOn(parent));
     prepare(box, u"%1 %2 changes that %3 %4 not have yet.\n\nSave them before %5?"_s.arg(
-                     described, lists.size() == 1 ? u"has"_s : u"have"_s, joined(files),
-                     files.size() == 1 ? u"does"_s : u"do"_s, before));
+                     described, one ? u"has"_s : u"have"_s, joined(files),
+                     one ? u"does"_s : u"do"_s, before));
     box.setIcon(QMessageBox::Warning);
     box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Save);

@@ -16,9 +16,10 @@ class QWidget;
 namespace scp {
 
 enum class UnsavedAnswer { Save, Discard, Cancel };
-// `lists` have changes their files lack; `before` is what is about to throw
-// them away ("closing").
-UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const QString& before);
+// `lists` (and the patch info, where `patchInfo`) have changes their files
+// lack; `before` is what is about to throw them away ("closing").
+UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const QString& before,
+                             bool patchInfo = false);
 
 // Each of `files` with why it is asked about: "tiles.scp (changed since it
 // was read here)". True for Replace.

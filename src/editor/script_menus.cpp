@@ -38,6 +38,8 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
             &QAction::triggered, this, &ScriptMenus::compileRequested);
     connect(addItem(*m_saveMenu, u"saveSectionsAction"_s, u"SaveAllSections"_s),
             &QAction::triggered, this, &ScriptMenus::saveSectionsRequested);
+    connect(addItem(*m_saveMenu, u"patchInfoAction"_s, u"Patch info..."_s), &QAction::triggered,
+            this, &ScriptMenus::patchInfoRequested);
 
     for (ListId list : kAllLists) {
         const auto i = static_cast<size_t>(list);

@@ -14,8 +14,8 @@ class QMenu;
 
 namespace scp {
 
-// The four popup menus: the save menu (CompileMantleScp, SaveAllSections)
-// and one copy menu for each list. They are only ever shown as popups, never
+// The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
+// Patch info...) and one copy menu for each list. They are only ever shown as popups, never
 // in a menu bar; a chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
     Q_OBJECT
@@ -35,6 +35,7 @@ public:
 Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
+    void patchInfoRequested();
     void copyRequested(scp::ListId list);
 
 private:

@@ -2,10 +2,12 @@
 #include "editor.h"
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
+#include "patch_info_dialog.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -206,7 +209,8 @@ private Q_SLOTS:
                               u"Save them before loading?"_s,
                               failed.arg(u"write"_s, items), failed.arg(u"read"_s, items)}));
         QCOMPARE(driver.menus, QStringList(4, u"saveMenu: compileScriptAction=CompileMantleScp "
-                                              u"saveSectionsAction=SaveAllSections"_s));
+                                              u"saveSectionsAction=SaveAllSections "
+                                              u"patchInfoAction=Patch info..."_s));
         QCOMPARE(allLists(), saved);
     }
 
@@ -296,6 +300,110 @@ private Q_SLOTS:
         QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
         QCOMPARE(readBytes(u"tiles.scp"_s), "t");
         QVERIFY(listBox(ListId::Tiles).list().isEmpty());
+    }
+
+    // The patch info dialog from the Save menu: the unsaved marker and
+    // question, patch.ini written with the section files all or none, read
+    // by Load and the start.
+    void patchInfoThroughTheSaveMenu()
+    {
+        UiDriver driver;
+        const auto fromSaveMenu = [&](const QString& action) {
+            driver.choose(action);
+            click(u"saveButton"_s);
+        };
+        // `act` gets the dialog once it is up; OK then ends it.
+        const auto edit = [&](const std::function<void(QDialog&)>& act) {
+            QTimer timer;
+            connect(&timer, &QTimer::timeout, this, [&] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (dialog == nullptr)
+                    return;
+                act(*dialog);
+                QTest::mouseClick(
+                    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                    Qt::LeftButton);
+                if (dialog->isVisible()) // a check failed
+                    dialog->reject();
+            });
+            timer.start(10);
+            fromSaveMenu(u"patchInfoAction"_s);
+        };
+        const auto name = [](QDialog& dialog) {
+            return dialog.findChild<QLineEdit*>(u"patchNameField"_s);
+        };
+        // What the script cannot hold is refused; OK on what it says already
+        // changes nothing.
+        edit([&](QDialog& dialog) {
+            QCOMPARE(name(dialog)->text(), u"The Mantle Patch v1.0"_s);
+            name(dialog)->setText(u"\u03A9"_s);
+            const QString told = dialog.findChild<QLabel*>(u"patchInfoProblems"_s)->text();
+            QVERIFY2(
+                !dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled() &&
+                    told.startsWith(u"Name: \"\u03A9\""_s),
+                qPrintable(told));
+            name(dialog)->setText(u"The Mantle Patch v1.0"_s);
+        });
+        QVERIFY(!form->isWindowModified());
+        edit([&](QDialog& dialog) {
+            name(dialog)->setText(u"Bob\u2019s"_s);
+            dialog.findChild<QLineEdit*>(u"patchMailField"_s)->setText(u"b@c"_s);
+            dialog.findChild<QRadioButton*>(u"clientPatchButton"_s)->click();
+        });
+        QVERIFY(form->isWindowModified());
+
+        // Saved with the section files, all or none.
+        QVERIFY(QDir::current().mkdir(u"patch.ini"_s));
+        const auto before = snapshot(m_dir.path());
+        fromSaveMenu(u"saveSectionsAction"_s);
+        QCOMPARE(snapshot(m_dir.path()), before);
+        QVERIFY(QDir::current().rmdir(u"patch.ini"_s));
+        fromSaveMenu(u"saveSectionsAction"_s);
+        QCOMPARE(
+            readBytes(u"patch.ini"_s),
+            scp::patchInfoBytes({u"Bob\u2019s"_s, u"The scpmaker developers"_s, u"b@c"_s, false}));
+        QVERIFY(!form->isWindowModified() && QFile::exists(u"gumps.scp"_s));
+
+        // A bad patch.ini stops a Load whole; a good one is read, and its
+        // change unsaved is asked about.
+        const QString lists = allLists();
+        QVERIFY(writeBytes(u"gumps.scp"_s, "0x1 a.bmp 1 1") &&
+                writeBytes(u"patch.ini"_s, "[script]\ngodwalk = 2\n"));
+        click(u"loadButton"_s);
+        QCOMPARE(allLists(), lists);
+        QVERIFY(writeBytes(u"patch.ini"_s, "[script]\nname = Al\n"));
+        click(u"loadButton"_s);
+        QTRY_VERIFY(listsAreIn());
+        edit([&](QDialog& dialog) {
+            QCOMPARE(name(dialog)->text(), u"Al"_s);
+            name(dialog)->setText(u"Al's"_s);
+        });
+        driver.answer(u"Cancel"_s);
+        m_editor->close();
+        const QString ini = QDir::toNativeSeparators(m_dir.filePath(u"patch.ini"_s));
+        QCOMPARE(driver.boxes,
+                 QStringList({u"warning: Could not write \"%1\": it is not a regular file (a "
+                              u"folder)"_s.arg(ini),
+                              u"Gumps,Tiles,Items Saved!"_s,
+                              u"warning: %1:2: godwalk: must be 0 or 1, not \"2\""_s.arg(ini),
+                              u"warning: The patch info has changes that patch.ini does not "
+                              u"have yet.\n\nSave them before closing?"_s}));
+
+        // The start reads patch.ini in a folder with no section file, and
+        // the script carries it.
+        m_editor.reset();
+        for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
+            QVERIFY(QFile::remove(QString::fromLatin1(name)));
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
+        m_editor->show();
+        form = &mainWindow();
+        QTRY_VERIFY(listsAreIn());
+        fromSaveMenu(u"compileScriptAction"_s);
+        QVERIFY(readBytes(u"mantle.scp"_s)
+                    .contains("\r\nNAME Al\r\nCREATOR The scpmaker "
+                              "developers\r\nEMAIL scripts@example.org "
+                              ", patches@example.org , tiles@example.org & "
+                              "items@example.org\r\n}"));
     }
 
     void busyFeedbackOutlivesItsWindow()
