@@ -44,8 +44,8 @@ struct PictureImport {
 // text is `listText`, in file-name order with ids after the list's largest.
 // A picture must be a regular, readable BMP whose name ends in .bmp and can
 // stand in an entry (no space; Windows-1252). One outside `folder` is copied
-// into it first (all copies in one transaction), never over a different
-// file of its name or of a name that differs only in case; the same picture
+// into it first, each copy whole or not at all, never over a different file
+// of its name or of a name that differs only in case; the same picture
 // already there is not copied again. Every picture left out is in `skipped`
 // with the reason.
 PictureImport importPictures(const QString& folder, const QStringList& paths, QStringView listText);
