@@ -2,7 +2,8 @@
 # Takes the README's screenshots from the real program in a private Xvfb
 # display: the main window as it starts, the About window, and lists with marks.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
-# Writes docs/screenshots/main-window.png, about-window.png and marked-lists.png.
+# Writes docs/screenshots/main-window.png, about-window.png, marked-lists.png
+# and picture-preview.png.
 # A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
 # identify (Debian packages xvfb, xdotool, imagemagick); tools/install-deps.sh
 # --test installs only xvfb.
@@ -63,3 +64,21 @@ xdotool mousemove --sync $((main_x + 70)) $((main_y + 78)) # over "Cloak.bmp"
 sleep 2 # the tooltip's delay
 import -window root -crop "$((12165 / 15))x$((4215 / 15))+$main_x+$main_y" -strip "$out/marked-lists.png"
 echo "wrote $out/marked-lists.png"
+kill "$editor_pid"
+wait "$editor_pid" || true
+
+# An entry's picture, the pointer resting on the entry: its preview with its
+# true size and the entry's size mark. Writes docs/screenshots/picture-preview.png.
+pictures=$work/pictures
+mkdir -p "$pictures"
+convert -size 120x200 gradient:'#2d4f8a-#e0b040' -fill '#7a1f1f' -draw 'rectangle 20,40 100,160' \
+    BMP3:"$pictures/cloak.bmp"
+convert -size 32x32 gradient:'#704020-#d0a060' BMP3:"$pictures/belt.bmp"
+printf '%s' "0x0F00 cloak.bmp 120 220${spacer}0x0F01 belt.bmp 32 32" >"$pictures/gumps.scp"
+start_editor "$exe" "$pictures"
+click_at $((main_x + 80)) $((main_y + 200)) # tooltips show in the active window
+xdotool mousemove --sync $((main_x + 70)) $((main_y + 27)) # over "cloak.bmp"
+sleep 2 # the tooltip's delay
+import -window root -crop "$((12165 / 15))x$((5835 / 15))+$main_x+$main_y" -strip \
+    "$out/picture-preview.png"
+echo "wrote $out/picture-preview.png"

@@ -51,6 +51,16 @@ void EntryLists::addEntry(ListId list, const QString& entry)
         target.appendText(spacerText(spacerWidth(list)) + entry);
 }
 
+void EntryLists::addEntries(ListId list, const QStringList& entries)
+{
+    if (entries.isEmpty())
+        return;
+    const QString spacer = spacerText(spacerWidth(list));
+    const QString joined = entries.join(spacer);
+    TextBox& target = box(list);
+    target.appendText(target.isEmpty() ? joined : spacer + joined);
+}
+
 void EntryLists::clearList(ListId list)
 {
     box(list).setText(QString());

@@ -6,6 +6,7 @@
 #include "text_box.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -38,6 +39,8 @@ public:
     // Appends `entry` (an entry field's text), preceded by the spacer unless
     // the list is exactly "". Only the new text is appended.
     void addEntry(ListId list, const QString& entry);
+    // Appends `entries` as that many Adds would, in one append: one undo step.
+    void addEntries(ListId list, const QStringList& entries);
     void clearList(ListId list);
     QString listText(ListId list) const;
     void setListText(ListId list, const QString& text);

@@ -8,10 +8,13 @@
 #include "journal_format.h"
 #include "journal_recorder.h"
 #include "list_document.h"
+#include "list_pictures.h"
 #include "main_window.h"
 #include "memory_policy.h"
 #include "message_box_reporter.h"
 #include "patch_info_dialog.h"
+#include "picture_entries.h"
+#include "picture_previews.h"
 #include "questions.h"
 #include "recovery_journal.h"
 #include "script_menus.h"
@@ -19,6 +22,7 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextDocument>
@@ -65,7 +69,7 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
                                               placeholderList(ListId::Tiles),
                                               placeholderList(ListId::Items)},
       m_entryLists({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()}),
-      m_pictures(folder.path())
+      m_pictures(folder.path()), m_previews(std::make_unique<PicturePreviews>())
 {
     registerResources();
     const std::array<ListDocument*, 3> lists{m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
@@ -75,6 +79,11 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
     main->markLists(&m_pictures);
+    main->showPictures(m_pictures, *m_previews);
+    m_choosePictures = [](QWidget* parent, const QString& folder) {
+        return QFileDialog::getOpenFileNames(parent, u"Add pictures"_s, folder,
+                                             u"BMP pictures (*.bmp *.BMP);;All files (*)"_s);
+    };
     const QString path = QDir::toNativeSeparators(folder.absolutePath());
     main->setFolderName(folder.dirName().isEmpty() ? path : folder.dirName());
     connect(main, &MainWindow::addRequested, this, &Editor::addEntry);
@@ -82,6 +91,7 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
     connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
     connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
+    connect(main, &MainWindow::filesDropped, this, &Editor::addPictures);
     connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
     connect(main, &MainWindow::closeRequested, this, &Editor::close);
 }
@@ -271,6 +281,15 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
         connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
+        connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
+        connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
+            m_mainWindow->listPictures(list)->showPicture(m_mainWindow->menuPosition(list));
+        });
+        connect(m_menus.get(), &ScriptMenus::useSizeRequested, this, [this](ListId list) {
+            // Not while a Load fills the list: it takes no edits then.
+            if (!this->list(list).isBeingReplaced())
+                m_mainWindow->listPictures(list)->useSizeFix(m_mainWindow->menuPosition(list));
+        });
     }
     return *m_menus;
 }
@@ -419,6 +438,33 @@ void Editor::addEntry(ListId list, const QString& entry)
     whenFree([this, list, entry] { m_entryLists.addEntry(list, entry); });
 }
 
+void Editor::addPictures(ListId list, const QStringList& paths)
+{
+    whenFree([this, list, paths] {
+        if (list == ListId::Items) {
+            tell(u"Pictures go in the gumps or tiles list; the items list names none, so "
+                 u"nothing was added."_s,
+                 false);
+            return;
+        }
+        const PictureImport import =
+            importPictures(m_pictures.path(), paths, this->list(list).text());
+        m_entryLists.addEntries(list, import.entries);
+        if (!import.skipped.isEmpty())
+            tell(skippedMessage(import.skipped, import.entries.size()), true);
+    });
+}
+
+void Editor::choosePictures(ListId list)
+{
+    whenFree([this, list] {
+        const QStringList paths =
+            asking([&] { return m_choosePictures(m_mainWindow.get(), m_pictures.path()); });
+        if (!paths.isEmpty())
+            addPictures(list, paths);
+    });
+}
+
 void Editor::clearList(ListId list)
 {
     whenFree([this, list] { m_entryLists.clearList(list); });
@@ -527,6 +573,13 @@ void Editor::openSaveMenu(QPoint at)
 
 void Editor::openCopyMenu(ListId list, QPoint at)
 {
+    if (ListPictures* pictures = m_mainWindow->listPictures(list)) {
+        const int position = m_mainWindow->menuPosition(list);
+        const std::optional<BmpSize> fix = pictures->sizeFix(position);
+        menus().setPictureItems(list, pictures->hasPicture(position),
+                                fix ? std::optional(QSize(int(fix->width), int(fix->height)))
+                                    : std::nullopt);
+    }
     ScriptMenus::popup(menus().copyMenu(list), at);
 }
 

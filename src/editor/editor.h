@@ -24,6 +24,7 @@ class BusyWork;
 class JournalRecorder;
 class ListDocument;
 class MainWindow;
+class PicturePreviews;
 class RecoveryJournal;
 class ScriptMenus;
 class SectionLoad;
@@ -58,6 +59,12 @@ public:
     void show();
 
     void addEntry(ListId list, const QString& entry);
+    // One entry for each BMP picture among `paths`, appended to the gumps or
+    // tiles list as one edit; pictures from elsewhere are copied into the
+    // folder first. Files left out are named in one message, with why.
+    void addPictures(ListId list, const QStringList& paths);
+    // Asks for pictures to add with a file dialog.
+    void choosePictures(ListId list);
     void clearList(ListId list);
     // Reads the section files, then fills the lists while the window stays
     // live; the lists are replaced once all three are in.
@@ -80,6 +87,10 @@ public:
     // Where the About window's links go; the desktop's default programs
     // unless replaced.
     void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
+    // What asks for pictures to add: given the window and the folder, the
+    // files chosen (none: cancelled). A file dialog unless replaced.
+    using PictureChooser = std::function<QStringList(QWidget* parent, const QString& folder)>;
+    void setPictureChooser(PictureChooser chooser) { m_choosePictures = std::move(chooser); }
 
 Q_SIGNALS:
     // The main window was closed: the program ends, whatever other window
@@ -128,6 +139,8 @@ private:
     std::unique_ptr<Loading> m_loading;           // the Load filling the lists
     std::vector<std::function<void()>> m_waiting; // in the order asked for
     PictureFolder m_pictures;                     // where the lists' marks look for pictures
+    std::unique_ptr<PicturePreviews> m_previews;
+    PictureChooser m_choosePictures;
     LinkLauncher m_launchLink = openWithDesktop;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;

@@ -5,6 +5,7 @@
 #include "line_ends.h"
 #include "list_document.h"
 
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -37,6 +38,21 @@ QString pastedListText(QString text)
     text.replace(QChar::LineSeparator, u'\n');
     text.replace(QChar::ParagraphSeparator, u'\n');
     return normalizeLineEnds(text);
+}
+
+// The local files a drag brings, or none when it brings anything else: a
+// file manager's drag is files, whatever text it carries besides.
+QStringList draggedFiles(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
 }
 
 } // namespace
@@ -176,6 +192,7 @@ void ListEdit::keyPressEvent(QKeyEvent* event)
 
 void ListEdit::mousePressEvent(QMouseEvent* event)
 {
+    m_pressedPosition = cursorForPosition(event->position().toPoint()).position();
     // The right button belongs to the copy menu: it neither moves the caret
     // nor drops the selection the menu is about to copy.
     if (event->button() != Qt::RightButton)
@@ -188,11 +205,40 @@ void ListEdit::mousePressEvent(QMouseEvent* event)
 void ListEdit::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double click is a press too.
+    m_pressedPosition = cursorForPosition(event->position().toPoint()).position();
     if (event->button() == Qt::RightButton)
         event->accept();
     else
         QPlainTextEdit::mouseDoubleClickEvent(event);
     Q_EMIT mousePressed(event->button());
+}
+
+void ListEdit::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (draggedFiles(event->mimeData()).isEmpty())
+        return QPlainTextEdit::dragEnterEvent(event);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void ListEdit::dragMoveEvent(QDragMoveEvent* event)
+{
+    // Files go to the list's end whatever the pointer is over: no caret
+    // follows them.
+    if (draggedFiles(event->mimeData()).isEmpty())
+        return QPlainTextEdit::dragMoveEvent(event);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void ListEdit::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = draggedFiles(event->mimeData());
+    if (paths.isEmpty())
+        return QPlainTextEdit::dropEvent(event);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    Q_EMIT filesDropped(paths);
 }
 
 QMimeData* ListEdit::createMimeDataFromSelection() const

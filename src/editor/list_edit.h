@@ -29,6 +29,9 @@ public:
     // The selection as list text (CR LF line ends), or "".
     QString selectedText() const;
 
+    // The caret position nearest the last mouse press.
+    int pressedPosition() const { return m_pressedPosition; }
+
     // Font of every list box: the platform's UI sans font at 8.5 points.
     static QFont listFont();
 
@@ -36,11 +39,16 @@ Q_SIGNALS:
     // A mouse button went down over the list (the second press of a double
     // click too). The right button opens the list's copy menu.
     void mousePressed(Qt::MouseButton button);
+    // Files (local paths) were dropped on the list; they are not its text.
+    void filesDropped(const QStringList& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -49,6 +57,7 @@ private:
     void restoreCaret(int anchor, int position);
 
     ListDocument& m_list;
+    int m_pressedPosition = 0;
     std::pair<int, int> m_kept; // the caret while text is appended
     // The caret of the document last replaced, for undo to bring back.
     std::pair<QPointer<QTextDocument>, std::pair<int, int>> m_replacedCaret;

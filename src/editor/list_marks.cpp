@@ -56,6 +56,13 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
 {
     m_reader.setSingleShot(true);
     connect(&m_reader, &QTimer::timeout, this, &ListMarks::readOn);
+    if (m_pictures && list != ListId::Items) {
+        // The folder is not watched: a picture rewritten in place changes no
+        // folder entry, and the rows on screen, the only ones marked, cost a
+        // stat a picture to look at.
+        connect(&m_pictureCheck, &QTimer::timeout, this, &ListMarks::recheckPictures);
+        m_pictureCheck.start(kPictureCheckMs);
+    }
     followDocument();
     const ListDocument& document = edit.list();
     connect(&document, &ListDocument::documentReplaced, this, &ListMarks::followDocument);
@@ -161,6 +168,22 @@ void ListMarks::markVisibleRows()
     }
     // Qt repaints only the marks that changed.
     m_edit.setExtraSelections(marks);
+}
+
+void ListMarks::recheckPictures()
+{
+    if (!m_edit.isVisible() || m_edit.list().isBeingReplaced() ||
+        m_shown.document != m_edit.document())
+        return;
+    m_marksStale = true;
+    markVisibleRows(); // repaints the marks that changed, if any
+}
+
+QList<LintFinding> ListMarks::findings(int from, int to) const
+{
+    if (m_shown.document != m_edit.document() || !m_shown.lint)
+        return {};
+    return m_shown.lint->findings(from, to);
 }
 
 QRect ListMarks::characterRect(int position) const

@@ -40,6 +40,14 @@ public:
     ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures);
     ~ListMarks() override;
 
+    // The findings touching the document range [from, to), of the entries
+    // read so far.
+    QList<LintFinding> findings(int from, int to) const;
+
+    // How often the marks on screen look at their pictures again, so a
+    // picture added, removed or changed on disk shows without an edit.
+    static constexpr int kPictureCheckMs = 500;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -49,6 +57,7 @@ private:
     void readWholeDocument();
     void readOn();
     void markVisibleRows();
+    void recheckPictures();
     bool showToolTip(const QPoint& at, const QPoint& globalAt);
     QRect characterRect(int position) const;
 
@@ -72,6 +81,7 @@ private:
     Reading m_replaced;
     QMetaObject::Connection m_replacedGone;
     QTimer m_reader; // the next idle pass over the shown reading
+    QTimer m_pictureCheck;
     bool m_marksStale = true;
     int m_markedFrom = -1, m_markedTo = -1; // the document range last marked
 };

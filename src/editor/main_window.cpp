@@ -5,6 +5,7 @@
 #include "list_document.h"
 #include "list_edit.h"
 #include "list_marks.h"
+#include "list_pictures.h"
 #include "twips_layout.h"
 
 #include <QCloseEvent>
@@ -168,9 +169,15 @@ MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* paren
         connect(field, &QLineEdit::returnPressed, this, addTo);
         connect(clear, &QPushButton::clicked, this,
                 [this, list = list] { Q_EMIT clearRequested(list); });
-        connect(edit, &ListEdit::mousePressed, this, [this, list = list](Qt::MouseButton button) {
-            if (button == Qt::RightButton)
-                Q_EMIT copyMenuRequested(list, QCursor::pos());
+        connect(edit, &ListEdit::mousePressed, this,
+                [this, list = list, edit](Qt::MouseButton button) {
+                    if (button != Qt::RightButton)
+                        return;
+                    m_menuPositions[index(list)] = edit->pressedPosition();
+                    Q_EMIT copyMenuRequested(list, QCursor::pos());
+                });
+        connect(edit, &ListEdit::filesDropped, this, [this, list = list](const QStringList& paths) {
+            Q_EMIT filesDropped(list, paths);
         });
         edit->installEventFilter(this);
     }
@@ -253,6 +260,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // A caret scrolled out of sight still puts the menu at the list's edge.
     const QPoint at(std::clamp(caret.x(), 0, viewport.right()),
                     std::clamp(caret.y(), 0, viewport.bottom()));
+    m_menuPositions[size_t(found - m_listEdits.cbegin())] = edit->textCursor().position();
     Q_EMIT copyMenuRequested(static_cast<ListId>(found - m_listEdits.cbegin()),
                              edit->viewport()->mapToGlobal(at));
     return true;
@@ -308,8 +316,18 @@ QLabel* MainWindow::addLabel(const QString& name, const QString& caption, const 
 
 void MainWindow::markLists(PictureFolder* pictures)
 {
-    for (ListId list : kAllLists)
-        new ListMarks(listEdit(list), list, pictures); // owned by the list box
+    for (ListId list : kAllLists) // owned by the list box
+        m_listMarks[index(list)] = new ListMarks(listEdit(list), list, pictures);
+}
+
+void MainWindow::showPictures(PictureFolder& pictures, PicturePreviews& previews)
+{
+    for (ListId list : {ListId::Gumps, ListId::Tiles}) {
+        m_listPictures[index(list)] =
+            new ListPictures(listEdit(list), *m_listMarks[index(list)], pictures, previews);
+        listEdit(list).setAccessibleDescription(
+            u"Ctrl+I shows the picture of the entry at the caret; the Menu key opens its menu"_s);
+    }
 }
 
 QString MainWindow::selectedText(ListId list) const

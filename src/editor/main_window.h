@@ -20,6 +20,9 @@ namespace scp {
 class ListDocument;
 class PictureFolder;
 class ListEdit;
+class ListMarks;
+class ListPictures;
+class PicturePreviews;
 
 // The program's icon, in every size the resources hold.
 QIcon applicationIcon();
@@ -43,6 +46,15 @@ public:
     // Marks what the lint finds in the lists, looking for pictures in
     // `pictures` (null: no picture checks), which outlives the window.
     void markLists(PictureFolder* pictures);
+    // Shows the gumps' and tiles' pictures over their entries, decoded by
+    // `previews`; after markLists(), with both outliving the window.
+    void showPictures(PictureFolder& pictures, PicturePreviews& previews);
+    // The gumps' or tiles' pictures, once shown; null for the items.
+    ListPictures* listPictures(ListId list) const { return m_listPictures[index(list)]; }
+    // The document position the list's copy menu was last opened for: the
+    // character under the pointer, or the caret when opened from the
+    // keyboard.
+    int menuPosition(ListId list) const { return m_menuPositions[index(list)]; }
     // What is selected in the list's box, as list text, or "".
     QString selectedText(ListId list) const;
 
@@ -55,6 +67,8 @@ Q_SIGNALS:
     // Where the menu is to open, in global coordinates.
     void saveMenuRequested(QPoint at);
     void copyMenuRequested(scp::ListId list, QPoint at);
+    // Files dragged from elsewhere were dropped on the list.
+    void filesDropped(scp::ListId list, const QStringList& paths);
     // The window is not closed by itself: whoever owns it decides.
     void closeRequested();
 
@@ -76,6 +90,9 @@ private:
     void fitCaptions(const QList<QWidget*>& row);
 
     std::array<ListEdit*, 3> m_listEdits = {};
+    std::array<ListMarks*, 3> m_listMarks = {};
+    std::array<ListPictures*, 3> m_listPictures = {};
+    std::array<int, 3> m_menuPositions = {};
 };
 
 } // namespace scp

@@ -2,6 +2,8 @@
 
 #include "script_menus.h"
 
+#include "list_pictures.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -48,7 +50,41 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
         action[4] = action[4].toUpper();
         connect(addItem(*m_copyMenus[i], action, u"Copy"_s), &QAction::triggered, this,
                 [this, list] { Q_EMIT copyRequested(list); });
+        if (list != ListId::Items)
+            addPictureItems(list);
     }
+}
+
+void ScriptMenus::addPictureItems(ListId list)
+{
+    const auto i = static_cast<size_t>(list);
+    QMenu& menu = *m_copyMenus[i];
+    QString suffix = listName(list); // "Gumps"
+    suffix[0] = suffix[0].toUpper();
+    menu.addSeparator();
+    connect(addItem(menu, u"addPictures%1Action"_s.arg(suffix), u"Add pictures..."_s),
+            &QAction::triggered, this, [this, list] { Q_EMIT addPicturesRequested(list); });
+    m_showPicture[i] = addItem(menu, u"showPicture%1Action"_s.arg(suffix), u"Show picture"_s);
+    // The list box's own shortcut, shown here so it can be found.
+    m_showPicture[i]->setShortcut(QKeySequence(ListPictures::kShowKey));
+    connect(m_showPicture[i], &QAction::triggered, this,
+            [this, list] { Q_EMIT showPictureRequested(list); });
+    m_useSize[i] = addItem(menu, u"usePictureSize%1Action"_s.arg(suffix), QString());
+    m_useSize[i]->setVisible(false);
+    connect(m_useSize[i], &QAction::triggered, this,
+            [this, list] { Q_EMIT useSizeRequested(list); });
+}
+
+void ScriptMenus::setPictureItems(ListId list, bool hasPicture, std::optional<QSize> sizeFix)
+{
+    const auto i = static_cast<size_t>(list);
+    if (m_showPicture[i] == nullptr)
+        return;
+    m_showPicture[i]->setEnabled(hasPicture);
+    m_useSize[i]->setVisible(sizeFix.has_value());
+    if (sizeFix)
+        m_useSize[i]->setText(u"Use the picture's size, %1 x %2"_s.arg(
+            QString::number(sizeFix->width()), QString::number(sizeFix->height())));
 }
 
 ScriptMenus::~ScriptMenus() = default;

@@ -6,17 +6,22 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QSize>
 
 #include <array>
 #include <memory>
+#include <optional>
 
+class QAction;
 class QMenu;
 
 namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
-// Patch info...) and one copy menu for each list. They are only ever shown as popups, never
-// in a menu bar; a chosen item is passed on as a signal.
+// Patch info...) and one copy menu for each list; the gumps' and tiles' also
+// add pictures, show the picture of the entry they open for and offer its
+// size fix. They are only ever shown as popups, never in a menu bar; a
+// chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
     Q_OBJECT
 
@@ -32,15 +37,27 @@ public:
     // elsewhere closes it and runs nothing.
     static void popup(QMenu& menu, const QPoint& at);
 
+    // Fits the gumps' or tiles' picture items to the entry the menu opens
+    // for: "Show picture" is enabled when it names a picture in the folder;
+    // the size fix shows, with that size, when it has a size mark.
+    void setPictureItems(ListId list, bool hasPicture, std::optional<QSize> sizeFix);
+
 Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
     void patchInfoRequested();
     void copyRequested(scp::ListId list);
+    void addPicturesRequested(scp::ListId list);
+    void showPictureRequested(scp::ListId list);
+    void useSizeRequested(scp::ListId list);
 
 private:
+    void addPictureItems(ListId list);
+
     std::unique_ptr<QMenu> m_saveMenu;
     std::array<std::unique_ptr<QMenu>, 3> m_copyMenus;
+    std::array<QAction*, 3> m_showPicture = {};
+    std::array<QAction*, 3> m_useSize = {};
 };
 
 } // namespace scp

@@ -50,7 +50,7 @@ private Q_SLOTS:
 
         UiDriver driver;
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
-        QCOMPARE(driver.menus, QStringList{u"gumpsCopyMenu: copyGumpsAction=Copy"_s});
+        QVERIFY(driver.menus.value(0).startsWith(u"gumpsCopyMenu: copyGumpsAction=Copy"_s));
     }
 
     void marksFollowAReplacedDocument()

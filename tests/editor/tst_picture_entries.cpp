@@ -1,0 +1,232 @@
+// Pictures as entries: drops and the file dialog, the ids and order they get,
+// what is copied and what is refused; the preview, the size fix, and marks
+// that follow the folder.
+
+#include "editor.h"
+#include "editor_windows.h"
+#include "fail_on_warnings.h"
+#include "test_files.h"
+#include "ui_driver.h"
+
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QToolTip>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+const QString kSpacer(37, u' ');
+
+// A 24-bit BMP of w x h pixels, rows padded to four bytes.
+QByteArray bmp(int w, int h)
+{
+    const int row = (w * 3 + 3) / 4 * 4;
+    const auto le = [](quint32 v, int n) {
+        QByteArray b;
+        for (int i = 0; i < n; ++i)
+            b += char((v >> (8 * i)) & 0xFF);
+        return b;
+    };
+    return "BM" + le(54 + row * h, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(w, 4) + le(h, 4) +
+           le(1, 2) + le(24, 2) + le(0, 4) + le(row * h, 4) + le(0, 16) +
+           QByteArray(row * h, '\x7f');
+}
+
+void drop(ListId list, const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    QMimeData data;
+    data.setUrls(urls);
+    // Qt delivers a drop to the widget that took the drag's entering.
+    QWidget* viewport = listBox(list).viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &event);
+    QVERIFY(event.isAccepted());
+}
+
+QStringList marked(scp::ListEdit& box)
+{
+    box.viewport()->repaint();
+    QStringList texts;
+    for (const auto& mark : box.extraSelections())
+        texts << mark.cursor.selectedText();
+    return texts;
+}
+
+// The tooltip over the first character of `text` in the box.
+QString hover(scp::ListEdit& box, const QString& text)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(int(box.list().text().indexOf(text)) + 1);
+    const QPoint at = box.cursorRect(cursor).center() - QPoint(1, 0);
+    QHelpEvent event(QEvent::ToolTip, at, box.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(box.viewport(), &event);
+    return QToolTip::text();
+}
+
+} // namespace
+
+class PictureEntriesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void dropsAddPicturesInNameOrderAfterTheLargestId()
+    {
+        QTemporaryDir dir, elsewhere, journals;
+        const auto in = [&](const QString& name, const QByteArray& bytes) {
+            QVERIFY(writeBytes(dir.filePath(name), bytes));
+        };
+        const auto out = [&](const QString& name, const QByteArray& bytes) {
+            QVERIFY(writeBytes(elsewhere.filePath(name), bytes));
+        };
+        in(u"pic10.bmp"_s, bmp(5, 4));
+        in(u"clash.bmp"_s, bmp(1, 1));
+        in(u"same.bmp"_s, bmp(2, 2));
+        out(u"pic2.bmp"_s, bmp(3, 2));
+        out(u"clash.bmp"_s, bmp(9, 9));
+        out(u"same.bmp"_s, bmp(2, 2));
+        out(u"Pic10.bmp"_s, bmp(1, 1)); // another file on Windows
+        out(u"fake.bmp"_s, "GIF89a");
+        out(u"note.txt"_s, bmp(1, 1));
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        editor.show();
+        scp::ListEdit& gumps = listBox(ListId::Gumps);
+        // Ids in hex with and without 0x, with gaps; "300" is hexadecimal too.
+        const QString before =
+            u"0x01A0 a.bmp 1 1"_s + kSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
+        gumps.list().setText(before);
+
+        UiDriver driver;
+        drop(ListId::Gumps, {elsewhere.filePath(u"same.bmp"_s), elsewhere.filePath(u"pic2.bmp"_s),
+                             dir.filePath(u"pic10.bmp"_s), elsewhere.filePath(u"clash.bmp"_s),
+                             elsewhere.filePath(u"Pic10.bmp"_s), elsewhere.filePath(u"fake.bmp"_s),
+                             elsewhere.filePath(u"note.txt"_s), elsewhere.filePath(u"gone.bmp"_s)});
+        QCOMPARE(listText(ListId::Gumps), before + kSpacer + u"0x0301 pic2.bmp 3 2"_s + kSpacer +
+                                              u"0x0302 pic10.bmp 5 4"_s + kSpacer +
+                                              u"0x0303 same.bmp 2 2"_s);
+        QTRY_COMPARE(driver.boxes.size(), 1);
+        const QString message = driver.boxes.first();
+        QVERIFY2(message.startsWith(u"warning: 3 pictures were added; these files were not:\n"_s),
+                 qPrintable(message));
+        for (const QString& name :
+             {u"clash.bmp\": the working folder already holds a different \"clash.bmp\""_s,
+              u"fake.bmp\": it is not a BMP picture: "_s, u"gone.bmp\": "_s,
+              u"note.txt\": it is not a BMP picture: its name does not end in .bmp"_s,
+              u"Pic10.bmp\": the working folder holds \"pic10.bmp\", which differs only in case"_s})
+            QVERIFY2(message.contains(name), qPrintable(name));
+        // Copied byte for byte; nothing replaced.
+        QCOMPARE(readBytes(dir.filePath(u"pic2.bmp"_s)), bmp(3, 2));
+        QCOMPARE(readBytes(dir.filePath(u"clash.bmp"_s)), bmp(1, 1));
+        QCOMPARE(readBytes(dir.filePath(u"pic10.bmp"_s)), bmp(5, 4));
+        gumps.undo(); // the whole drop is one step
+        QCOMPARE(listText(ListId::Gumps), before);
+    }
+
+    void dialogFillsAnEmptyListAndItemsTakeNone()
+    {
+        QTemporaryDir dir, journals;
+        QVERIFY(writeBytes(dir.filePath(u"t.bmp"_s), bmp(44, 44)));
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        QString askedIn;
+        editor.setPictureChooser([&](QWidget*, const QString& folder) {
+            askedIn = folder;
+            return QStringList{dir.filePath(u"t.bmp"_s)};
+        });
+        editor.show();
+        editor.clearList(ListId::Tiles);
+        UiDriver driver;
+        driver.choose(u"addPicturesTilesAction"_s);
+        QTest::mouseClick(listBox(ListId::Tiles).viewport(), Qt::RightButton);
+        QCOMPARE(askedIn, dir.path());
+        QCOMPARE(listText(ListId::Tiles), u"0x0001 t.bmp 44 44"_s);
+
+        const QString items = listText(ListId::Items);
+        drop(ListId::Items, {dir.filePath(u"t.bmp"_s)});
+        QTRY_COMPARE(driver.boxes,
+                     QStringList{u"Pictures go in the gumps or tiles list; the items list names "
+                                 u"none, so nothing was added."_s});
+        QCOMPARE(listText(ListId::Items), items);
+    }
+
+    void previewAndSizeFix()
+    {
+        QTemporaryDir dir, journals;
+        QVERIFY(writeBytes(dir.filePath(u"big.bmp"_s), bmp(600, 300)));
+        QVERIFY(writeBytes(dir.filePath(u"dot.bmp"_s), bmp(3, 2)));
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        editor.show();
+        scp::ListEdit& box = listBox(ListId::Gumps);
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
+        const QString text =
+            u"0x1 dot.bmp 3 2"_s + kSpacer + u"0x2 big.bmp 60 30"_s + kSpacer + u"0x2 x.bmp 1 1"_s;
+        box.list().setText(text);
+
+        // Scaled down to 256 on the longer side, with the true size and the
+        // entry's marks; decoded on another thread, shown once in.
+        hover(box, u"big.bmp"_s);
+        QTRY_VERIFY(QToolTip::text().contains(u"width=\"256\" height=\"128\""_s));
+        QString tip = QToolTip::text();
+        QVERIFY(tip.contains(u"<img src=\"data:image/png;base64,"_s));
+        // The label draws it: the picture's height is in the tooltip's.
+        QVERIFY(findWidget(u"qtooltip_label"_s)->sizeHint().height() > 128);
+        QVERIFY(tip.contains(u"<b>big.bmp</b>, 600 x 300 pixels"_s));
+        QVERIFY(tip.contains(u"&quot;big.bmp&quot; is 600 x 300 pixels, the entry says 60 x 30"_s));
+        // Never scaled up; from the keyboard, the entry at the caret.
+        box.moveCursor(QTextCursor::Start);
+        QTest::keyClick(&box, Qt::Key_I, Qt::ControlModifier);
+        QTRY_VERIFY(QToolTip::text().contains(u"width=\"3\" height=\"2\""_s));
+        // Over an entry whose picture is missing, the marks' tooltip as before.
+        QCOMPARE(hover(box, u"x.bmp"_s).count(u"<p>"_s), 1);
+
+        // The fix, offered where the size mark is: one undo step, the rest
+        // of the list untouched.
+        QTextCursor fixAt(box.document());
+        fixAt.setPosition(int(text.indexOf(u"60 30"_s)));
+        UiDriver driver;
+        driver.choose(u"usePictureSizeGumpsAction"_s);
+        QTest::mouseClick(box.viewport(), Qt::RightButton, {}, box.cursorRect(fixAt).center());
+        QVERIFY2(driver.menus.value(0).contains(
+                     u"usePictureSizeGumpsAction=Use the picture's size, 600 x 300"_s),
+                 qPrintable(driver.menus.value(0)));
+        QCOMPARE(listText(ListId::Gumps), QString(text).replace(u"60 30"_s, u"600 300"_s));
+        box.undo();
+        QCOMPARE(listText(ListId::Gumps), text);
+        // No size mark, no fix.
+        QTest::mouseClick(box.viewport(), Qt::RightButton, {}, QPoint(3, 3));
+        QTRY_COMPARE(driver.menus.size(), 2);
+        QVERIFY(!findWidget<QMenu>(u"gumpsCopyMenu"_s)
+                     ->findChild<QAction*>(u"usePictureSizeGumpsAction"_s)
+                     ->isVisible());
+    }
+
+    void marksFollowThePicturesOnDisk()
+    {
+        QTemporaryDir dir, journals;
+        scp::Editor editor{QDir(dir.path()), journals.path()};
+        editor.show();
+        scp::ListEdit& box = listBox(ListId::Tiles);
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
+        box.list().setText(u"0x1 late.bmp 4 4"_s);
+        QCOMPARE(marked(box), QStringList{u"late.bmp"_s});
+        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmp(4, 4)));
+        QTRY_COMPARE(box.extraSelections().size(), 0);
+        // Rewritten in place, resized: no folder entry changes.
+        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmp(5, 5)));
+        QTRY_COMPARE(box.extraSelections().size(), 1);
+        QCOMPARE(box.extraSelections().first().cursor.selectedText(), u"4 4"_s);
+    }
+};
+
+QTEST_MAIN(PictureEntriesTest)
+#include "tst_picture_entries.moc"
