@@ -94,7 +94,9 @@ int main(int argc, char** argv)
                           parser.errorText()));
         return UsageError;
     }
-    if (parser.isSet(help)) {
+    // Qt offers --help-all beside --help, for its own options; the editor
+    // takes none of them on its command line, and both print the same help.
+    if (parser.isSet(help) || parser.isSet(u"help-all"_s)) {
         // No application object exists yet to name the program.
         print(stdout, parser.helpText().replace(u"<executable_name>"_s, u"scpmaker"_s));
         return Success;

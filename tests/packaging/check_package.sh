@@ -65,13 +65,17 @@ cp -r "$src/examples/patch" "$work/patch"
 out=$("$bin/scpmaker-compile" "$work/patch") && [[ $out == "Mantle.Scp has been created" ]] ||
     fail "unpacked scpmaker-compile said: $out"
 cmp "$work/patch/mantle.scp" "$src/tests/data/scripts/example.scp" || fail "script differs"
-bare() { env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/$1" "${@:2}" 2>&1; }
+rm "$work/patch/mantle.scp"
+bare() { (cd "$work/patch" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/$1" "${@:2}"); }
 for prog in scpmaker scpmaker-compile; do
-    out=$(bare $prog --version) && [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
-    out=$(bare $prog --help) && [[ $out == "Usage: $prog "* ]] || fail "$prog --help: $out"
+    out=$(bare $prog --version 2>&1) && [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
+    help=$(bare $prog --help 2>&1) && [[ $help == "Usage: $prog "* ]] || fail "$prog --help: $help"
+    # --help-all, which the help offers, prints the same and does nothing else.
+    out=$(bare $prog --help-all 2>&1) && [[ $out == "$help" ]] || fail "$prog --help-all: $out"
 done
+[[ ! -e $work/patch/mantle.scp ]] || fail "an option wrote mantle.scp"
 # A folder that cannot be opened is a failure that names it and the reason.
-out=$(bare scpmaker "$work/none") && status=0 || status=$?
+out=$(bare scpmaker "$work/none" 2>&1) && status=0 || status=$?
 [[ $status -eq 1 && $out == *"\"$work/none\": No such file or directory" ]] || fail "scpmaker DIR ($status): $out"
 
 [[ ${#missing[@]} -eq 0 ]] || { echo "SKIPPED: not found: ${missing[*]}"; exit 77; }

@@ -91,6 +91,11 @@ compiles "$unpacked/scpmaker-compile.exe"
 for prog in scpmaker scpmaker-compile; do
     out=$(win "$unpacked/$prog.exe" --version | tr -d '\r')
     [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
+    # --help-all, which the help offers, prints the same help, and opens no
+    # window on the display.
+    help=$(win "$unpacked/$prog.exe" --help | tr -d '\r')
+    out=$(timeout 60 "$wine" "$unpacked/$prog.exe" --help-all 2>/dev/null | tr -d '\r')
+    [[ $help == "Usage: $prog "* && $out == "$help" ]] || fail "$prog --help-all: $out"
 done
 
 # Everything a Windows program may leave: files outside Wine's own, and the
