@@ -72,6 +72,12 @@ for prog in scpmaker scpmaker-compile; do
     help=$(bare $prog --help 2>&1) && [[ $help == "Usage: $prog "* ]] || fail "$prog --help: $help"
     # --help-all, which the help offers, prints the same and does nothing else.
     out=$(bare $prog --help-all 2>&1) && [[ $out == "$help" ]] || fail "$prog --help-all: $out"
+    # Output that reached nobody is a failure.
+    for option in --help --version; do
+        out=$(bare $prog $option 2>&1 >/dev/full) && status=0 || status=$?
+        [[ $status -eq 1 && $out == "$prog: write error" ]] ||
+            fail "$prog $option >/dev/full ($status): $out"
+    done
 done
 [[ ! -e $work/patch/mantle.scp ]] || fail "an option wrote mantle.scp"
 # A folder that cannot be opened is a failure that names it and the reason.
