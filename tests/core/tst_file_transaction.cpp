@@ -16,7 +16,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #ifdef Q_OS_WIN
@@ -368,23 +367,6 @@ private Q_SLOTS:
         }
     }
 #endif
-
-    // A file opened to append takes each write at its end, whatever was
-    // there and wherever the descriptor stood (Windows grants that as a
-    // right of its own).
-    void appendsGoToTheEnd()
-    {
-        QVERIFY(writeBytes(path(u"log"_s), "old"));
-        const scp::SystemCalls& sys = scp::systemCalls();
-        const scp::Descriptor file(
-            sys.open(native(u"log"_s).constData(), scp::OpenWrite | scp::OpenAppend, 0));
-        QVERIFY(file.get() >= 0);
-        QVERIFY(writeBytes(path(u"log"_s), "older"));
-        for (const char* bytes : {"a", "bc"})
-            QCOMPARE(sys.write(file.get(), bytes, strlen(bytes)), ssize_t(strlen(bytes)));
-        QVERIFY(sys.fsync(file.get()) == 0);
-        QCOMPARE(readBytes(path(u"log"_s)), QByteArray("olderabc"));
-    }
 
     void leftoversOfDeadRunsGoWithTheNextWrite()
     {
