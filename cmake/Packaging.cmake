@@ -52,6 +52,10 @@ endforeach()
 scp_install_gzipped(${scp_pack}/changelog ${CMAKE_INSTALL_DOCDIR})
 add_custom_target(scp_gzipped ALL DEPENDS ${scp_gz_files})
 
+# What lintian reports of the package that does not apply to it, and why.
+install(FILES ${scp_pack}/scpmaker.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME scpmaker)
+
 # Debian wants the licence as doc/<package>/copyright.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
     DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)

@@ -18,9 +18,11 @@ elif [[ "${1:-}" == "--test" ]]; then
     # and reads it through AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a
     # screen reader does; Google Benchmark builds bench/. The packaging test
     # validates the desktop entry, metainfo and man pages (groff) and builds
-    # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out.
+    # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out and
+    # which lintian checks; GLib's gio asks which folders' default
+    # application the desktop entry would be.
     packages+=(libbenchmark-dev xvfb dbus at-spi2-core python3-pyatspi
-               desktop-file-utils appstream dpkg-dev groff-base)
+               desktop-file-utils appstream dpkg-dev groff-base lintian libglib2.0-bin)
 fi
 
 missing=()

@@ -51,6 +51,20 @@ int finished(int code)
     return code;
 }
 
+// The help, naming the program as the user knows it, whatever path started
+// it: only the usage line names the program, by the path it was started as.
+QString helpText(const QCommandLineParser& parser)
+{
+    QString text = parser.helpText();
+    const QString started = QCoreApplication::arguments().constFirst();
+    for (const QString& name : {started, QDir::toNativeSeparators(started)}) {
+        const QString usage = u"Usage: "_s + name;
+        if (text.startsWith(usage))
+            return text.replace(0, usage.size(), u"Usage: scpmaker-compile"_s);
+    }
+    return text;
+}
+
 // One line a finding, "FILE:LINE:COLUMN: warning: MESSAGE", the lists in the
 // editor's order; the files named as DIR was given.
 int check(const QString& given, const scp::EntryLists& lists)
@@ -135,10 +149,10 @@ int main(int argc, char** argv)
                   parser.errorText()));
         return UsageError;
     }
-    if (parser.isSet(help)) {
-        // Named as the user knows it, whatever path started it.
-        print(stdout, parser.helpText().replace(QCoreApplication::arguments().constFirst(),
-                                                u"scpmaker-compile"_s));
+    // Qt offers --help-all beside --help, for its own options; the program
+    // takes none of them, and both print the same help.
+    if (parser.isSet(help) || parser.isSet(u"help-all"_s)) {
+        print(stdout, helpText(parser));
         return finished(Success);
     }
     if (parser.isSet(version)) {

@@ -35,6 +35,18 @@ void print(FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
+// Help or a version that never reached its reader (a full disk, say) is a
+// failure, as the compiler's output is.
+int printOut(const QString& text)
+{
+    print(stdout, text);
+    if (std::ferror(stdout) != 0) {
+        print(stderr, u"scpmaker: write error\n"_s);
+        return Failure;
+    }
+    return Success;
+}
+
 bool hasDisplay()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -94,15 +106,14 @@ int main(int argc, char** argv)
                           parser.errorText()));
         return UsageError;
     }
-    if (parser.isSet(help)) {
+    // Qt offers --help-all beside --help, for its own options; the editor
+    // takes none of them on its command line, and both print the same help.
+    if (parser.isSet(help) || parser.isSet(u"help-all"_s)) {
         // No application object exists yet to name the program.
-        print(stdout, parser.helpText().replace(u"<executable_name>"_s, u"scpmaker"_s));
-        return Success;
+        return printOut(parser.helpText().replace(u"<executable_name>"_s, u"scpmaker"_s));
     }
-    if (parser.isSet(version)) {
-        print(stdout, u"scpmaker %1\n"_s.arg(QCoreApplication::applicationVersion()));
-        return Success;
-    }
+    if (parser.isSet(version))
+        return printOut(u"scpmaker %1\n"_s.arg(QCoreApplication::applicationVersion()));
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1) {
         print(stderr, u"scpmaker: expected at most one folder, got %1\n"

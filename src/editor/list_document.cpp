@@ -208,9 +208,10 @@ private:
 
 ListDocument::ListDocument(const QString& text, QObject* parent) : QObject(parent)
 {
-    show(filledWith(reinterpret_cast<const char16_t*>(text.constData()), text.size(),
-                    [](qsizetype) { return true; }),
-         false);
+    QTextDocument* first = filledWith(reinterpret_cast<const char16_t*>(text.constData()),
+                                      text.size(), [](qsizetype) { return true; });
+    first->setParent(this); // as every later one is
+    show(first, false);
     markSaved();
 }
 

@@ -35,11 +35,15 @@ class CompilerTest : public QObject {
     };
     Run compile(const QStringList& args, const QString& output = {}) const
     {
+        return run(QStringLiteral(SCP_COMPILE_EXE), args, output);
+    }
+    Run run(const QString& program, const QStringList& args, const QString& output = {}) const
+    {
         QProcess process;
         process.setWorkingDirectory(m_dir->path());
         if (!output.isEmpty())
             process.setStandardOutputFile(output);
-        process.start(QStringLiteral(SCP_COMPILE_EXE), args);
+        process.start(program, args);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return {};
         return {process.exitCode(), process.readAllStandardOutput(),
@@ -156,6 +160,23 @@ private Q_SLOTS:
                          .arg(native(m_dir->path() + u"/--bogus/gumps.scp"_s))
                          .toLocal8Bit() +
                      kLineEnd);
+        QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
+
+        // The help names the program, whatever path started it, on its usage
+        // line alone (started as "s", no other "s" changes); --help-all, which
+        // it offers, prints the same. Neither compiles the folder.
+        const Run help = compile({u"--help"_s});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY2(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]" + kLineEnd) &&
+                     help.out.contains("--help-all") && help.err.isEmpty(),
+                 help.out.constData());
+        QCOMPARE(compile({u"--help-all"_s}).out, help.out);
+#ifndef Q_OS_WIN // a program's name of its own choosing, through bash's exec -a
+        QCOMPARE(run(u"/bin/bash"_s,
+                     {u"-c"_s, u"exec -a s \"$0\" --help"_s, QStringLiteral(SCP_COMPILE_EXE)})
+                     .out,
+                 help.out);
+#endif
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
     }
 

@@ -16,7 +16,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #ifdef Q_OS_WIN
@@ -80,14 +79,12 @@ void injectFaults(const QString& faults)
 
 // Owners and modes as the file layer keeps them; Windows keeps neither so.
 #ifdef Q_OS_WIN
-constexpr bool kOwnersAndModes = false;
 bool runsAsRoot()
 {
     return false;
 }
 void setModeAndOwner(const QByteArray&, uint, bool) {}
 #else
-constexpr bool kOwnersAndModes = true;
 bool runsAsRoot()
 {
     return ::geteuid() == 0;
@@ -140,7 +137,6 @@ private Q_SLOTS:
         row("owner refused, group kept", u"fchown 0 %1"_s.arg(EPERM), 0640);
         row("interrupted calls", u"open 0 %1 write 1 %1 fsync 2 %1"_s.arg(EINTR), 0640);
         row("no hard links: copy", u"link -1 %1"_s.arg(EPERM), 0640);
-        row("read-only mount", u"open 0 %1"_s.arg(EROFS), 0, gumps, systemReason(EROFS));
         row("write takes nothing", u"write 1 0"_s, 0, items, systemReason(ENOSPC));
         // The sixth open makes the backup copy: its own reason, not a later
         // call's on a file that was never made.
@@ -371,23 +367,6 @@ private Q_SLOTS:
         }
     }
 #endif
-
-    // A file opened to append takes each write at its end, whatever was
-    // there and wherever the descriptor stood (Windows grants that as a
-    // right of its own).
-    void appendsGoToTheEnd()
-    {
-        QVERIFY(writeBytes(path(u"log"_s), "old"));
-        const scp::SystemCalls& sys = scp::systemCalls();
-        const scp::Descriptor file(
-            sys.open(native(u"log"_s).constData(), scp::OpenWrite | scp::OpenAppend, 0));
-        QVERIFY(file.get() >= 0);
-        QVERIFY(writeBytes(path(u"log"_s), "older"));
-        for (const char* bytes : {"a", "bc"})
-            QCOMPARE(sys.write(file.get(), bytes, strlen(bytes)), ssize_t(strlen(bytes)));
-        QVERIFY(sys.fsync(file.get()) == 0);
-        QCOMPARE(readBytes(path(u"log"_s)), QByteArray("olderabc"));
-    }
 
     void leftoversOfDeadRunsGoWithTheNextWrite()
     {

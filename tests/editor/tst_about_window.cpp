@@ -61,62 +61,58 @@ private Q_SLOTS:
         // Centred on the screen the first time, and back at the same place
         // after the user has moved it.
         pressAbout();
-        QWidget& m_about = *m_aboutWindow;
+        QWidget& about = *m_aboutWindow;
         // The picture shown as it is: a null image without the JPEG plugin.
-        auto* image = m_about.findChild<QLabel*>(u"picture"_s);
+        auto* image = about.findChild<QLabel*>(u"picture"_s);
         const QImage picture(u":/about.jpg"_s);
         QCOMPARE(image->grab().toImage().pixel(150, 90), picture.pixel(150, 90));
-        const QPoint centre = m_about.screen()->availableGeometry().center();
-        QVERIFY2((m_about.geometry().center() - centre).manhattanLength() <= 1,
-                 qPrintable(u"%1,%2"_s.arg(m_about.x()).arg(m_about.y())));
-        m_about.move(m_about.pos() + QPoint(7, 9));
-        const QPoint moved = m_about.pos();
-        QTest::keyClick(m_about.windowHandle(), Qt::Key_Return); // reaches the focused Return
+        const QPoint centre = about.screen()->availableGeometry().center();
+        QVERIFY2((about.geometry().center() - centre).manhattanLength() <= 1,
+                 qPrintable(u"%1,%2"_s.arg(about.x()).arg(about.y())));
+        about.move(about.pos() + QPoint(7, 9));
+        const QPoint moved = about.pos();
+        QTest::keyClick(about.windowHandle(), Qt::Key_Return); // reaches the focused Return
         backToMain();
         pressAbout();
-        QCOMPARE(m_about.pos(), moved);
-        QVERIFY(!m_about.close()); // a window manager's close request
+        QCOMPARE(about.pos(), moved);
+        QVERIFY(!about.close()); // a window manager's close request
         backToMain();
-        QVERIFY(m_about.close()); // hidden, it closes: quitting is never held up
+        QVERIFY(about.close()); // hidden, it closes: quitting is never held up
     }
 
-    void links_data()
-    {
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("web site") << u"webLink"_s << u"start http://scpmaker.example.org/"_s;
-        QTest::newRow("mail") << u"mailLink"_s << u"start mailto:scpmaker@example.org"_s;
-        QTest::newRow("directory")
-            << u"directoryLink"_s
-            << u"start http://directory.example.org/scripts/Search.dll?to=100200300"_s;
-    }
     void links()
     {
-        QFETCH(QString, label);
-        QFETCH(QString, command);
-        pressAbout();
-        QWidget& m_about = *m_aboutWindow;
-        auto* link = m_about.findChild<QLabel*>(label);
-        m_launched.clear();
-        // Pressed, dragged off and released: no click.
-        QTest::mousePress(link, Qt::LeftButton);
-        QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-5, -5));
-        QVERIFY(m_launched.isEmpty());
-        QTest::mouseClick(link, Qt::LeftButton);
-        QTest::mouseClick(link, Qt::LeftButton);
-        QCOMPARE(m_launched, QStringList({command, command}));
-        QVERIFY(m_about.isVisible() && !m_main.isVisible());
-        QTest::mouseClick(m_about.findChild<QPushButton*>(u"returnButton"_s), Qt::LeftButton);
-        backToMain();
-
-        // The desktop launcher opens the address after "start ", as one URL.
-        m_launched.clear();
+        // Each link hands its command to the launcher once a click, and
+        // none when pressed, dragged off and released; the window stays.
         QDesktopServices::setUrlHandler(u"http"_s, this, "openUrl");
         QDesktopServices::setUrlHandler(u"mailto"_s, this, "openUrl");
-        scp::openWithDesktop(command);
+        pressAbout();
+        const std::pair<const char*, QString> links[] = {
+            {"webLink", u"start http://scpmaker.example.org/"_s},
+            {"mailLink", u"start mailto:scpmaker@example.org"_s},
+            {"directoryLink",
+             u"start http://directory.example.org/scripts/Search.dll?to=100200300"_s}};
+        for (const auto& [name, command] : links) {
+            auto* link = m_aboutWindow->findChild<QLabel*>(QLatin1StringView(name));
+            m_launched.clear();
+            QTest::mousePress(link, Qt::LeftButton);
+            QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-5, -5));
+            QVERIFY(m_launched.isEmpty());
+            QTest::mouseClick(link, Qt::LeftButton);
+            QTest::mouseClick(link, Qt::LeftButton);
+            QCOMPARE(m_launched, QStringList({command, command}));
+            QVERIFY(m_aboutWindow->isVisible() && !m_main.isVisible());
+
+            // The desktop launcher opens the address after "start ", as one URL.
+            m_launched.clear();
+            scp::openWithDesktop(command);
+            QCOMPARE(m_launched, QStringList{u"opened "_s + command.sliced(6)});
+        }
         QDesktopServices::unsetUrlHandler(u"http"_s);
         QDesktopServices::unsetUrlHandler(u"mailto"_s);
-        QCOMPARE(m_launched, QStringList{u"opened "_s + command.sliced(6)});
+        QTest::mouseClick(m_aboutWindow->findChild<QPushButton*>(u"returnButton"_s),
+                          Qt::LeftButton);
+        backToMain();
     }
 };
 

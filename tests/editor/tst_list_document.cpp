@@ -31,11 +31,6 @@ QString gumpList(int entries)
     return text;
 }
 
-void undo(ListDocument& list)
-{
-    list.document()->undo();
-}
-
 } // namespace
 
 class ListDocumentTest : public QObject {
@@ -77,11 +72,11 @@ private Q_SLOTS:
         const QPointer<QTextDocument> small = list.document();
         QSignalSpy replaced(&list, &ListDocument::documentReplaced);
         list.setText(u"new"_s);
-        undo(list);
+        list.document()->undo();
         QCOMPARE(list.document(), small);
         QCOMPARE(list.text(), u"xold"_s);
         QCOMPARE(replaced, (QList<QVariantList>{{false}, {true}}));
-        undo(list);
+        list.document()->undo();
         QCOMPARE(list.text(), u"old"_s);
 
         const QString longList = gumpList(int(ListDocument::kKeptCharacters / 50));
@@ -89,7 +84,7 @@ private Q_SLOTS:
         const QPointer<QTextDocument> loaded = list.document();
         list.setText(QString()); // a Clear keeps even a long list
         QVERIFY(small.isNull()); // but only the last one replaced
-        undo(list);
+        list.document()->undo();
         QCOMPARE(list.document(), loaded);
         QCOMPARE(list.text(), longList);
         list.setText(u"a"_s);
@@ -116,7 +111,7 @@ private Q_SLOTS:
         list.adopt(filled);
         QCOMPARE(list.text(), u"0x1 a.bmp 1 1\r\n\u20ac"_s);
         QCOMPARE(list.document()->defaultFont(), font);
-        undo(list);
+        list.document()->undo();
         QCOMPARE(list.text(), u"first"_s);
         qsizetype heard = 0;
         QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(),
@@ -137,16 +132,16 @@ private Q_SLOTS:
         QVERIFY(!list.isUnsaved());
         list.appendText(u" more"_s);
         QVERIFY(list.isUnsaved());
-        undo(list);
+        list.document()->undo();
         QVERIFY(!list.isUnsaved());
         list.setText(QString());
         QVERIFY(list.isUnsaved());
-        undo(list);
+        list.document()->undo();
         QVERIFY(!list.isUnsaved());
         list.appendText(u"!"_s);
         list.markSaved();
         QVERIFY(!list.isUnsaved());
-        undo(list);
+        list.document()->undo();
         QVERIFY(list.isUnsaved()); // the file has the "!" now
         QCOMPARE(unsaved,
                  (QList<QVariantList>{{true}, {false}, {true}, {false}, {true}, {false}, {true}}));

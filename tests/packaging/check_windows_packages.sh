@@ -3,8 +3,8 @@
 # folder and tried under Wine:
 # - the zip holds exactly the two programs, the Qt libraries and plugins,
 #   the compiler's runtime and LICENSE, all stripped, and nothing in it
-#   needs a library that is neither in it nor part of Windows; the editor is
-#   a window program, the compiler a console one; the compiler run from the
+#   needs a library that is neither in it nor part of Windows (each
+#   program's subsystem: tst_windows_programs); the compiler run from the
 #   unpacked zip makes the example's script byte for byte;
 # - the installer, run silently into a Wine prefix of its own, for all users
 #   into a folder given with /D= and for the current user into its default
@@ -75,9 +75,6 @@ for file in "${expected[@]}"; do
             fail "$file needs $dll, which is neither in the zip nor in Windows"
     done
 done
-subsystem() { $objdump -p "$unpacked/$1" | awk '$1 == "Subsystem" {print $3, $4}'; }
-[[ $(subsystem scpmaker.exe) == "(Windows GUI)" ]] || fail "scpmaker.exe is not a window program"
-[[ $(subsystem scpmaker-compile.exe) == "(Windows CUI)" ]] || fail "scpmaker-compile.exe: no console"
 
 # The compiler as a user runs it: from the unpacked folder, on a patch.
 compiles() { # PROGRAM: the example's script, byte for byte, and the message
@@ -91,6 +88,11 @@ compiles "$unpacked/scpmaker-compile.exe"
 for prog in scpmaker scpmaker-compile; do
     out=$(win "$unpacked/$prog.exe" --version | tr -d '\r')
     [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
+    # --help-all, which the help offers, prints the same help, and opens no
+    # window on the display.
+    help=$(win "$unpacked/$prog.exe" --help | tr -d '\r')
+    out=$(timeout 60 "$wine" "$unpacked/$prog.exe" --help-all 2>/dev/null | tr -d '\r')
+    [[ $help == "Usage: $prog "* && $out == "$help" ]] || fail "$prog --help-all: $out"
 done
 
 # Everything a Windows program may leave: files outside Wine's own, and the

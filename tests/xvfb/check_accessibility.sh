@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What a screen reader finds through AT-SPI on a private session bus: every
 # control by name and role, each entry field named by its labels, and About
-# and Return pressed by their own actions. Exits 77 without the tools.
+# and Return pressed by their own actions; and a folder that cannot be opened,
+# with only an X display set, said in a message box whose OK ends the program.
+# Exits 77 without the tools.
 #   check_accessibility.sh SCPMAKER_EXE
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
@@ -32,7 +34,7 @@ trap 'stop_x 2>/dev/null; rm -rf "$work"' EXIT
 # On a private session bus, where the accessibility bus starts.
 check() {
     dbus-run-session -- /usr/bin/python3 - "$(realpath "$1")" "$work/folder" <<'PY'
-import atexit, subprocess, sys, time, pyatspi
+import atexit, os, subprocess, sys, time, pyatspi
 
 editor = subprocess.Popen([sys.argv[1]], cwd=sys.argv[2])
 atexit.register(editor.kill)
@@ -78,7 +80,32 @@ about = check("About scpmaker", {"Return": "push button", "Visit web site": "lab
                         "ICQ directory search": "label"})
 about["Return"].queryAction().doAction(0)
 check(main_title, {})
-print("PASS: accessible names and roles over AT-SPI")
+
+# Started from a desktop's menu, where nobody reads stderr, on an X display
+# alone (no WAYLAND_DISPLAY): the reason a folder cannot be opened shows in a
+# message box, and its OK ends the program with a failure.
+missing = os.path.join(sys.argv[2], "none")
+refused = subprocess.Popen([sys.argv[1], missing], stderr=subprocess.DEVNULL,
+                           env={k: v for k, v in os.environ.items() if k != "WAYLAND_DISPLAY"})
+atexit.register(refused.kill)
+descendants = lambda node: [node] + [d for child in node for d in descendants(child)]
+for _ in range(300):
+    if refused.poll() is not None:  # 1: it said nothing on screen; else no server reached
+        sys.exit(f"FAIL: the refused folder showed no message box (exit {refused.returncode})"
+                 if refused.returncode == 1 else 75)
+    boxes = [top for app in pyatspi.Registry.getDesktop(0) if app and app.name == "scpmaker"
+             for top in app if top.getRoleName() == "alert" and showing(top)]
+    if boxes: break
+    time.sleep(0.1)
+else: sys.exit("FAIL: no message box for the refused folder")
+nodes = {node.name: node for node in descendants(boxes[0])}
+if f'Cannot open the folder "{missing}": No such file or directory' not in nodes:
+    sys.exit(f"FAIL: the box says {sorted(nodes)}")
+nodes["OK"].queryAction().doAction(0)
+try: status = refused.wait(30)
+except subprocess.TimeoutExpired: sys.exit("FAIL: OK did not end the program")
+if status != 1: sys.exit(f"FAIL: the refused folder ended with {status}, not 1")
+print("PASS: accessible names and roles over AT-SPI, and the refused folder's box")
 PY
 }
 
