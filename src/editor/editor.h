@@ -5,7 +5,9 @@
 #include "bmp_header.h"
 #include "entry_lists.h"
 #include "link_launcher.h"
+#include "patch_info.h"
 #include "recovery_store.h"
+#include "script_import_ui.h"
 #include "section_files.h"
 
 #include <QDir>
@@ -62,6 +64,9 @@ public:
     // Reads the section files, then fills the lists while the window stays
     // live; the lists are replaced once all three are in.
     void load();
+    // Reads a script the user chooses into the three lists, as a Load fills
+    // them, but unsaved: nothing is written until the user saves.
+    void importScript();
     void compileScript();
     void saveSections();
     void copyList(ListId list);
@@ -78,6 +83,8 @@ public:
     // Where the About window's links go; the desktop's default programs
     // unless replaced.
     void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
+    // How Import asks for its script; a file dialog unless replaced.
+    void setScriptChooser(ScriptChooser chooser) { m_chooseScript = std::move(chooser); }
 
 Q_SIGNALS:
     // The main window was closed: the program ends, whatever other window
@@ -106,7 +113,12 @@ private:
     // done, then what waited meanwhile.
     void runWork(bool longWork, const std::function<void(Reporter&)>& work);
     void startLoad();
+    void startImport(const QString& path);
+    // Fills the lists with `contents` while the window stays live.
+    void fillLists(SectionContents contents);
     void listsFilled();
+    // An import's patch info (none: the template's lines).
+    void takeImportedPatchInfo(std::optional<PatchInfo> info);
     void runWaiting();
     // Runs `action` now, or once the work or question under way is over, in
     // turn with what else waits.
@@ -126,6 +138,11 @@ private:
     std::vector<std::function<void()>> m_waiting; // in the order asked for
     PictureFolder m_pictures;                     // where the lists' marks look for pictures
     LinkLauncher m_launchLink = openWithDesktop;
+    ScriptChooser m_chooseScript = chooseScriptWithDialog;
+    // The patch info of the last import. The editor keeps no patch info of
+    // its own yet: once it does, takeImportedPatchInfo() puts this there
+    // instead, as a Load puts patch.ini's.
+    std::optional<PatchInfo> m_importedPatchInfo;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ScriptMenus> m_menus;

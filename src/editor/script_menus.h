@@ -14,7 +14,8 @@ class QMenu;
 
 namespace scp {
 
-// The four popup menus: the save menu (CompileMantleScp, SaveAllSections)
+// The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
+// then Import mantle.scp...)
 // and one copy menu for each list. They are only ever shown as popups, never
 // in a menu bar; a chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
@@ -35,6 +36,7 @@ public:
 Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
+    void importScriptRequested();
     void copyRequested(scp::ListId list);
 
 private:

@@ -205,7 +205,8 @@ private Q_SLOTS:
                               u"Save them before loading?"_s,
                               failed.arg(u"write"_s, items), failed.arg(u"read"_s, items)}));
         QCOMPARE(driver.menus, QStringList(4, u"saveMenu: compileScriptAction=CompileMantleScp "
-                                              u"saveSectionsAction=SaveAllSections"_s));
+                                              u"saveSectionsAction=SaveAllSections "
+                                              u"importScriptAction=Import mantle.scp..."_s));
         QCOMPARE(allLists(), saved);
     }
 
