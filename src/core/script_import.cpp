@@ -13,6 +13,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -122,29 +123,38 @@ QString sectionTitle(ListId list)
     return u"SECTION "_s + listName(list).toUpper();
 }
 
-// The script as lines: each a stretch of the bytes without its CR LF.
+// The script as lines: each a stretch of the bytes without its line end,
+// which is CR LF, a lone CR or a lone LF.
 class Lines {
 public:
-    Lines(const QByteArray& bytes, qsizetype from, qsizetype to) : m_bytes(bytes)
+    Lines(const QByteArray& bytes, qsizetype from, qsizetype to) : m_bytes(bytes.constData())
     {
-        qsizetype start = from;
-        while (start < to) {
-            qsizetype end = bytes.indexOf(kCrLf, start);
-            if (end < 0 || end >= to)
-                end = to;
+        // The next CR and the next LF, each looked for again only once
+        // passed, so that a file of either kind is read once.
+        const auto next = [&](char c, qsizetype at) {
+            const void* found = std::memchr(m_bytes + at, c, size_t(to - at));
+            return found ? static_cast<const char*>(found) - m_bytes : to;
+        };
+        qsizetype cr = next('\r', from), lf = next('\n', from);
+        for (qsizetype start = from; start < to;) {
+            if (cr < start)
+                cr = next('\r', start);
+            if (lf < start)
+                lf = next('\n', start);
+            const qsizetype end = std::min(cr, lf);
             m_spans.push_back({start, end});
-            start = end + kCrLf.size();
+            start = end == cr && lf == cr + 1 ? end + 2 : end + 1;
         }
     }
     qsizetype size() const { return qsizetype(m_spans.size()); }
     QByteArrayView operator[](qsizetype i) const
     {
         const auto& [start, end] = m_spans[size_t(i)];
-        return QByteArrayView(m_bytes).sliced(start, end - start);
+        return {m_bytes + start, end - start};
     }
 
 private:
-    const QByteArray& m_bytes;
+    const char* m_bytes;
     std::vector<std::pair<qsizetype, qsizetype>> m_spans;
 };
 
@@ -422,11 +432,14 @@ std::optional<ImportedScript> importExactly(const QByteArray& bytes)
     if (gumpsEnd < 0 || gumpsEnd + items.size() > itemsEnd)
         return std::nullopt;
 
+    // A list holds CR LF line ends only, whatever an editor did to the file.
     ImportedScript script;
-    script.lists[size_t(ListId::Tiles)] = bytes.sliced(tilesStart, tilesEnd - tilesStart);
-    script.lists[size_t(ListId::Gumps)] = bytes.sliced(gumpsStart, gumpsEnd - gumpsStart);
-    const qsizetype itemsStart = gumpsEnd + items.size();
-    script.lists[size_t(ListId::Items)] = bytes.sliced(itemsStart, itemsEnd - itemsStart);
+    const auto list = [&](ListId id, qsizetype from, qsizetype to) {
+        script.lists[size_t(id)] = normalizeLineEnds(bytes.sliced(from, to - from));
+    };
+    list(ListId::Tiles, tilesStart, tilesEnd);
+    list(ListId::Gumps, gumpsStart, gumpsEnd);
+    list(ListId::Items, gumpsEnd + items.size(), itemsEnd);
 
     // The head ends with the "{" line opening the tiles.
     const qsizetype headEnd = open + opening.size() - gap.size();
@@ -493,38 +506,41 @@ ScriptImport importByLines(const QByteArray& bytes)
     }
 
     ImportedScript script;
-    std::vector<bool> inside(size_t(lines.size()), false);
     for (ListId list : kAllLists) {
         const SectionLines& section = found[size_t(list)];
-        std::fill(inside.begin() + section.open + 1, inside.begin() + section.close, true);
         // Comments go; so do the blank lines at either end, which the
         // compile's gaps stand for.
-        std::vector<OutsideLine> body;
-        std::vector<bool> comment;
-        for (qsizetype i = section.open + 1; i < section.close; ++i) {
-            body.push_back({i + 1, lines[i]});
-            comment.push_back(isComment(lines[i]));
-        }
-        qsizetype first = 0, last = qsizetype(body.size());
-        const auto dropped = [&](qsizetype i) {
-            return comment[size_t(i)] || isBlankLine(body[size_t(i)].text);
+        const auto dropped = [&lines](qsizetype i) {
+            return isBlankLine(lines[i]) || isComment(lines[i]);
         };
+        qsizetype first = section.open + 1, last = section.close;
         while (first < last && dropped(first))
             ++first;
         while (last > first && dropped(last - 1))
             --last;
-        QByteArray& text = script.lists[size_t(list)];
-        bool any = false;
-        for (qsizetype i = first; i < last; ++i) {
-            if (comment[size_t(i)])
-                continue;
-            if (std::exchange(any, true))
-                text += kCrLf;
-            text += body[size_t(i)].text;
+        std::vector<OutsideLine> comments;
+        for (qsizetype i = section.open + 1; i < section.close; ++i) {
+            if ((i < first || i >= last) && isComment(lines[i]))
+                comments.push_back({i + 1, lines[i]});
         }
+        QByteArray& text = script.lists[size_t(list)];
+        if (first < last)
+            text.reserve(lines[last - 1].end() - lines[first].begin());
+        for (qsizetype i = first; i < last; ++i) {
+            const QByteArrayView line = lines[i];
+            if (isComment(line)) {
+                comments.push_back({i + 1, line});
+                continue;
+            }
+            if (i > first)
+                text += kCrLf;
+            text += line;
+        }
+        std::sort(comments.begin(), comments.end(),
+                  [](const OutsideLine& a, const OutsideLine& b) { return a.number < b.number; });
         const QString name = listName(list);
         reportRuns(
-            body, comment,
+            comments, std::vector<bool>(comments.size(), true),
             [&name](const OutsideLine& line, qsizetype more) {
                 return more == 0 ? u"left out of the %1 list: the comment %2"_s.arg(
                                        name, shown(line.text))
@@ -533,11 +549,19 @@ ScriptImport importByLines(const QByteArray& bytes)
             },
             script.warnings);
     }
+    // The lines around the three bodies, in order.
+    std::array<SectionLines, 3> byPlace = found;
+    std::sort(byPlace.begin(), byPlace.end(),
+              [](const SectionLines& a, const SectionLines& b) { return a.open < b.open; });
     std::vector<OutsideLine> outside;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!inside[size_t(i)])
+    qsizetype from = 0;
+    for (const SectionLines& section : byPlace) {
+        for (qsizetype i = from; i <= section.open; ++i)
             outside.push_back({i + 1, lines[i]});
+        from = section.close;
     }
+    for (qsizetype i = from; i < lines.size(); ++i)
+        outside.push_back({i + 1, lines[i]});
     readOutside(outside, false, script);
     std::stable_sort(
         script.warnings.begin(), script.warnings.end(),
@@ -549,12 +573,20 @@ ScriptImport importByLines(const QByteArray& bytes)
 
 ScriptImport importScript(const QByteArray& bytes)
 {
-    // Lone CRs and LFs become CR LF, as in any list; a script the compile
-    // wrote has no other line end and stays as it is.
-    const QByteArray script = normalizeLineEnds(bytes);
-    if (std::optional<ImportedScript> exact = importExactly(script))
+    if (std::optional<ImportedScript> exact = importExactly(bytes))
         return {std::move(exact), 0, {}};
-    return importByLines(script);
+    // A script the compile wrote whose line ends were changed on the way
+    // (LF alone, say) is still found whole once they are CR LF again, as
+    // its lists hold them. Only such a script, ending with the Tail, pays
+    // for the copy.
+    static const QByteArray tail = blockBytes(Block::Tail);
+    static const QByteArray tailLf = QByteArray(tail).replace("\r\n", "\n");
+    static const QByteArray tailCr = QByteArray(tail).replace("\r\n", "\r");
+    if (bytes.endsWith(tailLf) || bytes.endsWith(tailCr)) {
+        if (std::optional<ImportedScript> exact = importExactly(normalizeLineEnds(bytes)))
+            return {std::move(exact), 0, {}};
+    }
+    return importByLines(bytes);
 }
 
 ScriptFileImport importScriptFile(const QString& path)
