@@ -407,6 +407,21 @@ void readOutside(const std::vector<OutsideLine>& outside, bool headOnly, Importe
     reportNotKept(outside, values, blocks, blockValues, script.warnings);
 }
 
+// The bytes without the line ends at their very end.
+QByteArrayView withoutLineEndsAtEnd(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty() && (bytes.back() == '\r' || bytes.back() == '\n'))
+        bytes.chop(1);
+    return bytes;
+}
+
+// Whether the bytes end with `block`, blank lines some editors add after it
+// aside: they are nothing lost.
+bool endsWithBlock(QByteArrayView bytes, QByteArrayView block)
+{
+    return withoutLineEndsAtEnd(bytes).endsWith(withoutLineEndsAtEnd(block));
+}
+
 // A script the compile wrote: the blocks around the lists are the
 // template's (the head's patch info lines aside), so the lists are exactly
 // what stands between them, whatever they hold. Nothing when the script is
@@ -420,7 +435,7 @@ std::optional<ImportedScript> importExactly(const QByteArray& bytes)
     static const QByteArray tail = gap + blockBytes(Block::Tail);
 
     const qsizetype open = bytes.indexOf(opening);
-    if (open < 0 || !bytes.endsWith(tail))
+    if (open < 0 || !endsWithBlock(bytes, tail))
         return std::nullopt;
     const qsizetype tilesStart = open + opening.size();
     const qsizetype tilesEnd = bytes.indexOf(gumps, tilesStart);
@@ -428,7 +443,7 @@ std::optional<ImportedScript> importExactly(const QByteArray& bytes)
         return std::nullopt;
     const qsizetype gumpsStart = tilesEnd + gumps.size();
     const qsizetype gumpsEnd = bytes.indexOf(items, gumpsStart);
-    const qsizetype itemsEnd = bytes.size() - tail.size();
+    const qsizetype itemsEnd = withoutLineEndsAtEnd(bytes).size() - (tail.size() - kCrLf.size());
     if (gumpsEnd < 0 || gumpsEnd + items.size() > itemsEnd)
         return std::nullopt;
 
@@ -582,7 +597,7 @@ ScriptImport importScript(const QByteArray& bytes)
     static const QByteArray tail = blockBytes(Block::Tail);
     static const QByteArray tailLf = QByteArray(tail).replace("\r\n", "\n");
     static const QByteArray tailCr = QByteArray(tail).replace("\r\n", "\r");
-    if (bytes.endsWith(tailLf) || bytes.endsWith(tailCr)) {
+    if (endsWithBlock(bytes, tailLf) || endsWithBlock(bytes, tailCr)) {
         if (std::optional<ImportedScript> exact = importExactly(normalizeLineEnds(bytes)))
             return {std::move(exact), 0, {}};
     }
