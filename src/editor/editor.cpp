@@ -452,16 +452,25 @@ void Editor::listsFilled()
     // threads' heaps hold what they freed.
     returnFreedMemoryWhenIdle();
     if (import) {
-        takeImportedPatchInfo(std::move(import->patchInfo));
-        if (!import->warnings.isEmpty())
-            tell(describeImportWarnings(import->path, import->warnings), true);
+        // Patch info the editor cannot keep is said, like anything else of
+        // the script that the lists do not hold.
+        QString note;
+        if (!takeImportedPatchInfo(import->patchInfo))
+            note = u"\nIts NAME, CREATOR, EMAIL and GODWALK lines are not kept here: "
+                   u"scpmaker-compile --import keeps them in patch.ini."_s;
+        if (!import->warnings.isEmpty() || !note.isEmpty())
+            tell(describeImportWarnings(import->path, import->warnings) + note, true);
     }
     runWaiting();
 }
 
-void Editor::takeImportedPatchInfo(std::optional<PatchInfo> info)
+bool Editor::takeImportedPatchInfo(std::optional<PatchInfo> info)
 {
+    // Kept aside until the editor keeps the folder's patch info; then this
+    // is where an import's replaces it, and it answers true.
+    const bool none = !info;
     m_importedPatchInfo = std::move(info);
+    return none;
 }
 
 void Editor::addEntry(ListId list, const QString& entry)

@@ -117,8 +117,9 @@ private:
     // Fills the lists with `contents` while the window stays live.
     void fillLists(SectionContents contents);
     void listsFilled();
-    // An import's patch info (none: the template's lines).
-    void takeImportedPatchInfo(std::optional<PatchInfo> info);
+    // Takes an import's patch info (none: the template's lines); false when
+    // the editor cannot keep it.
+    bool takeImportedPatchInfo(std::optional<PatchInfo> info);
     void runWaiting();
     // Runs `action` now, or once the work or question under way is over, in
     // turn with what else waits.
