@@ -2,8 +2,10 @@
 // patch.ini, where there is one) and writes DIR/mantle.scp, exactly as Load
 // followed by CompileMantleScp in the editor does, through the same code.
 // With --check it writes nothing and prints the lint's findings instead, as
-// compilers print warnings.
+// compilers print warnings. With --import SCRIPT it goes the other way: the
+// script's lists (and patch info) become DIR's section files (and patch.ini).
 
+#include "imported_files.h"
 #include "lint.h"
 #include "memory_entry_lists.h"
 #include "reporter.h"
@@ -115,6 +117,50 @@ std::optional<bool> checkPatchInfo(const QString& given, const scp::SectionFiles
     return !lines.isEmpty();
 }
 
+// SCRIPT's lists into DIR's section files, all or none, and what was left
+// out of it as warnings.
+int importScript(const QString& script, const QString& given, bool force)
+{
+    const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
+    const scp::ScriptFileImport imported = scp::importScriptFile(script);
+    if (!imported.outcome) {
+        print(stderr, u"scpmaker-compile: "_s + imported.outcome.error() + u'\n');
+        return Failure;
+    }
+    if (const QStringList existing = scp::existingImportTargets(folder);
+        !existing.isEmpty() && !force) {
+        QStringList named;
+        for (const QString& path : existing)
+            named.append(u'"' + QDir::toNativeSeparators(path) + u'"');
+        print(stderr, u"scpmaker-compile: Not imported: %1 already there; --force replaces "
+                      u"them\n"_s.arg(named.join(u", "_s)));
+        return Failure;
+    }
+    QString warnings;
+    for (const scp::ImportWarning& warning : imported.script.warnings)
+        warnings += scp::describeImportWarning(script, warning) + u'\n';
+    print(stderr, warnings);
+    if (const scp::Outcome written = scp::writeImportedScript(folder, imported.script); !written) {
+        print(stderr, u"scpmaker-compile: "_s + written.error() + u'\n');
+        return Failure;
+    }
+    const auto count = [&](scp::ListId list) {
+        return QString::number(scp::importedEntryCount(list, imported.script.list(list)));
+    };
+    print(stdout, u"Imported %1 gumps, %2 tiles and %3 items from %4\n"_s.arg(
+                      count(scp::ListId::Gumps), count(scp::ListId::Tiles),
+                      count(scp::ListId::Items), script));
+    return Success;
+}
+
+int usageError(const QString& problem)
+{
+    print(stderr,
+          u"scpmaker-compile: %1\nTry 'scpmaker-compile --help' for more information.\n"_s.arg(
+              problem));
+    return UsageError;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -140,6 +186,16 @@ int main(int argc, char** argv)
         u"on as \"FILE:LINE:COLUMN: warning: MESSAGE\". Exits 0 when there is nothing to "
         u"report, 1 when there is."_s);
     parser.addOption(checkOnly);
+    const QCommandLineOption importFrom(
+        u"import"_s,
+        u"Read the lists (and the patch info) back from SCRIPT, a mantle.scp, and write them "
+        u"as DIR's gumps.scp, tiles.scp and items.scp (and patch.ini), all or none. Prints "
+        u"what of SCRIPT is not kept as \"SCRIPT:LINE:COLUMN: warning: MESSAGE\". Refuses "
+        u"when any of them exists."_s,
+        u"SCRIPT"_s);
+    parser.addOption(importFrom);
+    const QCommandLineOption force(u"force"_s, u"With --import: replace the files that exist."_s);
+    parser.addOption(force);
     parser.addPositionalArgument(
         u"DIR"_s, u"Folder of the section files (default: the current folder)."_s, u"[DIR]"_s);
 
@@ -168,6 +224,13 @@ int main(int argc, char** argv)
     }
 
     const QString given = folders.isEmpty() ? QString() : folders.first();
+    if (parser.isSet(importFrom)) {
+        if (parser.isSet(checkOnly))
+            return usageError(u"--import and --check cannot be used together"_s);
+        return finished(importScript(parser.value(importFrom), given, parser.isSet(force)));
+    }
+    if (parser.isSet(force))
+        return usageError(u"--force goes with --import only"_s);
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     PrintingReporter reporter;
     scp::MemoryEntryLists lists;

@@ -52,6 +52,14 @@ struct Editor::Loading {
     SectionContents contents;
     PatchInfoContent patchInfo;
     SectionLoad filling{contents};
+    // An import's script, with what it says beyond the lists; the lists
+    // filled then are not what the files hold.
+    struct Import {
+        QString path;
+        QList<ImportWarning> warnings;
+        std::optional<PatchInfo> patchInfo;
+    };
+    std::optional<Import> import;
 };
 
 namespace {
@@ -280,6 +288,7 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::compileRequested, this, &Editor::compileScript);
         connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
         connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
+        connect(m_menus.get(), &ScriptMenus::importScriptRequested, this, &Editor::importScript);
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
         connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
         connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
@@ -400,8 +409,47 @@ void Editor::startLoad()
         runWaiting();
         return;
     }
-    m_loading = std::make_unique<Loading>(m_mainWindow.get(), std::move(*contents));
+    fillLists(std::move(*contents));
     m_loading->patchInfo = std::move(*patchInfo);
+}
+
+void Editor::importScript()
+{
+    whenFree([this] {
+        if (!maySaveBefore(u"importing"_s))
+            return;
+        const QString path =
+            asking([this] { return m_chooseScript(m_mainWindow.get(), m_store.folderPath()); });
+        if (!path.isEmpty())
+            startImport(path);
+    });
+}
+
+void Editor::startImport(const QString& path)
+{
+    ScriptFileImport imported;
+    {
+        BusyWork reading(m_mainWindow.get());
+        m_work = &reading;
+        imported = importScriptFile(path);
+        m_work = nullptr;
+    }
+    if (!imported.outcome) {
+        tell(imported.outcome.error(), true);
+        runWaiting();
+        return;
+    }
+    SectionContents contents;
+    for (ListId list : kAllLists)
+        contents[static_cast<size_t>(list)].bytes = imported.script.list(list);
+    fillLists(std::move(contents));
+    m_loading->import = Loading::Import{path, std::move(imported.script.warnings),
+                                        std::move(imported.script.patchInfo)};
+}
+
+void Editor::fillLists(SectionContents contents)
+{
+    m_loading = std::make_unique<Loading>(m_mainWindow.get(), std::move(contents));
     for (const std::unique_ptr<ListDocument>& list : m_lists)
         list->setBeingReplaced(true);
     connect(&m_loading->filling, &SectionLoad::progressed, this,
@@ -411,25 +459,37 @@ void Editor::startLoad()
 
 void Editor::listsFilled()
 {
-    // All three are in: they replace the lists together, as what the files
-    // hold. The journal has nothing to keep of them.
+    // All three are in: they replace the lists together. A Load's are what
+    // the files hold, and the journal has nothing to keep of them; an
+    // import's are unsaved work like any edit.
     const std::array<QTextDocument*, 3> filled = m_loading->filling.takeDocuments();
-    m_recorder->setPaused(true);
+    std::optional<Loading::Import> import = std::move(m_loading->import);
+    m_recorder->setPaused(!import);
     for (size_t i = 0; i < m_lists.size(); ++i) {
         m_lists[i]->adopt(filled[i]);
         m_lists[i]->setBeingReplaced(false);
     }
-    m_sectionFiles.rememberSections(m_loading->contents);
-    m_sectionFiles.rememberPatchInfo(m_loading->patchInfo);
-    for (const std::unique_ptr<ListDocument>& list : m_lists)
-        list->markSaved();
-    m_recorder->setPaused(false);
-    m_recorder->reset();
+    if (!import) {
+        m_sectionFiles.rememberSections(m_loading->contents);
+        m_sectionFiles.rememberPatchInfo(m_loading->patchInfo);
+        for (const std::unique_ptr<ListDocument>& list : m_lists)
+            list->markSaved();
+        m_recorder->setPaused(false);
+        m_recorder->reset();
+    } else if (import->patchInfo) {
+        // The script's own name, creator, mail and kind: unsaved, as its lists
+        // are. A script with the usual lines leaves the folder's as they are.
+        m_sectionFiles.setPatchInfo(import->patchInfo);
+    }
     updateUnsaved(); // the patch info's part, which no list reports
     m_loading.reset();
     // The lists replaced and the files read are freed now, and the filling
     // threads' heaps hold what they freed.
     returnFreedMemoryWhenIdle();
+    if (import) {
+        if (!import->warnings.isEmpty())
+            tell(describeImportWarnings(import->path, import->warnings), true);
+    }
     runWaiting();
 }
 

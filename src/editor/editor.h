@@ -5,7 +5,9 @@
 #include "bmp_header.h"
 #include "entry_lists.h"
 #include "link_launcher.h"
+#include "patch_info.h"
 #include "recovery_store.h"
+#include "script_import_ui.h"
 #include "section_files.h"
 
 #include <QDir>
@@ -69,6 +71,9 @@ public:
     // Reads the section files, then fills the lists while the window stays
     // live; the lists are replaced once all three are in.
     void load();
+    // Reads a script the user chooses into the three lists, as a Load fills
+    // them, but unsaved: nothing is written until the user saves.
+    void importScript();
     void compileScript();
     void saveSections();
     // Opens the patch info dialog; what OK changes is unsaved until a Save.
@@ -91,6 +96,8 @@ public:
     // files chosen (none: cancelled). A file dialog unless replaced.
     using PictureChooser = std::function<QStringList(QWidget* parent, const QString& folder)>;
     void setPictureChooser(PictureChooser chooser) { m_choosePictures = std::move(chooser); }
+    // How Import asks for its script; a file dialog unless replaced.
+    void setScriptChooser(ScriptChooser chooser) { m_chooseScript = std::move(chooser); }
 
 Q_SIGNALS:
     // The main window was closed: the program ends, whatever other window
@@ -120,6 +127,9 @@ private:
     // done, then what waited meanwhile.
     void runWork(bool longWork, const std::function<void(Reporter&)>& work);
     void startLoad();
+    void startImport(const QString& path);
+    // Fills the lists with `contents` while the window stays live.
+    void fillLists(SectionContents contents);
     void listsFilled();
     void runWaiting();
     // Runs `action` now, or once the work or question under way is over, in
@@ -142,6 +152,7 @@ private:
     std::unique_ptr<PicturePreviews> m_previews;
     PictureChooser m_choosePictures;
     LinkLauncher m_launchLink = openWithDesktop;
+    ScriptChooser m_chooseScript = chooseScriptWithDialog;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ScriptMenus> m_menus;

@@ -42,6 +42,10 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
             &QAction::triggered, this, &ScriptMenus::saveSectionsRequested);
     connect(addItem(*m_saveMenu, u"patchInfoAction"_s, u"Patch info..."_s), &QAction::triggered,
             this, &ScriptMenus::patchInfoRequested);
+    // The way in for a script made elsewhere: it fills the lists, as Load
+    // does, and leaves the saving to the user.
+    connect(addItem(*m_saveMenu, u"importScriptAction"_s, u"Import mantle.scp..."_s),
+            &QAction::triggered, this, &ScriptMenus::importScriptRequested);
 
     for (ListId list : kAllLists) {
         const auto i = static_cast<size_t>(list);

@@ -18,10 +18,10 @@ class QMenu;
 namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
-// Patch info...) and one copy menu for each list; the gumps' and tiles' also
-// add pictures, show the picture of the entry they open for and offer its
-// size fix. They are only ever shown as popups, never in a menu bar; a
-// chosen item is passed on as a signal.
+// Patch info..., Import mantle.scp...) and one copy menu for each list; the
+// gumps' and tiles' also add pictures, show the picture of the entry they
+// open for and offer its size fix. They are only ever shown as popups, never
+// in a menu bar; a chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
     Q_OBJECT
 
@@ -46,6 +46,7 @@ Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
     void patchInfoRequested();
+    void importScriptRequested();
     void copyRequested(scp::ListId list);
     void addPicturesRequested(scp::ListId list);
     void showPictureRequested(scp::ListId list);

@@ -210,7 +210,8 @@ private Q_SLOTS:
                               failed.arg(u"write"_s, items), failed.arg(u"read"_s, items)}));
         QCOMPARE(driver.menus, QStringList(4, u"saveMenu: compileScriptAction=CompileMantleScp "
                                               u"saveSectionsAction=SaveAllSections "
-                                              u"patchInfoAction=Patch info..."_s));
+                                              u"patchInfoAction=Patch info... "
+                                              u"importScriptAction=Import mantle.scp..."_s));
         QCOMPARE(allLists(), saved);
     }
 
