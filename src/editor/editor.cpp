@@ -266,6 +266,10 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::compileRequested, this, &Editor::compileScript);
         connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
+        connect(m_menus.get(), &ScriptMenus::findRequested, m_mainWindow.get(),
+                &MainWindow::findInList);
+        connect(m_menus.get(), &ScriptMenus::problemRequested, m_mainWindow.get(),
+                &MainWindow::selectProblem);
     }
     return *m_menus;
 }

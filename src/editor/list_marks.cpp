@@ -75,6 +75,16 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
 
 ListMarks::~ListMarks() = default;
 
+QList<LintFinding> ListMarks::findings(qsizetype from, qsizetype to) const
+{
+    return m_shown.lint->findings(from, to);
+}
+
+bool ListMarks::isRead() const
+{
+    return m_shown.lint->isRead();
+}
+
 void ListMarks::followDocument()
 {
     QTextDocument* document = m_edit.document();
@@ -94,6 +104,7 @@ void ListMarks::followDocument()
     } else if (!m_shown.lint->isRead()) {
         m_reader.start(); // a reading left off when its document was replaced
     }
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::readWholeDocument()
@@ -108,6 +119,7 @@ void ListMarks::readWholeDocument()
     else
         m_reader.start();
     m_marksStale = true;
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::readOn()
@@ -115,6 +127,7 @@ void ListMarks::readOn()
     if (m_shown.lint->readMore(kReadPerPass)) {
         m_marksStale = true;
         m_edit.viewport()->update();
+        Q_EMIT findingsChanged();
         return;
     }
     m_reader.start();
@@ -137,6 +150,7 @@ void ListMarks::documentChanged(int position, int removed, int added)
     }
     m_shown.lint->edited(position, removed, added);
     m_marksStale = true;
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::markVisibleRows()

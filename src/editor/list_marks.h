@@ -40,6 +40,16 @@ public:
     ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures);
     ~ListMarks() override;
 
+    // The findings touching [from, to) in the part of the list read so far
+    // (the whole list once isRead()).
+    QList<LintFinding> findings(qsizetype from, qsizetype to) const;
+    bool isRead() const;
+
+Q_SIGNALS:
+    // The findings may be others now: the list was edited or replaced, or
+    // the rest of a long list has been read.
+    void findingsChanged();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

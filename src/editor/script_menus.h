@@ -15,7 +15,8 @@ class QMenu;
 namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections)
-// and one copy menu for each list. They are only ever shown as popups, never
+// and one copy menu for each list, which also offers the list's find and
+// problem keys to whoever does not know them. They are only ever shown as popups, never
 // in a menu bar; a chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
     Q_OBJECT
@@ -36,6 +37,8 @@ Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
     void copyRequested(scp::ListId list);
+    void findRequested(scp::ListId list);
+    void problemRequested(scp::ListId list, bool backward);
 
 private:
     std::unique_ptr<QMenu> m_saveMenu;

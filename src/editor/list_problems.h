@@ -1,0 +1,74 @@
+#pragma once
+
+// A list's problems from the keyboard: how many there are, the reason of the
+// one at the text cursor, and F8 to the next one.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+class QLabel;
+
+namespace scp {
+
+class ListEdit;
+class ListMarks;
+
+// Counts the marks of a list and shows the count in `status`, a label by
+// the list ("3 problems", "1 problem", nothing when there are none). Where
+// the text cursor stands in a marked entry the label adds the mark's
+// reason, and the list's accessible description starts with it, so a
+// screen reader says it as the list's description changes. F8 and Shift+F8
+// in the list select the whole next or previous marked entry, going round
+// the list's ends.
+//
+// The count needs the whole list's findings, some hundreds of milliseconds
+// for a long list with pictures to look up: they are gathered while the
+// program is idle, a slice at a time, shortly after the list last changed,
+// and kept as the marks' positions. F8 looks them up there; after an edit,
+// until they are gathered again, it asks the marks for the findings from
+// the text cursor on.
+class ListProblems final : public QObject {
+    Q_OBJECT
+
+public:
+    // Lives as long as `edit`, whose child it becomes; `status` must
+    // outlive it too.
+    ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status);
+    ~ListProblems() override;
+
+    // Selects the next (or previous) marked entry; false when none is.
+    bool selectNext(bool backward);
+    // The findings counted; -1 until the first count is done.
+    int count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Mark {
+        int position;
+        int length;
+    };
+    void countLater();
+    void countOn();
+    int nearestMark(int from, bool backward) const;
+    int searchMark(int from, bool backward) const;
+    void showStatus();
+
+    ListEdit& m_edit;
+    ListMarks& m_marks;
+    QLabel& m_status;
+    QString m_description;       // the list's own accessible description
+    std::vector<Mark> m_counted; // in text order, while m_fresh
+    bool m_fresh = false;
+    int m_count = -1;
+    std::vector<Mark> m_counting; // the count under way
+    qsizetype m_countedTo = 0;
+    QTimer m_settle; // the list holds still for a moment before a count
+    QTimer m_pass;   // the next slice of a count under way
+};
+
+} // namespace scp
