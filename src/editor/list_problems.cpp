@@ -2,6 +2,7 @@
 
 #include "list_problems.h"
 
+#include "list_document.h"
 #include "list_edit.h"
 #include "list_marks.h"
 #include "list_search.h"
@@ -43,6 +44,7 @@ ListProblems::ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status)
     });
     connect(&m_pass, &QTimer::timeout, this, &ListProblems::countOn);
     connect(&marks, &ListMarks::findingsChanged, this, &ListProblems::countLater);
+    connect(&edit.list(), &ListDocument::positionsChanged, this, &ListProblems::moveMarks);
     connect(&edit, &ListEdit::cursorPositionChanged, this, &ListProblems::showStatus);
     connect(&edit, &ListEdit::selectionChanged, this, &ListProblems::showStatus);
     // Pictures may have been added or changed while the user was elsewhere.
@@ -84,6 +86,9 @@ void ListProblems::countOn()
     m_counted = std::move(m_counting);
     m_counting = {};
     m_count = int(m_counted.size());
+    m_countedIn = m_edit.document();
+    m_countedSize = int(size);
+    m_editedTo = -1;
     m_fresh = true;
     showStatus();
 }
@@ -111,21 +116,83 @@ bool ListProblems::selectNext(bool backward)
     return true;
 }
 
-int ListProblems::nearestMark(int from, bool backward) const
+void ListProblems::moveMarks(int position, int removed, int added)
 {
-    // In the marks counted: the first at `from` or after, or the last before.
-    const auto after =
-        std::lower_bound(m_counted.cbegin(), m_counted.cend(), from,
-                         [](const Mark& mark, int at) { return mark.position < at; });
-    if (backward)
-        return after == m_counted.cbegin() ? -1 : std::prev(after)->position;
-    return after == m_counted.cend() ? -1 : after->position;
+    if (m_countedIn != m_edit.document())
+        return;
+    // An edit that reaches the end is reported with the document's own last
+    // paragraph break counted in on both sides.
+    const int past = position + removed - m_countedSize;
+    if (past > 0) {
+        removed -= past;
+        added -= past;
+    }
+    const int size = m_edit.document()->characterCount() - 1;
+    if (position < 0 || removed < 0 || added < 0 || m_countedSize - removed + added != size) {
+        m_countedIn = nullptr; // not an edit of the text counted
+        return;
+    }
+    m_countedSize = size;
+    const int end = position + removed;
+    const int moved = added - removed;
+    std::erase_if(m_counted, [&](const Mark& mark) {
+        return mark.position >= position && mark.position < end;
+    });
+    for (Mark& mark : m_counted) {
+        if (mark.position >= end)
+            mark.position += moved;
+    }
+    const auto moveEdge = [&](int at, int inside) {
+        return at >= end ? at + moved : at > position ? inside : at;
+    };
+    if (m_editedTo < 0) {
+        m_editedFrom = position;
+        m_editedTo = position + added;
+    } else {
+        m_editedFrom = std::min(moveEdge(m_editedFrom, position), position);
+        m_editedTo = std::max(moveEdge(m_editedTo, position + added), position + added);
+    }
+}
+
+int ListProblems::nearestMark(int from, bool backward, int skipFrom, int skipTo) const
+{
+    // In the marks counted: the first at `from` or after, or the last before,
+    // passing over [skipFrom, skipTo).
+    auto at = std::lower_bound(m_counted.cbegin(), m_counted.cend(), from,
+                               [](const Mark& mark, int at) { return mark.position < at; });
+    while (true) {
+        if (backward ? at == m_counted.cbegin() : at == m_counted.cend())
+            return -1;
+        const int position = backward ? std::prev(at)->position : at->position;
+        if (position < skipFrom || position >= skipTo)
+            return position;
+        at = backward ? std::prev(at) : std::next(at);
+    }
 }
 
 int ListProblems::searchMark(int from, bool backward) const
 {
     if (m_fresh)
         return nearestMark(from, backward);
+    if (m_countedIn == m_edit.document()) {
+        // The marks kept, but in the entries edited since: those as they are.
+        const QTextDocument& document = *m_edit.document();
+        const int editedFrom = entryAround(document, m_editedFrom).start;
+        const int editedTo = std::max(entryAround(document, m_editedTo).end, m_editedTo);
+        int fresh = -1;
+        for (const LintFinding& finding : m_marks.findings(editedFrom, editedTo + 1)) {
+            const int position = int(finding.position);
+            if (backward ? position < from : position >= from) {
+                fresh = position;
+                if (!backward)
+                    break;
+            }
+        }
+        const int kept = nearestMark(from, backward, editedFrom, editedTo + 1);
+        if (fresh < 0 || kept < 0)
+            return std::max(fresh, kept);
+        return backward ? std::max(fresh, kept) : std::min(fresh, kept);
+    }
     // The marks as they are now, asked for in growing stretches from `from`.
     const int size = m_edit.document()->characterCount() - 1;
     for (int reach = 4096, done = std::clamp(from, 0, size); backward ? done > 0 : done < size;

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QLabel;
+class QTextDocument;
 
 namespace scp {
 
@@ -27,9 +28,12 @@ class ListMarks;
 // The count needs the whole list's findings, some hundreds of milliseconds
 // for a long list with pictures to look up: they are gathered while the
 // program is idle, a slice at a time, shortly after the list last changed,
-// and kept as the marks' positions. F8 looks them up there; after an edit,
-// until they are gathered again, it asks the marks for the findings from
-// the text cursor on.
+// and kept as the marks' positions. F8 looks them up there. Edits move the
+// positions kept; until the findings are gathered again F8 asks the marks
+// afresh about the entries edited since, and takes the rest as kept (an
+// edit may also have made or ended a repeated id far away: the count
+// catches up a moment later). In a list just replaced it asks the marks
+// for the findings from the text cursor on.
 class ListProblems final : public QObject {
     Q_OBJECT
 
@@ -53,17 +57,21 @@ private:
         int length;
     };
     void countLater();
+    void moveMarks(int position, int removed, int added);
     void countOn();
-    int nearestMark(int from, bool backward) const;
+    int nearestMark(int from, bool backward, int skipFrom = 0, int skipTo = 0) const;
     int searchMark(int from, bool backward) const;
     void showStatus();
 
     ListEdit& m_edit;
     ListMarks& m_marks;
     QLabel& m_status;
-    QString m_description;       // the list's own accessible description
-    std::vector<Mark> m_counted; // in text order, while m_fresh
-    bool m_fresh = false;
+    QString m_description;                      // the list's own accessible description
+    std::vector<Mark> m_counted;                // in text order, moved by the edits since
+    const QTextDocument* m_countedIn = nullptr; // the document they were counted in
+    int m_countedSize = -1;                     // its size, as the edits since leave it
+    int m_editedFrom = 0, m_editedTo = -1;      // what the edits since touched, if any
+    bool m_fresh = false;                       // no edit since
     int m_count = -1;
     std::vector<Mark> m_counting; // the count under way
     qsizetype m_countedTo = 0;
