@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QWidget>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace scp {

@@ -14,6 +14,7 @@
 #include <QTextCursor>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -220,8 +221,11 @@ void ListProblems::showStatus()
 {
     // The reasons of the marks the text cursor (or the selection) touches.
     const QTextCursor cursor = m_edit.textCursor();
-    const int from = cursor.selectionStart();
-    const int to = cursor.selectionEnd();
+    // A long selection (all of the list, say) by where the cursor stands:
+    // its findings would take the lint a pass over all of it.
+    const bool entrySized = cursor.selectionEnd() - cursor.selectionStart() <= 4096;
+    const int from = entrySized ? cursor.selectionStart() : cursor.position();
+    const int to = entrySized ? cursor.selectionEnd() : cursor.position();
     QStringList reasons;
     for (const LintFinding& finding : m_marks.findings(std::max(0, from - 1), to + 1)) {
         if (finding.position <= to && from <= finding.position + finding.length &&

@@ -148,18 +148,24 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    // A screen larger than the window, for it to grow and maximise on.
+    // A screen larger than the window, for it to grow and maximise on. The
+    // platform's options are separated by colons, which a Windows path has:
+    // the file is named from the folder it is in.
     QTemporaryDir screens;
-    QFile config(screens.filePath(u"screens.json"_s));
+    if (!QDir::setCurrent(screens.path()))
+        return 1;
+    QFile config(u"screens.json"_s);
     if (!config.open(QIODevice::WriteOnly) ||
         config.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1600,
                          "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
         return 1;
     config.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
     QApplication app(argc, argv);
     WindowGrowthTest test;
-    return QTest::qExec(&test, argc, argv);
+    const int failed = QTest::qExec(&test, argc, argv);
+    QDir::setCurrent(QDir::tempPath()); // lets the folder go
+    return failed;
 }
 
 #include "tst_window_growth.moc"
