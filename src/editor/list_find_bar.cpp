@@ -5,6 +5,7 @@
 #include "list_edit.h"
 #include "list_search.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +48,7 @@ ListFindBar::ListFindBar(ListEdit& list, const QString& name)
     m_field->setPlaceholderText(u"Find"_s);
     m_field->setClearButtonEnabled(false);
     m_note->setObjectName(name + u"FindNote"_s);
+    m_note->hide();
     auto* closeButton = new QToolButton(this);
     closeButton->setObjectName(name + u"FindClose"_s);
     closeButton->setText(u"\u00D7"_s);
@@ -125,10 +127,14 @@ void ListFindBar::findFrom(int from, bool backward)
 
 void ListFindBar::setNote(const QString& note)
 {
+    if (note == m_field->accessibleDescription())
+        return;
     m_note->setText(note);
     m_note->setVisible(!note.isEmpty());
     // Said by a screen reader reading the field, and announced as it changes.
     m_field->setAccessibleDescription(note);
+    QAccessibleEvent described(m_field, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 void ListFindBar::close()

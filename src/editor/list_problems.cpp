@@ -7,6 +7,7 @@
 #include "list_marks.h"
 #include "list_search.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -238,10 +239,17 @@ void ListProblems::showStatus()
                                          : u"%1 problems"_s.arg(m_count);
     const QString status = reason.isEmpty() ? count : count + u": "_s + reason;
     m_status.setText(m_status.fontMetrics().elidedText(status, Qt::ElideRight, m_status.width()));
-    m_status.setAccessibleName(status);
     m_status.setToolTip(status == m_status.text() ? QString() : status);
-    m_edit.setAccessibleDescription(reason.isEmpty() ? m_description
-                                                     : reason + u". "_s + m_description);
+    const QString description = reason.isEmpty() ? m_description : reason + u". "_s + m_description;
+    if (status == m_status.accessibleName() && description == m_edit.accessibleDescription())
+        return;
+    m_status.setAccessibleName(status);
+    m_edit.setAccessibleDescription(description);
+    // Screen readers announce what changed as it changes.
+    QAccessibleEvent named(&m_status, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleEvent described(&m_edit, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
 }
 
 bool ListProblems::eventFilter(QObject* watched, QEvent* event)
