@@ -237,9 +237,13 @@ void ListProblems::showStatus()
     const QString count = m_count <= 0   ? QString()
                           : m_count == 1 ? u"1 problem"_s
                                          : u"%1 problems"_s.arg(m_count);
-    const QString status = reason.isEmpty() ? count : count + u": "_s + reason;
+    // Beside the count only while the list has the focus, where the user is
+    // working: the other lists' reasons would be clutter.
+    const QString status =
+        reason.isEmpty() || !m_edit.hasFocus() ? count : count + u": "_s + reason;
     m_status.setText(m_status.fontMetrics().elidedText(status, Qt::ElideRight, m_status.width()));
     m_status.setToolTip(status == m_status.text() ? QString() : status);
+    m_status.setHidden(status.isEmpty()); // nothing at all to read when there are none
     const QString description = reason.isEmpty() ? m_description : reason + u". "_s + m_description;
     if (status == m_status.accessibleName() && description == m_edit.accessibleDescription())
         return;
@@ -262,7 +266,9 @@ bool ListProblems::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    if (watched == &m_status && event->type() == QEvent::Resize)
+    if ((watched == &m_status && event->type() == QEvent::Resize) ||
+        (watched == &m_edit &&
+         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)))
         showStatus();
     return false;
 }

@@ -19,9 +19,9 @@ class ListMarks;
 
 // Counts the marks of a list and shows the count in `status`, a label by
 // the list ("3 problems", "1 problem", nothing when there are none). Where
-// the text cursor stands in a marked entry the label adds the mark's
-// reason, and the list's accessible description starts with it, so a
-// screen reader says it as the list's description changes. F8 and Shift+F8
+// the text cursor stands in a marked entry the list's accessible
+// description starts with the mark's reason, so a screen reader says it as
+// it changes, and while the list has the focus the label adds it. F8 and Shift+F8
 // in the list select the whole next or previous marked entry, going round
 // the list's ends.
 //
