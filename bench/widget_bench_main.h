@@ -8,6 +8,8 @@
 #include "memory_policy.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 // The editor's main window, as a user finds it.
@@ -39,6 +41,10 @@ inline int runWidgetBenchmarks(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // What the windows remember goes to a scratch folder, not the user's.
+    QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots from the real program in a private Xvfb
-# display: the main window as it starts, the About window, and lists with marks.
+# display: the main window as it starts, the About window, lists with marks, a
+# picture preview, and the window filling the screen with a find under way.
 #   tools/screenshots.sh [BUILD_DIR]      (default: build/release)
-# Writes docs/screenshots/main-window.png, about-window.png, marked-lists.png
-# and picture-preview.png.
+# Writes docs/screenshots/main-window.png, about-window.png, marked-lists.png,
+# picture-preview.png and find-in-long-list.png.
 # A developer's tool: it needs Xvfb, xdotool and ImageMagick's import and
 # identify (Debian packages xvfb, xdotool, imagemagick); tools/install-deps.sh
 # --test installs only xvfb.
@@ -82,3 +83,30 @@ sleep 2 # the tooltip's delay
 import -window root -crop "$((12165 / 15))x$((5835 / 15))+$main_x+$main_y" -strip \
     "$out/picture-preview.png"
 echo "wrote $out/picture-preview.png"
+# Long lists (3,000 entries each, a few of them marked) in the window grown to
+# fill the screen, as maximised on a desktop (Xvfb has no window manager to
+# maximise it), with a find for an id under way in the gumps list. Writes
+# docs/screenshots/find-in-long-list.png.
+long=$work/long
+mkdir -p "$long"
+bmp_header() # WIDTH HEIGHT: the start of a BMP file, enough for the marks
+{
+    printf 'BM'; head -c 12 /dev/zero
+    printf "\\x28\\0\\0\\0\\x$(printf %02x "$1")\\0\\0\\0\\x$(printf %02x "$2")\\0\\0\\0"
+    head -c 28 /dev/zero
+}
+bmp_header 120 200 >"$long/cloak_of_the_north_male.bmp"
+bmp_header 44 44 >"$long/tile_marble.bmp"
+awk 'BEGIN { for (i = 0; i < 3000; ++i) printf "%s0x%04X cloak_of_the_north_male.bmp 120 %d",
+             (i ? sprintf("%37s", "") : ""), 6656 + i, (i == 2100 ? 220 : 200) }' >"$long/gumps.scp"
+awk 'BEGIN { for (i = 0; i < 3000; ++i) printf "%s0x%04X tile_marble.bmp 44 44",
+             (i ? sprintf("%37s", "") : ""), (i == 1500 ? 512 : 512 + i) }' >"$long/tiles.scp"
+awk 'BEGIN { for (i = 0; i < 3000; ++i) printf "%s0x%04X 0 0 0 0 5 %d %d 12 Mantle of Night",
+             (i ? sprintf("%86s", "") : ""), 8192 + i, (i == 40 ? 9 : 20), 900 + i }' >"$long/items.scp"
+start_editor "$exe" "$long"
+xdotool windowmove --sync "$main_window" 0 0 windowsize --sync "$main_window" 1280 1024
+sleep 0.5
+xdotool mousemove --sync 60 200 click 1 # into the gumps list
+xdotool key ctrl+f
+xdotool type --delay 60 0x1F40
+shoot "$main_window" "$out/find-in-long-list.png"

@@ -38,9 +38,10 @@ x_session_start()
     x_session_pids+=($!)
     wait_until 20 test -s "$x_session_work/display" || x_fail "Xvfb did not start (see xvfb.log)"
     DISPLAY=:$(tr -d '[:space:]' <"$x_session_work/display")
-    # Recovery journals stay in the session's folder, not the user's data.
+    # Recovery journals and the window's settings stay in the session's
+    # folder, not the user's.
     export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$x_session_work/runtime \
-        XDG_DATA_HOME=$x_session_work/data
+        XDG_DATA_HOME=$x_session_work/data XDG_CONFIG_HOME=$x_session_work/config
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 }
 

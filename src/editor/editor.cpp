@@ -299,6 +299,10 @@ ScriptMenus& Editor::menus()
             if (!this->list(list).isBeingReplaced())
                 m_mainWindow->listPictures(list)->useSizeFix(m_mainWindow->menuPosition(list));
         });
+        connect(m_menus.get(), &ScriptMenus::findRequested, m_mainWindow.get(),
+                &MainWindow::findInList);
+        connect(m_menus.get(), &ScriptMenus::problemRequested, m_mainWindow.get(),
+                &MainWindow::selectProblem);
     }
     return *m_menus;
 }

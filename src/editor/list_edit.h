@@ -35,6 +35,10 @@ public:
     // Font of every list box: the platform's UI sans font at 8.5 points.
     static QFont listFont();
 
+    // Room kept under the text, inside the frame, for a bar over the box's
+    // bottom edge.
+    void setBottomMargin(int pixels) { setViewportMargins(0, 0, 0, pixels); }
+
 Q_SIGNALS:
     // A mouse button went down over the list (the second press of a double
     // click too). The right button opens the list's copy menu.

@@ -82,6 +82,18 @@ ListMarks::ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures)
 
 ListMarks::~ListMarks() = default;
 
+QList<LintFinding> ListMarks::findings(qsizetype from, qsizetype to) const
+{
+    if (m_shown.document != m_edit.document() || !m_shown.lint)
+        return {};
+    return m_shown.lint->findings(from, to);
+}
+
+bool ListMarks::isRead() const
+{
+    return m_shown.lint->isRead();
+}
+
 void ListMarks::followDocument()
 {
     QTextDocument* document = m_edit.document();
@@ -101,6 +113,7 @@ void ListMarks::followDocument()
     } else if (!m_shown.lint->isRead()) {
         m_reader.start(); // a reading left off when its document was replaced
     }
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::readWholeDocument()
@@ -115,6 +128,7 @@ void ListMarks::readWholeDocument()
     else
         m_reader.start();
     m_marksStale = true;
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::readOn()
@@ -122,6 +136,7 @@ void ListMarks::readOn()
     if (m_shown.lint->readMore(kReadPerPass)) {
         m_marksStale = true;
         m_edit.viewport()->update();
+        Q_EMIT findingsChanged();
         return;
     }
     m_reader.start();
@@ -144,6 +159,7 @@ void ListMarks::documentChanged(int position, int removed, int added)
     }
     m_shown.lint->edited(position, removed, added);
     m_marksStale = true;
+    Q_EMIT findingsChanged();
 }
 
 void ListMarks::markVisibleRows()
@@ -177,13 +193,6 @@ void ListMarks::recheckPictures()
         return;
     m_marksStale = true;
     markVisibleRows(); // repaints the marks that changed, if any
-}
-
-QList<LintFinding> ListMarks::findings(int from, int to) const
-{
-    if (m_shown.document != m_edit.document() || !m_shown.lint)
-        return {};
-    return m_shown.lint->findings(from, to);
 }
 
 QRect ListMarks::characterRect(int position) const

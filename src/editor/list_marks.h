@@ -40,13 +40,19 @@ public:
     ListMarks(ListEdit& edit, ListId list, PictureFolder* pictures);
     ~ListMarks() override;
 
-    // The findings touching the document range [from, to), of the entries
-    // read so far.
-    QList<LintFinding> findings(int from, int to) const;
+    // The findings touching [from, to) in the part of the list read so far
+    // (the whole list once isRead()).
+    QList<LintFinding> findings(qsizetype from, qsizetype to) const;
+    bool isRead() const;
 
     // How often the marks on screen look at their pictures again, so a
     // picture added, removed or changed on disk shows without an edit.
     static constexpr int kPictureCheckMs = 500;
+
+Q_SIGNALS:
+    // The findings may be others now: the list was edited or replaced, or
+    // the rest of a long list has been read.
+    void findingsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

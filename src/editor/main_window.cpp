@@ -2,11 +2,16 @@
 
 #include "main_window.h"
 
+#include "editor_settings.h"
 #include "list_document.h"
 #include "list_edit.h"
+#include "list_find_bar.h"
 #include "list_marks.h"
 #include "list_pictures.h"
+#include "list_problems.h"
+#include "list_zoom.h"
 #include "twips_layout.h"
+#include "window_growth.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -61,13 +66,15 @@ QIcon applicationIcon()
 
 MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint)
 {
     setObjectName(u"mainWindow"_s);
     setFolderName(QString());
     setWindowIcon(applicationIcon());
     const QRect client = twips(1320, 2115, 12165, 5835);
-    setFixedSize(client.size());
+    setMinimumSize(client.size());
+    resize(client.size());
     move(client.topLeft());
 
     // Created in tab order, so the focus chain starts out as the window's
@@ -190,7 +197,73 @@ MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* paren
           QList<QWidget*>{addTile, clearTiles}, QList<QWidget*>{addItem, clearItems},
           QList<QWidget*>{load, about, save}})
         fitCaptions(row);
+    addListTools(client.size(), {load, about, save});
     load->setFocus(Qt::OtherFocusReason);
+    restoreWindowPlace(*this);
+}
+
+void MainWindow::addListTools(QSize drawn, const QList<QWidget*>& centreButtons)
+{
+    // Each list's problem count stands in the strip over the list, left
+    // empty by the window's drawing; it stretches with the list.
+    const QRect strips[] = {twips(0, 0, 2655, 240), twips(2760, 0, 3135, 240),
+                            twips(6000, 0, 6135, 240)};
+    for (ListId list : kAllLists) {
+        auto* label = new QLabel(this);
+        label->setObjectName(listName(list) + u"Problems"_s);
+        label->setGeometry(strips[index(list)]);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setFont(fontFitting(font(), {{u"9 problems"_s, label->size()}}));
+        m_problemLabels[index(list)] = label;
+        m_findBars[index(list)] = new ListFindBar(listEdit(list), listName(list));
+    }
+    m_zoom = new ListZoom(m_listEdits, this);
+
+    // Grown, the lists share the room; what stands under a list keeps to it,
+    // and Load, ABOUT and Save keep their place by the items list.
+    m_growth = std::make_unique<WindowGrowth>(drawn);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const auto list = std::find(m_listEdits.cbegin(), m_listEdits.cend(), child);
+        const auto strip = std::find(m_problemLabels.cbegin(), m_problemLabels.cend(), child);
+        if (list != m_listEdits.cend()) {
+            m_growth->add(child, WindowGrowth::Kind::List, int(list - m_listEdits.cbegin()));
+        } else if (strip != m_problemLabels.cend()) {
+            m_growth->add(child, WindowGrowth::Kind::Above, int(strip - m_problemLabels.cbegin()));
+        } else {
+            // Under the list whose left edge is the nearest on its left.
+            int column = 0;
+            for (int i = 1; i < WindowGrowth::kColumns; ++i)
+                if (m_listEdits[size_t(i)]->x() <= child->x())
+                    column = i;
+            m_growth->add(child, WindowGrowth::Kind::Below,
+                          centreButtons.contains(child) ? int(ListId::Items) : column);
+        }
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_growth)
+        m_growth->place(size());
+}
+
+void MainWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    saveWindowPlace(*this);
+}
+
+void MainWindow::findInList(ListId list)
+{
+    m_findBars[index(list)]->open();
+}
+
+void MainWindow::selectProblem(ListId list, bool backward)
+{
+    if (auto* problems = listEdit(list).findChild<ListProblems*>())
+        problems->selectNext(backward);
+    listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::stackLabelsUnderFields()
@@ -316,8 +389,11 @@ QLabel* MainWindow::addLabel(const QString& name, const QString& caption, const 
 
 void MainWindow::markLists(PictureFolder* pictures)
 {
-    for (ListId list : kAllLists) // owned by the list box
-        m_listMarks[index(list)] = new ListMarks(listEdit(list), list, pictures);
+    for (ListId list : kAllLists) {
+        auto* marks = new ListMarks(listEdit(list), list, pictures); // owned by the list box
+        m_listMarks[index(list)] = marks;
+        new ListProblems(listEdit(list), *marks, *m_problemLabels[index(list)]);
+    }
 }
 
 void MainWindow::showPictures(PictureFolder& pictures, PicturePreviews& previews)

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCloseEvent;
 class QLabel;
@@ -23,14 +24,20 @@ class ListEdit;
 class ListMarks;
 class ListPictures;
 class PicturePreviews;
+class ListFindBar;
+class ListZoom;
+class WindowGrowth;
 
 // The program's icon, in every size the resources hold.
 QIcon applicationIcon();
 
 // The three lists side by side, each with its field-name labels, entry
-// field, Add and Clear; Load, ABOUT and Save in the middle row. Fixed size,
-// no minimize or maximize box. The window shows the lists it is given and
-// asks for everything done to them, and for closing, through its signals.
+// field, Add and Clear, and over it the count of its problems; Load, ABOUT
+// and Save in the middle row. It opens at the size it was drawn at, its
+// smallest, or as it was last left, and grows (or maximises) with the lists
+// taking the room; no minimize box. Each list has a find bar, F8 to its
+// problems and zoom. The window shows the lists it is given and asks for
+// everything done to them, and for closing, through its signals.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -58,6 +65,12 @@ public:
     // What is selected in the list's box, as list text, or "".
     QString selectedText(ListId list) const;
 
+    // Opens the list's find bar.
+    void findInList(ListId list);
+    // Selects the list's next (or previous) marked entry.
+    void selectProblem(ListId list, bool backward);
+    ListZoom& zoom() const { return *m_zoom; }
+
 Q_SIGNALS:
     // Add (or Enter in the entry field) with the entry as it was then.
     void addRequested(scp::ListId list, const QString& entry);
@@ -74,6 +87,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -88,11 +103,16 @@ private:
     void stackLabelsUnderFields();
     QSize visibleRoom(const QWidget* widget) const;
     void fitCaptions(const QList<QWidget*>& row);
+    void addListTools(QSize drawn, const QList<QWidget*>& centreButtons);
 
     std::array<ListEdit*, 3> m_listEdits = {};
     std::array<ListMarks*, 3> m_listMarks = {};
     std::array<ListPictures*, 3> m_listPictures = {};
     std::array<int, 3> m_menuPositions = {};
+    std::array<QLabel*, 3> m_problemLabels = {};
+    std::array<ListFindBar*, 3> m_findBars = {};
+    ListZoom* m_zoom = nullptr;
+    std::unique_ptr<WindowGrowth> m_growth;
 };
 
 } // namespace scp

@@ -22,10 +22,14 @@ std::unique_ptr<QMenu> newMenu(const QString& name, const QString& title)
     return menu;
 }
 
-QAction* addItem(QMenu& menu, const QString& name, const QString& caption)
+QAction* addItem(QMenu& menu, const QString& name, const QString& caption,
+                 const QKeySequence& keys = {})
 {
     QAction* action = menu.addAction(caption);
     action->setObjectName(name);
+    // Shown beside the caption; the list itself takes the keys.
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
     return action;
 }
 
@@ -54,6 +58,17 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
         action[4] = action[4].toUpper();
         connect(addItem(*m_copyMenus[i], action, u"Copy"_s), &QAction::triggered, this,
                 [this, list] { Q_EMIT copyRequested(list); });
+        m_copyMenus[i]->addSeparator();
+        const QString name = action.mid(4).chopped(6); // "Gumps"
+        connect(
+            addItem(*m_copyMenus[i], u"find%1Action"_s.arg(name), u"Find..."_s, QKeySequence::Find),
+            &QAction::triggered, this, [this, list] { Q_EMIT findRequested(list); });
+        connect(addItem(*m_copyMenus[i], u"next%1ProblemAction"_s.arg(name), u"Next Problem"_s,
+                        Qt::Key_F8),
+                &QAction::triggered, this, [this, list] { Q_EMIT problemRequested(list, false); });
+        connect(addItem(*m_copyMenus[i], u"previous%1ProblemAction"_s.arg(name),
+                        u"Previous Problem"_s, Qt::SHIFT | Qt::Key_F8),
+                &QAction::triggered, this, [this, list] { Q_EMIT problemRequested(list, true); });
         if (list != ListId::Items)
             addPictureItems(list);
     }

@@ -18,8 +18,9 @@ class QMenu;
 namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
-// Patch info..., Import mantle.scp...) and one copy menu for each list; the
-// gumps' and tiles' also add pictures, show the picture of the entry they
+// Patch info..., Import mantle.scp...) and one copy menu for each list, which
+// also offers the list's find and problem keys to whoever does not know them;
+// the gumps' and tiles' also add pictures, show the picture of the entry they
 // open for and offer its size fix. They are only ever shown as popups, never
 // in a menu bar; a chosen item is passed on as a signal.
 class ScriptMenus final : public QObject {
@@ -51,6 +52,8 @@ Q_SIGNALS:
     void addPicturesRequested(scp::ListId list);
     void showPictureRequested(scp::ListId list);
     void useSizeRequested(scp::ListId list);
+    void findRequested(scp::ListId list);
+    void problemRequested(scp::ListId list, bool backward);
 
 private:
     void addPictureItems(ListId list);

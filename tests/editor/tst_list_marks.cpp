@@ -50,7 +50,8 @@ private Q_SLOTS:
 
         UiDriver driver;
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
-        QVERIFY(driver.menus.value(0).startsWith(u"gumpsCopyMenu: copyGumpsAction=Copy"_s));
+        QCOMPARE(driver.menus.size(), 1);
+        QVERIFY(driver.menus[0].startsWith(u"gumpsCopyMenu: copyGumpsAction=Copy "_s));
     }
 
     void marksFollowAReplacedDocument()

@@ -8,8 +8,23 @@
 #include "list_edit.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
+// What the editor remembers between runs goes to a scratch folder of the
+// test's own, on every platform (the registry too, on Windows), so a test
+// neither reads the user's window nor leaves its own behind.
+inline void useScratchSettings()
+{
+    static QTemporaryDir scratch;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
+}
+Q_COREAPP_STARTUP_FUNCTION(useScratchSettings)
 
 // The first shown or hidden widget of that name, a window or in one.
 template <typename T = QWidget> T* findWidget(const QString& name)

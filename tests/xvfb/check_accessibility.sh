@@ -12,9 +12,10 @@ command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null &&
     { echo "SKIP: needs Xvfb, dbus-run-session and python3-pyatspi"; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
 mkdir -m 700 "$work/runtime" && mkdir "$work/folder"
-# Recovery journals go to the scratch folder, not the user's data.
+# Recovery journals and the window's settings go to the scratch folder, not
+# the user's.
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_RUNTIME_DIR=$work/runtime \
-    XDG_DATA_HOME=$work/data
+    XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 
 # A private X server with no window manager, on a display it picks itself
 # (-displayfd), so parallel runs and a desktop's own display never collide.

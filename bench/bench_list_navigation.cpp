@@ -1,0 +1,174 @@
+// Finding one's way in the main window's lists (offscreen), each list of
+// 100,000 entries, the lint's marks on them; every time includes the
+// repaint of what changed:
+// - find: one step of the items list's find bar (Enter in its field), to a
+//   match a few rows on, and for text that is nowhere (a whole pass round
+//   the list); find as you type takes the same step;
+// - F8: the next marked entry, where every entry is marked (the gumps list,
+//   whose pictures are missing and ids repeat) and where only the last of
+//   the items is, with the marks counted, and right after an edit, before
+//   they are counted again (the marks asked for from the text cursor on);
+// - zoom: one step in or out of the three lists together.
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+
+#include "bench_lists.h"
+#include "bmp_header.h"
+#include "list_document.h"
+#include "list_edit.h"
+#include "list_problems.h"
+#include "list_zoom.h"
+#include "main_window.h"
+#include "widget_bench_main.h"
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+constexpr int kEntries = 100'000;
+
+// Items with no finding but in the last entry, whose id is no number.
+QString sparseItems()
+{
+    QStringList entries;
+    for (int i = 0; i < kEntries; ++i)
+        entries << u"0x%1 0 0 0 0 3 20 %2 0 Cloak"_s
+                       .arg(i == kEntries - 1 ? u"Z"_s : QString::number(i, 16))
+                       .arg(i);
+    return entries.join(scp::spacerText(scp::kItemSpacerWidth));
+}
+
+void press(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+void settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The main window, with marks, its three lists of 100,000 entries each;
+// the items list sparsely marked when asked.
+struct Window {
+    explicit Window(bool sparseItemList = false)
+    {
+        for (ListId list : scp::kAllLists)
+            lists[size_t(list)] = std::make_unique<scp::ListDocument>(
+                list == ListId::Items && sparseItemList ? sparseItems()
+                                                        : sectionList(list, kEntries));
+        form = std::make_unique<scp::MainWindow>(
+            std::array{lists[0].get(), lists[1].get(), lists[2].get()});
+        form->markLists(&pictures);
+        form->show();
+        // Until the marks have read the lists and the problems are counted.
+        for (ListId list : scp::kAllLists) {
+            while (problems(list).count() < 0)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        settle();
+    }
+    scp::ListEdit& box(ListId list) { return listBox(*form, list); }
+    scp::ListProblems& problems(ListId list) { return *box(list).findChild<scp::ListProblems*>(); }
+
+    QTemporaryDir folder;
+    scp::PictureFolder pictures{folder.path()};
+    std::array<std::unique_ptr<scp::ListDocument>, 3> lists;
+    std::unique_ptr<scp::MainWindow> form;
+};
+
+// Enter in the items list's find field, looking for `text`.
+void BM_FindStep(benchmark::State& state, const QString& text)
+{
+    Window window;
+    scp::ListEdit& box = window.box(ListId::Items);
+    box.setFocus();
+    press(box, Qt::Key_F, Qt::ControlModifier);
+    auto* field = window.form->findChild<QLineEdit*>(u"itemsFindField"_s);
+    field->setText(text);
+    for (auto _ : state) {
+        press(*field, Qt::Key_Return);
+        box.viewport()->repaint();
+        state.PauseTiming();
+        settle();
+        state.ResumeTiming();
+    }
+    if (text.startsWith(u"Mantle"_s) && !box.textCursor().hasSelection())
+        state.SkipWithError("nothing was found");
+}
+
+// F8 in `list`; with `edited`, a key typed at the start before each, untimed,
+// so the marks are not counted yet.
+void BM_NextProblem(benchmark::State& state, ListId list, bool sparse, bool edited)
+{
+    Window window(sparse);
+    scp::ListEdit& box = window.box(list);
+    box.setFocus();
+    box.moveCursor(QTextCursor::Start);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (edited) {
+            box.undo();
+            QTextCursor start(box.document());
+            start.insertText(u"1"_s);
+            settle();
+            box.moveCursor(QTextCursor::Start);
+        }
+        state.ResumeTiming();
+        press(box, Qt::Key_F8);
+        box.viewport()->repaint();
+        state.PauseTiming();
+        settle();
+        if (!box.textCursor().hasSelection())
+            state.SkipWithError("no marked entry selected");
+        state.ResumeTiming();
+    }
+}
+
+// Zoom in, then out, a step each, the three lists together.
+void BM_ZoomStep(benchmark::State& state)
+{
+    Window window;
+    scp::ListEdit& box = window.box(ListId::Gumps);
+    window.form->zoom().setPercent(100); // whatever an earlier run left
+    bool in = true;
+    for (auto _ : state) {
+        press(box, in ? Qt::Key_Plus : Qt::Key_Minus, Qt::ControlModifier);
+        for (ListId list : scp::kAllLists)
+            window.box(list).viewport()->repaint();
+        in = !in;
+        state.PauseTiming();
+        settle();
+        state.ResumeTiming();
+    }
+    if (window.form->zoom().percent() == 100 && state.iterations() % 2 == 1)
+        state.SkipWithError("the zoom keys did nothing");
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(BM_FindStep, next_match, u"Mantle of Night"_s)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FindStep, not_found, u"Cloak of Day"_s)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextProblem, every_entry_marked, ListId::Gumps, false, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextProblem, last_entry_marked, ListId::Items, true, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_NextProblem, last_entry_marked_just_edited, ListId::Items, true, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    return runWidgetBenchmarks(argc, argv);
+}

@@ -1,0 +1,79 @@
+// The editor's settings, kept where the platform keeps a user's settings
+// (the registry on Windows, ~/.config/scpmaker on Linux).
+
+#include "editor_settings.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace scp {
+
+namespace {
+
+// The default format, so tests can point it at a scratch folder. Named here
+// rather than through the application's organization, which would move the
+// recovery journals' folder.
+class Settings : public QSettings {
+public:
+    Settings() : QSettings(defaultFormat(), UserScope, u"scpmaker"_s, u"scpmaker"_s) {}
+};
+
+const QString kGeometry = u"mainWindow/geometry"_s;
+const QString kMaximized = u"mainWindow/maximized"_s;
+const QString kZoom = u"lists/zoomPercent"_s;
+
+// Whether a window there could be grabbed by its title bar: the strip along
+// its top shows on some screen, wide enough to take hold of.
+bool reachable(const QRect& client)
+{
+    const QRect titleStrip(client.left(), client.top() - 24, client.width(), 48);
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.cbegin(), screens.cend(), [&](const QScreen* screen) {
+        const QRect shown = screen->availableGeometry().intersected(titleStrip);
+        return shown.width() >= 64 && shown.height() >= 16;
+    });
+}
+
+} // namespace
+
+void restoreWindowPlace(QWidget& window)
+{
+    Settings settings;
+    const QRect kept = settings.value(kGeometry).toRect();
+    if (kept.isValid()) {
+        const QSize size = kept.size().expandedTo(window.minimumSize());
+        if (reachable(kept))
+            window.setGeometry(QRect(kept.topLeft(), size));
+        else
+            window.resize(size);
+    }
+    if (settings.value(kMaximized, false).toBool())
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+}
+
+void saveWindowPlace(const QWidget& window)
+{
+    Settings settings;
+    // The size and place it goes back to from maximised.
+    settings.setValue(kGeometry, window.normalGeometry());
+    settings.setValue(kMaximized, window.isMaximized());
+}
+
+int savedListZoom()
+{
+    return Settings().value(kZoom, 100).toInt();
+}
+
+void saveListZoom(int percent)
+{
+    Settings().setValue(kZoom, percent);
+}
+
+} // namespace scp

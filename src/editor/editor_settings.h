@@ -1,0 +1,20 @@
+#pragma once
+
+// What the editor remembers between runs: the main window's size and place,
+// and how far the lists are zoomed. Nothing about the lists' text.
+
+class QWidget;
+
+namespace scp {
+
+// Puts `window` where it was last left: its size, its place when that is
+// still on a screen, and maximised if it was. A window never left anywhere
+// keeps the place and size it has.
+void restoreWindowPlace(QWidget& window);
+void saveWindowPlace(const QWidget& window);
+
+// The lists' zoom in percent of their normal size; 100 when none was kept.
+int savedListZoom();
+void saveListZoom(int percent);
+
+} // namespace scp

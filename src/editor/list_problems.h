@@ -1,0 +1,83 @@
+#pragma once
+
+// A list's problems from the keyboard: how many there are, the reason of the
+// one at the text cursor, and F8 to the next one.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <vector>
+
+class QLabel;
+class QTextDocument;
+
+namespace scp {
+
+class ListEdit;
+class ListMarks;
+
+// Counts the marks of a list and shows the count in `status`, a label by
+// the list ("3 problems", "1 problem", nothing when there are none). Where
+// the text cursor stands in a marked entry the list's accessible
+// description starts with the mark's reason, so a screen reader says it as
+// it changes, and while the list has the focus the label adds it. F8 and Shift+F8
+// in the list select the whole next or previous marked entry, going round
+// the list's ends.
+//
+// The count needs the whole list's findings, some hundreds of milliseconds
+// for a long list with pictures to look up: they are gathered while the
+// program is idle, a slice at a time, shortly after the list last changed,
+// and kept as the marks' positions. F8 looks them up there. Edits move the
+// positions kept; until the findings are gathered again F8 asks the marks
+// afresh about the entries edited since, and takes the rest as kept (an
+// edit may also have made or ended a repeated id far away: the count
+// catches up a moment later). In a list just replaced it asks the marks
+// for the findings from the text cursor on.
+class ListProblems final : public QObject {
+    Q_OBJECT
+
+public:
+    // Lives as long as `edit`, whose child it becomes; `status` must
+    // outlive it too.
+    ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status);
+    ~ListProblems() override;
+
+    // Selects the next (or previous) marked entry; false when none is.
+    bool selectNext(bool backward);
+    // The findings counted; -1 until the first count is done.
+    int count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Mark {
+        int position;
+        int length;
+    };
+    void countLater();
+    void moveMarks(int position, int removed, int added);
+    void countOn();
+    int nearestMark(int from, bool backward, int skipFrom = 0, int skipTo = 0) const;
+    int searchMark(int from, bool backward) const;
+    void showStatus();
+
+    ListEdit& m_edit;
+    ListMarks& m_marks;
+    QLabel& m_status;
+    QString m_description;                      // the list's own accessible description
+    QString m_describedAs;                      // the description as last set here
+    std::vector<Mark> m_counted;                // in text order, moved by the edits since
+    const QTextDocument* m_countedIn = nullptr; // the document they were counted in
+    int m_countedSize = -1;                     // its size, as the edits since leave it
+    int m_editedFrom = 0, m_editedTo = -1;      // what the edits since touched, if any
+    bool m_fresh = false;                       // no edit since
+    int m_count = -1;
+    std::vector<Mark> m_counting; // the count under way
+    qsizetype m_countedTo = 0;
+    QTimer m_settle; // the list holds still for a moment before a count
+    QTimer m_pass;   // the next slice of a count under way
+};
+
+} // namespace scp
