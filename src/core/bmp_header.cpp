@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace scp {
@@ -12,8 +14,11 @@ namespace scp {
 namespace {
 
 constexpr qsizetype kFileHeaderSize = 14;
-constexpr qsizetype kCoreHeaderSize = 12;
-constexpr qsizetype kInfoHeaderSize = 40;
+constexpr qsizetype kCoreHeaderSize = 12; // 16-bit width and height
+// OS/2's second header is 64 bytes, or cut to any length from 16 (its size,
+// width, height, planes and bits per pixel), the rest then taken as 0.
+constexpr qsizetype kShortestOs2HeaderSize = 16;
+constexpr qsizetype kInfoHeaderSize = 40; // Windows' first; every longer one starts as it does
 
 quint32 littleEndian(QByteArrayView bytes, qsizetype at, int width)
 {
@@ -35,20 +40,20 @@ std::optional<BmpSize> parseBmpHeader(QByteArrayView bytes, QString* reason)
     if (bytes.size() < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M')
         return fail(u"it does not start with a BMP file header"_s);
     const quint32 dibSize = littleEndian(bytes, kFileHeaderSize, 4);
-    if (dibSize == kCoreHeaderSize) {
-        if (bytes.size() < kFileHeaderSize + kCoreHeaderSize)
-            return fail(u"its header is cut short"_s);
-        return BmpSize{littleEndian(bytes, 18, 2), littleEndian(bytes, 20, 2)};
-    }
-    if (dibSize < kInfoHeaderSize)
+    if (dibSize != kCoreHeaderSize && dibSize < kShortestOs2HeaderSize)
         return fail(u"its header size %1 is not one BMP uses"_s.arg(dibSize));
-    if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
+    if (bytes.size() < kFileHeaderSize + std::min<qsizetype>(dibSize, kInfoHeaderSize))
         return fail(u"its header is cut short"_s);
-    const auto width = static_cast<qint32>(littleEndian(bytes, 18, 4));
-    const auto height = static_cast<qint32>(littleEndian(bytes, 22, 4));
+    const bool core = dibSize == kCoreHeaderSize;
+    const auto dimension = [&](qsizetype coreAt, qsizetype at) {
+        return core ? qint64(littleEndian(bytes, coreAt, 2))
+                    : qint64(static_cast<qint32>(littleEndian(bytes, at, 4)));
+    };
+    const qint64 width = dimension(18, 18);
+    const qint64 height = dimension(20, 22);
     if (width <= 0 || height == 0)
         return fail(u"its header gives %1 x %2 pixels"_s.arg(width).arg(height));
-    return BmpSize{width, height < 0 ? -qint64(height) : qint64(height)};
+    return BmpSize{width, height < 0 ? -height : height};
 }
 
 PictureInfo BmpHeaderCache::lookup(const QString& path)

@@ -20,10 +20,12 @@ struct BmpSize {
 };
 
 // Width and height from the start of a BMP file: the 14-byte file header
-// ("BM") and the DIB header behind it. BITMAPCOREHEADER (12 bytes) holds
-// 16-bit dimensions; BITMAPINFOHEADER and its successors (40 bytes and
-// more) hold signed 32-bit ones, a negative height meaning top-down rows.
-// Empty when the bytes are not such a header; `reason` then says why.
+// ("BM") and the DIB header behind it, which starts with its own size. The
+// 12-byte core header holds unsigned 16-bit dimensions; every longer one
+// (OS/2's of 16 to 64 bytes, Windows' of 40 and more) holds 32-bit ones
+// right after the size, a negative height meaning top-down rows. A picture
+// of no pixels is refused whatever its header. Empty when the bytes are not
+// such a header; `reason` then says why.
 std::optional<BmpSize> parseBmpHeader(QByteArrayView bytes, QString* reason = nullptr);
 
 // What a picture path holds, as far as the lint cares.

@@ -52,6 +52,9 @@ private Q_SLOTS:
         QVERIFY(writeBytes(m_dir.filePath(u"broken.bmp"_s), bmp(40, 1, 1).left(30))); // cut short
         QVERIFY(writeBytes(m_dir.filePath(u"core.bmp"_s), bmp(12, 0x1234, 7))); // 16-bit sizes
         QVERIFY(writeBytes(m_dir.filePath(u"down.bmp"_s), bmp(124, 3, -5)));    // rows top-down
+        QVERIFY(writeBytes(m_dir.filePath(u"os2.bmp"_s), bmp(16, 5, 6)));       // OS/2's, cut short
+        QVERIFY(writeBytes(m_dir.filePath(u"os2full.bmp"_s), bmp(64, 70000, 8)));
+        QVERIFY(writeBytes(m_dir.filePath(u"flat.bmp"_s), bmp(12, 7, 0))); // no pixels
         m_folder = std::make_unique<scp::PictureFolder>(m_dir.path());
     }
 
@@ -126,8 +129,11 @@ private Q_SLOTS:
             u"\"100%1.bmp\" is 64 x 32 pixels, the entry says 120 x 200"_s);
         row("picture not a BMP", tiles, u"0x1 broken.bmp 1 1"_s, LintRule::PictureSize,
             u"broken.bmp"_s, u"\"broken.bmp\" is not a readable BMP"_s);
+        row("picture of no pixels", tiles, u"0x1 flat.bmp 7 0"_s, LintRule::PictureSize,
+            u"flat.bmp"_s, u"its header gives 7 x 0 pixels"_s);
         row("picture sizes", tiles,
-            u"0x1 cloak.bmp 0x40 0x20  0x2 core.bmp 4660 7  0x3 down.bmp 3 5"_s,
+            u"0x1 cloak.bmp 0x40 0x20  0x2 core.bmp 4660 7  0x3 down.bmp 3 5  "
+            u"0x4 os2.bmp 5 6  0x5 os2full.bmp 70000 8"_s,
             LintRule::PictureSize);
         row("duplicate id", gumps, u"0x0F00 cloak.bmp 64 32\r\nF00 cloak.bmp 64 32"_s,
             LintRule::DuplicateId, u"F00"_s,
