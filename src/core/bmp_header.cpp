@@ -1,3 +1,6 @@
+// BMP headers read for their size, and the folder the lint looks for pictures in;
+// see bmp_header.h.
+
 #include "bmp_header.h"
 
 #include "file_reading.h"
@@ -72,12 +75,12 @@ PictureInfo BmpHeaderCache::lookup(const QString& path)
 
     // A picture named by a list may be anything; a FIFO must not stop the
     // lint, so it goes through the reader that refuses what is not a file.
-    PictureInfo result{PictureInfo::State::Unreadable, {}, {}};
+    PictureInfo result{PictureInfo::State::Unreadable, {}, {}, {}};
     const FileBytes head = readFileHead(path, kFileHeaderSize + kInfoHeaderSize);
     if (!head.outcome)
         result.reason = head.reason;
     else if (const auto parsed = parseBmpHeader(head.bytes, &result.reason))
-        result = {PictureInfo::State::Readable, *parsed, {}};
+        result = {PictureInfo::State::Readable, *parsed, {}, {}};
     m_entries.insert(path, {modified, size, result});
     return result;
 }
@@ -105,9 +108,13 @@ QString FolderCaseIndex::otherCase(const QString& fileName)
 
 PictureFolder::PictureFolder(QString folder) : m_folder(std::move(folder)), m_caseIndex(m_folder) {}
 
-PictureInfo PictureFolder::picture(const QString& fileName)
+PictureInfo PictureFolder::picture(QStringView fileName)
 {
-    return m_headers.lookup(QDir(m_folder).filePath(fileName));
+    const QString name = fileName.toString();
+    PictureInfo info = m_headers.lookup(QDir(m_folder).filePath(name));
+    if (info.state == PictureInfo::State::Missing)
+        info.otherCase = m_caseIndex.otherCase(name);
+    return info;
 }
 
 } // namespace scp

@@ -32,8 +32,9 @@ std::optional<BmpSize> parseBmpHeader(QByteArrayView bytes, QString* reason = nu
 struct PictureInfo {
     enum class State { Missing, Unreadable, Readable };
     State state = State::Missing;
-    BmpSize size;   // when Readable
-    QString reason; // when Unreadable: why, for the user
+    BmpSize size;      // when Readable
+    QString reason;    // when Unreadable: why, for the user
+    QString otherCase; // when Missing: the name the folder holds it under in another case, if any
 };
 
 // Reads BMP headers once per version of a file: an entry is re-read only
@@ -42,7 +43,6 @@ struct PictureInfo {
 class BmpHeaderCache {
 public:
     PictureInfo lookup(const QString& path);
-    void clear() { m_entries.clear(); }
 
 private:
     struct Cached {
@@ -74,8 +74,7 @@ class PictureFolder {
 public:
     explicit PictureFolder(QString folder);
     const QString& path() const { return m_folder; }
-    PictureInfo picture(const QString& fileName);
-    QString otherCase(const QString& fileName) { return m_caseIndex.otherCase(fileName); }
+    PictureInfo picture(QStringView fileName);
 
 private:
     QString m_folder;
