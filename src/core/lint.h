@@ -91,8 +91,10 @@ public:
     QList<LintFinding> findings() const;
     QList<LintFinding> findings(qsizetype from, qsizetype to) const;
 
-    // Of a position in the part read.
+    // Of a position in the part read: its line and column, and the number,
+    // from 1, of the entry it is in (or, between entries, of the next one).
     TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
+    qsizetype entryNumber(qsizetype position) const { return firstEndingAfter(position) + 1; }
 
 private:
     struct Entry;

@@ -186,10 +186,12 @@ LintRules lintRules(ListId list)
     return {list, placeholder, fieldHint(list)};
 }
 
-QString formatWarning(const QString& file, TextPoint point, const QString& message)
+QString formatWarning(const QString& file, TextPoint point, const QString& message,
+                      qsizetype entryNumber)
 {
-    return u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
-                                          QString::number(point.column), message);
+    const QString line = u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
+                                                        QString::number(point.column), message);
+    return entryNumber > 0 ? line + u" [entry %1]"_s.arg(entryNumber) : line;
 }
 
 EntryFields::EntryFields(QStringView entry) : m_text(entry)

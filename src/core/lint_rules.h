@@ -60,8 +60,11 @@ struct TextPoint {
     friend bool operator==(const TextPoint&, const TextPoint&) = default;
 };
 
-// "FILE:LINE:COLUMN: warning: MESSAGE"
-QString formatWarning(const QString& file, TextPoint point, const QString& message);
+// "FILE:LINE:COLUMN: warning: MESSAGE [entry N]", N counting the list's
+// entries from 1: a one-line list's column is past finding, its entry is not.
+// Without an entry (0), what is warned about is no list's.
+QString formatWarning(const QString& file, TextPoint point, const QString& message,
+                      qsizetype entryNumber = 0);
 
 // An entry's text split into fields.
 class EntryFields {

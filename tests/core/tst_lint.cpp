@@ -180,17 +180,20 @@ private Q_SLOTS:
 #endif
     }
 
-    void lineAndColumn()
+    // Where a finding is: line and column, and the entry, in a list's own count.
+    void lineColumnAndEntry()
     {
         scp::ListLint lint(scp::lintRules(ListId::Items));
-        lint.setText(u"ab\r\ncd\ref\ngh\n"_s);
-        const std::pair<qsizetype, scp::TextPoint> points[] = {
-            {0, {1, 1}}, {3, {1, 4}},  {4, {2, 1}}, {6, {2, 3}},
-            {7, {3, 1}}, {10, {4, 1}}, {13, {5, 1}}};
-        for (const auto& [position, point] : points)
+        lint.setText(u"ab\r\ncd\ref\ngh  i\n"_s);
+        const std::tuple<qsizetype, scp::TextPoint, qsizetype> points[] = {
+            {0, {1, 1}, 1}, {3, {1, 4}, 2},  {4, {2, 1}, 2},  {6, {2, 3}, 3},
+            {7, {3, 1}, 3}, {10, {4, 1}, 4}, {14, {4, 5}, 5}, {16, {5, 1}, 6}};
+        for (const auto& [position, point, entry] : points) {
             QCOMPARE(lint.lineColumn(position), point);
-        QCOMPARE(scp::formatWarning(u"100%1/items.scp"_s, {2, 7}, u"layer 9 is unused"_s),
-                 u"100%1/items.scp:2:7: warning: layer 9 is unused"_s);
+            QCOMPARE(lint.entryNumber(position), entry);
+        }
+        QCOMPARE(scp::formatWarning(u"100%1/items.scp"_s, {2, 7}, u"layer 9 is unused"_s, 12),
+                 u"100%1/items.scp:2:7: warning: layer 9 is unused [entry 12]"_s);
     }
 
     // Random edits, some while the text is still read in steps: once read, the lint
@@ -234,6 +237,7 @@ private Q_SLOTS:
                 });
                 QCOMPARE(lint.findings(from, to), window);
                 QCOMPARE(lint.lineColumn(from), fresh.lineColumn(from));
+                QCOMPARE(lint.entryNumber(from), fresh.entryNumber(from));
             }
         }
     }
