@@ -72,7 +72,7 @@ QString helpText(const QCommandLineParser& parser)
 int check(const QString& given, const scp::EntryLists& lists)
 {
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
-    scp::PictureFolder pictures(folder.path());
+    scp::PictureFolder pictures(folder.path(), scp::PictureFolder::Lookups::OncePerName);
     bool found = false;
     for (const scp::ListId list : scp::kAllLists) {
         const QString file = given.isEmpty() ? scp::sectionFileName(list)

@@ -106,14 +106,29 @@ QString FolderCaseIndex::otherCase(const QString& fileName)
     return found == fileName ? QString() : found;
 }
 
-PictureFolder::PictureFolder(QString folder) : m_folder(std::move(folder)), m_caseIndex(m_folder) {}
+PictureFolder::PictureFolder(QString folder, Lookups lookups)
+    : m_folder(std::move(folder)), m_lookups(lookups), m_caseIndex(m_folder)
+{
+}
 
 PictureInfo PictureFolder::picture(QStringView fileName)
 {
+    if (m_lookups == Lookups::FollowChanges)
+        return lookUp(fileName.toString());
+    // Asked without a copy of the name: only a new one is kept.
+    const auto answered =
+        m_answers.constFind(QString::fromRawData(fileName.data(), fileName.size()));
+    if (answered != m_answers.cend())
+        return *answered;
     const QString name = fileName.toString();
-    PictureInfo info = m_headers.lookup(QDir(m_folder).filePath(name));
+    return *m_answers.insert(name, lookUp(name));
+}
+
+PictureInfo PictureFolder::lookUp(const QString& fileName)
+{
+    PictureInfo info = m_headers.lookup(QDir(m_folder).filePath(fileName));
     if (info.state == PictureInfo::State::Missing)
-        info.otherCase = m_caseIndex.otherCase(name);
+        info.otherCase = m_caseIndex.otherCase(fileName);
     return info;
 }
 

@@ -72,14 +72,28 @@ private:
 // about pictures. One per folder, shared by the gumps and tiles lists.
 class PictureFolder {
 public:
-    explicit PictureFolder(QString folder);
+    enum class Lookups {
+        // Each question looks at the file again (a stat; its header is read
+        // once per version): the editor's marks follow a picture that
+        // appears, goes or changes while the lists are open.
+        FollowChanges,
+        // Each name is looked up once, and that answer holds for the life
+        // of this: one check of the lists asks once per picture named, however
+        // many entries name it.
+        OncePerName,
+    };
+    explicit PictureFolder(QString folder, Lookups lookups = Lookups::FollowChanges);
     const QString& path() const { return m_folder; }
     PictureInfo picture(QStringView fileName);
 
 private:
+    PictureInfo lookUp(const QString& fileName);
+
     QString m_folder;
+    Lookups m_lookups;
     BmpHeaderCache m_headers;
     FolderCaseIndex m_caseIndex;
+    QHash<QString, PictureInfo> m_answers; // by name, when looked up once per name
 };
 
 } // namespace scp
