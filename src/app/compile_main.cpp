@@ -67,12 +67,12 @@ QString helpText(const QCommandLineParser& parser)
     return text;
 }
 
-// One line a finding, "FILE:LINE:COLUMN: warning: MESSAGE", the lists in the
-// editor's order; the files named as DIR was given.
+// One line a finding, "FILE:LINE:COLUMN: warning: MESSAGE [entry N]", the
+// lists in the editor's order; the files named as DIR was given.
 int check(const QString& given, const scp::EntryLists& lists)
 {
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
-    scp::PictureFolder pictures(folder.path());
+    scp::PictureFolder pictures(folder.path(), scp::PictureFolder::Lookups::OncePerName);
     bool found = false;
     for (const scp::ListId list : scp::kAllLists) {
         const QString file = given.isEmpty() ? scp::sectionFileName(list)
@@ -82,7 +82,8 @@ int check(const QString& given, const scp::EntryLists& lists)
         QString lines;
         for (const scp::LintFinding& finding : lint.findings())
             lines += scp::formatWarning(QDir::toNativeSeparators(file),
-                                        lint.lineColumn(finding.position), finding.message) +
+                                        lint.lineColumn(finding.position), finding.message,
+                                        lint.entryNumber(finding.position)) +
                      u'\n';
         print(stdout, lines);
         found = found || !lines.isEmpty();
@@ -183,8 +184,8 @@ int main(int argc, char** argv)
     const QCommandLineOption checkOnly(
         u"check"_s,
         u"Write nothing; print each entry of the three lists the patching tool may choke "
-        u"on as \"FILE:LINE:COLUMN: warning: MESSAGE\". Exits 0 when there is nothing to "
-        u"report, 1 when there is."_s);
+        u"on as \"FILE:LINE:COLUMN: warning: MESSAGE [entry N]\", N counting the list's "
+        u"entries from 1. Exits 0 when there is nothing to report, 1 when there is."_s);
     parser.addOption(checkOnly);
     const QCommandLineOption importFrom(
         u"import"_s,

@@ -1,9 +1,14 @@
+// BMP headers read for their size, and the folder the lint looks for pictures in;
+// see bmp_header.h.
+
 #include "bmp_header.h"
 
 #include "file_reading.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -12,8 +17,11 @@ namespace scp {
 namespace {
 
 constexpr qsizetype kFileHeaderSize = 14;
-constexpr qsizetype kCoreHeaderSize = 12;
-constexpr qsizetype kInfoHeaderSize = 40;
+constexpr qsizetype kCoreHeaderSize = 12; // 16-bit width and height
+// OS/2's second header is 64 bytes, or cut to any length from 16 (its size,
+// width, height, planes and bits per pixel), the rest then taken as 0.
+constexpr qsizetype kShortestOs2HeaderSize = 16;
+constexpr qsizetype kInfoHeaderSize = 40; // Windows' first; every longer one starts as it does
 
 quint32 littleEndian(QByteArrayView bytes, qsizetype at, int width)
 {
@@ -35,20 +43,20 @@ std::optional<BmpSize> parseBmpHeader(QByteArrayView bytes, QString* reason)
     if (bytes.size() < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M')
         return fail(u"it does not start with a BMP file header"_s);
     const quint32 dibSize = littleEndian(bytes, kFileHeaderSize, 4);
-    if (dibSize == kCoreHeaderSize) {
-        if (bytes.size() < kFileHeaderSize + kCoreHeaderSize)
-            return fail(u"its header is cut short"_s);
-        return BmpSize{littleEndian(bytes, 18, 2), littleEndian(bytes, 20, 2)};
-    }
-    if (dibSize < kInfoHeaderSize)
+    if (dibSize != kCoreHeaderSize && dibSize < kShortestOs2HeaderSize)
         return fail(u"its header size %1 is not one BMP uses"_s.arg(dibSize));
-    if (bytes.size() < kFileHeaderSize + kInfoHeaderSize)
+    if (bytes.size() < kFileHeaderSize + std::min<qsizetype>(dibSize, kInfoHeaderSize))
         return fail(u"its header is cut short"_s);
-    const auto width = static_cast<qint32>(littleEndian(bytes, 18, 4));
-    const auto height = static_cast<qint32>(littleEndian(bytes, 22, 4));
+    const bool core = dibSize == kCoreHeaderSize;
+    const auto dimension = [&](qsizetype coreAt, qsizetype at) {
+        return core ? qint64(littleEndian(bytes, coreAt, 2))
+                    : qint64(static_cast<qint32>(littleEndian(bytes, at, 4)));
+    };
+    const qint64 width = dimension(18, 18);
+    const qint64 height = dimension(20, 22);
     if (width <= 0 || height == 0)
         return fail(u"its header gives %1 x %2 pixels"_s.arg(width).arg(height));
-    return BmpSize{width, height < 0 ? -qint64(height) : qint64(height)};
+    return BmpSize{width, height < 0 ? -height : height};
 }
 
 PictureInfo BmpHeaderCache::lookup(const QString& path)
@@ -67,12 +75,12 @@ PictureInfo BmpHeaderCache::lookup(const QString& path)
 
     // A picture named by a list may be anything; a FIFO must not stop the
     // lint, so it goes through the reader that refuses what is not a file.
-    PictureInfo result{PictureInfo::State::Unreadable, {}, {}};
+    PictureInfo result{PictureInfo::State::Unreadable, {}, {}, {}};
     const FileBytes head = readFileHead(path, kFileHeaderSize + kInfoHeaderSize);
     if (!head.outcome)
         result.reason = head.reason;
     else if (const auto parsed = parseBmpHeader(head.bytes, &result.reason))
-        result = {PictureInfo::State::Readable, *parsed, {}};
+        result = {PictureInfo::State::Readable, *parsed, {}, {}};
     m_entries.insert(path, {modified, size, result});
     return result;
 }
@@ -98,11 +106,30 @@ QString FolderCaseIndex::otherCase(const QString& fileName)
     return found == fileName ? QString() : found;
 }
 
-PictureFolder::PictureFolder(QString folder) : m_folder(std::move(folder)), m_caseIndex(m_folder) {}
-
-PictureInfo PictureFolder::picture(const QString& fileName)
+PictureFolder::PictureFolder(QString folder, Lookups lookups)
+    : m_folder(std::move(folder)), m_lookups(lookups), m_caseIndex(m_folder)
 {
-    return m_headers.lookup(QDir(m_folder).filePath(fileName));
+}
+
+PictureInfo PictureFolder::picture(QStringView fileName)
+{
+    if (m_lookups == Lookups::FollowChanges)
+        return lookUp(fileName.toString());
+    // Asked without a copy of the name: only a new one is kept.
+    const auto answered =
+        m_answers.constFind(QString::fromRawData(fileName.data(), fileName.size()));
+    if (answered != m_answers.cend())
+        return *answered;
+    const QString name = fileName.toString();
+    return *m_answers.insert(name, lookUp(name));
+}
+
+PictureInfo PictureFolder::lookUp(const QString& fileName)
+{
+    PictureInfo info = m_headers.lookup(QDir(m_folder).filePath(fileName));
+    if (info.state == PictureInfo::State::Missing)
+        info.otherCase = m_caseIndex.otherCase(fileName);
+    return info;
 }
 
 } // namespace scp

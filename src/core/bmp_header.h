@@ -20,18 +20,21 @@ struct BmpSize {
 };
 
 // Width and height from the start of a BMP file: the 14-byte file header
-// ("BM") and the DIB header behind it. BITMAPCOREHEADER (12 bytes) holds
-// 16-bit dimensions; BITMAPINFOHEADER and its successors (40 bytes and
-// more) hold signed 32-bit ones, a negative height meaning top-down rows.
-// Empty when the bytes are not such a header; `reason` then says why.
+// ("BM") and the DIB header behind it, which starts with its own size. The
+// 12-byte core header holds unsigned 16-bit dimensions; every longer one
+// (OS/2's of 16 to 64 bytes, Windows' of 40 and more) holds 32-bit ones
+// right after the size, a negative height meaning top-down rows. A picture
+// of no pixels is refused whatever its header. Empty when the bytes are not
+// such a header; `reason` then says why.
 std::optional<BmpSize> parseBmpHeader(QByteArrayView bytes, QString* reason = nullptr);
 
 // What a picture path holds, as far as the lint cares.
 struct PictureInfo {
     enum class State { Missing, Unreadable, Readable };
     State state = State::Missing;
-    BmpSize size;   // when Readable
-    QString reason; // when Unreadable: why, for the user
+    BmpSize size;      // when Readable
+    QString reason;    // when Unreadable: why, for the user
+    QString otherCase; // when Missing: the name the folder holds it under in another case, if any
 };
 
 // Reads BMP headers once per version of a file: an entry is re-read only
@@ -40,7 +43,6 @@ struct PictureInfo {
 class BmpHeaderCache {
 public:
     PictureInfo lookup(const QString& path);
-    void clear() { m_entries.clear(); }
 
 private:
     struct Cached {
@@ -70,15 +72,28 @@ private:
 // about pictures. One per folder, shared by the gumps and tiles lists.
 class PictureFolder {
 public:
-    explicit PictureFolder(QString folder);
+    enum class Lookups {
+        // Each question looks at the file again (a stat; its header is read
+        // once per version): the editor's marks follow a picture that
+        // appears, goes or changes while the lists are open.
+        FollowChanges,
+        // Each name is looked up once, and that answer holds for the life
+        // of this: one check of the lists asks once per picture named, however
+        // many entries name it.
+        OncePerName,
+    };
+    explicit PictureFolder(QString folder, Lookups lookups = Lookups::FollowChanges);
     const QString& path() const { return m_folder; }
-    PictureInfo picture(const QString& fileName);
-    QString otherCase(const QString& fileName) { return m_caseIndex.otherCase(fileName); }
+    PictureInfo picture(QStringView fileName);
 
 private:
+    PictureInfo lookUp(const QString& fileName);
+
     QString m_folder;
+    Lookups m_lookups;
     BmpHeaderCache m_headers;
     FolderCaseIndex m_caseIndex;
+    QHash<QString, PictureInfo> m_answers; // by name, when looked up once per name
 };
 
 } // namespace scp

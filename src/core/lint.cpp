@@ -1,24 +1,14 @@
-#include "lint.h"
+// The lint's index of a list's entries; see lint.h.
 
-#include <QDir>
+#include "lint.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
 
-using namespace Qt::StringLiterals;
-
 namespace scp {
 
 namespace {
-
-constexpr int kPictureFields = 4;
-constexpr int kItemFields = 10; // the tenth runs to the entry's end: the name
-constexpr int kNameField = 1, kWidthField = 2, kHeightField = 3;
-constexpr int kLayerField = 6, kAnimationField = 7;
-
-const char16_t* const kItemNumberNames[] = {u"flag1",  u"flag2", u"flag3",     u"flag4",
-                                            u"weight", u"layer", u"animation", u"height"};
 
 bool isLineEnd(QChar c)
 {
@@ -32,139 +22,9 @@ bool startsLine(QChar before, std::optional<QChar> at)
     return before == u'\n' || (before == u'\r' && at != u'\n');
 }
 
-bool isDecimalDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-bool isHexDigit(QChar c)
-{
-    return isDecimalDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-bool hasHexPrefix(QStringView s)
-{
-    return s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X');
-}
-
-// A number as entries are compared by it: its value when that fits in 64
-// bits, else its lower-case hexadecimal digits without leading zeros.
-struct NumberKey {
-    bool valid = false;
-    quint64 value = 0;
-    QString digits; // only for a value that does not fit
-};
-
-int hexDigitValue(QChar c)
-{
-    const char16_t u = c.unicode();
-    return u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
-}
-
-// One digit at least: "000" is "0".
-QStringView withoutLeadingZeros(QStringView digits)
-{
-    while (digits.size() > 1 && digits.front() == u'0')
-        digits = digits.sliced(1);
-    return digits;
-}
-
-// `hexDigits`: one or more hexadecimal digits.
-NumberKey hexNumber(QStringView hexDigits)
-{
-    const QStringView significant = withoutLeadingZeros(hexDigits);
-    if (significant.size() > 16)
-        return {true, 0, significant.toString().toLower()};
-    quint64 value = 0;
-    for (const QChar c : significant)
-        value = value << 4 | quint64(hexDigitValue(c));
-    return {true, value, {}};
-}
-
-// Decimal numbers longer than this are slips (a pasted run of digits), not
-// ids: they keep their digits as the key rather than go through a base
-// conversion whose cost grows with the square of their length, and so are
-// not found equal to the same number written in hexadecimal.
-constexpr qsizetype kLongestConvertedDecimal = 256;
-
-// `digits`: one or more decimal digits.
-NumberKey decimalNumber(QStringView digits)
-{
-    digits = withoutLeadingZeros(digits);
-    if (digits.size() <= 19) // fits in 64 bits
-        return {true, digits.toULongLong(), {}};
-    if (digits.size() > kLongestConvertedDecimal)
-        return {true, 0, u"d:"_s + digits.toString()};
-    std::vector<quint32> limbs{0}; // least significant first, base 2^32
-    for (const QChar c : digits) {
-        quint64 carry = quint64(c.unicode() - u'0');
-        for (quint32& limb : limbs) {
-            const quint64 value = quint64(limb) * 10 + carry;
-            limb = quint32(value);
-            carry = value >> 32;
-        }
-        if (carry)
-            limbs.push_back(quint32(carry));
-    }
-    QString hex;
-    for (auto it = limbs.rbegin(); it != limbs.rend(); ++it)
-        hex += u"%1"_s.arg(uint(*it), 8, 16, QChar(u'0'));
-    return hexNumber(hex);
-}
-
-// Field 1 of every list: hexadecimal with or without 0x. Not valid when not.
-NumberKey idNumber(QStringView field)
-{
-    const QStringView digits = hasHexPrefix(field) ? field.sliced(2) : field;
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isHexDigit))
-        return {};
-    return hexNumber(digits);
-}
-
-// Sizes and item numbers: decimal, or hexadecimal with 0x.
-bool isNumber(QStringView field)
-{
-    if (hasHexPrefix(field))
-        return std::all_of(field.begin() + 2, field.end(), isHexDigit);
-    return !field.isEmpty() && std::all_of(field.begin(), field.end(), isDecimalDigit);
-}
-
-// Not valid when the field is not a number.
-NumberKey numberKey(QStringView field)
-{
-    if (!isNumber(field))
-        return {};
-    return hasHexPrefix(field) ? hexNumber(field.sliced(2)) : decimalNumber(field);
-}
-
-// A number's value when it fits comfortably (below 2^60), else -1.
-qint64 numberValue(QStringView field)
-{
-    // A long run of digits is out of that range without being converted.
-    if (withoutLeadingZeros(hasHexPrefix(field) ? field.sliced(2) : field).size() > 19)
-        return -1;
-    const NumberKey key = numberKey(field);
-    return key.valid && key.digits.isEmpty() && key.value < (quint64(1) << 60) ? qint64(key.value)
-                                                                               : -1;
-}
-
-QString trimmedLineEnd(QString text)
-{
-    while (!text.isEmpty() && isLineEnd(text.back()))
-        text.chop(1);
-    return text;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- lines
-
-LineIndex::LineIndex(QStringView text)
-{
-    for (qsizetype i = 1; i <= text.size(); ++i)
-        if (startsLine(text[i - 1], i < text.size() ? std::optional(text[i]) : std::nullopt))
-            m_starts.push_back(i);
-}
 
 void LineIndex::update(qsizetype position, qsizetype removed, qsizetype added,
                        const std::vector<qsizetype>& fresh)
@@ -196,17 +56,6 @@ TextPoint LineIndex::at(qsizetype position) const
     return {qsizetype(next - m_starts.begin()) + 1, position - lineStart + 1};
 }
 
-LintRules lintRules(ListId list)
-{
-    return {list, listPlaceholder(list), fieldHint(list)};
-}
-
-QString formatWarning(const QString& file, TextPoint point, const QString& message)
-{
-    return u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
-                                          QString::number(point.column), message);
-}
-
 // ---------------------------------------------------------------- text
 
 // The lint's own copy of a text.
@@ -217,13 +66,6 @@ public:
     QStringView slice(qsizetype from, qsizetype to, QString&) const override
     {
         return QStringView(m_text).sliced(from, to - from);
-    }
-    void replace(qsizetype position, qsizetype removed, QStringView inserted)
-    {
-        if (removed == 0 && position == m_text.size())
-            m_text.append(inserted); // Add and typing at the end: no copy of the list
-        else
-            m_text.replace(position, removed, inserted.data(), inserted.size());
     }
 
 private:
@@ -254,6 +96,25 @@ public:
         return c == u' ' &&
                ((i > 0 && (*this)[i - 1] == u' ') || (i + 1 < m_size && (*this)[i + 1] == u' '));
     }
+    // Where the entry at i in [from, to) ends: at the first separator from
+    // i on, or at `to`.
+    qsizetype entryEnd(qsizetype i, qsizetype to) const
+    {
+        // The loop every character of a list goes through once, on the
+        // characters themselves; most are letters, digits and dots.
+        const char16_t* chars = m_view.utf16();
+        const qsizetype first = m_first;
+        for (; i < to; ++i) {
+            const char16_t c = chars[i - first];
+            if (c > u' ')
+                continue;
+            if (c == u'\r' || c == u'\n' ||
+                (c == u' ' && ((i > 0 && chars[i - first - 1] == u' ') ||
+                               (i + 1 < m_size && chars[i - first + 1] == u' '))))
+                break;
+        }
+        return i;
+    }
     // Whether a line starts at i in (from, to].
     bool startsLine(qsizetype i) const
     {
@@ -276,73 +137,35 @@ private:
 // else is read again from the text when its findings are asked for, so an
 // entry costs a few dozen bytes.
 struct ListLint::Entry {
-    enum KeyKind : quint8 { NoKey, Number, Digits };
+    quint64 order = 0;               // ascending in text order, never shifted by edits
+    std::array<quint64, 2> values{}; // by KeySlot, for a key of kind Value
+    std::unique_ptr<std::array<QString, 2>> digits; // by KeySlot, only for keys of kind Digits
+    quint32 length = 0;                             // the document's positions are int
+    std::array<NumberKey::Kind, 2> kinds{NumberKey::None, NumberKey::None}; // by KeySlot
+    // By KeySlot: whether this is the first entry with its key, which its
+    // findings then need not look up.
+    std::array<bool, 2> owns{};
 
-    quint64 order = 0;                          // ascending in text order, never shifted by edits
-    std::array<quint64, 2> numbers{};           // by KeySlot, when of kind Number
-    std::unique_ptr<LongKeys> longKeys;         // only for a key of kind Digits
-    quint32 length = 0;                         // the document's positions are int
-    std::array<KeyKind, 2> kinds{NoKey, NoKey}; // by KeySlot
-
-    void setKey(KeySlot slot, const NumberKey& key);
+    void setKeys(EntryKeys keys);
 };
 
-// Keys too long for 64 bits, by KeySlot.
-struct ListLint::LongKeys : std::array<QString, 2> {};
-
-void ListLint::Entry::setKey(KeySlot slot, const NumberKey& key)
+void ListLint::Entry::setKeys(EntryKeys keys)
 {
-    if (!key.valid) {
-        kinds[slot] = NoKey;
-    } else if (key.digits.isEmpty()) {
-        kinds[slot] = Number;
-        numbers[slot] = key.value;
-    } else {
-        kinds[slot] = Digits;
-        if (!longKeys)
-            longKeys = std::make_unique<LongKeys>();
-        (*longKeys)[slot] = key.digits;
+    for (const KeySlot slot : {IdKey, AnimationKey}) {
+        NumberKey& key = keys[slot];
+        kinds[slot] = key.kind;
+        values[slot] = key.value;
+        if (key.kind != NumberKey::Digits)
+            continue;
+        if (!digits)
+            digits = std::make_unique<std::array<QString, 2>>();
+        (*digits)[slot] = std::move(key.digits);
     }
 }
-
-// An entry's text split into fields.
-struct ListLint::Fields {
-    QStringView text;
-    int count = 1;
-    std::array<qsizetype, kItemFields> starts{}; // of the first fields, in the entry
-
-    explicit Fields(QStringView entry) : text(entry)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] != u' ')
-                continue;
-            if (count < kItemFields)
-                starts[count] = i + 1;
-            ++count;
-        }
-    }
-    qsizetype end(int i) const
-    {
-        return i + 1 < count && i + 1 < kItemFields ? starts[i + 1] - 1 : text.size();
-    }
-    QStringView field(int i) const { return text.sliced(starts[i], end(i) - starts[i]); }
-    // A field's place for a finding; an empty field is shown by the space
-    // beside it.
-    LintFinding at(int i, LintRule rule, const QString& message) const
-    {
-        qsizetype from = starts[i], length = end(i) - from;
-        if (length == 0) {
-            from = from < text.size() ? from : from - 1;
-            length = 1;
-        }
-        return {from, length, rule, message};
-    }
-};
 
 ListLint::ListLint(LintRules rules, PictureFolder* pictures)
     : m_rules(std::move(rules)), m_pictures(pictures)
 {
-    m_rules.placeholder = trimmedLineEnd(m_rules.placeholder);
 }
 
 ListLint::~ListLint() = default;
@@ -398,6 +221,7 @@ void ListLint::eraseEntries(qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i < last; ++i)
         leave(*m_entries[size_t(i)]);
+    release(first, last);
     m_entries.erase(m_entries.begin() + first, m_entries.begin() + last);
     m_starts.erase(m_starts.begin() + first, m_starts.begin() + last);
     if (m_shiftFrom > last)
@@ -406,93 +230,28 @@ void ListLint::eraseEntries(qsizetype first, qsizetype last)
         m_shiftFrom = first;
 }
 
-// Reads an entry: its keys into `keys`, and the findings from its text alone
-// (positions in the entry) onto `own`; either may be null. Returns whether
-// its picture is to be checked.
-bool ListLint::readEntry(const Fields& entry, Entry* keys, QList<LintFinding>* own) const
+ListLint::Entry* ListLint::newEntry()
 {
-    const QStringView text = entry.text;
-    const qsizetype length = text.size();
-    if (text == m_rules.placeholder) {
-        if (own)
-            own->append({0, length, LintRule::Placeholder,
-                         u"the placeholder \"%1\" is still in the list; remove it"_s.arg(
-                             m_rules.placeholder)});
-        return false;
+    if (!m_spare.empty()) {
+        Entry* entry = m_spare.back();
+        m_spare.pop_back();
+        return entry;
     }
-    if (text == m_rules.hint) {
-        if (own)
-            own->append(
-                {0, length, LintRule::Hint,
-                 u"the entry field's hint \"%1\" was added as an entry"_s.arg(m_rules.hint)});
-        return false;
+    constexpr qsizetype kBlockSize = 4096;
+    if (m_blocks.empty() || m_blockUsed == kBlockSize) {
+        m_blocks.push_back(std::make_unique<Entry[]>(kBlockSize));
+        m_blockUsed = 0;
     }
-
-    const bool items = m_rules.list == ListId::Items;
-    const int count = entry.count;
-    if (items ? count < kItemFields : count != kPictureFields) {
-        if (own)
-            own->append(
-                {0, length, LintRule::FieldCount,
-                 items ? u"the entry has %1 fields, an item needs at least 10: itemhex flag1 "
-                         u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(count)
-                       : u"the entry has %1 fields, a %2 needs 4: hexid filename.bmp width "
-                         u"height"_s.arg(count)
-                             .arg(kindName())});
-        return false;
-    }
-
-    const QStringView id = entry.field(0);
-    const NumberKey idKey = idNumber(id);
-    if (keys)
-        keys->setKey(IdKey, idKey);
-    if (items && keys)
-        keys->setKey(AnimationKey, numberKey(entry.field(kAnimationField)));
-    if (!own)
-        return !items;
-
-    if (!idKey.valid)
-        own->append(
-            entry.at(0, LintRule::HexId, u"hex id \"%1\" is not a hexadecimal number"_s.arg(id)));
-
-    const auto checkNumber = [&entry, own](int i, QStringView name) {
-        if (isNumber(entry.field(i)))
-            return true;
-        own->append(entry.at(i, LintRule::Number,
-                             u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
-                                 name, entry.field(i))));
-        return false;
-    };
-
-    if (!items) {
-        const QStringView name = entry.field(kNameField);
-        if (!name.endsWith(u".bmp", Qt::CaseInsensitive))
-            own->append(entry.at(kNameField, LintRule::PictureName,
-                                 u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
-        checkNumber(kWidthField, u"width");
-        checkNumber(kHeightField, u"height");
-        return true;
-    }
-
-    for (int i = 1; i < kItemFields - 1; ++i) {
-        if (!checkNumber(i, QStringView(kItemNumberNames[i - 1])) || i != kLayerField)
-            continue;
-        const qint64 layer = numberValue(entry.field(i));
-        const QString layers = u"layers run 1 to 29, 9 and 15 unused"_s;
-        if (layer == 9 || layer == 15)
-            own->append(entry.at(i, LintRule::Layer,
-                                 u"layer %1 is unused (%2)"_s.arg(entry.field(i), layers)));
-        else if (layer < 1 || layer > 29)
-            own->append(entry.at(i, LintRule::Layer,
-                                 u"layer %1 is out of range (%2)"_s.arg(entry.field(i), layers)));
-    }
-    return false;
+    return &m_blocks.back()[m_blockUsed++];
 }
 
-QString ListLint::kindName() const
+void ListLint::release(qsizetype first, qsizetype last)
 {
-    static const QString kinds[] = {u"gump"_s, u"tile"_s, u"item"_s};
-    return kinds[static_cast<size_t>(m_rules.list)];
+    for (qsizetype i = first; i < last; ++i) {
+        Entry* entry = m_entries[size_t(i)];
+        *entry = Entry();
+        m_spare.push_back(entry);
+    }
 }
 
 // ---------------------------------------------------------------- groups
@@ -506,40 +265,44 @@ template <typename GroupsType, typename Visit>
 void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit)
 {
     switch (entry.kinds[slot]) {
-    case Entry::NoKey:
+    case NumberKey::None:
         break;
-    case Entry::Number:
-        visit(groups.numbers, entry.numbers[slot]);
+    case NumberKey::Value:
+        visit(groups.numbers, entry.values[slot]);
         break;
-    case Entry::Digits:
-        visit(groups.digits, (*entry.longKeys)[slot]);
+    case NumberKey::Digits:
+        visit(groups.digits, (*entry.digits)[slot]);
         break;
     }
 }
 
-void ListLint::join(const Entry& entry)
+void ListLint::join(Entry& entry)
 {
-    const auto add = [&entry](auto& hash, const auto& key) {
-        Group& group = hash[key];
-        const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
-        group.insert(at, &entry);
-    };
-    onKey(m_ids, entry, IdKey, add);
-    onKey(m_animations, entry, AnimationKey, add);
+    for (const KeySlot slot : {IdKey, AnimationKey}) {
+        onKey(m_groups[slot], entry, slot, [&entry, slot](auto& hash, const auto& key) {
+            Group& group = hash[key];
+            const auto at = std::lower_bound(group.begin(), group.end(), &entry, &before);
+            entry.owns[slot] = at == group.begin();
+            if (entry.owns[slot] && !group.empty())
+                group.front()->owns[slot] = false;
+            group.insert(at, &entry);
+        });
+    }
 }
 
 void ListLint::leave(const Entry& entry)
 {
-    const auto remove = [&entry](auto& hash, const auto& key) {
-        const auto found = hash.find(key);
-        Group& group = *found;
-        const auto at = std::lower_bound(group.begin(), group.end(), &entry, &ListLint::before);
-        group.erase(at);
-        if (group.empty())
-            hash.erase(found);
-    };
-    onKey(m_ids, entry, IdKey, remove);
-    onKey(m_animations, entry, AnimationKey, remove);
+    for (const KeySlot slot : {IdKey, AnimationKey}) {
+        onKey(m_groups[slot], entry, slot, [&entry, slot](auto& hash, const auto& key) {
+            const auto found = hash.find(key);
+            Group& group = *found;
+            group.erase(std::lower_bound(group.begin(), group.end(), &entry, &before));
+            if (group.empty())
+                hash.erase(found);
+            else if (entry.owns[slot])
+                group.front()->owns[slot] = true;
+        });
+    }
 }
 
 // ---------------------------------------------------------------- reading
@@ -548,38 +311,38 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
                                              qsizetype last)
 {
     const Window text(*m_text, from, to);
-    std::vector<std::unique_ptr<Entry>> fresh;
+    std::vector<Entry*> fresh;
     std::vector<qsizetype> starts;
+    std::vector<qsizetype> lines;
     qsizetype i = from;
     while (i < to) {
         if (text.separates(i)) {
+            // A line starts only after a line end, which separates entries.
+            if (isLineEnd(text[i]) && text.startsLine(i + 1))
+                lines.push_back(i + 1);
             ++i;
             continue;
         }
         const qsizetype start = i;
-        while (i < to && !text.separates(i))
-            ++i;
-        auto entry = std::make_unique<Entry>();
+        i = text.entryEnd(i, to);
+        Entry* entry = newEntry();
         entry->length = quint32(i - start);
-        readEntry(Fields(text.sliced(start, i - start)), entry.get(), nullptr);
-        fresh.push_back(std::move(entry));
+        entry->setKeys(entryKeys(m_rules, EntryFields(text.sliced(start, i - start))));
+        fresh.push_back(entry);
         starts.push_back(start);
     }
-    placeEntries(std::move(fresh), starts, first, last);
-    std::vector<qsizetype> lines;
-    for (qsizetype line = from + 1; line <= to; ++line)
-        if (text.startsLine(line))
-            lines.push_back(line);
+    placeEntries(fresh, starts, first, last);
     return lines;
 }
 
-void ListLint::placeEntries(std::vector<std::unique_ptr<Entry>> fresh,
-                            const std::vector<qsizetype>& starts, qsizetype first, qsizetype last)
+void ListLint::placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
+                            qsizetype first, qsizetype last)
 {
     // The new entries' starts are their own: the shift applies from after them.
     moveShift(last);
     for (qsizetype i = first; i < last; ++i)
         leave(*m_entries[size_t(i)]);
+    release(first, last);
 
     // Orders between the neighbours', evenly spread; where they have no
     // room left, every entry is numbered afresh.
@@ -595,18 +358,26 @@ void ListLint::placeEntries(std::vector<std::unique_ptr<Entry>> fresh,
     // In place where it can be: a typed character replaces one entry with
     // one, and the entries after it stay where they are in memory.
     const qsizetype kept = std::min(count, last - first);
-    std::move(fresh.begin(), fresh.begin() + kept, m_entries.begin() + first);
+    std::copy(fresh.begin(), fresh.begin() + kept, m_entries.begin() + first);
     std::copy(starts.begin(), starts.begin() + kept, m_starts.begin() + first);
     m_entries.erase(m_entries.begin() + first + kept, m_entries.begin() + last);
     m_starts.erase(m_starts.begin() + first + kept, m_starts.begin() + last);
-    m_entries.insert(m_entries.begin() + first + kept,
-                     std::make_move_iterator(fresh.begin() + kept),
-                     std::make_move_iterator(fresh.end()));
+    m_entries.insert(m_entries.begin() + first + kept, fresh.begin() + kept, fresh.end());
     m_starts.insert(m_starts.begin() + first + kept, starts.begin() + kept, starts.end());
     m_shiftFrom = first + count;
     if (!room) {
         for (size_t i = 0; i < m_entries.size(); ++i)
             m_entries[i]->order = (i + 1) * kSpacing;
+    }
+    // A whole list read at once would grow the groups a step at a time.
+    const auto placed = m_entries.begin() + first;
+    for (const KeySlot slot : {IdKey, AnimationKey}) {
+        const auto keyed = std::count_if(placed, placed + count, [slot](const auto& entry) {
+            return entry->kinds[slot] == NumberKey::Value;
+        });
+        QHash<quint64, Group>& groups = m_groups[slot].numbers;
+        if (keyed > 0)
+            groups.reserve(groups.size() + keyed);
     }
     for (qsizetype i = first; i < first + count; ++i)
         join(*m_entries[size_t(i)]);
@@ -642,14 +413,9 @@ qsizetype ListLint::entryStartBefore(qsizetype position) const
 
 void ListLint::setText(QString text)
 {
-    startText(std::move(text));
-    readMore(m_size);
-}
-
-void ListLint::startText(QString text)
-{
     m_own = std::make_unique<OwnText>(std::move(text));
     startReading(*m_own);
+    readMore(m_size);
 }
 
 void ListLint::startReading(const LintText& text)
@@ -658,11 +424,13 @@ void ListLint::startReading(const LintText& text)
         m_own.reset();
     m_text = &text;
     m_entries.clear();
+    m_blocks.clear();
+    m_blockUsed = 0;
+    m_spare.clear();
     m_starts.clear();
     m_shiftFrom = 0;
     m_shift = 0;
-    m_ids = {};
-    m_animations = {};
+    m_groups = {};
     m_size = text.size();
     m_read = 0;
     m_lines = LineIndex();
@@ -674,17 +442,6 @@ bool ListLint::readMore(qsizetype characters)
     m_lines.append(readEntries(m_read, to, entryCount(), entryCount()));
     m_read = to;
     return isRead();
-}
-
-void ListLint::update(QStringView text, qsizetype position, qsizetype removed, qsizetype added)
-{
-    if (!m_own || position < 0 || removed < 0 || added < 0 || position + removed > m_size ||
-        m_size + added - removed != text.size()) {
-        setText(text); // not an edit of the text this lint holds
-        return;
-    }
-    m_own->replace(position, removed, text.sliced(position, added));
-    edited(position, removed, added);
 }
 
 void ListLint::edited(qsizetype position, qsizetype removed, qsizetype added)
@@ -727,80 +484,42 @@ void ListLint::edited(qsizetype position, qsizetype removed, qsizetype added)
 
 // ---------------------------------------------------------------- findings
 
-void ListLint::appendPictureFindings(const Fields& entry, QList<LintFinding>& out) const
+const ListLint::Entry* ListLint::earlierOwner(const Entry& entry, KeySlot slot) const
 {
-    const QString name = entry.field(kNameField).toString();
-    const PictureInfo picture = m_pictures->picture(name);
-    if (picture.state == PictureInfo::State::Missing) {
-        // Where the folder ignores case (Windows, a FAT stick), a name of
-        // another case is found as it is, and this is never said.
-        const QString other = m_pictures->otherCase(name);
-        const QString folder = QDir::toNativeSeparators(m_pictures->path());
-        out.append(entry.at(
-            kNameField, LintRule::PicturePresent,
-            other.isEmpty()
-                ? u"picture \"%1\" is not in %2"_s.arg(name, folder)
-                : u"picture \"%1\" is not in %2, only \"%3\", which differs in case: the "
-                  u"patching tool's system may not mind, Linux does"_s.arg(name, folder, other)));
-        return;
+    const Entry* owner = nullptr;
+    if (!entry.owns[slot]) {
+        onKey(m_groups[slot], entry, slot, [&owner](const auto& hash, const auto& key) {
+            owner = hash.constFind(key)->front();
+        });
     }
-    if (!name.endsWith(u".bmp"_s, Qt::CaseInsensitive))
-        return; // already said; the size of a picture of another kind is beside the point
-    if (picture.state == PictureInfo::State::Unreadable) {
-        out.append(entry.at(kNameField, LintRule::PictureSize,
-                            u"\"%1\" is not a readable BMP: %2"_s.arg(name, picture.reason)));
-        return;
-    }
-    const qint64 width = numberValue(entry.field(kWidthField));
-    const qint64 height = numberValue(entry.field(kHeightField));
-    if (width < 0 && height < 0)
-        return; // neither is a number; said already
-    const bool widthOff = width >= 0 && width != picture.size.width;
-    const bool heightOff = height >= 0 && height != picture.size.height;
-    if (!widthOff && !heightOff)
-        return;
-    const int from = widthOff ? kWidthField : kHeightField;
-    const int to = heightOff ? kHeightField : kWidthField;
-    out.append({entry.starts[from], entry.end(to) - entry.starts[from], LintRule::PictureSize,
-                u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
-                    name, QString::number(picture.size.width), QString::number(picture.size.height),
-                    entry.field(kWidthField), entry.field(kHeightField))});
+    return owner;
 }
 
 void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
 {
-    const Entry& entry = *m_entries[size_t(index)];
     QString buffer;
-    const Fields fields(entryText(index, buffer));
+    const EntryFields fields(entryText(index, buffer));
     const qsizetype first = out.size();
-    if (readEntry(fields, nullptr, &out) && m_pictures)
-        appendPictureFindings(fields, out);
-
-    const auto sharing = [&](const Groups& groups, KeySlot slot, int field, LintRule rule,
-                             const QString& what) {
-        const Entry* owner = nullptr;
-        onKey(groups, entry, slot, [&owner](const auto& hash, const auto& key) {
-            owner = hash.constFind(key)->front();
-        });
-        if (!owner || owner == &entry)
-            return;
-        const qsizetype ownerIndex = indexOf(*owner);
-        const TextPoint point = m_lines.at(startAt(ownerIndex));
-        QString ownerBuffer;
-        out.append(fields.at(field, rule,
-                             u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                                 what, fields.field(field), kindName(),
-                                 Fields(entryText(ownerIndex, ownerBuffer)).field(0),
-                                 QString::number(point.line), QString::number(point.column))));
-    };
-    sharing(m_ids, IdKey, 0, LintRule::DuplicateId, u"id"_s);
-    sharing(m_animations, AnimationKey, kAnimationField, LintRule::SharedAnimation, u"animation"_s);
+    appendEntryFindings(m_rules, fields, out);
+    if (const auto picture = m_pictures ? pictureName(m_rules, fields) : std::nullopt)
+        appendPictureFindings(fields, m_pictures->picture(*picture), m_pictures->path(), out);
+    for (const KeySlot slot : {IdKey, AnimationKey}) {
+        if (const Entry* owner = earlierOwner(*m_entries[size_t(index)], slot)) {
+            const qsizetype ownerIndex = indexOf(*owner);
+            QString ownerBuffer;
+            out.append(sharedKeyFinding(m_rules, fields, slot,
+                                        EntryFields(entryText(ownerIndex, ownerBuffer)),
+                                        m_lines.at(startAt(ownerIndex))));
+        }
+    }
 
     for (auto it = out.begin() + first; it != out.end(); ++it)
         it->position += startAt(index);
-    std::stable_sort(
-        out.begin() + first, out.end(),
-        [](const LintFinding& a, const LintFinding& b) { return a.position < b.position; });
+    if (out.size() - first > 1) { // a sort takes a buffer, even for one
+        std::stable_sort(
+            out.begin() + first, out.end(),
+            [](const LintFinding& a, const LintFinding& b) { return a.position < b.position; });
+    }
 }
 
 QList<LintFinding> ListLint::findings() const
@@ -817,13 +536,6 @@ QList<LintFinding> ListLint::findings(qsizetype from, qsizetype to) const
         return f.position >= to || f.position + f.length <= from;
     });
     return out;
-}
-
-QList<LintFinding> lintList(const LintRules& rules, QStringView text, PictureFolder* pictures)
-{
-    ListLint lint(rules, pictures);
-    lint.setText(text);
-    return lint.findings();
 }
 
 } // namespace scp

@@ -210,8 +210,7 @@ void ListPictures::showPicture(int position)
     cursor.setPosition(std::clamp(position, 0, m_edit.document()->characterCount() - 1));
     const QRect caret = m_edit.cursorRect(cursor);
     const QPoint at = m_edit.viewport()->mapToGlobal(caret.bottomLeft());
-    const PictureInfo info =
-        entry ? m_pictures.picture(entry->name) : PictureInfo{PictureInfo::State::Missing, {}, {}};
+    const PictureInfo info = entry ? m_pictures.picture(entry->name) : PictureInfo{};
     if (!entry || info.state == PictureInfo::State::Missing) {
         m_shown = {};
         QToolTip::showText(at,

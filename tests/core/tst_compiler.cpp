@@ -191,11 +191,13 @@ private Q_SLOTS:
         // Where the folder ignores case, "A.bmp" is "a.bmp" and right.
         const bool ignoresCase = QFileInfo::exists(m_dir->filePath(u"A.bmp"_s));
         QStringList findings{
-            u"%1/gumps.scp:2:13: warning: \"a.bmp\" is 2 x 3 pixels, the entry says 2 x 4"_s,
+            u"%1/gumps.scp:2:13: warning: \"a.bmp\" is 2 x 3 pixels, the entry says 2 x 4 "
+            u"[entry 1]"_s,
             u"%1/gumps.scp:2:55: warning: picture \"A.bmp\" is not in %1, only \"a.bmp\", "
-            u"which differs in case: the patching tool's system may not mind, Linux does"_s,
+            u"which differs in case: the patching tool's system may not mind, Linux does "
+            u"[entry 2]"_s,
             u"%1/items.scp:2:15: warning: layer 9 is unused (layers run 1 to 29, 9 and 15 "
-            u"unused)"_s};
+            u"unused) [entry 1]"_s};
         if (ignoresCase)
             findings.removeAt(1);
         const QByteArray expected = native(findings.join(u'\n') + u'\n')
