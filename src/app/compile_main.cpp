@@ -5,8 +5,9 @@
 // compilers print warnings. With --import SCRIPT it goes the other way: the
 // script's lists (and patch info) become DIR's section files (and patch.ini).
 
+#include "bmp_header.h"
 #include "imported_files.h"
-#include "lint.h"
+#include "list_check.h"
 #include "memory_entry_lists.h"
 #include "reporter.h"
 #include "section_files.h"
@@ -73,20 +74,15 @@ int check(const QString& given, const scp::EntryLists& lists)
 {
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     scp::PictureFolder pictures(folder.path(), scp::PictureFolder::Lookups::OncePerName);
+    const std::array<QString, 3> reports = scp::checkLists(lists, pictures, [&](scp::ListId list) {
+        return QDir::toNativeSeparators(given.isEmpty()
+                                            ? scp::sectionFileName(list)
+                                            : folder.filePath(scp::sectionFileName(list)));
+    });
     bool found = false;
     for (const scp::ListId list : scp::kAllLists) {
-        const QString file = given.isEmpty() ? scp::sectionFileName(list)
-                                             : folder.filePath(scp::sectionFileName(list));
-        scp::ListLint lint(scp::lintRules(list), &pictures);
-        lint.setText(lists.listText(list));
-        QString lines;
-        for (const scp::LintFinding& finding : lint.findings())
-            lines += scp::formatWarning(QDir::toNativeSeparators(file),
-                                        lint.lineColumn(finding.position), finding.message,
-                                        lint.entryNumber(finding.position)) +
-                     u'\n';
-        print(stdout, lines);
-        found = found || !lines.isEmpty();
+        print(stdout, reports[static_cast<size_t>(list)]);
+        found = found || !reports[static_cast<size_t>(list)].isEmpty();
     }
     return found ? kFindings : Success;
 }

@@ -115,6 +115,7 @@ PictureInfo PictureFolder::picture(QStringView fileName)
 {
     if (m_lookups == Lookups::FollowChanges)
         return lookUp(fileName.toString());
+    const QMutexLocker locked(&m_answering);
     // Asked without a copy of the name: only a new one is kept.
     const auto answered =
         m_answers.constFind(QString::fromRawData(fileName.data(), fileName.size()));

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
+#include <QMutex>
 #include <QString>
 
 #include <optional>
@@ -79,7 +80,8 @@ public:
         FollowChanges,
         // Each name is looked up once, and that answer holds for the life
         // of this: one check of the lists asks once per picture named, however
-        // many entries name it.
+        // many entries name it. The lists may then ask from threads of their
+        // own.
         OncePerName,
     };
     explicit PictureFolder(QString folder, Lookups lookups = Lookups::FollowChanges);
@@ -94,6 +96,7 @@ private:
     BmpHeaderCache m_headers;
     FolderCaseIndex m_caseIndex;
     QHash<QString, PictureInfo> m_answers; // by name, when looked up once per name
+    QMutex m_answering;                    // over all of the above, once per name
 };
 
 } // namespace scp
