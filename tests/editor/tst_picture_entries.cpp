@@ -32,7 +32,7 @@ QByteArray bmp(int w, int h)
         return b;
     };
     return "BM" + le(54 + row * h, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(w, 4) + le(h, 4) +
-           le(1, 2) + le(24, 2) + le(0, 4) + le(row * h, 4) + le(0, 16) +
+           le(1, 2) + le(24, 2) + le(0, 4) + le(row * h, 4) + QByteArray(16, 0) +
            QByteArray(row * h, '\x7f');
 }
 
