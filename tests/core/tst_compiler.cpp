@@ -119,8 +119,6 @@ private Q_SLOTS:
                  check.out.constData());
     }
 
-    // (What patch.ini is written as reads back the same: tst_script_import's
-    // fuzzing, for every random patch info.)
     void handWrittenFilesAreRead()
     {
         // A byte-order mark, CR LF, comments, spaces round '=', a missing key.

@@ -186,6 +186,8 @@ private Q_SLOTS:
     // come back in turn.
     void fuzzed()
     {
+        // Values a random one seldom is: in quotes, padded, empty.
+        comesBack({}, scp::PatchInfo{u" padded "_s, u"\"quoted\""_s, u""_s, true});
         Fuzzer fuzz{QRandomGenerator(20261207)};
         for (int run = 0; run < 400 && !QTest::currentTestFailed(); ++run)
             comesBack({fuzz.list(), fuzz.list(), fuzz.list()},
