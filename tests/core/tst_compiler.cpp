@@ -1,10 +1,14 @@
+// patch.ini, read on its own, and scpmaker-compile as a user runs it: the
+// script it writes, its messages, exit codes and options.
+
 #include "fail_on_warnings.h"
+#include "patch_info.h"
+#include "program_runs.h"
 #include "test_files.h"
 #include "windows_names.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,25 +33,9 @@ QString native(const QString& path)
 class CompilerTest : public QObject {
     Q_OBJECT
 
-    struct Run {
-        int exitCode = -1;
-        QByteArray out, err;
-    };
     Run compile(const QStringList& args, const QString& output = {}) const
     {
-        return run(QStringLiteral(SCP_COMPILE_EXE), args, output);
-    }
-    Run run(const QString& program, const QStringList& args, const QString& output = {}) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        if (!output.isEmpty())
-            process.setStandardOutputFile(output);
-        process.start(program, args);
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return {};
-        return {process.exitCode(), process.readAllStandardOutput(),
-                process.readAllStandardError()};
+        return runProgram(QStringLiteral(SCP_COMPILE_EXE), args, m_dir->path(), output);
     }
     std::unique_ptr<QTemporaryDir> m_dir;
 
@@ -113,32 +101,69 @@ private Q_SLOTS:
                                    "NAME Caf\xE9 \x80\r\nCREATOR Me\r\nEMAIL me@example.org\r\n")
                           .replace(godwalk + "1\r\n", godwalk + "0\r\n"));
 
-        const struct {
-            QByteArray value; // on line 2
-            QString problem;
-        } bad[] = {
-            {"name = \xCE\xA9", u"name: \"\u03A9\" (U+03A9) at line 1, column 1"_s},
-            {"creator = a\rb", u"creator: the value has a line break"_s},
-            {"colour = red", u"colour: unknown key"_s},
-            {"godwalk = 2", u"godwalk: must be 0 or 1, not \"2\""_s},
-        };
-        for (const auto& [value, problem] : bad) {
-            QFile::remove(script);
-            QVERIFY(writeBytes(ini, "[script]\n" + value + "\n"));
-            const Run run = compile({});
-            const QByteArray start =
-                u"scpmaker-compile: %1:2: %2"_s.arg(native(ini), problem).toLocal8Bit();
-            QVERIFY2(run.exitCode == 1 && run.err.startsWith(start) && run.err.count('\n') == 1,
-                     run.err.constData());
-            QVERIFY(!QFile::exists(script));
-            const Run check = compile({u"--check"_s});
-            const QByteArray line = u"patch.ini:2:1: error: %1"_s.arg(problem).toLocal8Bit();
-            QVERIFY2(check.exitCode == 1 && check.out.startsWith(line) &&
-                         check.out.count("patch.ini") == 1,
-                     check.out.constData());
-        }
+        // One problem stands for all (each one's words: tst_patch_info), beyond
+        // ASCII, as the console gets it.
+        const QString problem = u"name: \"\u03A9\" (U+03A9) at line 1, column 1"_s;
+        QFile::remove(script);
+        QVERIFY(writeBytes(ini, "[script]\nname = \xCE\xA9\n"));
+        const Run run = compile({});
+        const QByteArray start =
+            u"scpmaker-compile: %1:2: %2"_s.arg(native(ini), problem).toLocal8Bit();
+        QVERIFY2(run.exitCode == 1 && run.err.startsWith(start) && run.err.count('\n') == 1,
+                 run.err.constData());
+        QVERIFY(!QFile::exists(script));
+        const Run check = compile({u"--check"_s});
+        const QByteArray line = u"patch.ini:2:1: error: %1"_s.arg(problem).toLocal8Bit();
+        QVERIFY2(check.exitCode == 1 && check.out.startsWith(line) &&
+                     check.out.count("patch.ini") == 1,
+                 check.out.constData());
     }
 
+    void handWrittenFilesAreRead()
+    {
+        // A byte-order mark, CR LF, comments, spaces round '=', a missing key.
+        const scp::PatchInfoRead read = scp::parsePatchInfo(
+            "\xEF\xBB\xBF; made by hand\r\n[script]\r\n  name=My patch  \r\n# note\r\n"
+            "godwalk = 0\r\n");
+        QVERIFY(read.problems.isEmpty());
+        QCOMPARE(read.info.name, u"My patch"_s);
+        QCOMPARE(read.info.creator, scp::PatchInfo::defaults().creator);
+        QVERIFY(!read.info.server);
+    }
+
+    void everyProblemNamesItsLineAndKey_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no Windows-1252 byte")
+            << "[script]\nname = \xC5\x9F\n"_ba
+            << u"/f/patch.ini:2: name: \"ş\" (U+015F) at line 1, column 1 cannot be written in "
+               "Windows-1252"_s;
+        QTest::newRow("line break") << "[script]\r\ncreator = a\rb\n"_ba
+                                    << u"/f/patch.ini:2: creator: the value has a line break; "
+                                       "the script needs it on one line"_s;
+        QTest::newRow("unknown key")
+            << "[script]\nversion = 2\n"_ba << u"/f/patch.ini:2: version: unknown key"_s;
+        QTest::newRow("godwalk 2") << "[script]\ngodwalk = 2\n"_ba
+                                   << u"/f/patch.ini:2: godwalk: must be 0 or 1, not \"2\""_s;
+        QTest::newRow("key twice") << "[script]\nname = a\nname = b\n"_ba
+                                   << u"/f/patch.ini:3: name: given a second time"_s;
+        QTest::newRow("outside [script]")
+            << "name = a\n"_ba << u"/f/patch.ini:1: name: outside the [script] section"_s;
+        QTest::newRow("other section")
+            << "[script]\n[extra]\nx = 1\n"_ba
+            << u"/f/patch.ini:2: unknown section [extra]; the only one is [script]"_s;
+        QTest::newRow("not UTF-8")
+            << "[script]\nname = \xE9\n"_ba << u"/f/patch.ini: not UTF-8 text"_s;
+    }
+    void everyProblemNamesItsLineAndKey()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const scp::PatchInfoRead read = scp::parsePatchInfo(bytes);
+        QCOMPARE(read.problems.size(), 1);
+        QCOMPARE(scp::describePatchInfoProblem(u"/f/patch.ini"_s, read.problems.front()), message);
+    }
     void commandLine()
     {
         // --help and --version: the packaging test runs them without a display.
@@ -163,19 +188,20 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
 
         // The help names the program, whatever path started it, on its usage
-        // line alone (started as "s", no other "s" changes); --help-all, which
-        // it offers, prints the same. Neither compiles the folder.
+        // line alone (started as "s", no other "s" changes), and compiles
+        // nothing. (--help-all: the packaging test.)
         const Run help = compile({u"--help"_s});
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]" + kLineEnd) &&
-                     help.out.contains("--help-all") && help.err.isEmpty(),
+                     help.err.isEmpty(),
                  help.out.constData());
-        QCOMPARE(compile({u"--help-all"_s}).out, help.out);
 #ifndef Q_OS_WIN // a program's name of its own choosing, through bash's exec -a
-        QCOMPARE(run(u"/bin/bash"_s,
-                     {u"-c"_s, u"exec -a s \"$0\" --help"_s, QStringLiteral(SCP_COMPILE_EXE)})
-                     .out,
-                 help.out);
+        QCOMPARE(
+            runProgram(u"/bin/bash"_s,
+                       {u"-c"_s, u"exec -a s \"$0\" --help"_s, QStringLiteral(SCP_COMPILE_EXE)},
+                       m_dir->path())
+                .out,
+            help.out);
 #endif
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
     }

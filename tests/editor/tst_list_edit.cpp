@@ -1,9 +1,13 @@
 // The list box: what typing, keys, pastes and presses do to a list, and how
-// it shows it.
+// it shows it; and its document with no window: the row-break rule, whole
+// texts and their undo, filling from a file's bytes, and whether the list is
+// saved.
 
+#include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "list_document.h"
 #include "list_edit.h"
+#include "text_box_contract.h"
 #include "ui_driver.h"
 
 #include <QApplication>
@@ -11,14 +15,17 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QThread>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using scp::ListDocument;
 using scp::ListEdit;
 
 namespace {
@@ -32,10 +39,6 @@ struct Box {
         if (!QTest::qWaitForWindowExposed(&edit))
             qWarning("box not exposed");
     }
-    QString text() const { return list.text(); }
-    void setText(const QString& text) { list.setText(text); }
-    void appendText(const QString& text) { list.appendText(text); }
-    bool isEmpty() const { return list.isEmpty(); }
     // Selects [start, start + length) of a text with no line ends.
     void select(int start, int length)
     {
@@ -49,24 +52,6 @@ struct Box {
     ListEdit edit;
 };
 
-std::unique_ptr<Box> shownBox()
-{
-    return std::make_unique<Box>();
-}
-
-const QString kSpacer(37, u' ');
-
-QString gumpList(int entries)
-{
-    QString text;
-    for (int i = 0; i < entries; ++i) {
-        if (i > 0)
-            text += kSpacer;
-        text += u"0x%1 Filename.bmp 44 44"_s.arg(i, 4, 16, QChar(u'0'));
-    }
-    return text;
-}
-
 } // namespace
 
 class ListEditTest : public QObject {
@@ -75,35 +60,49 @@ class ListEditTest : public QObject {
 private Q_SLOTS:
     void init() { failOnQtWarnings(); }
 
-    void rowsLookAsWrappingShowsThem()
+    void rowsEndWhereLongSpacerRunsDo()
     {
-        // Spacer runs end in row breaks, loaded or added, so the list is held
-        // as short paragraphs; on screen nothing moves from where wrapping
-        // puts it in a box that holds the list as one paragraph.
-        auto box = shownBox();
-        const QString entry = u"0xffff Filename.bmp 44 44"_s;
-        box->edit.resize(177, 600); // every row on screen
-        box->setText(u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25));
-        for (int i = 0; i < 12; ++i)
-            box->appendText(kSpacer + entry);
-        QCOMPARE(box->edit.document()->blockCount(), 6);
+        // A row ends at the last space of a spacer run once it holds 512
+        // characters, whether the list was put in whole, added to or filled
+        // from a file; every reading gives the spaces back, and on screen
+        // nothing moves from where wrapping puts it in a box that holds the
+        // list as one paragraph.
+        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25);
+        ListDocument whole(list);
+        ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
+        for (const QString& entry : gumpList(25).split(kGumpSpacer))
+            added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
+        ListDocument filled;
+        filled.adopt(ListDocument::filledDocument(list.toLatin1(), [](qsizetype) { return true; }));
+        for (const ListDocument* document : {&whole, &added, &filled}) {
+            QCOMPARE(document->text(), list);
+            QCOMPARE(document->document()->blockCount(), 4); // the line, then rows of 9 entries
+            QString positions;
+            ListDocument::positionText(*document->document(), 0, document->positionCount(),
+                                       positions);
+            QCOMPARE(positions, QString(list).replace(u"\r\n"_s, u"\n"_s));
+            QCOMPARE(document->encoded().bytes, list.toLatin1());
+        }
 
+        Box box;
+        box.edit.resize(177, 600); // every row on screen
+        box.list.setText(list);
         QPlainTextEdit plain;
-        plain.setFont(box->edit.font());
-        plain.setWordWrapMode(box->edit.wordWrapMode());
-        plain.resize(box->edit.size());
+        plain.setFont(box.edit.font());
+        plain.setWordWrapMode(box.edit.wordWrapMode());
+        plain.resize(box.edit.size());
         plain.show();
         QVERIFY(QTest::qWaitForWindowExposed(&plain));
-        plain.setPlainText(box->text());
+        plain.setPlainText(list);
         QCOMPARE(plain.document()->blockCount(), 2);
-        QCOMPARE(box->edit.grab().toImage(), plain.grab().toImage());
+        QCOMPARE(box.edit.grab().toImage(), plain.grab().toImage());
     }
 
     void wordDeletionCrossesARowBreak()
     {
         // Ctrl+Delete and Ctrl+Backspace take a row break as the space it is.
         const QString row(520, u'a'); // long enough to end in a row break
-        const QString list = row + kSpacer + u"b"_s;
+        const QString list = row + kGumpSpacer + u"b"_s;
         const struct {
             int at;
             Qt::Key key;
@@ -114,29 +113,29 @@ private Q_SLOTS:
             {529, Qt::Key_Delete, row + QString(9, u' ') + u"b"_s},
         };
         for (const auto& edit : cases) {
-            auto box = shownBox();
-            box->setText(list);
+            auto box = std::make_unique<Box>();
+            box->list.setText(list);
             QCOMPARE(box->edit.document()->blockCount(), 2);
             box->edit.document()->clearUndoRedoStacks();
             box->select(edit.at, 0);
             QTest::keyClick(&box->edit, edit.key, Qt::ControlModifier);
-            QCOMPARE(box->text(), edit.result);
+            QCOMPARE(box->list.text(), edit.result);
             box->edit.undo();
-            QCOMPARE(box->text(), list);
+            QCOMPARE(box->list.text(), list);
             box->edit.redo();
-            QCOMPARE(box->text(), edit.result);
+            QCOMPARE(box->list.text(), edit.result);
         }
     }
 
     void appendKeepsTheCaretAndShowsTheEnd()
     {
-        auto box = shownBox();
+        auto box = std::make_unique<Box>();
         QString lines;
         for (int i = 0; i < 200; ++i)
             lines += u"line %1\r\n"_s.arg(i);
-        box->setText(lines);
+        box->list.setText(lines);
         box->select(1, 3); // "ine" of the first line
-        box->appendText(u"0x1234 Filename.bmp 44 44"_s);
+        box->list.appendText(u"0x1234 Filename.bmp 44 44"_s);
         QCOMPARE(box->edit.textCursor().anchor(), 1);
         QCOMPARE(box->edit.textCursor().position(), 4);
         QTextCursor end(box->edit.document());
@@ -145,7 +144,7 @@ private Q_SLOTS:
         // A caret at the old end is not dragged along with the new text.
         const int oldEnd = end.position();
         box->edit.setTextCursor(end);
-        box->appendText(u"more"_s);
+        box->list.appendText(u"more"_s);
         QCOMPARE(box->edit.textCursor().position(), oldEnd);
     }
 
@@ -156,10 +155,10 @@ private Q_SLOTS:
         // entries, checked against the same edits on a string. Selections
         // span row breaks; undo and redo must land on a text seen before (or
         // stay, after an edit that changed nothing, such as x typed over x).
-        auto box = shownBox();
+        auto box = std::make_unique<Box>();
         box->edit.setFocus();
         QString model = gumpList(300);
-        box->setText(model);
+        box->list.setText(model);
         box->edit.document()->clearUndoRedoStacks(); // keep the list long
         QStringList history{model};
         qsizetype now = 0;
@@ -253,8 +252,8 @@ private Q_SLOTS:
                 break;
             case 7: {
                 const QString entry = u"0x%1 Added.bmp 1 2"_s.arg(step);
-                box->appendText(box->isEmpty() ? entry : kSpacer + entry);
-                model += model.isEmpty() ? entry : kSpacer + entry;
+                box->list.appendText(box->list.isEmpty() ? entry : kGumpSpacer + entry);
+                model += model.isEmpty() ? entry : kGumpSpacer + entry;
                 break;
             }
             case 8:
@@ -264,7 +263,7 @@ private Q_SLOTS:
                          : !box->edit.document()->isRedoAvailable())
                     continue;
                 undo ? box->edit.undo() : box->edit.redo();
-                const QString text = box->text();
+                const QString text = box->list.text();
                 const qsizetype seen =
                     undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
                 QVERIFY2(seen >= 0, qPrintable(u"step %1"_s.arg(step)));
@@ -273,7 +272,7 @@ private Q_SLOTS:
                 continue;
             }
             }
-            QCOMPARE(box->text(), model);
+            QCOMPARE(box->list.text(), model);
             if (!box->edit.document()->isRedoAvailable())
                 history.resize(now + 1);
             if (model != history.at(now)) {
@@ -285,16 +284,16 @@ private Q_SLOTS:
         // Undone to the start and redone to the end: the history holds.
         while (box->edit.document()->isUndoAvailable())
             box->edit.undo();
-        QCOMPARE(box->text(), history.first());
+        QCOMPARE(box->list.text(), history.first());
         while (box->edit.document()->isRedoAvailable())
             box->edit.redo();
-        QCOMPARE(box->text(), history.last());
+        QCOMPARE(box->list.text(), history.last());
     }
 
     void mousePresses()
     {
-        auto box = shownBox();
-        box->setText(u"alpha beta"_s);
+        auto box = std::make_unique<Box>();
+        box->list.setText(u"alpha beta"_s);
         box->select(6, 4);
         std::vector<Qt::MouseButton> pressed;
         connect(&box->edit, &ListEdit::mousePressed, &box->edit,
@@ -315,8 +314,100 @@ private Q_SLOTS:
         QTest::mouseClick(box->edit.viewport(), Qt::MiddleButton, {}, QPoint(2, 5));
         QCOMPARE(pressed, (std::vector{Qt::RightButton, Qt::LeftButton, Qt::MiddleButton}));
     }
+
+    void wholeTextsUndoWithinABound()
+    {
+        // Load and Clear put in a new document. Undo brings the replaced one
+        // back with its own history, unless it was long and the new text is
+        // not empty; then, and once a newer replacement comes, it is freed.
+        ListDocument list(u"old"_s);
+        QTextCursor(list.document()).insertText(u"x"_s);
+        const QPointer<QTextDocument> small = list.document();
+        QSignalSpy replaced(&list, &ListDocument::documentReplaced);
+        list.setText(u"new"_s);
+        list.document()->undo();
+        QCOMPARE(list.document(), small);
+        QCOMPARE(list.text(), u"xold"_s);
+        QCOMPARE(replaced, (QList<QVariantList>{{false}, {true}}));
+        list.document()->undo();
+        QCOMPARE(list.text(), u"old"_s);
+
+        const QString longList = gumpList(int(ListDocument::kKeptCharacters / 50));
+        list.setText(longList);
+        const QPointer<QTextDocument> loaded = list.document();
+        list.setText(QString()); // a Clear keeps even a long list
+        QVERIFY(small.isNull()); // but only the last one replaced
+        list.document()->undo();
+        QCOMPARE(list.document(), loaded);
+        QCOMPARE(list.text(), longList);
+        list.setText(u"a"_s);
+        QVERIFY(loaded.isNull());
+        QVERIFY(!list.document()->isUndoAvailable()); // the long list is gone
+    }
+
+    void fillsOnAnyThreadAndStopsWhenAsked()
+    {
+        // A document filled on another thread becomes the list's in the
+        // list's font; a fill told to stop leaves nothing.
+        ListDocument list(u"first"_s);
+        QFont font = list.document()->defaultFont();
+        font.setPointSize(31);
+        list.document()->setDefaultFont(font);
+        QTextDocument* filled = nullptr;
+        std::unique_ptr<QThread> thread(QThread::create([&] {
+            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80",
+                                                  [](qsizetype) { return true; });
+            filled->moveToThread(QCoreApplication::instance()->thread());
+        }));
+        thread->start();
+        QVERIFY(thread->wait());
+        list.adopt(filled);
+        QCOMPARE(list.text(), u"0x1 a.bmp 1 1\r\n\u20ac"_s);
+        QCOMPARE(list.document()->defaultFont(), font);
+        list.document()->undo();
+        QCOMPARE(list.text(), u"first"_s);
+        qsizetype heard = 0;
+        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(),
+                                              [&](qsizetype done) {
+                                                  heard = done;
+                                                  return false;
+                                              }),
+                 nullptr);
+        QVERIFY(heard > 0);
+    }
+
+    void knowsWhetherItIsSaved()
+    {
+        // Saved while it is the document it was saved as, at that undo step:
+        // an edit, a Clear or a Load makes it unsaved, undoing them saved.
+        ListDocument list(u"saved"_s);
+        QSignalSpy unsaved(&list, &ListDocument::unsavedChanged);
+        QVERIFY(!list.isUnsaved());
+        list.appendText(u" more"_s);
+        QVERIFY(list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(!list.isUnsaved());
+        list.setText(QString());
+        QVERIFY(list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(!list.isUnsaved());
+        list.appendText(u"!"_s);
+        list.markSaved();
+        QVERIFY(!list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(list.isUnsaved()); // the file has the "!" now
+        QCOMPARE(unsaved,
+                 (QList<QVariantList>{{true}, {false}, {true}, {false}, {true}, {false}, {true}}));
+    }
 };
 
-QTEST_MAIN(ListEditTest)
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true); // as QTEST_MAIN has it
+    TextBoxContract contract([] { return std::make_unique<ListDocument>(); });
+    ListEditTest own;
+    return QTest::qExec(&contract, argc, argv) | QTest::qExec(&own, argc, argv);
+}
 
 #include "tst_list_edit.moc"

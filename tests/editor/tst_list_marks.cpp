@@ -1,5 +1,8 @@
 // The lint's marks on the list boxes: what they underline, the reasons a
-// pointer finds, and how they follow a list's edits and replaced documents.
+// pointer finds, and how they follow a list's edits and replaced documents;
+// and finding one's way in a long list from the keyboard alone: the find
+// bar, F8 to the marked entries, the problem counts and the reason a screen
+// reader hears.
 
 #include "editor.h"
 #include "editor_windows.h"
@@ -7,36 +10,71 @@
 #include "ui_driver.h"
 
 #include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
+namespace {
+
+// An items entry with no finding, unless its id is no number.
+QString item(const QString& id, int n)
+{
+    return u"%1 0 0 0 0 3 20 %2 0 Cloak"_s.arg(id).arg(1000 + n);
+}
+
+} // namespace
+
 class ListMarksTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<QTemporaryDir> m_dir, m_journals; // each test's own
+    std::unique_ptr<scp::Editor> m_editor;
+    QStringList m_entries; // the items list's, 20,000 of them
+
+    QString selected() const { return listBox(ListId::Items).textCursor().selectedText(); }
+    QLabel& problems() const { return *findWidget<QLabel>(u"itemsProblems"_s); }
+    void startEditor()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_journals = std::make_unique<QTemporaryDir>();
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
+    }
+    // Three entries whose ids are no numbers, at the start, the middle and
+    // the end; the list is read by the marks in idle passes.
+    void startWithLongItems()
+    {
+        startEditor();
+        m_entries.clear();
+        for (int i = 0; i < 20'000; ++i)
+            m_entries << item(i == 3 || i == 10'000 || i == 19'999 ? u"0xZZ%1"_s.arg(i)
+                                                                   : u"0x%1"_s.arg(i, 0, 16),
+                              i);
+        listBox(ListId::Items).list().setText(m_entries.join(QString(86, u' ')));
+        listBox(ListId::Items).setFocus();
+    }
+
 private Q_SLOTS:
     void init() { failOnQtWarnings(); }
+    void cleanup() { m_editor.reset(); }
 
     void marksFollowTypingWithTooltipAndCopyMenu()
     {
-        QTemporaryDir dir, journals;
-        scp::Editor editor{QDir(dir.path()), journals.path()};
-        editor.show();
-        QWidget& form = mainWindow();
+        startEditor();
         scp::ListEdit& box = listBox(ListId::Gumps);
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
 
         box.list().setText(u"GUMPS WILL LOAD HERE\r\n0x1 a.bmp 2 3"_s);
-        editor.addEntry(ListId::Gumps, u"0X1 a.bmp 2 3"_s);
+        m_editor->addEntry(ListId::Gumps, u"0X1 a.bmp 2 3"_s);
         box.moveCursor(QTextCursor::End);
         QTest::keyClick(&box, Qt::Key_Space);
-        box.viewport()->repaint();
-        QStringList marked;
-        for (const auto& mark : box.extraSelections())
-            marked << mark.cursor.selectedText();
-        QCOMPARE(marked, QStringList({u"GUMPS WILL LOAD HERE"_s, u"a.bmp"_s, u"0X1 a.bmp 2 3 "_s}));
+        QCOMPARE(markedTexts(box),
+                 QStringList({u"GUMPS WILL LOAD HERE"_s, u"a.bmp"_s, u"0X1 a.bmp 2 3 "_s}));
         QCOMPARE(box.extraSelections().constFirst().format.underlineStyle(),
                  QTextCharFormat::SpellCheckUnderline);
 
@@ -46,7 +84,7 @@ private Q_SLOTS:
         QHelpEvent hover(QEvent::ToolTip, at, box.viewport()->mapToGlobal(at));
         QApplication::sendEvent(box.viewport(), &hover);
         QCOMPARE(QToolTip::text(), u"<p>picture \"a.bmp\" is not in %1</p>"_s.arg(
-                                       QDir::toNativeSeparators(dir.path())));
+                                       QDir::toNativeSeparators(m_dir->path())));
 
         UiDriver driver;
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
@@ -57,38 +95,118 @@ private Q_SLOTS:
     void marksFollowAReplacedDocument()
     {
         // Clear and undo swap the box's document; the marks go with it.
-        QTemporaryDir dir, journals;
-        scp::Editor editor{QDir(dir.path()), journals.path()};
-        editor.show();
+        startEditor();
         scp::ListEdit& box = listBox(ListId::Tiles);
         scp::ListDocument& list = box.list();
-        auto marked = [&box] {
-            box.viewport()->repaint();
-            QStringList texts;
-            for (const auto& mark : box.extraSelections())
-                texts << mark.cursor.selectedText();
-            return texts;
-        };
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
-        QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
-        editor.clearList(ListId::Tiles);
-        QCOMPARE(marked(), QStringList());
+        QCOMPARE(markedTexts(box), QStringList{u"TILES WILL LOAD HERE"_s});
+        m_editor->clearList(ListId::Tiles);
+        QCOMPARE(markedTexts(box), QStringList());
         list.appendText(u"0xZ1 a.bmp 2 3"_s);
-        QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
+        QCOMPARE(markedTexts(box), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
         box.undo();
         box.undo();
-        QCOMPARE(marked(), QStringList{u"TILES WILL LOAD HERE"_s});
+        QCOMPARE(markedTexts(box), QStringList{u"TILES WILL LOAD HERE"_s});
         // Loaded twice before a repaint: the marked document is gone.
         list.setText(u"0xZ1 a.bmp 2 3"_s);
         list.setText(u"0xZ1 a.bmp 2 3"_s);
-        QCOMPARE(marked(), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
+        QCOMPARE(markedTexts(box), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
         // A long list is read from its document in idle passes; an edit in
         // the part already read is read again.
-        list.setText(u"1 a.bmp 2 3"_s + (QString(37, u' ') + u"0x2 a.bmp 2 3"_s).repeated(60'000));
+        list.setText(u"1 a.bmp 2 3"_s + (kGumpSpacer + u"0x2 a.bmp 2 3"_s).repeated(60'000));
         QCoreApplication::processEvents();
         box.moveCursor(QTextCursor::Start);
         QTest::keyClick(&box, Qt::Key_G);
-        QTRY_COMPARE(marked().value(0), u"g1"_s);
+        QTRY_COMPARE(markedTexts(box).value(0), u"g1"_s);
+    }
+    void problemsCountedAndVisitedWithF8()
+    {
+        startWithLongItems();
+        scp::ListEdit& box = listBox(ListId::Items);
+        QTRY_COMPARE(problems().text(), u"3 problems"_s);
+        QCOMPARE(problems().accessibleName(), u"3 problems"_s);
+        // The placeholder, under the tiles list's text cursor: its reason is
+        // shown only with the focus in that list.
+        QCOMPARE(findWidget<QLabel>(u"tilesProblems"_s)->accessibleName(), u"1 problem"_s);
+        QVERIFY(listBox(ListId::Tiles).accessibleDescription().startsWith(u"the placeholder"_s));
+        const QString reason = u"hex id \"0xZZ10000\" is not a hexadecimal number"_s;
+        // Each whole entry in turn, round the end and back; the reason at the
+        // text cursor beside the count and in the list's description.
+        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 3},
+                                         {Qt::NoModifier, 10'000},
+                                         {Qt::NoModifier, 19'999},
+                                         {Qt::NoModifier, 3},
+                                         {Qt::ShiftModifier, 19'999},
+                                         {Qt::ShiftModifier, 10'000}}) {
+            QTest::keyClick(&box, Qt::Key_F8, key);
+            QCOMPARE(selected(), m_entries[entry]);
+        }
+        QVERIFY(box.viewport()->rect().contains(box.cursorRect().center()));
+        QCOMPARE(problems().accessibleName(), u"3 problems: "_s + reason);
+        QVERIFY(box.accessibleDescription().startsWith(reason + u". "_s));
+        // Right after an edit, before the count is made again, F8 still
+        // lands on the entries as they are now.
+        box.moveCursor(QTextCursor::Start);
+        QTest::keyClicks(&box, u"Q"_s);
+        QTest::keyClick(&box, Qt::Key_F8, Qt::ShiftModifier);
+        QCOMPARE(selected(), m_entries[19'999]);
+        QTest::keyClick(&box, Qt::Key_F8);
+        QCOMPARE(selected(), u"Q"_s + m_entries[0]); // now no number either
+        QTRY_VERIFY(problems().text().startsWith(u"4 problems: "_s));
+        box.list().setText(item(u"0x1"_s, 1));
+        QTRY_VERIFY(problems().isHidden());
+        QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
+    }
+
+    void findFromTheKeyboard()
+    {
+        startWithLongItems();
+        scp::ListEdit& box = listBox(ListId::Items);
+        QTest::keyClick(&box, Qt::Key_F, Qt::ControlModifier);
+        auto* field = findWidget<QLineEdit>(u"itemsFindField"_s);
+        auto* note = findWidget<QLabel>(u"itemsFindNote"_s);
+        QCOMPARE(QApplication::focusWidget(), field);
+        // The note beside the field is what a screen reader hears with it.
+        auto noted = [&] {
+            return field->accessibleDescription() == (note->isVisible() ? note->text() : QString())
+                       ? field->accessibleDescription()
+                       : u"(differs)"_s;
+        };
+        QTest::keyClicks(field, u"zz1"_s); // as typed, any case
+        QCOMPARE(selected(), u"ZZ1"_s);
+        QCOMPARE(box.textCursor().selectionStart(),
+                 m_entries.mid(0, 10'000).join(QString(86, u' ')).size() + 88);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(box.textCursor().selectionStart(), box.list().text().lastIndexOf(u"0xZZ1"_s) + 2);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(noted(), u"wrapped to the top"_s);
+        QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(noted(), u"wrapped to the bottom"_s);
+        QTest::keyClicks(field, u"x"_s);
+        QCOMPARE(noted(), u"not found"_s);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QCOMPARE(noted(), QString());
+        QVERIFY(box.viewport()->rect().contains(box.cursorRect().center()));
+        // Across a row break, which reads as the space it stands for.
+        const QTextBlock second = box.document()->firstBlock().next();
+        const QString across = box.list().text(second.position() - 10, second.position() + 6);
+        field->clear();
+        QTest::keyClicks(field, across);
+        QCOMPARE(selected().size(), across.size());
+        QCOMPARE(box.textCursor().selectionStart(), second.position() - 10);
+        // Escape: the match stays selected, the list has the focus again.
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!field->isVisible());
+        QCOMPARE(QApplication::focusWidget(), &box);
+        QCOMPARE(box.textCursor().selectionStart(), second.position() - 10);
+        // F3 in the list goes on with it (the one match, round the end); the
+        // copy menu offers find too.
+        QTest::keyClick(&box, Qt::Key_F3);
+        QCOMPARE(noted(), u"wrapped to the top"_s);
+        QCOMPARE(box.textCursor().selectionStart(), second.position() - 10);
+        UiDriver driver;
+        driver.choose(u"findItemsAction"_s);
+        QTest::keyClick(&box, Qt::Key_Menu);
+        QTRY_COMPARE(QApplication::focusWidget(), field);
     }
 };
 

@@ -19,8 +19,6 @@ using scp::ListId;
 
 namespace {
 
-const QString kSpacer(37, u' ');
-
 // A 24-bit BMP of w x h pixels, rows padded to four bytes.
 QByteArray bmp(int w, int h)
 {
@@ -51,15 +49,6 @@ void drop(ListId list, const QStringList& paths)
     QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(viewport, &event);
     QVERIFY(event.isAccepted());
-}
-
-QStringList marked(scp::ListEdit& box)
-{
-    box.viewport()->repaint();
-    QStringList texts;
-    for (const auto& mark : box.extraSelections())
-        texts << mark.cursor.selectedText();
-    return texts;
 }
 
 // The tooltip over the first character of `text` in the box.
@@ -104,7 +93,7 @@ private Q_SLOTS:
         scp::ListEdit& gumps = listBox(ListId::Gumps);
         // Ids in hex with and without 0x, with gaps; "300" is hexadecimal too.
         const QString before =
-            u"0x01A0 a.bmp 1 1"_s + kSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
+            u"0x01A0 a.bmp 1 1"_s + kGumpSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
         gumps.list().setText(before);
 
         UiDriver driver;
@@ -112,9 +101,9 @@ private Q_SLOTS:
                              dir.filePath(u"pic10.bmp"_s), elsewhere.filePath(u"clash.bmp"_s),
                              elsewhere.filePath(u"Pic10.bmp"_s), elsewhere.filePath(u"fake.bmp"_s),
                              elsewhere.filePath(u"note.txt"_s), elsewhere.filePath(u"gone.bmp"_s)});
-        QCOMPARE(listText(ListId::Gumps), before + kSpacer + u"0x0301 pic2.bmp 3 2"_s + kSpacer +
-                                              u"0x0302 pic10.bmp 5 4"_s + kSpacer +
-                                              u"0x0303 same.bmp 2 2"_s);
+        QCOMPARE(listText(ListId::Gumps), before + kGumpSpacer + u"0x0301 pic2.bmp 3 2"_s +
+                                              kGumpSpacer + u"0x0302 pic10.bmp 5 4"_s +
+                                              kGumpSpacer + u"0x0303 same.bmp 2 2"_s);
         QTRY_COMPARE(driver.boxes.size(), 1);
         const QString message = driver.boxes.first();
         QVERIFY2(message.startsWith(u"warning: 3 pictures were added; these files were not:\n"_s),
@@ -168,8 +157,8 @@ private Q_SLOTS:
         editor.show();
         scp::ListEdit& box = listBox(ListId::Gumps);
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
-        const QString text =
-            u"0x1 dot.bmp 3 2"_s + kSpacer + u"0x2 big.bmp 60 30"_s + kSpacer + u"0x2 x.bmp 1 1"_s;
+        const QString text = u"0x1 dot.bmp 3 2"_s + kGumpSpacer + u"0x2 big.bmp 60 30"_s +
+                             kGumpSpacer + u"0x2 x.bmp 1 1"_s;
         box.list().setText(text);
 
         // Scaled down to 256 on the longer side, with the true size and the
@@ -218,7 +207,7 @@ private Q_SLOTS:
         scp::ListEdit& box = listBox(ListId::Tiles);
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
         box.list().setText(u"0x1 late.bmp 4 4"_s);
-        QCOMPARE(marked(box), QStringList{u"late.bmp"_s});
+        QCOMPARE(markedTexts(box), QStringList{u"late.bmp"_s});
         QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmp(4, 4)));
         QTRY_COMPARE(box.extraSelections().size(), 0);
         // Rewritten in place, resized: no folder entry changes.

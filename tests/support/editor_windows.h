@@ -8,6 +8,7 @@
 #include "list_edit.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -65,4 +66,33 @@ inline QString allListTexts()
 inline bool listsAreIn()
 {
     return !listBox(scp::ListId::Gumps).isReadOnly();
+}
+
+inline void clickButton(const QString& name)
+{
+    auto* button = mainWindow().findChild<QPushButton*>(name);
+    QVERIFY2(button != nullptr, qPrintable(name));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// What the box's marks underline, as it paints them now.
+inline QStringList markedTexts(scp::ListEdit& box)
+{
+    box.viewport()->repaint();
+    QStringList texts;
+    for (const auto& mark : box.extraSelections())
+        texts << mark.cursor.selectedText();
+    return texts;
+}
+
+// What Add puts between two gumps or tiles.
+inline const QString kGumpSpacer(37, u' ');
+
+// A gumps list of `entries` entries, as Add makes it.
+inline QString gumpList(int entries)
+{
+    QStringList list;
+    for (int i = 0; i < entries; ++i)
+        list << QStringLiteral("0x%1 Filename.bmp 44 44").arg(i, 4, 16, QChar(u'0'));
+    return list.join(kGumpSpacer);
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+// A command-line program run to its end, as a test sees it.
+
+#include <QProcess>
+#include <QStringList>
+
+struct Run {
+    int exitCode = -1; // also when it crashed or ran for over a minute
+    QByteArray out, err;
+};
+
+// Runs `program` in `folder`; its standard output goes to the file `output`
+// where one is given.
+inline Run runProgram(const QString& program, const QStringList& args, const QString& folder,
+                      const QString& output = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (!output.isEmpty())
+        process.setStandardOutputFile(output);
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
