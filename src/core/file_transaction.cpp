@@ -293,6 +293,14 @@ void FileTransaction::add(const QString& path, const QList<QByteArray>& pieces)
 
 namespace {
 
+// A commit of more files than this makes its temporaries durable with one
+// sync of the file system they are on (where the system reports a failed
+// write through it) rather than a sync of each, which costs a wait for the
+// disk every time. A save writes no more than four files: a few such waits
+// cost less than a sync of the whole file system can, as that also waits
+// for whatever other programs have written there.
+constexpr size_t kSyncedOneByOne = 4;
+
 // One commit, phase by phase. Each phase that fails returns the failure;
 // whatever the commit leaves staged goes with it (StagedFiles).
 class Commit {
@@ -361,6 +369,7 @@ private:
     Outcome stageNewContents()
     {
         const SystemCalls& sys = systemCalls();
+        const bool together = m_staged.files.size() > kSyncedOneByOne;
         for (size_t i = 0; i < m_staged.files.size(); ++i) {
             Staged& s = m_staged.files[i];
             s.temporaryFile = createBeside(s.target, kNewMark, &s.temporary);
@@ -369,8 +378,35 @@ private:
             // disk; only the sync tells.
             if (fd < 0 || !writeAll(fd, m_entries[i].pieces) ||
                 !(s.existed ? takeOverAttributes(fd, s.old) : sys.fchmod(fd, newFileMode()) == 0) ||
-                !syncToDisk(fd))
+                (!together && !syncToDisk(fd)))
                 return writeFailure(s.shownPath, systemReason(errno));
+        }
+        return together ? syncTogether() : Outcome();
+    }
+
+    // One sync of each folder's file system, through the folder's first
+    // temporary: opened before any other there was written, it is told of
+    // a write to any of them that failed, which fails the commit as a failed
+    // sync of that file would. Where the system has no such sync, each file
+    // is synced after all.
+    Outcome syncTogether()
+    {
+        QStringList synced;
+        for (const Staged& first : m_staged.files) {
+            const QString folder = QFileInfo(first.target).absolutePath();
+            if (synced.contains(folder))
+                continue;
+            synced.append(folder);
+            if (retryOnInterrupt(
+                    [&] { return systemCalls().syncFileSystem(first.temporaryFile.get()); }) == 0)
+                continue;
+            if (errno != ENOSYS)
+                return writeFailure(first.shownPath, systemReason(errno));
+            for (const Staged& s : m_staged.files) {
+                if (!syncToDisk(s.temporaryFile.get()))
+                    return writeFailure(s.shownPath, systemReason(errno));
+            }
+            break;
         }
         return {};
     }

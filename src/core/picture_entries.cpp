@@ -64,10 +64,12 @@ QString incremented(QString digits)
     return u'1' + digits;
 }
 
-// Copies are written in this many transactions side by side. Each waits
-// mostly for the disk to sync its files and its folder, and a disk syncs
-// many files at once nearly as fast as one, while the folder's syncs wait
-// for each other: a transaction for each copy would queue on them.
+// Copies are written in this many transactions side by side. Each makes
+// its files durable with one sync of the file system where the system has
+// one (a sync of each file elsewhere) and syncs its folder once; these waits,
+// and creating files where the disk is busy, overlap. A transaction for each
+// copy would queue on the folder's syncs, and one for them all would wait
+// on every create in turn.
 constexpr size_t kCopyBatches = 16;
 
 struct Copy {

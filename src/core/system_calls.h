@@ -72,6 +72,11 @@ struct SystemCalls {
     ssize_t (*read)(int fd, void* buffer, size_t count);
     ssize_t (*write)(int fd, const void* buffer, size_t count);
     int (*fsync)(int fd);
+    // Makes everything written to the file system that holds `fd` durable,
+    // and fails with the reason of any write to it that failed since `fd`
+    // was opened. ENOSYS where the system has no such call, or one that
+    // does not report failed writes: the caller syncs each file instead.
+    int (*syncFileSystem)(int fd);
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*fchmod)(int fd, mode_t mode);
     int (*flock)(int fd, int operation); // operation: LockFlag

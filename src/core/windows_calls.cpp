@@ -202,6 +202,12 @@ SystemCalls realCalls()
         readFile,
         writeFile,
         [](int fd) { return FlushFileBuffers(handleOf(fd)) ? 0 : failed(); },
+        // A whole volume is flushed only through a handle to the volume
+        // itself, which takes an administrator: each file is flushed instead.
+        [](int) {
+            errno = ENOSYS;
+            return -1;
+        },
         // Windows keeps no owner and mode this way: a replaced file gets the
         // permissions its folder gives new files, and a read-only one is
         // refused before anything is written.

@@ -69,8 +69,9 @@ void injectFaults(const QString& faults)
         return failNow(#fn) ? (errno ? -1 : 0) : g_real.fn(a...);                                  \
     }
     SCP_FAULTY(open), SCP_FAULTY(fstat), SCP_FAULTY(stat), SCP_FAULTY(setFlags);
-    SCP_FAULTY(write), SCP_FAULTY(fsync), SCP_FAULTY(fchown), SCP_FAULTY(fchmod);
-    SCP_FAULTY(flock), SCP_FAULTY(link), SCP_FAULTY(rename), SCP_FAULTY(unlink);
+    SCP_FAULTY(write), SCP_FAULTY(fsync), SCP_FAULTY(syncFileSystem), SCP_FAULTY(fchown);
+    SCP_FAULTY(fchmod), SCP_FAULTY(flock), SCP_FAULTY(link), SCP_FAULTY(rename);
+    SCP_FAULTY(unlink);
 #undef SCP_FAULTY
     calls.read = [](int fd, void* to, size_t count) -> ssize_t {
         return failNow("read") ? (errno ? -1 : 0)
@@ -147,6 +148,11 @@ private Q_SLOTS:
             systemReason(ENOSPC));
         row("last rename fails, copy put back", u"link -1 %1 rename 2 %2"_s.arg(EPERM).arg(EIO), 0,
             items, systemReason(EIO));
+        // Seven files, synced together (one sync of the file system; each
+        // file's own where there is none).
+        row("sync of all fails", u"syncFileSystem 0 %1"_s.arg(EIO), 0, gumps, systemReason(EIO));
+        row("no sync of all, a file's fails",
+            u"syncFileSystem 0 %1 fsync 2 %2"_s.arg(ENOSYS).arg(EIO), 0, items, systemReason(EIO));
         row("folder in the way", u"folder"_s, 0, u"tiles.scp"_s,
             u"it is not a regular file (a folder)"_s);
         row("missing folder", u"missing"_s, 0, u"gone/items.scp"_s, systemReason(ENOENT));
@@ -176,6 +182,8 @@ private Q_SLOTS:
         transaction.add(path(u"tiles.scp"_s), QByteArray());
         transaction.add(path(faults == u"missing"_s ? failed : u"items.scp"_s),
                         QList<QByteArray>{all.first(256), all.sliced(256)});
+        for (int i = 0; faults.startsWith(u"syncFileSystem"_s) && i < 4; ++i)
+            transaction.add(path(u"p%1.bmp"_s.arg(i)), "p");
         const scp::Outcome outcome = transaction.commit();
         if (!failed.isEmpty()) {
             QCOMPARE(outcome.error(), u"Could not write \"%1\": %2"_s.arg(
