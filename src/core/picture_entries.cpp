@@ -71,6 +71,11 @@ QString incremented(QString digits)
 // copy would queue on the folder's syncs, and one for them all would wait
 // on every create in turn.
 constexpr size_t kCopyBatches = 16;
+// A transaction holds each of its files open until it ends, so a drop of
+// thousands of pictures is cut into transactions of at most this many:
+// with kCopyBatches of them at once, a few hundred files are open, far
+// below the system's usual limit of 1,024 a process.
+constexpr size_t kCopiesPerTransaction = 32;
 
 struct Copy {
     QString path;
@@ -78,19 +83,22 @@ struct Copy {
     Outcome outcome;
 };
 
-// Each batch all or none, through the safe writer.
+// Each transaction all or none, through the safe writer.
 void writeCopies(std::vector<Copy>& copies)
 {
-    const size_t batches = std::min(kCopyBatches, copies.size());
+    const size_t transactions = (copies.size() + kCopiesPerTransaction - 1) / kCopiesPerTransaction;
+    const size_t batches = std::min(kCopyBatches, transactions);
     QThreadPool writers;
-    writers.setMaxThreadCount(int(batches));
-    for (size_t batch = 0; batch < batches; ++batch) {
-        writers.start([&copies, batch, batches] {
+    writers.setMaxThreadCount(int(std::max<size_t>(batches, 1)));
+    for (size_t t = 0; t < transactions; ++t) {
+        // Transaction t takes every transactions-th copy from t on, so each
+        // is of about the same size.
+        writers.start([&copies, t, transactions] {
             FileTransaction transaction;
-            for (size_t i = batch; i < copies.size(); i += batches)
+            for (size_t i = t; i < copies.size(); i += transactions)
                 transaction.add(copies[i].path, copies[i].bytes);
             const Outcome outcome = transaction.commit();
-            for (size_t i = batch; i < copies.size(); i += batches)
+            for (size_t i = t; i < copies.size(); i += transactions)
                 copies[i].outcome = outcome;
         });
     }
