@@ -9,6 +9,7 @@
 //   window's thread.
 
 #include "bench_lists.h"
+#include "bmp_bytes.h"
 #include "editor.h"
 #include "list_document.h"
 #include "widget_bench_main.h"
@@ -27,22 +28,6 @@ using namespace Qt::StringLiterals;
 using scp::ListId;
 
 namespace {
-
-QByteArray bmp(int w, int h)
-{
-    const int row = (w * 3 + 3) / 4 * 4;
-    const auto le = [](quint32 v, int n) {
-        QByteArray b;
-        for (int i = 0; i < n; ++i)
-            b += char((v >> (8 * i)) & 0xFF);
-        return b;
-    };
-    QByteArray pixels(row * h, '\0');
-    for (int i = 0; i < pixels.size(); ++i)
-        pixels[i] = char(i * 7);
-    return "BM" + le(54 + row * h, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(w, 4) + le(h, 4) +
-           le(1, 2) + le(24, 2) + le(0, 4) + le(row * h, 4) + le(0, 16) + pixels;
-}
 
 void write(const QString& path, const QByteArray& bytes)
 {
@@ -67,7 +52,7 @@ void BM_DropPictures(benchmark::State& state)
     for (int i = 0; i < count; ++i) {
         const QString name = u"gump%1.bmp"_s.arg(i);
         paths << (copied ? elsewhere : folder).filePath(name);
-        write(paths.back(), bmp(44 + i % 7, 44));
+        write(paths.back(), bmpBytes(44 + i % 7, 44));
     }
     scp::Editor editor{QDir(folder.path()), journals.path()};
     editor.show();
@@ -99,7 +84,7 @@ struct PictureFolder {
         for (int i = 0; i < entries; ++i)
             list += (i ? spacer : QString()) + u"0x%1 p%2.bmp 512 512"_s.arg(i, 4, 16).arg(i % 100);
         write(folder.filePath(u"gumps.scp"_s), list.toLatin1());
-        const QByteArray picture = bmp(512, 512);
+        const QByteArray picture = bmpBytes(512, 512);
         for (int i = 0; i < 100; ++i)
             write(folder.filePath(u"p%1.bmp"_s.arg(i)), picture);
         editor.show();

@@ -2,6 +2,7 @@
 // what is copied and what is refused; the preview, the size fix, and marks
 // that follow the folder.
 
+#include "bmp_bytes.h"
 #include "editor.h"
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
@@ -18,21 +19,6 @@ using namespace Qt::StringLiterals;
 using scp::ListId;
 
 namespace {
-
-// A 24-bit BMP of w x h pixels, rows padded to four bytes.
-QByteArray bmp(int w, int h)
-{
-    const int row = (w * 3 + 3) / 4 * 4;
-    const auto le = [](quint32 v, int n) {
-        QByteArray b;
-        for (int i = 0; i < n; ++i)
-            b += char((v >> (8 * i)) & 0xFF);
-        return b;
-    };
-    return "BM" + le(54 + row * h, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(w, 4) + le(h, 4) +
-           le(1, 2) + le(24, 2) + le(0, 4) + le(row * h, 4) + QByteArray(16, 0) +
-           QByteArray(row * h, '\x7f');
-}
 
 void drop(ListId list, const QStringList& paths)
 {
@@ -79,15 +65,15 @@ private Q_SLOTS:
         const auto out = [&](const QString& name, const QByteArray& bytes) {
             QVERIFY(writeBytes(elsewhere.filePath(name), bytes));
         };
-        in(u"pic10.bmp"_s, bmp(5, 4));
-        in(u"clash.bmp"_s, bmp(1, 1));
-        in(u"same.bmp"_s, bmp(2, 2));
-        out(u"pic2.bmp"_s, bmp(3, 2));
-        out(u"clash.bmp"_s, bmp(9, 9));
-        out(u"same.bmp"_s, bmp(2, 2));
-        out(u"Pic10.bmp"_s, bmp(1, 1)); // another file on Windows
+        in(u"pic10.bmp"_s, bmpBytes(5, 4));
+        in(u"clash.bmp"_s, bmpBytes(1, 1));
+        in(u"same.bmp"_s, bmpBytes(2, 2));
+        out(u"pic2.bmp"_s, bmpBytes(3, 2));
+        out(u"clash.bmp"_s, bmpBytes(9, 9));
+        out(u"same.bmp"_s, bmpBytes(2, 2));
+        out(u"Pic10.bmp"_s, bmpBytes(1, 1)); // another file on Windows
         out(u"fake.bmp"_s, "GIF89a");
-        out(u"note.txt"_s, bmp(1, 1));
+        out(u"note.txt"_s, bmpBytes(1, 1));
         scp::Editor editor{QDir(dir.path()), journals.path()};
         editor.show();
         scp::ListEdit& gumps = listBox(ListId::Gumps);
@@ -115,9 +101,9 @@ private Q_SLOTS:
               u"Pic10.bmp\": the working folder holds \"pic10.bmp\", which differs only in case"_s})
             QVERIFY2(message.contains(name), qPrintable(name));
         // Copied byte for byte; nothing replaced.
-        QCOMPARE(readBytes(dir.filePath(u"pic2.bmp"_s)), bmp(3, 2));
-        QCOMPARE(readBytes(dir.filePath(u"clash.bmp"_s)), bmp(1, 1));
-        QCOMPARE(readBytes(dir.filePath(u"pic10.bmp"_s)), bmp(5, 4));
+        QCOMPARE(readBytes(dir.filePath(u"pic2.bmp"_s)), bmpBytes(3, 2));
+        QCOMPARE(readBytes(dir.filePath(u"clash.bmp"_s)), bmpBytes(1, 1));
+        QCOMPARE(readBytes(dir.filePath(u"pic10.bmp"_s)), bmpBytes(5, 4));
         gumps.undo(); // the whole drop is one step
         QCOMPARE(listText(ListId::Gumps), before);
     }
@@ -125,7 +111,7 @@ private Q_SLOTS:
     void dialogFillsAnEmptyListAndItemsTakeNone()
     {
         QTemporaryDir dir, journals;
-        QVERIFY(writeBytes(dir.filePath(u"t.bmp"_s), bmp(44, 44)));
+        QVERIFY(writeBytes(dir.filePath(u"t.bmp"_s), bmpBytes(44, 44)));
         scp::Editor editor{QDir(dir.path()), journals.path()};
         QString askedIn;
         editor.setPictureChooser([&](QWidget*, const QString& folder) {
@@ -151,8 +137,8 @@ private Q_SLOTS:
     void previewAndSizeFix()
     {
         QTemporaryDir dir, journals;
-        QVERIFY(writeBytes(dir.filePath(u"big.bmp"_s), bmp(600, 300)));
-        QVERIFY(writeBytes(dir.filePath(u"dot.bmp"_s), bmp(3, 2)));
+        QVERIFY(writeBytes(dir.filePath(u"big.bmp"_s), bmpBytes(600, 300)));
+        QVERIFY(writeBytes(dir.filePath(u"dot.bmp"_s), bmpBytes(3, 2)));
         scp::Editor editor{QDir(dir.path()), journals.path()};
         editor.show();
         scp::ListEdit& box = listBox(ListId::Gumps);
@@ -208,10 +194,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
         box.list().setText(u"0x1 late.bmp 4 4"_s);
         QCOMPARE(markedTexts(box), QStringList{u"late.bmp"_s});
-        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmp(4, 4)));
+        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmpBytes(4, 4)));
         QTRY_COMPARE(box.extraSelections().size(), 0);
         // Rewritten in place, resized: no folder entry changes.
-        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmp(5, 5)));
+        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmpBytes(5, 5)));
         QTRY_COMPARE(box.extraSelections().size(), 1);
         QCOMPARE(box.extraSelections().first().cursor.selectedText(), u"4 4"_s);
     }

@@ -13,7 +13,7 @@ missing=()
 have() { command -v "$1" >/dev/null || { missing+=("$1"); false; }; }
 export QT_FATAL_WARNINGS=1 QT_QPA_PLATFORM=offscreen
 
-# Desktops that keep to the letter of the specification pass the folder
+# Desktops that keep to the letter of the desktop entry standard pass the folder
 # chosen in "Open with" only where the command line asks for one (GLib adds
 # it anyway).
 grep -qx 'Exec=scpmaker %f' "$src/packaging/scpmaker.desktop" || fail "the entry takes no folder"
