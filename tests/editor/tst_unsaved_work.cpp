@@ -312,8 +312,9 @@ private Q_SLOTS:
     {
         writeSections("g1", "t1", "i1");
         const QString script = path(u"other.scp"_s), bad = path(u"bad.scp"_s);
-        QVERIFY(writeBytes(script, "SECTION TILES\n{\n// mine\nt2\n}\nSECTION GUMPS\n{\ng2\n}\n"
-                                   "SECTION ITEMS\n{\n}\n") &&
+        QVERIFY(writeBytes(script,
+                           "SECTION SCRIPTINFO\n{\nNAME Mine\n}\nSECTION TILES\n{\n"
+                           "// mine\nt2\n}\nSECTION GUMPS\n{\ng2\n}\nSECTION ITEMS\n{\n}\n") &&
                 writeBytes(bad, "SECTION TILES\n{\n"));
         startEditor();
         QStringList chosen{bad, script}; // what the chooser answers, in turn
@@ -334,7 +335,7 @@ private Q_SLOTS:
         QTRY_COMPARE(driver.boxes.size(), 2);
         QCOMPARE(driver.boxes.last(),
                  u"warning: The lists now hold what \"%1\" holds, but for what is below. "
-                 u"Nothing is written until you save.\n\nLine 3, column 1: left out of the "
+                 u"Nothing is written until you save.\n\nLine 7, column 1: left out of the "
                  u"tiles list: the comment \"// mine\""_s.arg(QDir::toNativeSeparators(script)));
         QCOMPARE(allListTexts(), u"g2|t2|"_s);
         QVERIFY(mainWindow().isWindowModified());
@@ -349,6 +350,11 @@ private Q_SLOTS:
                  u"warning: Could not import \"%1\": line 2: SECTION TILES's "
                  u"\"{\" is never closed by a line \"}\""_s.arg(QDir::toNativeSeparators(bad)));
         QCOMPARE(allListTexts(), u"g2|t1|"_s);
+
+        // The script's own name is the patch's now, for the next compile.
+        driver.choose(u"compileScriptAction"_s);
+        QTest::keyClick(save, Qt::Key_Return);
+        QTRY_VERIFY(readBytes(path(u"mantle.scp"_s)).contains("\r\nNAME Mine\r\n"));
     }
     void saysWhatKeepsAJournalFromBeingUsed()
     {
