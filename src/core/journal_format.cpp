@@ -258,8 +258,10 @@ JournalReading readJournal(QByteArrayView bytes, const QString& folder)
             u"it is of format version %1, and this scpmaker reads version %2"_s.arg(version).arg(
                 kJournalVersion));
     }
+    // The folder's name and the header's CRC must both lie within the bytes
+    // there: a header torn as it was written is shorter than it says.
     const quint32 nameSize = qFromLittleEndian<quint32>(bytes.data() + kMagic.size() + 4);
-    if (nameSize > quint64(bytes.size() - fixed - 4))
+    if (quint64(nameSize) + 4 > quint64(bytes.size() - fixed))
         return damagedAt(kMagic.size() + 4);
     const qsizetype headerEnd = fixed + qsizetype(nameSize) + 4;
     if (crc32(bytes.first(headerEnd - 4)) !=
