@@ -66,14 +66,9 @@ public:
     {
         if (m_broken)
             return;
-        if (qEnvironmentVariableIsSet("SCP_READONLY"))
-            (void)readFileBytes(sectionPath);
-        const FileBytes read =
-            qEnvironmentVariableIsSet("SCP_NOBASE") ? FileBytes{} : readFileBytes(sectionPath);
+        const FileBytes read = readFileBytes(sectionPath);
         if (!read.outcome || read.bytes.size() != record.size() ||
-            read.modified != record.modified() ||
-            (!qEnvironmentVariableIsSet("SCP_NOHASH") &&
-             contentHash(read.bytes) != record.hash())) {
+            read.modified != record.modified() || contentHash(read.bytes) != record.hash()) {
             m_awaitingText[size_t(list)] = true;
             Q_EMIT m_journal.baseLost(list);
             return;
@@ -94,12 +89,11 @@ public:
     bool sync()
     {
         m_syncDue = QDeadlineTimer(QDeadlineTimer::Forever);
-        if (m_file.get() >= 0 && !qEnvironmentVariableIsSet("SCP_NOFSYNC") &&
+        if (m_file.get() >= 0 &&
             retryOnInterrupt([&] { return systemCalls().fsync(m_file.get()); }) != 0)
             fail(systemReason(errno));
         if (m_file.get() >= 0 && m_madeSinceSync) {
-            if (!qEnvironmentVariableIsSet("SCP_NOSYNCDIR"))
-                syncFolder(QFileInfo(m_path).path());
+            syncFolder(QFileInfo(m_path).path());
             m_madeSinceSync = false;
         }
         return !m_broken;
