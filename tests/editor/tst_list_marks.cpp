@@ -152,6 +152,17 @@ private Q_SLOTS:
         QTest::keyClick(&box, Qt::Key_F8);
         QCOMPARE(selected(), u"Q"_s + m_entries[0]); // now no number either
         QTRY_VERIFY(problems().text().startsWith(u"4 problems: "_s));
+        // Entries a line each, the very first marked: a line end ends an
+        // entry too.
+        const QStringList lines{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3)};
+        box.list().setText(lines.join(u"\r\n"_s));
+        QTRY_VERIFY(problems().text().startsWith(u"2 problems"_s));
+        box.moveCursor(QTextCursor::End);
+        for (const auto& [key, entry] :
+             {std::pair{Qt::ShiftModifier, 0}, {Qt::ShiftModifier, 2}, {Qt::NoModifier, 0}}) {
+            QTest::keyClick(&box, Qt::Key_F8, key);
+            QCOMPARE(selected(), lines[entry]);
+        }
         box.list().setText(item(u"0x1"_s, 1));
         QTRY_VERIFY(problems().isHidden());
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
