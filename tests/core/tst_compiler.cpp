@@ -71,6 +71,11 @@ private Q_SLOTS:
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
+        // The example ships the pictures its entries name, at their sizes: a
+        // newcomer's first look at it shows no problem.
+        const Run check = compile({u"--check"_s, QStringLiteral(SCP_EXAMPLE_DIR)});
+        QCOMPARE(check.out + check.err, QByteArray());
+        QCOMPARE(check.exitCode, 0);
 #ifndef Q_OS_WIN // Windows has no device that refuses every write
         // Written, but its confirmation never reached anyone: a failure.
         QVERIFY(QFile::remove(m_dir->filePath(u"mantle.scp"_s)));
