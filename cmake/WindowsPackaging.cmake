@@ -1,10 +1,13 @@
 # Install rules and the two Windows packages, included by Packaging.cmake
 # when building for Windows:
-#   scpmaker-VERSION-win64.zip        portable: unpack anywhere and run
+#   scpmaker-VERSION-win64.zip        portable: unpack anywhere and run; its
+#                                     scpmaker.ini keeps settings and journals
+#                                     in its own folder
 #   scpmaker-VERSION-win64-setup.exe  installer (NSIS; /S, /D=, per user or all)
 # Both hold the same files, at the top of the install folder: the two
 # programs, the Qt libraries and plugins the editor uses, the compiler's
-# runtime (cmake/WindowsRuntime.cmake) and LICENSE.
+# runtime (cmake/WindowsRuntime.cmake) and LICENSE; the zip also the
+# portable marker (packaging/windows/portable_marker.cmake).
 install(TARGETS scpmaker-compile RUNTIME DESTINATION .)
 if(SCP_BUILD_GUI)
     install(TARGETS scpmaker RUNTIME DESTINATION .)
@@ -33,5 +36,6 @@ set(CPACK_SCP_ICON ${PROJECT_SOURCE_DIR}/resources/icons/scpmaker.ico)
 # and its name says what it is.
 list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/windows/cpack_names.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/windows/portable_marker.cmake)
 
 include(CPack)

@@ -2,6 +2,8 @@
 // DIR (default: the current folder).
 
 #include "editor.h"
+#include "editor_settings.h"
+#include "kept_places.h"
 #include "main_window.h"
 #include "memory_policy.h"
 #include "windows_names.h"
@@ -156,7 +158,16 @@ int main(int argc, char** argv)
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    scp::Editor editor(folder);
+    // A portable copy keeps its settings and journals beside itself.
+    const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
+    if (!places.settingsFile.isEmpty())
+        scp::keepSettingsIn(places.settingsFile);
+    if (!places.problem.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, u"scpmaker"_s, places.problem, QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+    scp::Editor editor(folder, places.journalFolder);
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).
     QObject::connect(&editor, &scp::Editor::finished, &app, [] { QCoreApplication::exit(0); });

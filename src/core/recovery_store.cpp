@@ -54,6 +54,8 @@ QString RecoveryStore::defaultFolder()
 
 RecoveryStore::Lock RecoveryStore::lock()
 {
+    if (m_store.isEmpty())
+        return Lock::NotKept;
     if (!QDir().mkpath(m_store)) {
         m_problem = u"Could not make the folder \"%1\""_s.arg(QDir::toNativeSeparators(m_store));
         return Lock::Failed;
@@ -72,6 +74,8 @@ RecoveryStore::Lock RecoveryStore::lock()
 
 QStringList RecoveryStore::leftJournals() const
 {
+    if (m_store.isEmpty())
+        return {};
     QFileInfoList found;
     for (const QFileInfo& info :
          QDir(m_store).entryInfoList({u"*"_s + kJournalSuffix}, QDir::Files | QDir::Hidden)) {

@@ -27,10 +27,11 @@ public:
     // The working folder as journals name it.
     const QString& folderPath() const { return m_folderPath; }
 
-    enum class Lock { Taken, HeldElsewhere, Failed };
+    enum class Lock { Taken, HeldElsewhere, Failed, NotKept };
     // Takes the folder's lock for as long as this store lives: only the
     // editor holding it keeps a journal, and only it may take over what an
-    // earlier run left. A lock whose editor has died is taken over.
+    // earlier run left. A lock whose editor has died is taken over. A store
+    // given no folder keeps no journals, and takes no lock: NotKept.
     Lock lock();
     // Why the lock could not be taken, after Failed.
     const QString& problem() const { return m_problem; }

@@ -167,6 +167,8 @@ void Editor::start()
                                                 u"not saved is lost if scpmaker ends "
                                                 u"unexpectedly."_s,
                             true);
+            case RecoveryStore::Lock::NotKept: // the program said why at its start
+                return;
             }
         });
     });

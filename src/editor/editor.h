@@ -51,7 +51,7 @@ class Editor final : public QObject {
 
 public:
     // Files are read and written in `folder`; recovery journals are kept in
-    // `journalFolder`.
+    // `journalFolder`, or none when it is empty.
     explicit Editor(const QDir& folder = QDir::current(),
                     const QString& journalFolder = RecoveryStore::defaultFolder());
     ~Editor() override;

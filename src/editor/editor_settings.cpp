@@ -1,5 +1,6 @@
 // The editor's settings, kept where the platform keeps a user's settings
-// (the registry on Windows, ~/.config/scpmaker on Linux).
+// (the registry on Windows, ~/.config/scpmaker on Linux), or in the INI file
+// of a portable copy.
 
 #include "editor_settings.h"
 
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -17,13 +19,22 @@ namespace scp {
 
 namespace {
 
-// The default format, so tests can point it at a scratch folder. Named here
-// rather than through the application's organization, which would move the
-// recovery journals' folder.
-class Settings : public QSettings {
-public:
-    Settings() : QSettings(defaultFormat(), UserScope, u"scpmaker"_s, u"scpmaker"_s) {}
-};
+QString& settingsFile()
+{
+    static QString file; // empty: the platform's place
+    return file;
+}
+
+// The platform's place in the default format, so tests can point it at a
+// scratch folder. Named here rather than through the application's
+// organization, which would move the recovery journals' folder.
+std::unique_ptr<QSettings> openSettings()
+{
+    if (!settingsFile().isEmpty())
+        return std::make_unique<QSettings>(settingsFile(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::defaultFormat(), QSettings::UserScope,
+                                       u"scpmaker"_s, u"scpmaker"_s);
+}
 
 const QString kGeometry = u"mainWindow/geometry"_s;
 const QString kMaximized = u"mainWindow/maximized"_s;
@@ -43,10 +54,15 @@ bool reachable(const QRect& client)
 
 } // namespace
 
+void keepSettingsIn(const QString& iniFile)
+{
+    settingsFile() = iniFile;
+}
+
 void restoreWindowPlace(QWidget& window)
 {
-    Settings settings;
-    const QRect kept = settings.value(kGeometry).toRect();
+    const auto settings = openSettings();
+    const QRect kept = settings->value(kGeometry).toRect();
     if (kept.isValid()) {
         const QSize size = kept.size().expandedTo(window.minimumSize());
         if (reachable(kept))
@@ -54,26 +70,26 @@ void restoreWindowPlace(QWidget& window)
         else
             window.resize(size);
     }
-    if (settings.value(kMaximized, false).toBool())
+    if (settings->value(kMaximized, false).toBool())
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
 }
 
 void saveWindowPlace(const QWidget& window)
 {
-    Settings settings;
+    const auto settings = openSettings();
     // The size and place it goes back to from maximised.
-    settings.setValue(kGeometry, window.normalGeometry());
-    settings.setValue(kMaximized, window.isMaximized());
+    settings->setValue(kGeometry, window.normalGeometry());
+    settings->setValue(kMaximized, window.isMaximized());
 }
 
 int savedListZoom()
 {
-    return Settings().value(kZoom, 100).toInt();
+    return openSettings()->value(kZoom, 100).toInt();
 }
 
 void saveListZoom(int percent)
 {
-    Settings().setValue(kZoom, percent);
+    openSettings()->setValue(kZoom, percent);
 }
 
 } // namespace scp

@@ -3,9 +3,14 @@
 // What the editor remembers between runs: the main window's size and place,
 // and how far the lists are zoomed. Nothing about the lists' text.
 
+class QString;
 class QWidget;
 
 namespace scp {
+
+// What the editor remembers goes to this INI file from now on, instead of
+// the platform's place for a user's settings (the registry on Windows).
+void keepSettingsIn(const QString& iniFile);
 
 // Puts `window` where it was last left: its size, its place when that is
 // still on a screen, and maximised if it was. A window never left anywhere

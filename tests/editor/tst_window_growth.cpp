@@ -2,10 +2,15 @@
 // the lists' zoom: every control's rectangle, and what is remembered.
 
 #include "editor.h"
+#include "editor_settings.h"
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
+#include "kept_places.h"
 #include "list_zoom.h"
 #include "main_window.h"
+#include "recovery_store.h"
+#include "test_files.h"
+#include "ui_driver.h"
 
 #include <QFile>
 #include <QSettings>
@@ -143,6 +148,51 @@ private Q_SLOTS:
         restart();
         QCOMPARE(form->pos(), QPoint(88, 141));
         QCOMPARE(form->size(), QSize(900, 450));
+    }
+
+    void aPortableCopyKeepsItsOwn()
+    {
+        // A copy with scpmaker.ini beside its program keeps its settings
+        // there and its journals in "recovery" beside it, and nothing in
+        // the user's places; any other copy keeps them in the user's.
+        QTemporaryDir installed, portable, readOnly;
+        QCOMPARE(scp::keptPlaces(installed.path()).settingsFile, QString());
+        QCOMPARE(scp::keptPlaces(installed.path()).journalFolder,
+                 scp::RecoveryStore::defaultFolder());
+        const QString ini = portable.filePath(u"scpmaker.ini"_s);
+        QVERIFY(writeBytes(ini, ""));
+        const scp::KeptPlaces places = scp::keptPlaces(portable.path());
+        QCOMPARE(places.settingsFile, ini);
+        QCOMPARE(places.journalFolder, portable.filePath(u"recovery"_s));
+        QVERIFY(places.problem.isEmpty());
+
+        UiDriver driver;
+        scp::keepSettingsIn(places.settingsFile);
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), places.journalFolder);
+        m_editor->show();
+        form = &mainWindow();
+        QCOMPARE(QDir(places.journalFolder).entryList({u"*.lock"_s}, QDir::Files).size(), 1);
+        form->setGeometry(130, 110, 880, 440);
+        restart();
+        scp::keepSettingsIn(QString());
+        QCOMPARE(form->geometry(), QRect(130, 110, 880, 440));
+        QVERIFY(readBytes(ini).contains("geometry="));
+        QVERIFY(!QSettings(QSettings::IniFormat, QSettings::UserScope, u"scpmaker"_s, u"scpmaker"_s)
+                     .contains(u"mainWindow/geometry"_s));
+
+        // One whose folder takes no files (a file where its journals would
+        // go stands for a read-only medium) keeps no journal, and an editor
+        // keeping none starts without a word.
+        QVERIFY(writeBytes(readOnly.filePath(u"scpmaker.ini"_s), "") &&
+                writeBytes(readOnly.filePath(u"recovery"_s), ""));
+        const scp::KeptPlaces none = scp::keptPlaces(readOnly.path());
+        QCOMPARE(none.journalFolder, QString());
+        QVERIFY2(none.problem.contains(QDir::toNativeSeparators(readOnly.path())),
+                 qPrintable(none.problem));
+        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), none.journalFolder);
+        m_editor->show();
+        QTest::qWait(50);
+        QCOMPARE(driver.boxes, QStringList());
     }
 };
 

@@ -52,9 +52,10 @@ expected=(LICENSE scpmaker.exe scpmaker-compile.exe Qt6Core.dll Qt6Gui.dll Qt6Wi
     imageformats/qjpeg.dll styles/qwindowsvistastyle.dll)
 mkdir "$work/zip"
 (cd "$work/zip" && cmake -E tar xf "$zip")
-diff <(printf "$name/%s\n" "${expected[@]}" | sort) \
+diff <(printf "$name/%s\n" "${expected[@]}" scpmaker.ini | sort) \
      <(cd "$work/zip" && find . -type f | sed 's|^\./||' | sort) || fail "zip contents"
 unpacked=$work/zip/$name
+[[ ! -s $unpacked/scpmaker.ini ]] || fail "the zip's scpmaker.ini is not empty"
 
 # Wine's desktop takes the display it is first started with: the X server
 # comes first.
@@ -94,6 +95,38 @@ for prog in scpmaker scpmaker-compile; do
     out=$(timeout 60 "$wine" "$unpacked/$prog.exe" --help-all 2>/dev/null | tr -d '\r')
     [[ $help == "Usage: $prog "* && $out == "$help" ]] || fail "$prog --help-all: $out"
 done
+
+# The unpacked zip is a portable copy: the editor keeps its settings in its
+# scpmaker.ini and its journals beside it, and nothing in the registry or
+# the user's data folder; with no folder to keep them in (a file where it
+# would be stands for a read-only medium) it says so and starts all the same.
+windows_shown() { [[ $(xwininfo -display "$display" -root -tree) == *"$1"* ]]; }
+await_window() { # TITLE LOG: waits up to a minute for a window so named
+    for _ in $(seq 60); do
+        windows_shown "$1" && return 0
+        sleep 1
+    done
+    cat "$2"
+    return 1
+}
+user_data() { find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/scpmaker' 2>/dev/null; }
+mkdir -p "$work/portable-patch"
+(cd "$work/portable-patch" && "$wine" "$unpacked/scpmaker.exe" >"$work/portable.log" 2>&1 &)
+await_window '"MoonrakesMantle.' "$work/portable.log" || fail "portable: no main window"
+ls "$unpacked"/recovery/*.lock >/dev/null 2>&1 || fail "portable: no journal lock beside it"
+win taskkill /im scpmaker.exe >/dev/null # closes its window, as a user would
+settle
+grep -q 'geometry=' "$unpacked/scpmaker.ini" ||
+    fail "portable: settings not in scpmaker.ini: $(cat "$unpacked/scpmaker.ini")"
+[[ -z $(user_data) ]] || fail "portable: left $(user_data)"
+! grep -qi '^\[Software\\\\scpmaker' "$WINEPREFIX"/*.reg || fail "portable: wrote the registry"
+rm -rf "$unpacked/recovery" && : >"$unpacked/recovery"
+(cd "$work/portable-patch" && "$wine" "$unpacked/scpmaker.exe" >"$work/readonly.log" 2>&1 &)
+await_window '"scpmaker"' "$work/readonly.log" || fail "read-only portable: nothing said"
+"$(dirname "$wine")/wineserver" -k
+settle
+[[ -z $(user_data) ]] || fail "read-only portable: left $(user_data)"
+rm -f "$unpacked/recovery"
 
 # Everything a Windows program may leave: files outside Wine's own, and the
 # registry below the keys an installer writes. The editor's own data (the
@@ -135,12 +168,11 @@ for mode in all current; do
 
     # The editor from the installed folder, on a display: its main window.
     (cd "$work" && WINEDEBUG=err+all "$wine" "$installed/scpmaker.exe" >"$work/editor.log" 2>&1 &)
-    shown() { [[ $(xwininfo -display "$display" -root -tree) == *'"MoonrakesMantle.'* ]]; }
-    for _ in $(seq 60); do
-        shown && break
-        sleep 1
-    done
-    shown || { cat "$work/editor.log"; fail "$mode: the editor's main window did not show"; }
+    await_window '"MoonrakesMantle.' "$work/editor.log" ||
+        fail "$mode: the editor's main window did not show"
+    # An installed copy keeps its journals in the user's data folder.
+    find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/scpmaker/recovery/*.lock' |
+        grep -q . || fail "$mode: no journal lock in the user's data folder"
     "$(dirname "$wine")/wineserver" -k
     sleep 1
 
