@@ -23,6 +23,7 @@ namespace scp {
 
 class AboutWindow;
 class BusyWork;
+struct JournalContent;
 class JournalRecorder;
 class ListDocument;
 class MainWindow;
@@ -110,6 +111,13 @@ private:
     AboutWindow& aboutWindow();
     void start();
     void offerRecovery();
+    // Of the files of `lists`, those not as the journal says the editor
+    // knew them, each with how: "gumps.scp (changed)".
+    QStringList changedSinceJournal(const JournalContent& content,
+                                    const QList<ListId>& lists) const;
+    // Asks before a compile replaces a script this program did not make:
+    // true to compile. Its Import... imports that script instead.
+    bool mayReplaceScript();
     // The lists whose text their section files do not hold.
     QList<ListId> unsavedLists() const;
     // Asks about unsaved lists and patch info before `before` ("closing") throws them away:
