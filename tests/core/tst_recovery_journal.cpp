@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
@@ -72,14 +73,14 @@ private Q_SLOTS:
         damaged[last - 3] = char(damaged[last - 3] ^ 1);
         const qsizetype header = journalHeader(kFolder).size();
         QByteArray futureVersion = journal;
-        futureVersion[16] = 2;
+        futureVersion[16] = 3;
         const struct {
             QByteArray bytes;
             QString problem;
         } refused[] = {
             {damaged, u"it is damaged at byte %1"_s.arg(last - revertRecord(ListId::Gumps).size())},
             {journal.first(header - 1), u"it is damaged at byte 20"_s},
-            {futureVersion, u"it is of format version 2, and this scpmaker reads version 1"_s},
+            {futureVersion, u"it is of format version 3, and this scpmaker reads version 2"_s},
             {journalHeader(u"/elsewhere"_s) + textRecord(ListId::Gumps, u"g"_s),
              u"it belongs to the folder \"/elsewhere\""_s},
             {"GUMPS WILL LOAD HERE\r\n", u"it is not a recovery journal"_s},
@@ -94,6 +95,47 @@ private Q_SLOTS:
             QVERIFY(!reading.content);
             QCOMPARE(reading.problem, problem);
         }
+    }
+
+    // What the editor knew of a list's file reads back as recorded, and
+    // survives the journal's rewrite; a journal of the first version, which
+    // has no such records, is still read, its base standing in for the
+    // file's bytes.
+    void fileRecordsReadBack()
+    {
+        using namespace scp;
+        const QString path = m_dir.filePath(u"gumps.scp"_s);
+        QVERIFY(writeBytes(path, "ab"));
+        const qint64 time = fileStatus(path).modified;
+        const QByteArray journal =
+            journalHeader(kFolder) + fileRecord(ListId::Gumps, FileRecord::of("ab", time)) +
+            baseRecord(ListId::Gumps, "ab") + fileRecord(ListId::Tiles, FileRecord::unreadable()) +
+            fileRecord(ListId::Items, FileRecord::absent());
+        const JournalReading read = readJournal(journal, kFolder);
+        QVERIFY(read.content);
+        const JournalReading rewritten =
+            readJournal(journalOf(kFolder, *read.content).join(QByteArrayView()), kFolder);
+        QVERIFY(rewritten.content);
+        for (const JournalContent& content : {*read.content, *rewritten.content}) {
+            const auto& gumps = content.files[size_t(ListId::Gumps)];
+            QVERIFY(gumps && gumps->existed() && gumps->size() == 2 && gumps->modified() == time &&
+                    gumps->matches(path));
+            QVERIFY(content.files[size_t(ListId::Tiles)]->wasUnreadable());
+            QCOMPARE(content.files[size_t(ListId::Items)]->state(), FileRecord::State::Absent);
+        }
+
+        QByteArray firstVersion = journalHeader(kFolder);
+        firstVersion[16] = 1;
+        const qsizetype crcAt = firstVersion.size() - 4;
+        qToLittleEndian(crc32(firstVersion.first(crcAt)), firstVersion.data() + crcAt);
+        firstVersion += baseRecord(ListId::Gumps, "ab") + textRecord(ListId::Tiles, u"t"_s);
+        const JournalReading old = readJournal(firstVersion, kFolder);
+        QVERIFY2(old.content, qPrintable(old.problem));
+        const auto& base = old.content->files[size_t(ListId::Gumps)];
+        QVERIFY(base && base->matches(path)); // the same bytes, whatever their time
+        QVERIFY(!old.content->files[size_t(ListId::Tiles)]);
+        QVERIFY(writeBytes(path, "ac"));
+        QVERIFY(!base->matches(path));
     }
 
     void theWriterKeepsUpWithEveryEdit()
