@@ -106,12 +106,11 @@ RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTim
     const QString changed =
         changedFiles.isEmpty()
             ? QString()
-            : u"\n\nSince %1 last read or saved here, %2 by another program:\n\n    %3\n\n"
-              u"Saving the restored lists asks before it replaces %4."_s.arg(
-                  changedFiles.size() == 1 ? u"it was"_s : u"they were"_s,
-                  changedFiles.size() == 1 ? u"this file has changed"_s
-                                           : u"these files have changed"_s,
-                  changedFiles.join(u"\n    "_s), changedFiles.size() == 1 ? u"it"_s : u"them"_s);
+            : u"\n\nSince scpmaker last read or saved %1 here, another program has changed "
+              u"%2:\n\n    %3\n\nSaving the restored lists asks before it replaces %1."_s.arg(
+                  changedFiles.size() == 1 ? u"it"_s : u"them"_s,
+                  changedFiles.size() == 1 ? u"this file"_s : u"these files"_s,
+                  changedFiles.join(u"\n    "_s));
     QMessageBox box(placedOn(parent));
     prepare(box, u"scpmaker ended on %1 without saving %2 in this folder. What %3 held then "
                  u"is in the recovery journal \"%4\".%5\n\nRestore %6? Cancel leaves the "
