@@ -22,12 +22,25 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
 namespace {
+
+// Whether a file without permissions is still read: by root, and on Windows,
+// which has no such mode (a read error stands in for it).
+bool readsAnyFile()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return true;
+#endif
+}
 
 // While it lives, every read of the file named `name` fails as a bad disk's
 // would, through the file layer's table; an empty name fails nothing.
@@ -162,8 +175,8 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, fault);
         QFETCH(bool, atStart);
-        if (fault == u"no permission"_s && geteuid() == 0)
-            QSKIP("root reads any file (the read error covers the failure)");
+        if (fault == u"no permission"_s && readsAnyFile())
+            QSKIP("every file is readable here (the read error covers the failure)");
         const QString failing = path(file);
         writeSections("g1", "t1", "i1");
         QVERIFY(writeBytes(path(u"patch.ini"_s), "[script]\nname = Mine\n"));
