@@ -64,8 +64,10 @@ enum class AbsentSection {
 // section files. Files live in `folder` (the current
 // directory unless the editor is given another).
 //
-// It remembers each section file as it last read or wrote it, so that a
-// save can tell the files another program changed since.
+// It remembers each section file as it last read or wrote it (or that it
+// could not read it), so that a save can tell the files another program
+// changed since, and mantle.scp as it last wrote it, so that a compile can
+// tell a script the user made elsewhere.
 //
 // It also holds the patch info the script's head is made with, as patch.ini
 // gave it or the editor set it; a save writes patch.ini with the section

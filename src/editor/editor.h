@@ -43,10 +43,14 @@ enum class AboutLink;
 // a question waits for its answer runs after it, in the order asked for.
 //
 // Nothing the user made is thrown away unasked: the lists and the patch info
-// start as the folder's section files and patch.ini hold them, closing and
-// Load ask first while lists or the patch info are unsaved, a save asks before it replaces a file
-// another program changed, and unsaved lists are kept in a recovery journal for the next start to
-// bring back after a crash.
+// start as the folder's section files and patch.ini hold them (each file that
+// can be read; one that cannot keeps only its own part as it was), closing
+// and Load ask first while lists or the patch info are unsaved, a save asks
+// before it replaces a file another program changed or one it could not
+// read, a compile asks before it replaces a script this program did not
+// make, and unsaved lists are kept in a recovery journal, with what the
+// editor knew of their files, for the next start to bring back after a
+// crash.
 class Editor final : public QObject {
     Q_OBJECT
 
