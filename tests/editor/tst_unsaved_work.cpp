@@ -433,15 +433,18 @@ private Q_SLOTS:
     void bringsBackWhatWasNotSaved_data()
     {
         QTest::addColumn<QString>("answer");
-        QTest::newRow("Restore") << u"Restore"_s;
-        QTest::newRow("Discard") << u"Discard"_s;
-        QTest::newRow("Escape: not now") << u"Escape"_s;
+        QTest::addColumn<bool>("changedBehind"); // gumps.scp removed, items.scp changed
+        QTest::newRow("Restore") << u"Restore"_s << false;
+        QTest::newRow("Restore, files changed since") << u"Restore"_s << true;
+        QTest::newRow("Discard") << u"Discard"_s << false;
+        QTest::newRow("Escape: not now") << u"Escape"_s << false;
     }
     void bringsBackWhatWasNotSaved()
     {
         // (Typing, Adds, Clears, pastes and undo, and a real kill, are
         // tst_crash_recovery's.)
         QFETCH(QString, answer);
+        QFETCH(bool, changedBehind);
         writeSections("g1", "t1", "i1");
         UiDriver driver;
         startEditor();
@@ -452,6 +455,8 @@ private Q_SLOTS:
         m_editor.reset(); // ended without saving: the journal stays
         const QStringList left = journals();
         QCOMPARE(left.size(), 1);
+        if (changedBehind)
+            QVERIFY(QFile::remove(path(u"gumps.scp"_s)) && writeBytes(path(u"items.scp"_s), "i2"));
 
         driver.answer(answer);
         startEditor();
@@ -459,15 +464,27 @@ private Q_SLOTS:
         QVERIFY2(driver.boxes.first().startsWith(u"scpmaker ended on "_s) &&
                      driver.boxes.first().endsWith(
                          u" without saving the gumps and items lists in this folder. What they "
-                         u"held then is in the recovery journal \"%1\".\n\nRestore them? Cancel "
-                         u"leaves the journal for the next start."_s.arg(
-                             QDir::toNativeSeparators(m_journals->filePath(left.first())))),
+                         u"held then is in the recovery journal \"%1\".%2\n\nRestore them? "
+                         u"Cancel leaves the journal for the next start."_s.arg(
+                             QDir::toNativeSeparators(m_journals->filePath(left.first())),
+                             changedBehind
+                                 ? u"\n\nSince scpmaker last read or saved them here, another "
+                                   u"program has changed these files:\n\n    gumps.scp (removed)"
+                                   u"\n    items.scp (changed)\n\nSaving the restored lists asks "
+                                   u"before it replaces them."_s
+                                 : QString())),
                  qPrintable(driver.boxes.first()));
         const bool restored = answer == u"Restore"_s;
         QCOMPARE(allListTexts(), restored ? expected : u"g1|t1|i1"_s);
         QCOMPARE(mainWindow().isWindowModified(), restored);
         if (restored) {
+            // What was removed is written unasked; what was changed is not.
+            if (changedBehind)
+                driver.answer(u"Replace"_s);
             m_editor->saveSections();
+            if (changedBehind)
+                QVERIFY(driver.boxes[1].contains(
+                    u"\n\n    items.scp (changed since it was read or saved here)\n\n"_s));
             QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("g1 typed\xE9"));
         }
         m_editor.reset();
