@@ -180,8 +180,7 @@ bool SectionFiles::saveSections(const EntryLists& lists, Reporter& reporter)
     return true;
 }
 
-std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
-                                                          AbsentSection absent) const
+std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter) const
 {
     // Every file is read before any list is replaced, so a missing or
     // unreadable file leaves all three lists as they were.
@@ -189,10 +188,6 @@ std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
     for (ListId list : kAllLists) {
         SectionContent& content = contents[static_cast<size_t>(list)];
         FileBytes read = readFileBytes(sectionPath(list));
-        if (read.missing && absent == AbsentSection::IsPlaceholder) {
-            content = {listPlaceholder(list).toLatin1(), false, 0};
-            continue;
-        }
         if (!read.outcome) {
             reporter.failure(read.outcome.error());
             return std::nullopt;

@@ -53,12 +53,6 @@ struct FolderContents {
     QStringList failures;
 };
 
-// What a read makes of a section file that is not there.
-enum class AbsentSection {
-    Fails,         // an error, like any file that cannot be read
-    IsPlaceholder, // a list not saved yet: it gets its placeholder
-};
-
 // Turns the lists into files and back: assembles the script from the fixed
 // blocks and the lists and writes mantle.scp, writes and reads the three
 // section files. Files live in `folder` (the current
@@ -87,8 +81,7 @@ public:
     bool loadSections(EntryLists& lists, Reporter& reporter);
     // The three section files, in list order, all read or none: on a
     // failure it is reported and nothing is returned.
-    std::optional<SectionContents> readSections(Reporter& reporter,
-                                                AbsentSection absent = AbsentSection::Fails) const;
+    std::optional<SectionContents> readSections(Reporter& reporter) const;
     // Each section file and patch.ini on its own, a section file not there
     // being a list not saved yet: one that cannot be read leaves only its
     // own part unread.
