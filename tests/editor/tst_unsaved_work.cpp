@@ -7,6 +7,7 @@
 #include "editor.h"
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
+#include "journal_format.h"
 #include "memory_entry_lists.h"
 #include "recording_reporter.h"
 #include "recovery_store.h"
@@ -178,12 +179,23 @@ private Q_SLOTS:
         if (fault == u"no permission"_s && readsAnyFile())
             QSKIP("every file is readable here (the read error covers the failure)");
         const QString failing = path(file);
+        std::optional<ListId> failingList;
+        for (ListId list : scp::kAllLists) {
+            if (scp::sectionFileName(list) == file)
+                failingList = list;
+        }
         writeSections("g1", "t1", "i1");
         QVERIFY(writeBytes(path(u"patch.ini"_s), "[script]\nname = Mine\n"));
         UiDriver driver;
+        // On Load, the list whose file fails has typing the Load gives up.
+        const bool typed = !atStart && failingList;
         if (!atStart) {
             startEditor();
             writeSections("g2", "t2", "i2");
+            if (typed) {
+                typeAtEnd(*failingList, u"x"_s);
+                driver.answer(u"Discard"_s);
+            }
         }
         if (fault == u"folder"_s)
             QVERIFY(QFile::remove(failing) && QDir().mkdir(failing));
@@ -201,19 +213,19 @@ private Q_SLOTS:
                 QTRY_VERIFY(listsAreIn());
             }
         }
-        QCOMPARE(driver.boxes.size(), 1);
-        QVERIFY2(driver.boxes[0].startsWith(u"warning: "_s) &&
-                     driver.boxes[0].contains(QDir::toNativeSeparators(failing)),
-                 qPrintable(driver.boxes[0]));
+        QCOMPARE(driver.boxes.size(), typed ? 2 : 1);
+        QVERIFY2(driver.boxes.last().startsWith(u"warning: "_s) &&
+                     driver.boxes.last().contains(QDir::toNativeSeparators(failing)),
+                 qPrintable(driver.boxes.last()));
         QStringList lists;
         for (ListId list : scp::kAllLists) {
             const QString name = scp::sectionFileName(list);
             lists.append(file != name ? name.first(1) + (atStart ? u"1"_s : u"2"_s)
                          : atStart    ? scp::listPlaceholder(list)
-                                      : name.first(1) + u"1"_s);
+                                      : name.first(1) + u"1x"_s);
         }
         QCOMPARE(allListTexts(), lists.join(u'|'));
-        QVERIFY(!mainWindow().isWindowModified());
+        QCOMPARE(mainWindow().isWindowModified(), typed);
 
         typeAtEnd(ListId::Gumps, u"+"_s);
         if (file == u"patch.ini"_s) {
@@ -230,6 +242,16 @@ private Q_SLOTS:
                  u"replaced by the %2 list shown)\n\nReplace it with the lists? Cancel writes "
                  u"none of the three files."_s.arg(file, file.chopped(4)));
         QCOMPARE(snapshot(m_dir->path()), before);
+        if (!typed)
+            return;
+        // The typing kept, unsaved, is still kept against a crash.
+        const QString shown = listText(*failingList);
+        m_editor.reset();
+        const scp::RecoveryStore store(QDir(m_dir->path()), m_journals->path());
+        const scp::JournalReading journal =
+            scp::readJournal(readBytes(store.leftJournals().value(0)), store.folderPath());
+        QVERIFY2(journal.content, qPrintable(journal.problem));
+        QCOMPARE(journal.content->lists[size_t(*failingList)], scp::journalTextOf(shown));
     }
 
     // The editor's compile asks before it replaces a script this program
