@@ -16,7 +16,7 @@ namespace {
 
 constexpr QByteArrayView kMagic = "scpmaker journal";
 
-enum class RecordType : quint8 { Text = 1, Base = 2, Edit = 3, Revert = 4 };
+enum class RecordType : quint8 { Text = 1, Base = 2, Edit = 3, Revert = 4, File = 5 };
 
 void appendNumber(QByteArray& out, quint32 value)
 {
@@ -103,6 +103,8 @@ private:
 struct Replay {
     std::array<std::optional<GapText>, 3> lists;
     std::array<std::optional<QString>, 3> replaced;
+    std::array<std::optional<FileRecord>, 3> files;
+    std::array<bool, 3> fileRecorded{}; // by a file record, not a base
 
     void setText(size_t list, QString text)
     {
@@ -122,8 +124,20 @@ struct Replay {
             setText(list, QString::fromUtf8(payload));
             return true;
         case RecordType::Base:
+            if (!fileRecorded[list])
+                files[list] = FileRecord::of(payload.toByteArray(), 0);
             setText(list, journalTextOf(decodeCp1252(payload)));
             return true;
+        case RecordType::File: {
+            if (payload.size() != 25 || quint8(payload[0]) > quint8(FileRecord::State::Unreadable))
+                return false;
+            files[list] = FileRecord::kept(FileRecord::State(quint8(payload[0])),
+                                           qFromLittleEndian<qint64>(payload.data() + 1),
+                                           qFromLittleEndian<qint64>(payload.data() + 9),
+                                           size_t(qFromLittleEndian<quint64>(payload.data() + 17)));
+            fileRecorded[list] = true;
+            return true;
+        }
         case RecordType::Edit: {
             if (payload.size() < 16 || !lists[list])
                 return false;
@@ -239,6 +253,15 @@ QByteArray revertRecord(ListId list)
     return framed(RecordType::Revert, list, {});
 }
 
+QByteArray fileRecord(ListId list, const FileRecord& record)
+{
+    QByteArray payload(1, char(record.state()));
+    appendNumber64(payload, quint64(record.size()));
+    appendNumber64(payload, quint64(record.modified()));
+    appendNumber64(payload, quint64(record.hash()));
+    return framed(RecordType::File, list, payload);
+}
+
 JournalReading readJournal(QByteArrayView bytes, const QString& folder)
 {
     JournalReading reading;
@@ -253,7 +276,7 @@ JournalReading readJournal(QByteArrayView bytes, const QString& folder)
     if (bytes.size() < fixed || !bytes.startsWith(kMagic))
         return refuse(u"it is not a recovery journal"_s);
     const quint32 version = qFromLittleEndian<quint32>(bytes.data() + kMagic.size());
-    if (version != kJournalVersion) {
+    if (version < kOldestJournalVersion || version > kJournalVersion) {
         return refuse(
             u"it is of format version %1, and this scpmaker reads version %2"_s.arg(version).arg(
                 kJournalVersion));
@@ -306,6 +329,7 @@ JournalReading readJournal(QByteArrayView bytes, const QString& folder)
         if (replay.lists[list])
             content.lists[list] = replay.lists[list]->toString();
         content.replaced[list] = replay.replaced[list];
+        content.files[list] = replay.files[list];
     }
     reading.content = std::move(content);
     return reading;
@@ -316,6 +340,8 @@ QList<QByteArray> journalOf(const QString& folder, const JournalContent& content
     QList<QByteArray> pieces{journalHeader(folder)};
     for (ListId list : kAllLists) {
         const auto i = size_t(list);
+        if (content.files[i])
+            pieces.append(fileRecord(list, *content.files[i]));
         if (content.replaced[i])
             pieces.append(textRecord(list, *content.replaced[i]));
         if (content.lists[i])

@@ -11,6 +11,7 @@
 // rows the box has broken the list into.
 
 #include "entry_lists.h"
+#include "file_record.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,7 +22,9 @@
 
 namespace scp {
 
-inline constexpr quint32 kJournalVersion = 1;
+// Version 2 added the file records; version 1 journals are still read.
+inline constexpr quint32 kJournalVersion = 2;
+inline constexpr quint32 kOldestJournalVersion = 1;
 
 QString journalTextOf(QStringView listText); // CR LF, CR and LF each become LF
 QString listTextOf(QStringView journalText); // LF becomes CR LF
@@ -36,10 +39,16 @@ QByteArray editRecord(ListId list, qint64 position, qint64 removed, QStringView 
 // The list's text is again what it was before its last text or base record
 // (undo of a Clear or a Load).
 QByteArray revertRecord(ListId list);
+// The list's section file was, as far as the editor knew, as `record` says:
+// what a save after a restore must find there to replace it unasked.
+QByteArray fileRecord(ListId list, const FileRecord& record);
 
 struct JournalContent {
     std::array<std::optional<QString>, 3> lists;    // journal text, where the journal has the list
     std::array<std::optional<QString>, 3> replaced; // what a revert would bring back
+    // What the editor knew of each section file; a version 1 journal's
+    // base stands in for it (its bytes alone, no time).
+    std::array<std::optional<FileRecord>, 3> files;
     qsizetype records = 0;
 };
 

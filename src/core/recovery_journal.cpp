@@ -285,6 +285,15 @@ void RecoveryJournal::recordBase(ListId list, const QString& sectionPath, const 
     });
 }
 
+void RecoveryJournal::recordFile(ListId list, const FileRecord& record)
+{
+    // Framed on the journal's thread: a long file's hash may still be
+    // being worked out.
+    m_queue->post([list, record, held = heldCharacters()](JournalWriter& writer) {
+        writer.write(list, fileRecord(list, record), false, held);
+    });
+}
+
 void RecoveryJournal::recordText(ListId list, const QString& journalText)
 {
     const auto i = size_t(list);

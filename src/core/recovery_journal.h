@@ -39,6 +39,9 @@ public:
     // the writer copies; should the file no longer be as `record` says,
     // baseLost() asks for the text instead.
     void recordBase(ListId list, const QString& sectionPath, const FileRecord& record);
+    // What the editor knows of the list's section file (see journal_format.h);
+    // recorded before the list's first base or text.
+    void recordFile(ListId list, const FileRecord& record);
     // The list's text is now `journalText` (see journal_format.h).
     void recordText(ListId list, const QString& journalText);
     void recordEdit(ListId list, qint64 position, qint64 removed, const QString& inserted);

@@ -586,6 +586,13 @@ ScriptImport importByLines(const QByteArray& bytes)
 
 } // namespace
 
+bool isCompiledScript(const QByteArray& bytes)
+{
+    // As the compile wrote it: one whose line ends another program changed
+    // was changed, and is asked about.
+    return importExactly(bytes).has_value();
+}
+
 ScriptImport importScript(const QByteArray& bytes)
 {
     if (std::optional<ImportedScript> exact = importExactly(bytes))

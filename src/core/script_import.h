@@ -53,6 +53,9 @@ struct ScriptImport {
 
 // Reads a script's bytes (Windows-1252, any line ends).
 ScriptImport importScript(const QByteArray& bytes);
+// Whether the bytes are a script this program compiled: its fixed blocks
+// stand around the lists, whatever the lists and the patch info hold.
+bool isCompiledScript(const QByteArray& bytes);
 
 struct ScriptFileImport {
     ImportedScript script;

@@ -5,6 +5,7 @@
 #include "cp1252.h"
 #include "file_reading.h"
 #include "file_transaction.h"
+#include "script_import.h"
 #include "templates.h"
 
 #include <QSemaphore>
@@ -132,6 +133,10 @@ bool SectionFiles::compileScript(const EntryLists& lists, Reporter& reporter)
         reporter.failure(written.error());
         return false;
     }
+    qint64 size = 0;
+    for (const QByteArray& piece : script)
+        size += piece.size();
+    m_scriptRecord = FileRecord::written(size, fileStatus(target).modified);
     reporter.information(QString::fromLatin1(kCompiledMessage));
     return true;
 }
@@ -175,8 +180,7 @@ bool SectionFiles::saveSections(const EntryLists& lists, Reporter& reporter)
     return true;
 }
 
-std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
-                                                          AbsentSection absent) const
+std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter) const
 {
     // Every file is read before any list is replaced, so a missing or
     // unreadable file leaves all three lists as they were.
@@ -184,10 +188,6 @@ std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
     for (ListId list : kAllLists) {
         SectionContent& content = contents[static_cast<size_t>(list)];
         FileBytes read = readFileBytes(sectionPath(list));
-        if (read.missing && absent == AbsentSection::IsPlaceholder) {
-            content = {listPlaceholder(list).toLatin1(), false, 0};
-            continue;
-        }
         if (!read.outcome) {
             reporter.failure(read.outcome.error());
             return std::nullopt;
@@ -197,13 +197,59 @@ std::optional<SectionContents> SectionFiles::readSections(Reporter& reporter,
     return contents;
 }
 
+namespace {
+
+// Keeps the failures it is told of; nothing else.
+class FailureList final : public Reporter {
+public:
+    QStringList failures;
+    void information(const QString&) override {}
+    void failure(const QString& text) override { failures.append(text); }
+    void progress(double) override {}
+};
+
+} // namespace
+
+FolderContents SectionFiles::readEach() const
+{
+    FolderContents folder;
+    FailureList failures;
+    for (ListId list : kAllLists) {
+        SectionContent& content = folder.sections[static_cast<size_t>(list)];
+        FileBytes read = readFileBytes(sectionPath(list));
+        if (read.missing) {
+            content = {listPlaceholder(list).toLatin1(), false, 0};
+        } else if (!read.outcome) {
+            content.read = false;
+            failures.failure(read.outcome.error());
+        } else {
+            content = {std::move(read.bytes), true, read.modified};
+        }
+    }
+    folder.patchInfo = readPatchInfo(failures);
+    folder.failures = std::move(failures.failures);
+    return folder;
+}
+
 void SectionFiles::rememberSections(const SectionContents& contents)
 {
     for (size_t i = 0; i < contents.size(); ++i) {
         const SectionContent& content = contents[i];
-        m_records[i] = content.existed ? FileRecord::of(content.bytes, content.modified)
-                                       : FileRecord::absent();
+        m_records[i] = !content.read     ? FileRecord::unreadable()
+                       : content.existed ? FileRecord::of(content.bytes, content.modified)
+                                         : FileRecord::absent();
     }
+}
+
+bool SectionFiles::mayReplaceScript() const
+{
+    const QString target = scriptPath();
+    const FileStatus now = fileStatus(target);
+    if (!now.exists || !now.regular || m_scriptRecord.matches(target))
+        return true;
+    // A script that cannot be read cannot be told from the user's own.
+    const FileBytes read = readFileBytes(target);
+    return read.outcome && isCompiledScript(read.bytes);
 }
 
 void SectionFiles::rememberFolderAsIs()

@@ -27,6 +27,7 @@ struct SectionContent {
     QByteArray bytes;
     bool existed = true;
     qint64 modified = 0;
+    bool read = true; // false: the file could not be read, and this holds nothing
 };
 using SectionContents = std::array<SectionContent, 3>;
 
@@ -44,10 +45,12 @@ struct PatchInfoContent {
     FileRecord record;
 };
 
-// What a read makes of a section file that is not there.
-enum class AbsentSection {
-    Fails,         // an error, like any file that cannot be read
-    IsPlaceholder, // a list not saved yet: it gets its placeholder
+// The folder read file by file: what could be read of it, and for each file
+// that could not, one line saying which and why.
+struct FolderContents {
+    SectionContents sections;
+    std::optional<PatchInfoContent> patchInfo; // none: patch.ini could not be used
+    QStringList failures;
 };
 
 // Turns the lists into files and back: assembles the script from the fixed
@@ -55,8 +58,10 @@ enum class AbsentSection {
 // section files. Files live in `folder` (the current
 // directory unless the editor is given another).
 //
-// It remembers each section file as it last read or wrote it, so that a
-// save can tell the files another program changed since.
+// It remembers each section file as it last read or wrote it (or that it
+// could not read it), so that a save can tell the files another program
+// changed since, and mantle.scp as it last wrote it, so that a compile can
+// tell a script the user made elsewhere.
 //
 // It also holds the patch info the script's head is made with, as patch.ini
 // gave it or the editor set it; a save writes patch.ini with the section
@@ -76,11 +81,21 @@ public:
     bool loadSections(EntryLists& lists, Reporter& reporter);
     // The three section files, in list order, all read or none: on a
     // failure it is reported and nothing is returned.
-    std::optional<SectionContents> readSections(Reporter& reporter,
-                                                AbsentSection absent = AbsentSection::Fails) const;
+    std::optional<SectionContents> readSections(Reporter& reporter) const;
+    // Each section file and patch.ini on its own, a section file not there
+    // being a list not saved yet: one that cannot be read leaves only its
+    // own part unread.
+    FolderContents readEach() const;
     // The contents read are now the lists': they are remembered for a later
-    // save to compare the files with.
+    // save to compare the files with. A file not read is remembered as
+    // such: a save asks before replacing what no one saw.
     void rememberSections(const SectionContents& contents);
+    // What the editor believes the section file is, in place of what it
+    // last read or wrote (a restore's, from the journal).
+    void setSectionRecord(ListId list, const FileRecord& record)
+    {
+        m_records[static_cast<size_t>(list)] = record;
+    }
     // Remembers how the folder is while nothing of it has been read.
     void rememberFolderAsIs();
 
@@ -92,6 +107,9 @@ public:
     std::optional<PatchInfoContent> readPatchInfo(Reporter& reporter) const;
     // What was read is now the patch info, as saved.
     void rememberPatchInfo(const PatchInfoContent& content);
+    // patch.ini could not be used: the patch info stays as it was, and the
+    // file is remembered as not read.
+    void rememberPatchInfoUnread() { m_patchInfoRecord = FileRecord::unreadable(); }
     // readPatchInfo() then rememberPatchInfo(): false when it was reported.
     bool loadPatchInfo(Reporter& reporter);
 
@@ -116,6 +134,12 @@ public:
     }
     QString sectionPath(ListId list) const { return path(sectionFileName(list)); }
 
+    QString scriptPath() const { return path(QString::fromLatin1(kScriptFileName)); }
+    // Whether compiling may replace mantle.scp unasked: there is none (or
+    // nothing a write could replace), it is as this object last wrote it,
+    // or it is a script this program compiled, from whatever lists.
+    bool mayReplaceScript() const;
+
 private:
     QString path(const QString& fileName) const;
     // The thirteen pieces of the script, in order.
@@ -124,6 +148,7 @@ private:
     QDir m_folder;
     MemoryTextBox m_head, m_gumpsHead, m_itemsHead, m_tail, m_gap;
     std::array<FileRecord, 3> m_records; // nothing known until read or written
+    FileRecord m_scriptRecord;           // mantle.scp as last written here
     std::optional<PatchInfo> m_patchInfo;
     std::optional<PatchInfo> m_savedPatchInfo; // as patch.ini was last read or written
     FileRecord m_patchInfoRecord;

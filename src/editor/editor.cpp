@@ -50,7 +50,7 @@ struct Editor::Loading {
     }
     BusyWork busy; // the pointer and the progress, while the lists fill
     SectionContents contents;
-    PatchInfoContent patchInfo;
+    std::optional<PatchInfoContent> patchInfo; // none: patch.ini could not be used
     SectionLoad filling{contents};
     // An import's script, with what it says beyond the lists; the lists
     // filled then are not what the files hold.
@@ -150,6 +150,8 @@ void Editor::start()
         load();
     else
         m_sectionFiles.rememberFolderAsIs();
+    if (!m_sectionFiles.hasSectionFiles() && fileStatus(m_sectionFiles.scriptPath()).exists)
+        noteScriptCanBeImported(m_mainWindow.get(), m_sectionFiles.scriptPath());
     // Once the window is up and the files are in.
     QTimer::singleShot(0, this, [this, lock] {
         whenFree([this, lock] {
@@ -199,12 +201,21 @@ void Editor::offerRecovery()
             QFile::remove(path);
             continue;
         }
+        const QStringList changed = changedSinceJournal(*reading.content, lists);
         switch (asking([&] {
-            return askToRestore(m_mainWindow.get(), path, QFileInfo(path).lastModified(), lists);
+            return askToRestore(m_mainWindow.get(), path, QFileInfo(path).lastModified(), lists,
+                                changed);
         })) {
         case RecoveryAnswer::Restore:
-            for (ListId list : lists)
+            for (ListId list : lists) {
+                // The files as the editor knew them then: a save asks before
+                // it replaces what changed since (or what it refused to).
+                if (const auto& file = reading.content->files[size_t(list)])
+                    m_sectionFiles.setSectionRecord(list, *file);
+                else // a journal of the first version, without a base
+                    m_sectionFiles.setSectionRecord(list, FileRecord());
                 this->list(list).setText(listTextOf(*reading.content->lists[size_t(list)]));
+            }
             // Ours has them now: the old one can go once they are on disk.
             if (m_journal->flush())
                 QFile::remove(path);
@@ -216,6 +227,26 @@ void Editor::offerRecovery()
             return;
         }
     }
+}
+
+QStringList Editor::changedSinceJournal(const JournalContent& content,
+                                        const QList<ListId>& lists) const
+{
+    QStringList changed;
+    for (ListId list : lists) {
+        const std::optional<FileRecord>& file = content.files[size_t(list)];
+        const QString path = m_sectionFiles.sectionPath(list);
+        // Files it knew nothing of, or could not read, are asked about at
+        // the save.
+        if (!file || !(file->existed() || file->state() == FileRecord::State::Absent) ||
+            file->matches(path))
+            continue;
+        const bool there = fileStatus(path).exists;
+        changed.append(sectionFileName(list) + (!file->existed() ? u" (made since)"_s
+                                                : there          ? u" (changed)"_s
+                                                                 : u" (removed)"_s));
+    }
+    return changed;
 }
 
 void Editor::tell(const QString& text, bool warning)
@@ -399,24 +430,20 @@ void Editor::load()
 void Editor::startLoad()
 {
     BusyWork reading(m_mainWindow.get());
-    std::optional<SectionContents> contents;
-    std::optional<PatchInfoContent> patchInfo;
+    FolderContents folder;
     {
         FinishingReporter reporter(reading, m_mainWindow.get());
         m_work = &reading;
-        // A file not there is a list not saved yet. A patch.ini that cannot
-        // be used stops the Load as a section file that cannot be read does.
-        contents = m_sectionFiles.readSections(reporter, AbsentSection::IsPlaceholder);
-        if (contents)
-            patchInfo = m_sectionFiles.readPatchInfo(reporter);
+        // A file not there is a list not saved yet. One that cannot be read
+        // (patch.ini too) keeps only its own part from loading; all such
+        // are said at once.
+        folder = m_sectionFiles.readEach();
+        if (!folder.failures.isEmpty())
+            reporter.failure(folder.failures.join(u'\n'));
         m_work = nullptr;
     }
-    if (!contents || !patchInfo) {
-        runWaiting();
-        return;
-    }
-    fillLists(std::move(*contents));
-    m_loading->patchInfo = std::move(*patchInfo);
+    fillLists(std::move(folder.sections));
+    m_loading->patchInfo = std::move(folder.patchInfo);
 }
 
 void Editor::importScript()
@@ -471,17 +498,29 @@ void Editor::listsFilled()
     const std::array<QTextDocument*, 3> filled = m_loading->filling.takeDocuments();
     std::optional<Loading::Import> import = std::move(m_loading->import);
     m_recorder->setPaused(!import);
+    const SectionContents& contents = m_loading->contents;
     for (size_t i = 0; i < m_lists.size(); ++i) {
-        m_lists[i]->adopt(filled[i]);
+        // A list whose file could not be read keeps what it had.
+        if (contents[i].read)
+            m_lists[i]->adopt(filled[i]);
+        else
+            delete filled[i];
         m_lists[i]->setBeingReplaced(false);
     }
     if (!import) {
-        m_sectionFiles.rememberSections(m_loading->contents);
-        m_sectionFiles.rememberPatchInfo(m_loading->patchInfo);
-        for (const std::unique_ptr<ListDocument>& list : m_lists)
-            list->markSaved();
+        m_sectionFiles.rememberSections(contents);
+        if (m_loading->patchInfo)
+            m_sectionFiles.rememberPatchInfo(*m_loading->patchInfo);
+        else
+            m_sectionFiles.rememberPatchInfoUnread();
+        for (size_t i = 0; i < m_lists.size(); ++i) {
+            if (contents[i].read)
+                m_lists[i]->markSaved();
+        }
         m_recorder->setPaused(false);
         m_recorder->reset();
+        for (ListId list : unsavedLists()) // kept against a crash again
+            m_recorder->keep(list);
     } else if (import->patchInfo) {
         // The script's own name, creator, mail and kind: unsaved, as its lists
         // are. A script with the usual lines leaves the folder's as they are.
@@ -536,9 +575,31 @@ void Editor::clearList(ListId list)
     whenFree([this, list] { m_entryLists.clearList(list); });
 }
 
+bool Editor::mayReplaceScript()
+{
+    if (m_sectionFiles.mayReplaceScript())
+        return true;
+    const QString path = m_sectionFiles.scriptPath();
+    switch (asking([&] { return askToReplaceScript(m_mainWindow.get(), path); })) {
+    case ScriptAnswer::Replace:
+        return true;
+    case ScriptAnswer::Import:
+        // The user's way to keep its lists: Import mantle.scp... on it.
+        if (maySaveBefore(u"importing"_s))
+            startImport(path);
+        return false;
+    case ScriptAnswer::Cancel:
+        break;
+    }
+    return false;
+}
+
 void Editor::compileScript()
 {
     whenFree([this] {
+        // A script the user made elsewhere is not replaced unasked.
+        if (!mayReplaceScript())
+            return;
         runWork(listsAreLong(), [this](Reporter& reporter) {
             m_sectionFiles.compileScript(m_entryLists, reporter);
         });
@@ -596,19 +657,22 @@ bool Editor::saveNow()
     // writes none.
     QStringList changed;
     const auto askAbout = [&changed](const QString& name, const FileRecord& record,
-                                     const QString& path) {
+                                     const QString& path, const QString& shown) {
         if (record.mayReplace(path))
             return;
-        changed.append(name + (record.existed()   ? u" (changed since it was read or saved here)"_s
+        changed.append(name + (record.existed() ? u" (changed since it was read or saved here)"_s
+                               : record.wasUnreadable()
+                                   ? u" (it could not be read, so what it holds on disk would be "
+                                     u"replaced by %1 shown)"_s.arg(shown)
                                : record.isKnown() ? u" (made since this editor started)"_s
                                                   : u" (never read here)"_s));
     };
     for (ListId list : kAllLists)
         askAbout(sectionFileName(list), m_sectionFiles.sectionRecord(list),
-                 m_sectionFiles.sectionPath(list));
+                 m_sectionFiles.sectionPath(list), u"the %1 list"_s.arg(listName(list)));
     if (m_sectionFiles.patchInfoUnsaved())
         askAbout(QString::fromLatin1(kPatchInfoFileName), m_sectionFiles.patchInfoRecord(),
-                 m_sectionFiles.patchInfoPath());
+                 m_sectionFiles.patchInfoPath(), u"the patch info"_s);
     if (!changed.isEmpty() && !asking([&] { return askToReplace(m_mainWindow.get(), changed); }))
         return false;
     bool saved = false;

@@ -23,6 +23,7 @@ namespace scp {
 
 class AboutWindow;
 class BusyWork;
+struct JournalContent;
 class JournalRecorder;
 class ListDocument;
 class MainWindow;
@@ -42,10 +43,14 @@ enum class AboutLink;
 // a question waits for its answer runs after it, in the order asked for.
 //
 // Nothing the user made is thrown away unasked: the lists and the patch info
-// start as the folder's section files and patch.ini hold them, closing and
-// Load ask first while lists or the patch info are unsaved, a save asks before it replaces a file
-// another program changed, and unsaved lists are kept in a recovery journal for the next start to
-// bring back after a crash.
+// start as the folder's section files and patch.ini hold them (each file that
+// can be read; one that cannot keeps only its own part as it was), closing
+// and Load ask first while lists or the patch info are unsaved, a save asks
+// before it replaces a file another program changed or one it could not
+// read, a compile asks before it replaces a script this program did not
+// make, and unsaved lists are kept in a recovery journal, with what the
+// editor knew of their files, for the next start to bring back after a
+// crash.
 class Editor final : public QObject {
     Q_OBJECT
 
@@ -110,6 +115,13 @@ private:
     AboutWindow& aboutWindow();
     void start();
     void offerRecovery();
+    // Of the files of `lists`, those not as the journal says the editor
+    // knew them, each with how: "gumps.scp (changed)".
+    QStringList changedSinceJournal(const JournalContent& content,
+                                    const QList<ListId>& lists) const;
+    // Asks before a compile replaces a script this program did not make:
+    // true to compile. Its Import... imports that script instead.
+    bool mayReplaceScript();
     // The lists whose text their section files do not hold.
     QList<ListId> unsavedLists() const;
     // Asks about unsaved lists and patch info before `before` ("closing") throws them away:

@@ -30,6 +30,7 @@ void JournalRecorder::setJournal(RecoveryJournal* journal)
         m_journal->disconnect(this);
     m_journal = journal;
     m_recorded = {};
+    m_fileRecorded = {};
     m_revertible = {};
     m_failed = false;
     if (m_journal == nullptr)
@@ -45,6 +46,7 @@ void JournalRecorder::setJournal(RecoveryJournal* journal)
 void JournalRecorder::reset()
 {
     m_recorded = {};
+    m_fileRecorded = {};
     m_revertible = {};
     m_failed = false;
     if (m_journal != nullptr)
@@ -59,12 +61,27 @@ void JournalRecorder::failed()
     m_recorded = {};
 }
 
+void JournalRecorder::keep(ListId list)
+{
+    if (m_journal != nullptr && !m_paused && !m_failed)
+        recordWholeText(list);
+}
+
+void JournalRecorder::recordFileOnce(ListId list)
+{
+    if (m_fileRecorded[size_t(list)])
+        return;
+    m_journal->recordFile(list, m_sectionFiles.sectionRecord(list));
+    m_fileRecorded[size_t(list)] = true;
+}
+
 bool JournalRecorder::recordBase(ListId list)
 {
     const FileRecord& record = m_sectionFiles.sectionRecord(list);
     const QString path = m_sectionFiles.sectionPath(list);
     if (!record.existed() || !record.looksUnchanged(path))
         return false;
+    recordFileOnce(list);
     m_journal->recordBase(list, path, record);
     m_recorded[size_t(list)] = true;
     return true;
@@ -75,6 +92,7 @@ void JournalRecorder::recordWholeText(ListId list)
     const ListDocument& document = *m_lists[size_t(list)];
     QString text;
     ListDocument::positionText(*document.document(), 0, document.positionCount(), text);
+    recordFileOnce(list);
     m_journal->recordText(list, text);
     m_recorded[size_t(list)] = true;
     m_revertible[size_t(list)] = false;

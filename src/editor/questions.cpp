@@ -99,16 +99,25 @@ bool askToReplace(QWidget* parent, const QStringList& files)
 }
 
 RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTime& when,
-                            const QList<ListId>& lists)
+                            const QList<ListId>& lists, const QStringList& changedFiles)
 {
     QString described = describedLists(lists);
+    // Said before the answer: a save after the restore would replace them.
+    const QString changed =
+        changedFiles.isEmpty()
+            ? QString()
+            : u"\n\nSince scpmaker last read or saved %1 here, another program has changed "
+              u"%2:\n\n    %3\n\nSaving the restored lists asks before it replaces %1."_s.arg(
+                  changedFiles.size() == 1 ? u"it"_s : u"them"_s,
+                  changedFiles.size() == 1 ? u"this file"_s : u"these files"_s,
+                  changedFiles.join(u"\n    "_s));
     QMessageBox box(placedOn(parent));
     prepare(box, u"scpmaker ended on %1 without saving %2 in this folder. What %3 held then "
-                 u"is in the recovery journal \"%4\".\n\nRestore %5? Cancel leaves the journal "
-                 u"for the next start."_s.arg(QLocale::c().toString(when, u"yyyy-MM-dd HH:mm"_s),
-                                              described, lists.size() == 1 ? u"it"_s : u"they"_s,
-                                              QDir::toNativeSeparators(path),
-                                              lists.size() == 1 ? u"it"_s : u"them"_s));
+                 u"is in the recovery journal \"%4\".%5\n\nRestore %6? Cancel leaves the "
+                 u"journal for the next start."_s.arg(
+                     QLocale::c().toString(when, u"yyyy-MM-dd HH:mm"_s), described,
+                     lists.size() == 1 ? u"it"_s : u"they"_s, QDir::toNativeSeparators(path),
+                     changed, lists.size() == 1 ? u"it"_s : u"them"_s));
     box.setIcon(QMessageBox::Question);
     QPushButton* restore = box.addButton(u"Restore"_s, QMessageBox::AcceptRole);
     QAbstractButton* discard = box.addButton(QMessageBox::Discard);
@@ -118,6 +127,40 @@ RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTim
     if (box.clickedButton() == restore)
         return RecoveryAnswer::Restore;
     return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
+}
+
+ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path)
+{
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"Compiling would replace \"%1\", a script that scpmaker did not compile or "
+                 u"that was changed since.\n\nReplace it with the script of the lists shown? "
+                 u"Import... brings its lists in instead, unsaved. Cancel writes nothing."_s.arg(
+                     QDir::toNativeSeparators(path)));
+    box.setIcon(QMessageBox::Warning);
+    QPushButton* replace = box.addButton(u"Replace"_s, QMessageBox::DestructiveRole);
+    QPushButton* import = box.addButton(u"Import..."_s, QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    // Losing the user's own script is never what Enter does.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == replace)
+        return ScriptAnswer::Replace;
+    return box.clickedButton() == import ? ScriptAnswer::Import : ScriptAnswer::Cancel;
+}
+
+void noteScriptCanBeImported(QWidget* parent, const QString& path)
+{
+    // Not a question: the start goes on, and the note stays until read.
+    auto* note = new QMessageBox(parent);
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    note->setObjectName(u"importNote"_s);
+    prepare(*note, u"This folder has a script, \"%1\", and no section files, so the lists "
+                   u"do not hold its entries. Import mantle.scp... in the Save menu brings "
+                   u"them in."_s.arg(QDir::toNativeSeparators(path)));
+    note->setWindowModality(Qt::NonModal);
+    note->setIcon(QMessageBox::Information);
+    note->setStandardButtons(QMessageBox::Ok);
+    note->show();
 }
 
 } // namespace scp

@@ -26,9 +26,20 @@ UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const 
 bool askToReplace(QWidget* parent, const QStringList& files);
 
 enum class RecoveryAnswer { Restore, Discard, Later };
-// A journal at `path`, last written `when`, holds these lists unsaved.
+// A journal at `path`, last written `when`, holds these lists unsaved;
+// `changedFiles` are their files another program changed since they were
+// read or saved here, each with how: "gumps.scp (changed)".
 RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTime& when,
-                            const QList<ListId>& lists);
+                            const QList<ListId>& lists, const QStringList& changedFiles = {});
+
+enum class ScriptAnswer { Replace, Import, Cancel };
+// Compiling would replace the script at `path`, which this program did not
+// make (or which was changed since).
+ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path);
+
+// Says, without waiting for an answer, that the script at `path` can be
+// brought in with Import; the note closes itself with `parent`.
+void noteScriptCanBeImported(QWidget* parent, const QString& path);
 
 // "the gumps and items lists"
 QString describedLists(const QList<ListId>& lists);

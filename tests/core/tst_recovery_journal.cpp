@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
@@ -35,8 +36,15 @@ QString replayed(const QByteArray& journal, ListId list)
 // The journal's lists after some of its records, as a plain model of the
 // records keeps them.
 struct Lists {
+    // A section file as the editor knew it: state, size, time, hash.
+    using File = std::tuple<scp::FileRecord::State, qint64, qint64, size_t>;
     std::array<std::optional<QString>, 3> texts, replaced;
-    bool operator==(const Lists&) const = default;
+    std::array<std::optional<File>, 3> files;
+    std::array<bool, 3> fileRecorded{}; // a file record came: bases say no more
+    bool operator==(const Lists& other) const
+    {
+        return texts == other.texts && replaced == other.replaced && files == other.files;
+    }
 
     void setText(size_t list, const QString& text)
     {
@@ -51,7 +59,12 @@ std::optional<Lists> readBack(QByteArrayView journal)
     const scp::JournalReading reading = scp::readJournal(journal, kFolder);
     if (!reading.content)
         return std::nullopt;
-    return Lists{reading.content->lists, reading.content->replaced};
+    Lists lists{reading.content->lists, reading.content->replaced, {}, {}};
+    for (size_t i = 0; i < 3; ++i) {
+        if (const auto& file = reading.content->files[i])
+            lists.files[i] = {file->state(), file->size(), file->modified(), file->hash()};
+    }
+    return lists;
 }
 
 // Random journals of every kind of record, and the model's lists after each.
@@ -112,7 +125,7 @@ private:
     {
         const auto list = ListId(below(3));
         const auto i = size_t(list);
-        switch (below(lists.texts[i] ? 6 : 2)) {
+        switch (below(lists.texts[i] ? 7 : 3)) {
         case 0: {
             const QString made = text();
             lists.setText(i, made);
@@ -121,9 +134,22 @@ private:
         case 1: {
             const auto [bytes, made] = file();
             lists.setText(i, made);
+            if (!lists.fileRecorded[i])
+                lists.files[i] = {scp::FileRecord::State::Present, bytes.size(), 0,
+                                  scp::contentHash(bytes)};
             return scp::baseRecord(list, bytes);
         }
-        case 2:
+        case 2: {
+            const auto state = scp::FileRecord::State(below(4));
+            const qint64 size = m_random.generate64() >> 1, modified = m_random.generate();
+            // Only a file that was there has a hash of its bytes.
+            const size_t hash =
+                state == scp::FileRecord::State::Present ? size_t(m_random.generate64()) : 0;
+            lists.files[i] = {state, size, modified, hash};
+            lists.fileRecorded[i] = true;
+            return scp::fileRecord(list, scp::FileRecord::kept(state, size, modified, hash));
+        }
+        case 3:
             if (lists.replaced[i]) {
                 lists.texts[i] = *std::exchange(lists.replaced[i], std::nullopt);
                 return scp::revertRecord(list);
@@ -183,14 +209,14 @@ private Q_SLOTS:
         damaged[last - 3] = char(damaged[last - 3] ^ 1);
         const qsizetype header = journalHeader(kFolder).size();
         QByteArray futureVersion = journal;
-        futureVersion[16] = 2;
+        futureVersion[16] = 3;
         const struct {
             QByteArray bytes;
             QString problem;
         } refused[] = {
             {damaged, u"it is damaged at byte %1"_s.arg(last - revertRecord(ListId::Gumps).size())},
             {journal.first(header - 1), u"it is damaged at byte 20"_s},
-            {futureVersion, u"it is of format version 2, and this scpmaker reads version 1"_s},
+            {futureVersion, u"it is of format version 3, and this scpmaker reads version 2"_s},
             {journalHeader(u"/elsewhere"_s) + textRecord(ListId::Gumps, u"g"_s),
              u"it belongs to the folder \"/elsewhere\""_s},
             {"GUMPS WILL LOAD HERE\r\n", u"it is not a recovery journal"_s},
@@ -256,6 +282,47 @@ private Q_SLOTS:
                 raw += char(fuzz.below(256));
             (void)scp::readJournal(raw, kFolder);
         }
+    }
+
+    // What the editor knew of a list's file reads back as recorded, and
+    // survives the journal's rewrite; a journal of the first version, which
+    // has no such records, is still read, its base standing in for the
+    // file's bytes.
+    void fileRecordsReadBack()
+    {
+        using namespace scp;
+        const QString path = m_dir.filePath(u"gumps.scp"_s);
+        QVERIFY(writeBytes(path, "ab"));
+        const qint64 time = fileStatus(path).modified;
+        const QByteArray journal =
+            journalHeader(kFolder) + fileRecord(ListId::Gumps, FileRecord::of("ab", time)) +
+            baseRecord(ListId::Gumps, "ab") + fileRecord(ListId::Tiles, FileRecord::unreadable()) +
+            fileRecord(ListId::Items, FileRecord::absent());
+        const JournalReading read = readJournal(journal, kFolder);
+        QVERIFY(read.content);
+        const JournalReading rewritten =
+            readJournal(journalOf(kFolder, *read.content).join(QByteArrayView()), kFolder);
+        QVERIFY(rewritten.content);
+        for (const JournalContent& content : {*read.content, *rewritten.content}) {
+            const auto& gumps = content.files[size_t(ListId::Gumps)];
+            QVERIFY(gumps && gumps->existed() && gumps->size() == 2 && gumps->modified() == time &&
+                    gumps->matches(path));
+            QVERIFY(content.files[size_t(ListId::Tiles)]->wasUnreadable());
+            QCOMPARE(content.files[size_t(ListId::Items)]->state(), FileRecord::State::Absent);
+        }
+
+        QByteArray firstVersion = journalHeader(kFolder);
+        firstVersion[16] = 1;
+        const qsizetype crcAt = firstVersion.size() - 4;
+        qToLittleEndian(crc32(firstVersion.first(crcAt)), firstVersion.data() + crcAt);
+        firstVersion += baseRecord(ListId::Gumps, "ab") + textRecord(ListId::Tiles, u"t"_s);
+        const JournalReading old = readJournal(firstVersion, kFolder);
+        QVERIFY2(old.content, qPrintable(old.problem));
+        const auto& base = old.content->files[size_t(ListId::Gumps)];
+        QVERIFY(base && base->matches(path)); // the same bytes, whatever their time
+        QVERIFY(!old.content->files[size_t(ListId::Tiles)]);
+        QVERIFY(writeBytes(path, "ac"));
+        QVERIFY(!base->matches(path));
     }
 
     void theWriterKeepsUpWithEveryEdit()

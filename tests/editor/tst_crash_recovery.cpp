@@ -5,7 +5,9 @@
 //
 // The test runs itself as that editor: `tst_crash_recovery --editor FOLDER
 // JOURNALS EXPECTED` makes the edits, writes what the lists then hold to
-// EXPECTED as a save would, says "ready" and waits to be killed.
+// EXPECTED as a save would, says "ready" and waits to be killed;
+// `--typing FOLDER JOURNALS refuse|keep` types a little into the gumps
+// list, first refusing to save over another program's change if asked to.
 
 #include "cp1252.h"
 #include "editor.h"
@@ -39,8 +41,9 @@ QByteArray entries(const QByteArray& entry, int spacer)
     return (entry + QByteArray(spacer, ' ')).repeated(kEntries).chopped(spacer);
 }
 
-// Whether the journal on disk now brings back `lists` (each list's bytes);
-// one caught mid-write reads only to its last whole record.
+// Whether the journal on disk now brings back `lists` (each list's bytes;
+// an empty one: none); one caught mid-write reads only to its last whole
+// record.
 bool journalHolds(const QString& folder, const QString& journals, const QList<QByteArray>& lists)
 {
     const scp::RecoveryStore store{QDir(folder), journals};
@@ -48,9 +51,44 @@ bool journalHolds(const QString& folder, const QString& journals, const QList<QB
     const scp::JournalReading read =
         scp::readJournal(left.isEmpty() ? QByteArray() : readBytes(left[0]), store.folderPath());
     return read.content && std::ranges::all_of(scp::kAllLists, [&](ListId list) {
-               return read.content->lists[size_t(list)] ==
-                      scp::journalTextOf(scp::decodeCp1252(lists[int(list)]));
+               const auto& held = read.content->lists[size_t(list)];
+               return lists[int(list)].isEmpty()
+                          ? !held
+                          : held == scp::journalTextOf(scp::decodeCp1252(lists[int(list)]));
            });
+}
+
+// Another program's change to a file: new bytes, and a time of its own.
+bool changeBehind(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return writeBytes(path, bytes) && file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFile::FileModificationTime);
+}
+
+// Types into the gumps list. Where `refuse`, another program has changed
+// gumps.scp before (so the journal has no base for the list, only its
+// text), and the save's Replace question is answered Cancel.
+int runTypingEditor(const QString& folder, const QString& journals, bool refuse)
+{
+    scp::Editor editor(QDir(folder), journals);
+    editor.show();
+    while (!listsAreIn())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (refuse && !changeBehind(QDir(folder).filePath(u"gumps.scp"_s), "g1 theirs"))
+        return 1;
+    listBox(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Gumps), u" typed"_s);
+    if (refuse) {
+        UiDriver driver;
+        driver.answer(u"Cancel"_s);
+        editor.saveSections();
+        if (driver.boxes.size() != 1)
+            return 1;
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    return QApplication::exec();
 }
 
 int runEditor(const QString& folder, const QString& journals, const QString& expected)
@@ -140,11 +178,77 @@ private Q_SLOTS:
         COMPARE_BYTES(readBytes(folder.filePath(u"tiles.scp"_s)), expected[1]);
         COMPARE_BYTES(readBytes(folder.filePath(u"items.scp"_s)), expected[2]);
     }
+
+    // A section file changed after the crash, or before it and refused
+    // then, is named by the Restore question and asked about by the save
+    // after it: Cancel writes nothing, Replace writes the restored lists.
+    void restoreKnowsWhatTheFilesWere_data()
+    {
+        QTest::addColumn<bool>("refusedBefore");
+        QTest::addColumn<QString>("answer");
+        for (const bool refused : {false, true}) {
+            for (const char* answer : {"Cancel", "Replace"})
+                QTest::addRow("%s, %s", refused ? "refused before the crash" : "changed after it",
+                              answer)
+                    << refused << QString::fromLatin1(answer);
+        }
+    }
+    void restoreKnowsWhatTheFilesWere()
+    {
+        QFETCH(bool, refusedBefore);
+        QFETCH(QString, answer);
+        QTemporaryDir folder, journals;
+        const QString gumps = folder.filePath(u"gumps.scp"_s);
+        QVERIFY(writeBytes(gumps, "g1") && writeBytes(folder.filePath(u"tiles.scp"_s), "t1") &&
+                writeBytes(folder.filePath(u"items.scp"_s), "i1"));
+        QProcess editor;
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(QCoreApplication::applicationFilePath(),
+                     {u"--typing"_s, folder.path(), journals.path(),
+                      refusedBefore ? u"refuse"_s : u"keep"_s});
+        QVERIFY(editor.waitForStarted());
+        QVERIFY2(editor.waitForReadyRead(60'000), "the editor never got ready");
+        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
+        QTRY_VERIFY_WITH_TIMEOUT(journalHolds(folder.path(), journals.path(), {"g1 typed", {}, {}}),
+                                 30'000);
+        editor.kill();
+        QVERIFY(editor.waitForFinished());
+        if (!refusedBefore)
+            QVERIFY(changeBehind(gumps, "g1 theirs"));
+
+        UiDriver driver;
+        driver.answer(u"Restore"_s);
+        scp::Editor restarted(QDir(folder.path()), journals.path());
+        restarted.show();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.boxes.size(), 1, 30'000);
+        QVERIFY2(driver.boxes[0].contains(
+                     u"\n\nSince scpmaker last read or saved it here, another program has "
+                     u"changed this file:\n\n    gumps.scp (changed)\n\nSaving the restored "
+                     u"lists asks before it replaces it.\n\nRestore it?"_s),
+                 qPrintable(driver.boxes[0]));
+        QCOMPARE(listText(ListId::Gumps), u"g1 typed"_s);
+        const auto before = snapshot(folder.path());
+        driver.answer(answer);
+        restarted.saveSections();
+        QVERIFY(driver.boxes[1].contains(
+            u"\n\n    gumps.scp (changed since it was read or saved here)\n\n"_s));
+        if (answer == u"Cancel"_s) {
+            QCOMPARE(driver.boxes.size(), 2);
+            QCOMPARE(snapshot(folder.path()), before);
+        } else {
+            QCOMPARE(driver.boxes.last(), u"Gumps,Tiles,Items Saved!"_s);
+            QCOMPARE(readBytes(gumps), QByteArray("g1 typed"));
+            QCOMPARE(readBytes(folder.filePath(u"tiles.scp"_s)), QByteArray("t1"));
+        }
+    }
 };
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--typing") == 0)
+        return runTypingEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                               qstrcmp(argv[4], "refuse") == 0);
     if (argc == 5 && qstrcmp(argv[1], "--editor") == 0)
         return runEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                          QString::fromLocal8Bit(argv[4]));

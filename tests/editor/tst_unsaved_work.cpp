@@ -8,7 +8,10 @@
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "journal_format.h"
+#include "memory_entry_lists.h"
+#include "recording_reporter.h"
 #include "recovery_store.h"
+#include "section_files.h"
 #include "system_calls.h"
 #include "test_files.h"
 #include "ui_driver.h"
@@ -20,8 +23,62 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 using scp::ListId;
+
+namespace {
+
+// Whether a file without permissions is still read: by root, and on Windows,
+// which has no such mode (a read error stands in for it).
+bool readsAnyFile()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return true;
+#endif
+}
+
+// While it lives, every read of the file named `name` fails as a bad disk's
+// would, through the file layer's table; an empty name fails nothing.
+class ReadError {
+public:
+    explicit ReadError(const QString& name) : m_real(scp::systemCalls())
+    {
+        if (name.isEmpty())
+            return;
+        s_real = m_real;
+        s_name = '/' + name.toUtf8();
+        s_fd = -1;
+        scp::systemCalls().open = [](const char* path, int flags, mode_t mode) {
+            const int fd = s_real.open(path, flags, mode);
+            if (fd >= 0 && (fd == s_fd || QByteArrayView(path).endsWith(s_name)))
+                s_fd = QByteArrayView(path).endsWith(s_name) ? fd : -1;
+            return fd;
+        };
+        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> ssize_t {
+            if (fd != s_fd)
+                return s_real.read(fd, buffer, count);
+            errno = EIO;
+            return -1;
+        };
+    }
+    ~ReadError() { scp::systemCalls() = m_real; }
+    ReadError(const ReadError&) = delete;
+    ReadError& operator=(const ReadError&) = delete;
+
+private:
+    const scp::SystemCalls m_real;
+    static inline scp::SystemCalls s_real;
+    static inline QByteArray s_name;
+    static inline int s_fd = -1;
+};
+
+} // namespace
 
 class UnsavedWorkTest : public QObject {
     Q_OBJECT
@@ -80,59 +137,194 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { m_editor.reset(); }
 
-    void startsWithTheFolderLists_data()
-    {
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("lists");
-        QTest::addColumn<QStringList>("boxes");
-        const QString placeholders = u"GUMPS WILL LOAD HERE\r\n|TILES WILL LOAD HERE\r\n|"
-                                     u"ITEMS WILL LOAD HERE\r\n"_s;
-        QTest::newRow("one") << QStringList{u"tiles.scp"_s}
-                             << u"GUMPS WILL LOAD HERE\r\n|t1|"
-                                u"ITEMS WILL LOAD HERE\r\n"_s
-                             << QStringList();
-        QTest::newRow("unreadable")
-            << QStringList{u"gumps.scp"_s, u"tiles.scp/"_s} << placeholders
-            << QStringList{
-                   u"warning: Could not read \"%1\": it is not a regular file (a folder)"_s};
-    }
     void startsWithTheFolderLists()
     {
-        QFETCH(QStringList, files);
-        QFETCH(QString, lists);
-        QFETCH(QStringList, boxes);
-        const QMap<QString, QByteArray> bytes{
-            {u"gumps.scp"_s, "g1 g2"}, {u"tiles.scp"_s, "t1"}, {u"items.scp"_s, "i1\r\n"}};
-        for (const QString& file : files) {
-            if (file.endsWith(u'/'))
-                QVERIFY(QDir(m_dir->path()).mkdir(file));
-            else
-                QVERIFY(writeBytes(path(file), bytes[file]));
-        }
+        QVERIFY(writeBytes(path(u"tiles.scp"_s), "t1"));
         const auto before = snapshot(m_dir->path());
         UiDriver driver;
         startEditor();
-        if (!boxes.isEmpty())
-            boxes[0] = boxes[0].arg(QDir::toNativeSeparators(path(u"tiles.scp"_s)));
-        QCOMPARE(driver.boxes, boxes);
-        QCOMPARE(allListTexts(), lists);
+        QCOMPARE(driver.boxes, QStringList());
+        QCOMPARE(allListTexts(), u"GUMPS WILL LOAD HERE\r\n|t1|ITEMS WILL LOAD HERE\r\n"_s);
         QCOMPARE(mainWindow().windowTitle(),
                  u"MoonrakesMantle.zozOzazez - %1[*]"_s.arg(QDir(m_dir->path()).dirName()));
         QVERIFY(!mainWindow().isWindowModified());
-        QCOMPARE(snapshot(m_dir->path()), before); // reading writes nothing
+        QCOMPARE(snapshot(m_dir->path()), before);          // reading writes nothing
+        QVERIFY(!findWidget<QMessageBox>(u"importNote"_s)); // no script to bring in
+    }
 
-        // A file the editor could not read is asked about before a save
-        // replaces it.
-        if (boxes.isEmpty())
+    // One file that cannot be read, at the start or on Load, keeps only its
+    // own part from loading, is said, and is asked about before a save
+    // replaces it; a patch.ini that cannot be used is not written until the
+    // patch info changes.
+    void loadsWhatCanBeRead_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("atStart");
+        for (const bool atStart : {true, false}) {
+            for (const char* file : {"gumps.scp", "tiles.scp", "items.scp", "patch.ini"}) {
+                for (const char* fault : {"read error", "folder", "no permission"})
+                    QTest::addRow("%s, %s, %s", atStart ? "start" : "Load", file, fault)
+                        << QString::fromLatin1(file) << QString::fromLatin1(fault) << atStart;
+            }
+            QTest::addRow("%s, patch.ini, godwalk = 2", atStart ? "start" : "Load")
+                << u"patch.ini"_s << u"bad value"_s << atStart;
+        }
+    }
+    void loadsWhatCanBeRead()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fault);
+        QFETCH(bool, atStart);
+        if (fault == u"no permission"_s && readsAnyFile())
+            QSKIP("every file is readable here (the read error covers the failure)");
+        const QString failing = path(file);
+        std::optional<ListId> failingList;
+        for (ListId list : scp::kAllLists) {
+            if (scp::sectionFileName(list) == file)
+                failingList = list;
+        }
+        writeSections("g1", "t1", "i1");
+        QVERIFY(writeBytes(path(u"patch.ini"_s), "[script]\nname = Mine\n"));
+        UiDriver driver;
+        // On Load, the list whose file fails has typing the Load gives up.
+        const bool typed = !atStart && failingList;
+        if (!atStart) {
+            startEditor();
+            writeSections("g2", "t2", "i2");
+            if (typed) {
+                typeAtEnd(*failingList, u"x"_s);
+                driver.answer(u"Discard"_s);
+            }
+        }
+        if (fault == u"folder"_s)
+            QVERIFY(QFile::remove(failing) && QDir().mkdir(failing));
+        else if (fault == u"no permission"_s)
+            QVERIFY(QFile::setPermissions(failing, {}));
+        else if (fault == u"bad value"_s)
+            QVERIFY(writeBytes(failing, "[script]\ngodwalk = 2\n"));
+        const auto before = snapshot(m_dir->path());
+        {
+            const ReadError injected(fault == u"read error"_s ? file : QString());
+            if (atStart) {
+                startEditor();
+            } else {
+                clickButton(u"loadButton"_s);
+                QTRY_VERIFY(listsAreIn());
+            }
+        }
+        QCOMPARE(driver.boxes.size(), typed ? 2 : 1);
+        QVERIFY2(driver.boxes.last().startsWith(u"warning: "_s) &&
+                     driver.boxes.last().contains(QDir::toNativeSeparators(failing)),
+                 qPrintable(driver.boxes.last()));
+        QStringList lists;
+        for (ListId list : scp::kAllLists) {
+            const QString name = scp::sectionFileName(list);
+            lists.append(file != name ? name.first(1) + (atStart ? u"1"_s : u"2"_s)
+                         : atStart    ? scp::listPlaceholder(list)
+                                      : name.first(1) + u"1x"_s);
+        }
+        QCOMPARE(allListTexts(), lists.join(u'|'));
+        QCOMPARE(mainWindow().isWindowModified(), typed);
+
+        typeAtEnd(ListId::Gumps, u"+"_s);
+        if (file == u"patch.ini"_s) {
+            m_editor->saveSections();
+            QCOMPARE(driver.boxes.last(), u"Gumps,Tiles,Items Saved!"_s);
+            QCOMPARE(snapshot(m_dir->path())[file], before[file]);
             return;
-        typeAtEnd(ListId::Gumps, u"1"_s);
+        }
         driver.answer(u"Cancel"_s);
         m_editor->saveSections();
         QCOMPARE(driver.boxes.last(),
                  u"warning: Saving would replace a file that another program made or "
-                 u"changed:\n\n    gumps.scp (never read here)\n\nReplace it with the lists? "
-                 u"Cancel writes none of the three files."_s);
+                 u"changed:\n\n    %1 (it could not be read, so what it holds on disk would be "
+                 u"replaced by the %2 list shown)\n\nReplace it with the lists? Cancel writes "
+                 u"none of the three files."_s.arg(file, file.chopped(4)));
         QCOMPARE(snapshot(m_dir->path()), before);
+        if (!typed)
+            return;
+        // The typing kept, unsaved, is still kept against a crash.
+        const QString shown = listText(*failingList);
+        m_editor.reset();
+        const scp::RecoveryStore store(QDir(m_dir->path()), m_journals->path());
+        const scp::JournalReading journal =
+            scp::readJournal(readBytes(store.leftJournals().value(0)), store.folderPath());
+        QVERIFY2(journal.content, qPrintable(journal.problem));
+        QCOMPARE(journal.content->lists[size_t(*failingList)], scp::journalTextOf(shown));
+    }
+
+    // The editor's compile asks before it replaces a script this program
+    // did not make, and not before one it did, from whatever lists; a
+    // folder with such a script and no section files says, once and
+    // without a question, that it can be imported.
+    void compileAsksBeforeReplacingAScriptMadeElsewhere_data()
+    {
+        QTest::addColumn<QString>("script"); // mantle.scp before the compile
+        QTest::addColumn<QString>("answer");
+        for (const char* answer : {"Cancel", "Escape", "Replace", "Import..."})
+            QTest::addRow("made by hand, %s", answer)
+                << u"by hand"_s << QString::fromLatin1(answer);
+        QTest::newRow("compiled from other lists") << u"compiled"_s << QString();
+        QTest::newRow("compiled, then touched") << u"touched"_s << QString();
+        QTest::newRow("the editor's own") << u"own"_s << QString();
+    }
+    void compileAsksBeforeReplacingAScriptMadeElsewhere()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, answer);
+        const QString mantle = path(u"mantle.scp"_s);
+        const QByteArray byHand = "SECTION TILES\n{\nt9\n}\nSECTION GUMPS\n{\ng9\n}\n"
+                                  "SECTION ITEMS\n{\n}\n";
+        if (script == u"by hand"_s) {
+            QVERIFY(writeBytes(mantle, byHand));
+        } else if (script != u"own"_s) {
+            // As the headless compiler makes it, from another folder's lists.
+            scp::MemoryEntryLists other;
+            other.box(ListId::Gumps).setText(u"other gumps"_s);
+            RecordingReporter reporter;
+            QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(other.lists(), reporter));
+            if (script == u"touched"_s) {
+                QFile touched(mantle);
+                QVERIFY(touched.open(QIODevice::ReadWrite) &&
+                        touched.setFileTime(QDateTime::currentDateTime().addSecs(10),
+                                            QFile::FileModificationTime));
+            }
+        }
+        UiDriver driver;
+        startEditor();
+        if (auto* note = findWidget<QMessageBox>(u"importNote"_s); script != u"own"_s) {
+            QVERIFY(note && note->isVisible() && !note->isModal());
+            QVERIFY(note->text().contains(u"Import mantle.scp..."_s));
+            note->close();
+        } else {
+            m_editor->compileScript();
+            driver.boxes.clear();
+        }
+        QCOMPARE(driver.boxes, QStringList());
+
+        if (!answer.isEmpty())
+            driver.answer(answer);
+        m_editor->compileScript();
+        QTRY_VERIFY(listsAreIn());
+        const QByteArray compiled = readGolden(u"scripts/placeholders.scp"_s);
+        if (answer.isEmpty()) {
+            QCOMPARE(driver.boxes, QStringList{u"Mantle.Scp has been created"_s});
+            COMPARE_BYTES(readBytes(mantle), compiled);
+            return;
+        }
+        QCOMPARE(
+            driver.boxes.first(),
+            u"warning: Compiling would replace \"%1\", a script that scpmaker did not "
+            u"compile or that was changed since.\n\nReplace it with the script of the lists "
+            u"shown? Import... brings its lists in instead, unsaved. Cancel writes nothing."_s.arg(
+                QDir::toNativeSeparators(mantle)));
+        COMPARE_BYTES(readBytes(mantle), answer == u"Replace"_s ? compiled : byHand);
+        QCOMPARE(allListTexts(), answer == u"Import..."_s
+                                     ? u"g9|t9|"_s
+                                     : u"GUMPS WILL LOAD HERE\r\n|TILES WILL LOAD HERE\r\n|ITEMS "
+                                       u"WILL LOAD HERE\r\n"_s);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"mantle.scp"_s});
     }
 
     void closeAndLoadAskFirst_data()
@@ -267,15 +459,18 @@ private Q_SLOTS:
     void bringsBackWhatWasNotSaved_data()
     {
         QTest::addColumn<QString>("answer");
-        QTest::newRow("Restore") << u"Restore"_s;
-        QTest::newRow("Discard") << u"Discard"_s;
-        QTest::newRow("Escape: not now") << u"Escape"_s;
+        QTest::addColumn<bool>("changedBehind"); // gumps.scp removed, items.scp changed
+        QTest::newRow("Restore") << u"Restore"_s << false;
+        QTest::newRow("Restore, files changed since") << u"Restore"_s << true;
+        QTest::newRow("Discard") << u"Discard"_s << false;
+        QTest::newRow("Escape: not now") << u"Escape"_s << false;
     }
     void bringsBackWhatWasNotSaved()
     {
         // (Typing, Adds, Clears, pastes and undo, and a real kill, are
         // tst_crash_recovery's.)
         QFETCH(QString, answer);
+        QFETCH(bool, changedBehind);
         writeSections("g1", "t1", "i1");
         UiDriver driver;
         startEditor();
@@ -286,6 +481,8 @@ private Q_SLOTS:
         m_editor.reset(); // ended without saving: the journal stays
         const QStringList left = journals();
         QCOMPARE(left.size(), 1);
+        if (changedBehind)
+            QVERIFY(QFile::remove(path(u"gumps.scp"_s)) && writeBytes(path(u"items.scp"_s), "i2"));
 
         driver.answer(answer);
         startEditor();
@@ -293,15 +490,27 @@ private Q_SLOTS:
         QVERIFY2(driver.boxes.first().startsWith(u"scpmaker ended on "_s) &&
                      driver.boxes.first().endsWith(
                          u" without saving the gumps and items lists in this folder. What they "
-                         u"held then is in the recovery journal \"%1\".\n\nRestore them? Cancel "
-                         u"leaves the journal for the next start."_s.arg(
-                             QDir::toNativeSeparators(m_journals->filePath(left.first())))),
+                         u"held then is in the recovery journal \"%1\".%2\n\nRestore them? "
+                         u"Cancel leaves the journal for the next start."_s.arg(
+                             QDir::toNativeSeparators(m_journals->filePath(left.first())),
+                             changedBehind
+                                 ? u"\n\nSince scpmaker last read or saved them here, another "
+                                   u"program has changed these files:\n\n    gumps.scp (removed)"
+                                   u"\n    items.scp (changed)\n\nSaving the restored lists asks "
+                                   u"before it replaces them."_s
+                                 : QString())),
                  qPrintable(driver.boxes.first()));
         const bool restored = answer == u"Restore"_s;
         QCOMPARE(allListTexts(), restored ? expected : u"g1|t1|i1"_s);
         QCOMPARE(mainWindow().isWindowModified(), restored);
         if (restored) {
+            // What was removed is written unasked; what was changed is not.
+            if (changedBehind)
+                driver.answer(u"Replace"_s);
             m_editor->saveSections();
+            if (changedBehind)
+                QVERIFY(driver.boxes[1].contains(
+                    u"\n\n    items.scp (changed since it was read or saved here)\n\n"_s));
             QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("g1 typed\xE9"));
         }
         m_editor.reset();
