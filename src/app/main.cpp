@@ -1,23 +1,22 @@
 // scpmaker [DIR]: the editor, working on the section files and the script in
 // DIR (default: the current folder).
 
-#include "editor.h"
 #include "editor_settings.h"
+#include "folder_check.h"
 #include "kept_places.h"
 #include "main_window.h"
 #include "memory_policy.h"
-#include "windows_names.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -76,16 +75,6 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
     return arguments;
 }
 
-// The folder as the system names it; Windows' names are wide.
-std::filesystem::path systemPath(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,6 +90,10 @@ int main(int argc, char** argv)
         u"gumps.scp, tiles.scp and items.scp, and assembled into mantle.scp, all in DIR."_s);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption recent(
+        u"recent"_s,
+        u"Without DIR: the latest folder still there, else one asked for."_s);
+    parser.addOption(recent);
     parser.addPositionalArgument(u"DIR"_s, u"Folder of the files (default: the current folder)."_s,
                                  u"[DIR]"_s);
     if (!parser.parse(argumentList(argc, argv))) {
@@ -124,17 +117,8 @@ int main(int argc, char** argv)
     }
     QDir folder = QDir::current();
     if (!folders.isEmpty()) {
-        // Opening the folder's listing asks the system both whether it is a
-        // folder and whether it can be entered, and gives its own reason.
-        // A name Windows would take for another folder is refused first.
-        QString reason = scp::refusedName(folders.first());
-        if (reason.isEmpty()) {
-            std::error_code error;
-            std::filesystem::directory_iterator(systemPath(folders.first()), error);
-            if (error)
-                reason = QString::fromLocal8Bit(error.message());
-        }
-        if (!reason.isEmpty()) {
+        if (const QString reason = scp::whyFolderCannotBeOpened(folders.first());
+            !reason.isEmpty()) {
             const QString message = u"Cannot open the folder \"%1\": %2"_s.arg(
                 QDir::toNativeSeparators(folders.first()), reason);
             print(stderr, u"scpmaker: "_s + message + u'\n');
@@ -167,10 +151,16 @@ int main(int argc, char** argv)
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
-    scp::Editor editor(folder, places.journalFolder);
+    scp::Program program(places.journalFolder);
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).
-    QObject::connect(&editor, &scp::Editor::finished, &app, [] { QCoreApplication::exit(0); });
-    editor.show();
+    QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
+    if (parser.isSet(recent) && folders.isEmpty()) {
+        program.openRecent([] {
+            return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
+        });
+    } else {
+        program.open(folder);
+    }
     return QApplication::exec();
 }

@@ -4,7 +4,9 @@
 
 #include "about_window.h"
 #include "busy_work.h"
+#include "editor_settings.h"
 #include "file_reading.h"
+#include "folder_check.h"
 #include "journal_format.h"
 #include "journal_recorder.h"
 #include "list_document.h"
@@ -20,6 +22,7 @@
 #include "script_menus.h"
 #include "section_load.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
@@ -102,6 +105,15 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     connect(main, &MainWindow::filesDropped, this, &Editor::addPictures);
     connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
     connect(main, &MainWindow::closeRequested, this, &Editor::close);
+    m_chooseFolder = [](QWidget* parent, const QString& folder) {
+        return QFileDialog::getExistingDirectory(parent, u"Open Folder"_s, folder);
+    };
+    // Another patch from anywhere in the window, as its menu item says.
+    auto* openFolder = new QAction(main);
+    openFolder->setShortcut(QKeySequence::Open);
+    openFolder->setShortcutContext(Qt::WindowShortcut);
+    main->addAction(openFolder);
+    connect(openFolder, &QAction::triggered, this, &Editor::openFolder);
 }
 
 Editor::~Editor()
@@ -126,6 +138,8 @@ void Editor::show()
     m_mainWindow->show();
     if (!m_started) {
         m_started = true;
+        if (!m_folderless)
+            rememberRecentFolder(m_store.folderPath());
         start();
     }
 }
@@ -322,6 +336,15 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
         connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
         connect(m_menus.get(), &ScriptMenus::importScriptRequested, this, &Editor::importScript);
+        connect(m_menus.get(), &ScriptMenus::openFolderRequested, this, &Editor::openFolder);
+        connect(m_menus.get(), &ScriptMenus::recentFolderRequested, this, &Editor::openFolderAt);
+        connect(m_menus.get(), &ScriptMenus::removeMissingFoldersRequested, this, [] {
+            QStringList folders = recentFolders();
+            folders.removeIf([](const QString& folder) { return !QFileInfo(folder).isDir(); });
+            setRecentFolders(folders);
+        });
+        connect(m_menus.get(), &ScriptMenus::clearRecentFoldersRequested, this,
+                [] { setRecentFolders({}); });
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
         connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
         connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
@@ -380,6 +403,8 @@ constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 
 void Editor::whenFree(std::function<void()> action)
 {
+    if (m_leaving)
+        return;
     if (m_work || m_loading || m_asking > 0) {
         m_waiting.push_back(std::move(action));
     } else {
@@ -597,6 +622,8 @@ bool Editor::mayReplaceScript()
 void Editor::compileScript()
 {
     whenFree([this] {
+        if (m_folderless)
+            return moveToAFolder(true);
         // A script the user made elsewhere is not replaced unasked.
         if (!mayReplaceScript())
             return;
@@ -652,6 +679,12 @@ private:
 
 bool Editor::saveNow()
 {
+    // Saved in the folder the user chooses, by that folder's editor; what
+    // asked for the save here (a close, a Load) does not go on.
+    if (m_folderless) {
+        moveToAFolder(false);
+        return false;
+    }
     // The three files (and patch.ini, where it is written) are one save: any
     // changed behind the editor's back is asked about first, and Cancel
     // writes none.
@@ -698,7 +731,102 @@ void Editor::copyList(ListId list)
 
 void Editor::openSaveMenu(QPoint at)
 {
+    QList<ScriptMenus::RecentFolder> folders;
+    for (const QString& folder : recentFolders())
+        folders.append({folder, QFileInfo(folder).isDir()});
+    menus().setRecentFolders(folders);
     ScriptMenus::popup(menus().saveMenu(), at);
+}
+
+void Editor::openFolder()
+{
+    whenFree([this] {
+        const QString path =
+            asking([this] { return m_chooseFolder(m_mainWindow.get(), m_store.folderPath()); });
+        if (!path.isEmpty())
+            openFolderAt(path);
+    });
+}
+
+void Editor::openFolderAt(const QString& path)
+{
+    whenFree([this, path] {
+        if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty()) {
+            return tell(
+                u"Cannot open the folder \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason),
+                true);
+        }
+        if (maySaveBefore(u"opening another folder"_s))
+            leaveFor(path);
+    });
+}
+
+void Editor::leaveFor(const QString& path)
+{
+    // Unsaved lists given up (or carried on): so is their journal. Whatever
+    // waited for this editor is dropped with it.
+    if (m_journal)
+        m_journal->discard();
+    m_leaving = true;
+    m_waiting.clear();
+    m_mainWindow->hide();
+    Q_EMIT folderChosen(QFileInfo(path).absoluteFilePath());
+}
+
+void Editor::setFolderless()
+{
+    m_folderless = true;
+    m_mainWindow->setFolderName(u"no folder yet"_s);
+}
+
+void Editor::moveToAFolder(bool compile)
+{
+    const QString doing = compile ? u"compiling mantle.scp"_s : u"saving the lists"_s;
+    if (!asking([&] { return askForAFolder(m_mainWindow.get(), doing); }))
+        return;
+    const QString path =
+        asking([this] { return m_chooseFolder(m_mainWindow.get(), QDir::homePath()); });
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty())
+        return tell(u"Cannot open the folder \"%1\": %2"_s.arg(shown, reason), true);
+    // Never over another patch: its files would be replaced unread.
+    for (const QString& name : {sectionFileName(ListId::Gumps), sectionFileName(ListId::Tiles),
+                                sectionFileName(ListId::Items),
+                                QString::fromLatin1(kPatchInfoFileName), u"mantle.scp"_s}) {
+        if (QFileInfo::exists(QDir(path).filePath(name))) {
+            return tell(u"The folder \"%1\" already holds %2 of another patch. Open it with "
+                        u"Open Folder..., or choose a folder of its own for these lists. "
+                        u"Nothing was written."_s.arg(shown, name),
+                        true);
+        }
+    }
+    CarriedWork work;
+    for (ListId list : kAllLists)
+        work.lists[size_t(list)] = this->list(list).text();
+    if (m_sectionFiles.patchInfoUnsaved())
+        work.patchInfo = m_sectionFiles.patchInfo();
+    work.compile = compile;
+    m_carried = std::move(work);
+    leaveFor(path);
+}
+
+void Editor::carryOn(const CarriedWork& work)
+{
+    whenFree([this, work] {
+        for (ListId list : kAllLists) {
+            if (this->list(list).text() != work.lists[size_t(list)])
+                this->list(list).setText(work.lists[size_t(list)]);
+        }
+        if (work.patchInfo)
+            m_sectionFiles.setPatchInfo(work.patchInfo);
+        updateUnsaved();
+        if (work.compile)
+            compileScript();
+        else
+            saveNow();
+    });
 }
 
 void Editor::openCopyMenu(ListId list, QPoint at)

@@ -17,6 +17,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace scp {
@@ -103,11 +105,41 @@ public:
     void setPictureChooser(PictureChooser chooser) { m_choosePictures = std::move(chooser); }
     // How Import asks for its script; a file dialog unless replaced.
     void setScriptChooser(ScriptChooser chooser) { m_chooseScript = std::move(chooser); }
+    // What asks for a folder to open, starting in `folder`; empty when
+    // cancelled. The system's folder dialog unless replaced.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& folder)>;
+    void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+
+    // The lists have no folder of their own yet (the one the editor works
+    // in is a scratch folder): a Save or a Compile asks for a folder first,
+    // and the lists move there unsaved, with the patch info and the
+    // pictures added, for the editor of that folder to save or compile.
+    // Called before show().
+    void setFolderless();
+    struct CarriedWork {
+        std::array<QString, 3> lists;
+        std::optional<PatchInfo> patchInfo; // where it was changed
+        bool compile = false;               // else a save
+    };
+    // What a folderless editor hands on with folderChosen(), once.
+    std::optional<CarriedWork> takeCarriedWork() { return std::exchange(m_carried, std::nullopt); }
+    // Takes on `work` as unsaved lists, then saves or compiles them.
+    void carryOn(const CarriedWork& work);
+
+    // Asks for another folder and opens it.
+    void openFolder();
+    // Opens the folder `path` once unsaved work is saved or given up (asked
+    // as Load asks): says folderChosen(), and does nothing more. A folder
+    // that cannot be opened is said, and the editor stays where it is.
+    void openFolderAt(const QString& path);
 
 Q_SIGNALS:
     // The main window was closed: the program ends, whatever other window
     // is open.
     void finished();
+    // The user moves to the folder `path`, which is an editor's of its own:
+    // this one's work is saved or given up, and its window hidden.
+    void folderChosen(const QString& path);
 
 private:
     ListDocument& list(ListId list) const { return *m_lists[static_cast<size_t>(list)]; }
@@ -119,6 +151,11 @@ private:
     // knew them, each with how: "gumps.scp (changed)".
     QStringList changedSinceJournal(const JournalContent& content,
                                     const QList<ListId>& lists) const;
+    // A folderless editor's Save or Compile: asks for a folder with no
+    // patch in it, and moves the lists there.
+    void moveToAFolder(bool compile);
+    // Hands the folder over to the editor of `path`: nothing more runs here.
+    void leaveFor(const QString& path);
     // Asks before a compile replaces a script this program did not make:
     // true to compile. Its Import... imports that script instead.
     bool mayReplaceScript();
@@ -165,6 +202,10 @@ private:
     PictureChooser m_choosePictures;
     LinkLauncher m_launchLink = openWithDesktop;
     ScriptChooser m_chooseScript = chooseScriptWithDialog;
+    FolderChooser m_chooseFolder;
+    bool m_leaving = false; // another folder was chosen: nothing more runs here
+    bool m_folderless = false;
+    std::optional<CarriedWork> m_carried;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ScriptMenus> m_menus;

@@ -39,6 +39,7 @@ std::unique_ptr<QSettings> openSettings()
 const QString kGeometry = u"mainWindow/geometry"_s;
 const QString kMaximized = u"mainWindow/maximized"_s;
 const QString kZoom = u"lists/zoomPercent"_s;
+const QString kRecent = u"folders/recent"_s;
 
 // Whether a window there could be grabbed by its title bar: the strip along
 // its top shows on some screen, wide enough to take hold of.
@@ -90,6 +91,29 @@ int savedListZoom()
 void saveListZoom(int percent)
 {
     openSettings()->setValue(kZoom, percent);
+}
+
+QStringList recentFolders()
+{
+    return openSettings()->value(kRecent).toStringList().mid(0, kRecentFolders);
+}
+
+void setRecentFolders(const QStringList& folders)
+{
+    openSettings()->setValue(kRecent, folders.mid(0, kRecentFolders));
+}
+
+void rememberRecentFolder(const QString& folder)
+{
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity folderCase = Qt::CaseInsensitive; // its folders ignore case
+#else
+    constexpr Qt::CaseSensitivity folderCase = Qt::CaseSensitive;
+#endif
+    QStringList folders = recentFolders();
+    folders.removeIf([&](const QString& kept) { return kept.compare(folder, folderCase) == 0; });
+    folders.prepend(folder);
+    setRecentFolders(folders);
 }
 
 } // namespace scp

@@ -3,6 +3,8 @@
 // What the editor remembers between runs: the main window's size and place,
 // and how far the lists are zoomed. Nothing about the lists' text.
 
+#include <QStringList>
+
 class QString;
 class QWidget;
 
@@ -17,6 +19,14 @@ void keepSettingsIn(const QString& iniFile);
 // keeps the place and size it has.
 void restoreWindowPlace(QWidget& window);
 void saveWindowPlace(const QWidget& window);
+
+// The folders the editor last worked in, the most recent first, at most
+// kRecentFolders; each as the absolute path it was opened by.
+inline constexpr int kRecentFolders = 8;
+QStringList recentFolders();
+// Puts `folder` first, once.
+void rememberRecentFolder(const QString& folder);
+void setRecentFolders(const QStringList& folders);
 
 // The lists' zoom in percent of their normal size; 100 when none was kept.
 int savedListZoom();

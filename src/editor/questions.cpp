@@ -163,4 +163,17 @@ void noteScriptCanBeImported(QWidget* parent, const QString& path)
     note->show();
 }
 
+bool askForAFolder(QWidget* parent, const QString& doing)
+{
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"These lists have no folder yet. Choose the folder of this patch before "
+                 u"%1? Cancel writes nothing."_s.arg(doing));
+    box.setIcon(QMessageBox::Question);
+    QPushButton* choose = box.addButton(u"Choose Folder..."_s, QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(choose);
+    box.exec();
+    return box.clickedButton() == choose;
+}
+
 } // namespace scp

@@ -44,4 +44,8 @@ void noteScriptCanBeImported(QWidget* parent, const QString& path);
 // "the gumps and items lists"
 QString describedLists(const QList<ListId>& lists);
 
+// The lists have no folder yet, and `doing` ("saving") needs one: true to
+// choose it.
+bool askForAFolder(QWidget* parent, const QString& doing);
+
 } // namespace scp

@@ -5,6 +5,7 @@
 #include "list_pictures.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +51,14 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
     // does, and leaves the saving to the user.
     connect(addItem(*m_saveMenu, u"importScriptAction"_s, u"Import mantle.scp..."_s),
             &QAction::triggered, this, &ScriptMenus::importScriptRequested);
+    // Another patch: a folder of its own. Below today's items, so the menu's
+    // first items stay where the hand expects them.
+    m_saveMenu->addSeparator();
+    connect(addItem(*m_saveMenu, u"openFolderAction"_s, u"Open Folder..."_s, QKeySequence::Open),
+            &QAction::triggered, this, &ScriptMenus::openFolderRequested);
+    m_recentMenu = m_saveMenu->addMenu(u"Recent Folders"_s);
+    m_recentMenu->setObjectName(u"recentFoldersMenu"_s);
+    m_recentMenu->menuAction()->setObjectName(u"recentFoldersAction"_s);
 
     for (ListId list : kAllLists) {
         const auto i = static_cast<size_t>(list);
@@ -104,6 +113,32 @@ void ScriptMenus::setPictureItems(ListId list, bool hasPicture, std::optional<QS
     if (sizeFix)
         m_useSize[i]->setText(u"Use the picture's size, %1 x %2"_s.arg(
             QString::number(sizeFix->width()), QString::number(sizeFix->height())));
+}
+
+void ScriptMenus::setRecentFolders(const QList<RecentFolder>& folders)
+{
+    m_recentMenu->clear();
+    bool missing = false;
+    for (const RecentFolder& folder : folders) {
+        // A menu takes "&" for a mnemonic; a folder's name shows as it is.
+        QAction* action =
+            m_recentMenu->addAction(QDir::toNativeSeparators(folder.path).replace(u'&', u"&&"_s));
+        action->setObjectName(u"recentFolderAction"_s);
+        action->setEnabled(folder.present);
+        missing = missing || !folder.present;
+        connect(action, &QAction::triggered, this,
+                [this, path = folder.path] { Q_EMIT recentFolderRequested(path); });
+    }
+    m_recentMenu->addSeparator();
+    m_removeMissing =
+        addItem(*m_recentMenu, u"removeMissingFoldersAction"_s, u"Remove Missing Folders"_s);
+    m_removeMissing->setEnabled(missing);
+    connect(m_removeMissing, &QAction::triggered, this,
+            &ScriptMenus::removeMissingFoldersRequested);
+    m_clearRecent =
+        addItem(*m_recentMenu, u"clearRecentFoldersAction"_s, u"Clear Recent Folders"_s);
+    connect(m_clearRecent, &QAction::triggered, this, &ScriptMenus::clearRecentFoldersRequested);
+    m_recentMenu->setEnabled(!folders.isEmpty());
 }
 
 ScriptMenus::~ScriptMenus() = default;

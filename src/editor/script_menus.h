@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QSize>
+#include <QString>
 
 #include <array>
 #include <memory>
@@ -18,7 +19,8 @@ class QMenu;
 namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
-// Patch info..., Import mantle.scp...) and one copy menu for each list, which
+// Patch info..., Import mantle.scp..., then Open Folder... and Recent
+// Folders) and one copy menu for each list, which
 // also offers the list's find and problem keys to whoever does not know them;
 // the gumps' and tiles' also add pictures, show the picture of the entry they
 // open for and offer its size fix. They are only ever shown as popups, never
@@ -43,11 +45,22 @@ public:
     // the size fix shows, with that size, when it has a size mark.
     void setPictureItems(ListId list, bool hasPicture, std::optional<QSize> sizeFix);
 
+    struct RecentFolder {
+        QString path;
+        bool present = true; // a folder since removed is shown, disabled
+    };
+    // Fills the save menu's Recent Folders, most recent first.
+    void setRecentFolders(const QList<RecentFolder>& folders);
+
 Q_SIGNALS:
     void compileRequested();
     void saveSectionsRequested();
     void patchInfoRequested();
     void importScriptRequested();
+    void openFolderRequested();
+    void recentFolderRequested(const QString& path);
+    void removeMissingFoldersRequested();
+    void clearRecentFoldersRequested();
     void copyRequested(scp::ListId list);
     void addPicturesRequested(scp::ListId list);
     void showPictureRequested(scp::ListId list);
@@ -59,6 +72,9 @@ private:
     void addPictureItems(ListId list);
 
     std::unique_ptr<QMenu> m_saveMenu;
+    QMenu* m_recentMenu = nullptr; // the save menu's Recent Folders
+    QAction* m_removeMissing = nullptr;
+    QAction* m_clearRecent = nullptr;
     std::array<std::unique_ptr<QMenu>, 3> m_copyMenus;
     std::array<QAction*, 3> m_showPicture = {};
     std::array<QAction*, 3> m_useSize = {};

@@ -218,7 +218,9 @@ private Q_SLOTS:
         QCOMPARE(driver.menus, QStringList(3, u"saveMenu: compileScriptAction=CompileMantleScp "
                                               u"saveSectionsAction=SaveAllSections "
                                               u"patchInfoAction=Patch info... "
-                                              u"importScriptAction=Import mantle.scp..."_s));
+                                              u"importScriptAction=Import mantle.scp... = "
+                                              u"openFolderAction=Open Folder... "
+                                              u"recentFoldersAction=Recent Folders"_s));
     }
 
     void copyMenusCopyTheirOwnList()

@@ -1,0 +1,38 @@
+// Asked of the system itself, by listing the folder: that one call says
+// whether it is a folder, whether it can be entered and read, and why not.
+
+#include "folder_check.h"
+
+#include "windows_names.h"
+
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace scp {
+
+namespace {
+
+// The folder as the system names it; Windows' names are wide.
+std::filesystem::path systemPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+} // namespace
+
+QString whyFolderCannotBeOpened(const QString& path)
+{
+    if (QString reason = refusedName(path); !reason.isEmpty())
+        return reason;
+    std::error_code error;
+    std::filesystem::directory_iterator(systemPath(path), error);
+    return error ? QString::fromLocal8Bit(error.message()) : QString();
+}
+
+} // namespace scp

@@ -1,0 +1,78 @@
+// One editor at a time, one folder each.
+
+#include "program.h"
+
+#include "editor.h"
+#include "editor_settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace scp {
+
+Program::Program(QString journalFolder) : m_journalFolder(std::move(journalFolder)) {}
+
+Program::~Program()
+{
+    m_editor.reset(); // before the scratch folder it may work in
+}
+
+void Program::open(const QDir& folder)
+{
+    show(folder, false);
+}
+
+void Program::openFolderless()
+{
+    auto scratch = std::make_unique<QTemporaryDir>();
+    const QDir folder(scratch->path());
+    show(folder, true);
+    m_scratch = std::move(scratch);
+}
+
+void Program::openRecent(const FolderChooser& choose)
+{
+    for (const QString& folder : recentFolders()) {
+        if (QFileInfo(folder).isDir())
+            return open(QDir(folder));
+    }
+    const QString chosen = choose();
+    if (chosen.isEmpty())
+        return openFolderless();
+    open(QDir(chosen));
+}
+
+void Program::show(const QDir& folder, bool folderless)
+{
+    m_editor.reset(); // its lock, and its window, go before the next takes over
+    // Lists of no folder keep no journal: a scratch folder is not found again.
+    m_editor = std::make_unique<Editor>(folder, folderless ? QString() : m_journalFolder);
+    connect(m_editor.get(), &Editor::finished, this, &Program::finished);
+    connect(m_editor.get(), &Editor::folderChosen, this, [this](const QString& path) {
+        // Once the editor that chose it is off the stack.
+        QTimer::singleShot(0, this, [this, path] { moved(path); });
+    });
+    if (folderless)
+        m_editor->setFolderless();
+    if (m_ready)
+        m_ready(*m_editor);
+    m_editor->show();
+}
+
+void Program::moved(const QString& path)
+{
+    const std::optional<Editor::CarriedWork> carried = m_editor->takeCarriedWork();
+    if (carried && m_scratch) {
+        // The pictures added to the lists go with them, never over a file.
+        for (const QFileInfo& file : QDir(m_scratch->path()).entryInfoList(QDir::Files))
+            QFile::copy(file.filePath(), QDir(path).filePath(file.fileName()));
+    }
+    open(QDir(path));
+    m_scratch.reset();
+    if (carried)
+        m_editor->carryOn(*carried);
+}
+
+} // namespace scp
