@@ -290,6 +290,7 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
         connect(m_menus.get(), &ScriptMenus::importScriptRequested, this, &Editor::importScript);
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
+        connect(m_menus.get(), &ScriptMenus::editRequested, m_mainWindow.get(), &MainWindow::edit);
         connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
         connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
             m_mainWindow->listPictures(list)->showPicture(m_mainWindow->menuPosition(list));
@@ -537,10 +538,30 @@ void Editor::clearList(ListId list)
 void Editor::compileScript()
 {
     whenFree([this] {
+        if (!mayCompileWithErrors())
+            return;
         runWork(listsAreLong(), [this](Reporter& reporter) {
             m_sectionFiles.compileScript(m_entryLists, reporter);
         });
     });
+}
+
+bool Editor::mayCompileWithErrors()
+{
+    const QList<ListErrors> errors =
+        scriptErrors({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()});
+    if (errors.isEmpty())
+        return true;
+    switch (asking([&] { return askToCompileWithErrors(m_mainWindow.get(), errors); })) {
+    case CompileAnswer::Compile:
+        return true;
+    case CompileAnswer::ShowFirst:
+        m_mainWindow->selectProblemAt(errors.first().list, int(errors.first().first.position));
+        return false;
+    case CompileAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void Editor::saveSections()
@@ -644,6 +665,8 @@ void Editor::openCopyMenu(ListId list, QPoint at)
                                 fix ? std::optional(QSize(int(fix->width), int(fix->height)))
                                     : std::nullopt);
     }
+    menus().setEditItems(
+        list, [this, list](EditCommand command) { return m_mainWindow->canEdit(list, command); });
     ScriptMenus::popup(menus().copyMenu(list), at);
 }
 

@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "editor_settings.h"
+#include "entry_field.h"
 #include "list_document.h"
 #include "list_edit.h"
 #include "list_find_bar.h"
@@ -266,6 +267,13 @@ void MainWindow::selectProblem(ListId list, bool backward)
     listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 
+void MainWindow::selectProblemAt(ListId list, int position)
+{
+    if (auto* problems = listEdit(list).findChild<ListProblems*>())
+        problems->selectEntryAt(position);
+    listEdit(list).setFocus(Qt::OtherFocusReason);
+}
+
 void MainWindow::stackLabelsUnderFields()
 {
     // A label's rectangle reaches into its field's, and some labels reach
@@ -363,10 +371,9 @@ void MainWindow::addListEdit(ListDocument& list, ListId id, const QString& name,
 
 QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
 {
-    auto* field = new QLineEdit(fieldHint(list), this);
+    auto* field = new EntryField(fieldHint(list), this);
     field->setObjectName(name);
     field->setGeometry(rect);
-    field->setCursorPosition(0);
     return field;
 }
 
@@ -409,6 +416,17 @@ void MainWindow::showPictures(PictureFolder& pictures, PicturePreviews& previews
 QString MainWindow::selectedText(ListId list) const
 {
     return listEdit(list).selectedText();
+}
+
+bool MainWindow::canEdit(ListId list, EditCommand command) const
+{
+    return canRun(listEdit(list), command);
+}
+
+void MainWindow::edit(ListId list, EditCommand command)
+{
+    run(listEdit(list), command);
+    listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::setFolderName(const QString& name)

@@ -3,6 +3,7 @@
 // The main window: where the user works on the three lists.
 
 #include "entry_lists.h"
+#include "list_edit_commands.h"
 
 #include <QIcon>
 #include <QPoint>
@@ -64,11 +65,16 @@ public:
     int menuPosition(ListId list) const { return m_menuPositions[index(list)]; }
     // What is selected in the list's box, as list text, or "".
     QString selectedText(ListId list) const;
+    // The list's menu's edit commands on its box.
+    bool canEdit(ListId list, EditCommand command) const;
+    void edit(ListId list, EditCommand command);
 
     // Opens the list's find bar.
     void findInList(ListId list);
     // Selects the list's next (or previous) marked entry.
     void selectProblem(ListId list, bool backward);
+    // Selects the list's entry at the document position `position`.
+    void selectProblemAt(ListId list, int position);
     ListZoom& zoom() const { return *m_zoom; }
 
 Q_SIGNALS:

@@ -5,6 +5,7 @@
 // keyboard focus, whose Escape and close box mean Cancel.
 
 #include "entry_lists.h"
+#include "script_errors.h"
 
 #include <QDateTime>
 #include <QList>
@@ -29,6 +30,11 @@ enum class RecoveryAnswer { Restore, Discard, Later };
 // A journal at `path`, last written `when`, holds these lists unsaved.
 RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTime& when,
                             const QList<ListId>& lists);
+
+enum class CompileAnswer { Compile, ShowFirst, Cancel };
+// The lists hold `errors` (none empty), which the script would carry as they
+// stand: compile anyway, show the first one, or write nothing.
+CompileAnswer askToCompileWithErrors(QWidget* parent, const QList<ListErrors>& errors);
 
 // "the gumps and items lists"
 QString describedLists(const QList<ListId>& lists);

@@ -58,8 +58,16 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
         action[4] = action[4].toUpper();
         connect(addItem(*m_copyMenus[i], action, u"Copy"_s), &QAction::triggered, this,
                 [this, list] { Q_EMIT copyRequested(list); });
-        m_copyMenus[i]->addSeparator();
         const QString name = action.mid(4).chopped(6); // "Gumps"
+        for (size_t c = 0; c < kEditCommands.size(); ++c) {
+            const EditCommandText& edit = kEditCommands[c];
+            m_editItems[i][c] =
+                addItem(*m_copyMenus[i], QString::fromUtf16(edit.verb) + name + u"Action"_s,
+                        QString::fromUtf16(edit.caption), edit.keys);
+            connect(m_editItems[i][c], &QAction::triggered, this,
+                    [this, list, command = edit.command] { Q_EMIT editRequested(list, command); });
+        }
+        m_copyMenus[i]->addSeparator();
         connect(
             addItem(*m_copyMenus[i], u"find%1Action"_s.arg(name), u"Find..."_s, QKeySequence::Find),
             &QAction::triggered, this, [this, list] { Q_EMIT findRequested(list); });
@@ -104,6 +112,12 @@ void ScriptMenus::setPictureItems(ListId list, bool hasPicture, std::optional<QS
     if (sizeFix)
         m_useSize[i]->setText(u"Use the picture's size, %1 x %2"_s.arg(
             QString::number(sizeFix->width()), QString::number(sizeFix->height())));
+}
+
+void ScriptMenus::setEditItems(ListId list, const std::function<bool(EditCommand)>& canRun)
+{
+    for (size_t c = 0; c < kEditCommands.size(); ++c)
+        m_editItems[static_cast<size_t>(list)][c]->setEnabled(canRun(kEditCommands[c].command));
 }
 
 ScriptMenus::~ScriptMenus() = default;

@@ -259,7 +259,7 @@ private Q_SLOTS:
 
         QVERIFY(QDir(path(u"patch/items.scp"_s)).removeRecursively());
         const Run forced = compile({u"--force"_s, import, script, patch});
-        QCOMPARE(forced.out.trimmed(), "Imported 1 gumps, 0 tiles and 0 items from own.scp");
+        QCOMPARE(forced.out.trimmed(), "Imported 1 gump, 0 tiles and 0 items from own.scp");
         QCOMPARE(forced.err.trimmed(), "own.scp:1:1: warning: not kept: the compiled script has "
                                        "no line \"// mine\" here");
         QVERIFY(QFile::exists(path(u"patch/patch.ini"_s)));
