@@ -297,6 +297,80 @@ private Q_SLOTS:
         }
     }
 
+    void hintGivesWayToTyping()
+    {
+        // A click into the hint or Tab into the field selects it, so typing
+        // replaces it; once the field holds an entry, a click places the
+        // caret as usual.
+        const QString entry = u"0x0F00 cloak.bmp 120 200"_s;
+        for (const auto& [field, before] : {std::pair{u"newGumpEntry"_s, u"gumpsList"_s},
+                                            std::pair{u"newItemEntry"_s, u"addItemButton"_s}}) {
+            auto* edit = form->findChild<QLineEdit*>(field);
+            const QString hint = edit->text();
+            const QPoint middle = edit->rect().center();
+            QTest::mouseClick(edit, Qt::LeftButton, {}, middle);
+            QTest::keyClicks(edit, entry);
+            QCOMPARE(edit->text(), entry);
+            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->rect().right() - 2, middle.y()));
+            QTest::keyClicks(edit, u"!"_s);
+            QCOMPARE(edit->text(), entry + u'!');
+            edit->setText(hint);
+            form->findChild<QWidget*>(before)->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), edit);
+            QTest::keyClicks(edit, entry);
+            QCOMPARE(edit->text(), entry);
+        }
+    }
+
+    void compileAsksAboutErrors_data()
+    {
+        QTest::addColumn<QString>("tiles");
+        QTest::addColumn<QString>("answer"); // none: nothing is asked
+        QTest::addColumn<bool>("written");
+        const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
+        QTest::newRow("Compile anyway") << wrongCount << u"Compile anyway"_s << true;
+        QTest::newRow("Show the first problem") << wrongCount << u"Show the first problem"_s << false;
+        QTest::newRow("Cancel") << wrongCount << u"Cancel"_s << false;
+        QTest::newRow("Escape") << wrongCount << u"Escape"_s << false;
+        QTest::newRow("warnings only") << u"0x1 t.bmp 1 1     0x1 t.bmp 1 1"_s << QString() << true;
+    }
+    void compileAsksAboutErrors()
+    {
+        // The gumps' missing picture is a warning: the first error is the
+        // tiles' second entry, and the items' placeholder the last. Each
+        // answer is read in the bytes on disk.
+        QFETCH(QString, tiles);
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+        listBox(ListId::Gumps).list().setText(u"0x1 g.bmp 1 1"_s);
+        listBox(ListId::Tiles).list().setText(tiles);
+        if (answer.isEmpty())
+            listBox(ListId::Items).list().setText(u"0x1 0 0 0 0 1 5 600 0 sword"_s);
+        UiDriver driver;
+        if (!answer.isEmpty())
+            driver.answer(answer);
+        m_editor->compileScript();
+        QCOMPARE(QFile::exists(u"mantle.scp"_s), written);
+        if (written)
+            QVERIFY(readBytes(u"mantle.scp"_s).contains(tiles.toLatin1()));
+        const QString question =
+            u"warning: The script will carry problems the patching tool cannot read as entries: "
+            u"1 problem in the tiles list and 1 problem in the items list.\n\nThe first, in the "
+            u"tiles list: the entry has 3 fields, a tile needs 4: hexid filename.bmp width "
+            u"height.\n\nCompile anyway?"_s;
+        QStringList boxes;
+        if (!answer.isEmpty())
+            boxes << question;
+        if (written)
+            boxes << u"Mantle.Scp has been created"_s;
+        QCOMPARE(driver.boxes, boxes);
+        if (answer == u"Show the first problem"_s) {
+            QCOMPARE(form->focusWidget(), &listBox(ListId::Tiles));
+            QCOMPARE(listBox(ListId::Tiles).textCursor().selectedText(), u"0x2 t.bmp 44"_s);
+        }
+    }
+
     void listMenuEditCommands()
     {
         // Each command enabled only when it can act, and acting on its own
