@@ -311,7 +311,8 @@ private Q_SLOTS:
             QTest::mouseClick(edit, Qt::LeftButton, {}, middle);
             QTest::keyClicks(edit, entry);
             QCOMPARE(edit->text(), entry);
-            QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->rect().right() - 2, middle.y()));
+            QTest::mouseClick(edit, Qt::LeftButton, {},
+                              QPoint(edit->rect().right() - 2, middle.y()));
             QTest::keyClicks(edit, u"!"_s);
             QCOMPARE(edit->text(), entry + u'!');
             edit->setText(hint);
@@ -330,7 +331,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("written");
         const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
         QTest::newRow("Compile anyway") << wrongCount << u"Compile anyway"_s << true;
-        QTest::newRow("Show the first problem") << wrongCount << u"Show the first problem"_s << false;
+        QTest::newRow("Show the first problem")
+            << wrongCount << u"Show the first problem"_s << false;
         QTest::newRow("Cancel") << wrongCount << u"Cancel"_s << false;
         QTest::newRow("Escape") << wrongCount << u"Escape"_s << false;
         QTest::newRow("warnings only") << u"0x1 t.bmp 1 1     0x1 t.bmp 1 1"_s << QString() << true;
