@@ -69,6 +69,18 @@ std::unique_ptr<ListDocument> placeholderList(ListId list)
     return std::make_unique<ListDocument>(listPlaceholder(list));
 }
 
+// Whether two lists' documents hold the same list text.
+bool sameText(const QTextDocument& a, const QTextDocument& b)
+{
+    const qsizetype size = a.characterCount() - 1;
+    if (size != b.characterCount() - 1)
+        return false;
+    QString first, second;
+    ListDocument::positionText(a, 0, size, first);
+    ListDocument::positionText(b, 0, size, second);
+    return first == second;
+}
+
 } // namespace
 
 Editor::Editor(const QDir& folder, const QString& journalFolder)
@@ -133,6 +145,8 @@ void Editor::show()
 void Editor::start()
 {
     const RecoveryStore::Lock lock = m_store.lock();
+    if (lock == RecoveryStore::Lock::HeldElsewhere)
+        m_mainWindow->setKeepsNoJournal();
     if (lock == RecoveryStore::Lock::Taken) {
         m_journal =
             std::make_unique<RecoveryJournal>(m_store.newJournalPath(), m_store.folderPath());
@@ -471,7 +485,11 @@ void Editor::listsFilled()
     std::optional<Loading::Import> import = std::move(m_loading->import);
     m_recorder->setPaused(!import);
     for (size_t i = 0; i < m_lists.size(); ++i) {
-        m_lists[i]->adopt(filled[i]);
+        // An import of what a list holds leaves it as it was, saved or not.
+        if (import && sameText(*filled[i], *m_lists[i]->document()))
+            delete filled[i];
+        else
+            m_lists[i]->adopt(filled[i]);
         m_lists[i]->setBeingReplaced(false);
     }
     if (!import) {

@@ -252,7 +252,8 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 void MainWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    saveWindowPlace(*this);
+    if (!m_keepsNoJournal)
+        saveWindowPlace(*this);
 }
 
 void MainWindow::findInList(ListId list)
@@ -431,11 +432,24 @@ void MainWindow::edit(ListId list, EditCommand command)
 
 void MainWindow::setFolderName(const QString& name)
 {
+    m_folderName = name;
     const QString caption = u"MoonrakesMantle.zozOzazez"_s;
     // Qt reads "[*][*]" as a "[*]" that is no marker.
     QString shown = name;
     shown.replace(u"[*]"_s, u"[*][*]"_s);
+    if (m_keepsNoJournal)
+        shown += u" (second editor: no recovery journal)"_s;
     setWindowTitle(name.isEmpty() ? caption + u"[*]"_s : caption + u" - "_s + shown + u"[*]"_s);
+}
+
+void MainWindow::setKeepsNoJournal()
+{
+    m_keepsNoJournal = true;
+    setFolderName(m_folderName);
+    // Down and right by a title bar's height, as windows cascade.
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    if (!isMaximized())
+        move(pos() + QPoint(step, step));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

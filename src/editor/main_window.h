@@ -50,6 +50,10 @@ public:
     // The caption, then the working folder's name, then the unsaved marker
     // while setWindowModified(true).
     void setFolderName(const QString& name);
+    // Another editor has the folder and keeps its journal: this window
+    // says in its title that it keeps none, and stands off the first one's
+    // place (where both would otherwise open), which it does not remember.
+    void setKeepsNoJournal();
 
     // Marks what the lint finds in the lists, looking for pictures in
     // `pictures` (null: no picture checks), which outlives the window.
@@ -119,6 +123,8 @@ private:
     std::array<ListFindBar*, 3> m_findBars = {};
     ListZoom* m_zoom = nullptr;
     std::unique_ptr<WindowGrowth> m_growth;
+    QString m_folderName;
+    bool m_keepsNoJournal = false;
 };
 
 } // namespace scp

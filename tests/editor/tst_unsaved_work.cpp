@@ -358,6 +358,15 @@ private Q_SLOTS:
         driver.answer(u"Compile anyway"_s); // one-field entries
         QTest::keyClick(save, Qt::Key_Return);
         QTRY_VERIFY(readBytes(path(u"mantle.scp"_s)).contains("\r\nNAME Mine\r\n"));
+
+        // An import of what the lists hold, saved, leaves them saved.
+        m_editor->saveSections();
+        QVERIFY(!mainWindow().isWindowModified());
+        chosen = {path(u"mantle.scp"_s)};
+        chooseImport();
+        QTRY_VERIFY(listsAreIn());
+        QCOMPARE(allListTexts(), u"g2|t1|"_s);
+        QVERIFY(!mainWindow().isWindowModified());
     }
     void saysWhatKeepsAJournalFromBeingUsed()
     {
@@ -371,9 +380,19 @@ private Q_SLOTS:
         startEditor();
         typeAtEnd(ListId::Gumps, u"1"_s);
         {
+            const QWidget& first = mainWindow();
             scp::Editor second(QDir(m_dir->path()), m_journals->path());
             second.show();
             QTRY_COMPARE(driver.boxes.size(), 2);
+            // Its window says so, and stands off the first one's.
+            const QWidget* window = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName() == u"mainWindow"_s && top != &first)
+                    window = top;
+            QVERIFY(window != nullptr);
+            QCOMPARE(window->windowTitle(), first.windowTitle().chopped(3) +
+                                                u" (second editor: no recovery journal)[*]"_s);
+            QVERIFY(window->pos().x() > first.pos().x() && window->pos().y() > first.pos().y());
         }
         QCOMPARE(driver.boxes,
                  QStringList({u"warning: The recovery journal \"%1\" cannot be used: it is not "
