@@ -15,6 +15,7 @@ EntryField::EntryField(const QString& hint, QWidget* parent) : QLineEdit(hint, p
 void EntryField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
+    m_focusedByMouse = false;
     // Back from the field's own menu, the selection is the user's.
     if (event->reason() == Qt::PopupFocusReason || !holdsHint())
         return;
