@@ -72,7 +72,6 @@ ListFindBar::ListFindBar(ListEdit& list, const QString& name)
     row->addWidget(closeButton);
     lines->addLayout(row);
     lines->addWidget(m_note);
-    m_note->setWordWrap(true);
     m_field->setMinimumWidth(m_field->fontMetrics().averageCharWidth() * kShownCharacters +
                              m_field->minimumSizeHint().width());
     hide();
