@@ -29,7 +29,9 @@ constexpr ExitCode kFindings = Failure; // a check that found something fails a 
 
 void print(FILE* stream, const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stream);
+    // Written by its length: a NUL in it ends nothing.
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
 class PrintingReporter final : public scp::Reporter {
@@ -141,12 +143,15 @@ int importScript(const QString& script, const QString& given, bool force)
         print(stderr, u"scpmaker-compile: "_s + written.error() + u'\n');
         return Failure;
     }
+    // "1 gump", "2 gumps"
     const auto count = [&](scp::ListId list) {
-        return QString::number(scp::importedEntryCount(list, imported.script.list(list)));
+        const qsizetype n = scp::importedEntryCount(list, imported.script.list(list));
+        const QString plural = scp::listName(list);
+        return QString::number(n) + u' ' + (n == 1 ? plural.chopped(1) : plural);
     };
-    print(stdout, u"Imported %1 gumps, %2 tiles and %3 items from %4\n"_s.arg(
-                      count(scp::ListId::Gumps), count(scp::ListId::Tiles),
-                      count(scp::ListId::Items), script));
+    print(stdout, u"Imported %1, %2 and %3 from %4\n"_s.arg(count(scp::ListId::Gumps),
+                                                            count(scp::ListId::Tiles),
+                                                            count(scp::ListId::Items), script));
     return Success;
 }
 
@@ -181,7 +186,9 @@ int main(int argc, char** argv)
         u"check"_s,
         u"Write nothing; print each entry of the three lists the patching tool may choke "
         u"on as \"FILE:LINE:COLUMN: warning: MESSAGE [entry N]\", N counting the list's "
-        u"entries from 1. Exits 0 when there is nothing to report, 1 when there is."_s);
+        u"entries from 1; \"error\" in place of \"warning\" for an entry it cannot read as "
+        u"one (the editor's compile asks before writing those). Control characters are "
+        u"written as \\xNN. Exits 0 when there is nothing to report, 1 when there is."_s);
     parser.addOption(checkOnly);
     const QCommandLineOption importFrom(
         u"import"_s,

@@ -127,6 +127,11 @@ PictureInfo PictureFolder::picture(QStringView fileName)
 
 PictureInfo PictureFolder::lookUp(const QString& fileName)
 {
+    // No file of the folder has such a name on Windows, and Qt refuses a NUL
+    // with a warning: a name with a control character is missing, unasked.
+    if (std::any_of(fileName.cbegin(), fileName.cend(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return {};
     PictureInfo info = m_headers.lookup(QDir(m_folder).filePath(fileName));
     if (info.state == PictureInfo::State::Missing)
         info.otherCase = m_caseIndex.otherCase(fileName);

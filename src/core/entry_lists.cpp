@@ -39,8 +39,17 @@ QString spacerText(int width)
     return QString(width, u' ');
 }
 
+bool EntryLists::holdsOnlyPlaceholder(ListId list) const
+{
+    const QString placeholder = listPlaceholder(list);
+    const TextBox& target = box(list);
+    return target.holds(placeholder) || target.holds(placeholder.chopped(2));
+}
+
 void EntryLists::addEntry(ListId list, const QString& entry)
 {
+    if (holdsOnlyPlaceholder(list))
+        return box(list).setText(entry);
     TextBox& target = box(list);
     // A list counts as empty only when it is exactly "": a list of spaces or
     // of a lone line end still gets the spacer. Spacer and entry go in as one
@@ -57,6 +66,8 @@ void EntryLists::addEntries(ListId list, const QStringList& entries)
         return;
     const QString spacer = spacerText(spacerWidth(list));
     const QString joined = entries.join(spacer);
+    if (holdsOnlyPlaceholder(list))
+        return box(list).setText(joined);
     TextBox& target = box(list);
     target.appendText(target.isEmpty() ? joined : spacer + joined);
 }

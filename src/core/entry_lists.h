@@ -37,10 +37,15 @@ public:
     explicit EntryLists(const std::array<TextBox*, 3>& boxes) : m_boxes(boxes) {}
 
     // Appends `entry` (an entry field's text), preceded by the spacer unless
-    // the list is exactly "". Only the new text is appended.
+    // the list is exactly "". Only the new text is appended. A list that
+    // holds nothing but its placeholder gets the entry in its place, in one
+    // undo step: the placeholder is never meant to reach the script.
     void addEntry(ListId list, const QString& entry);
-    // Appends `entries` as that many Adds would, in one append: one undo step.
+    // Adds `entries` as that many Adds would, in one edit: one undo step.
     void addEntries(ListId list, const QStringList& entries);
+    // Whether the list's whole text is its placeholder, with or without the
+    // placeholder's line end.
+    bool holdsOnlyPlaceholder(ListId list) const;
     void clearList(ListId list);
     QString listText(ListId list) const;
     void setListText(ListId list, const QString& text);

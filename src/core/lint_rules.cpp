@@ -36,6 +36,12 @@ Shape shapeOf(const LintRules& rules, const EntryFields& entry)
     return entry.count() == kPictureFields ? Shape::Picture : Shape::Miscounted;
 }
 
+// "1 field", "3 fields"
+QString fieldCount(int count)
+{
+    return count == 1 ? u"1 field"_s : u"%1 fields"_s.arg(count);
+}
+
 QString kindName(ListId list)
 {
     static const QString kinds[] = {u"gump"_s, u"tile"_s, u"item"_s};
@@ -186,11 +192,26 @@ LintRules lintRules(ListId list)
     return {list, placeholder, fieldHint(list)};
 }
 
-QString formatWarning(const QString& file, TextPoint point, const QString& message,
-                      qsizetype entryNumber)
+LintLevel lintLevel(LintRule rule)
 {
-    const QString line = u"%1:%2:%3: warning: %4"_s.arg(file, QString::number(point.line),
-                                                        QString::number(point.column), message);
+    switch (rule) {
+    case LintRule::Placeholder:
+    case LintRule::Hint:
+    case LintRule::FieldCount:
+    case LintRule::HexId:
+    case LintRule::Number:
+        return LintLevel::Error;
+    default:
+        return LintLevel::Warning;
+    }
+}
+
+QString formatWarning(const QString& file, TextPoint point, const QString& message,
+                      qsizetype entryNumber, LintLevel level)
+{
+    const QString line =
+        u"%1:%2:%3: %4: %5"_s.arg(file, QString::number(point.line), QString::number(point.column),
+                                  level == LintLevel::Error ? u"error"_s : u"warning"_s, message);
     return entryNumber > 0 ? line + u" [entry %1]"_s.arg(entryNumber) : line;
 }
 
@@ -235,14 +256,13 @@ void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList
                     u"the entry field's hint \"%1\" was added as an entry"_s.arg(rules.hint)});
         return;
     case Shape::Miscounted:
-        out.append(
-            {0, length, LintRule::FieldCount,
-             rules.list == ListId::Items
-                 ? u"the entry has %1 fields, an item needs at least 10: itemhex flag1 "
-                   u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(entry.count())
-                 : u"the entry has %1 fields, a %2 needs 4: hexid filename.bmp width "
-                   u"height"_s.arg(entry.count())
-                       .arg(kindName(rules.list))});
+        out.append({0, length, LintRule::FieldCount,
+                    rules.list == ListId::Items
+                        ? u"the entry has %1, an item needs at least 10: itemhex flag1 "
+                          u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(
+                              fieldCount(entry.count()))
+                        : u"the entry has %1, a %2 needs 4: hexid filename.bmp width "
+                          u"height"_s.arg(fieldCount(entry.count()), kindName(rules.list))});
         return;
     case Shape::Picture: {
         appendIdFinding(entry, out);
@@ -278,7 +298,8 @@ void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,
     if (picture.state == PictureInfo::State::Missing) {
         // Where the folder ignores case (Windows, a FAT stick), a name of
         // another case is found as it is, and this is never said.
-        const QString where = QDir::toNativeSeparators(folder);
+        const QString where = QDir::cleanPath(folder) == u"."_s ? u"the working folder"_s
+                                                                : QDir::toNativeSeparators(folder);
         out.append(at(entry, kNameField, LintRule::PicturePresent,
                       picture.otherCase.isEmpty()
                           ? u"picture \"%1\" is not in %2"_s.arg(name, where)

@@ -46,6 +46,12 @@ enum class LintRule {
     SharedAnimation, // an earlier item has the same animation
 };
 
+// Errors leave an entry the patching tool cannot read as one at all: the
+// compile asks before it writes them. Warnings name an entry it reads, but
+// perhaps not as meant (a picture not found, an id used twice).
+enum class LintLevel { Warning, Error };
+LintLevel lintLevel(LintRule rule);
+
 struct LintFinding {
     qsizetype position = 0; // of the field or entry at fault: in the entry, or in the list
     qsizetype length = 0;
@@ -60,11 +66,12 @@ struct TextPoint {
     friend bool operator==(const TextPoint&, const TextPoint&) = default;
 };
 
-// "FILE:LINE:COLUMN: warning: MESSAGE [entry N]", N counting the list's
-// entries from 1: a one-line list's column is past finding, its entry is not.
-// Without an entry (0), what is warned about is no list's.
+// "FILE:LINE:COLUMN: warning: MESSAGE [entry N]" ("error:" for an error),
+// N counting the list's entries from 1: a one-line list's column is past
+// finding, its entry is not. Without an entry (0), what is warned about is no
+// list's.
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
-                      qsizetype entryNumber = 0);
+                      qsizetype entryNumber = 0, LintLevel level = LintLevel::Warning);
 
 // An entry's text split into fields.
 class EntryFields {

@@ -8,20 +8,49 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace scp {
+
+namespace {
+
+// Control characters written as "\xNN": a terminal shown the report takes
+// none of them as a command, and a NUL cuts no line short.
+QString escapedControls(const QString& text)
+{
+    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
+    if (std::none_of(text.cbegin(), text.cend(), isControl))
+        return text;
+    QString out;
+    out.reserve(text.size() + 16);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const QChar c : text) {
+        if (!isControl(c)) {
+            out += c;
+            continue;
+        }
+        out += QLatin1StringView("\\x");
+        out += QLatin1Char(kHex[c.unicode() >> 4]);
+        out += QLatin1Char(kHex[c.unicode() & 0xF]);
+    }
+    return out;
+}
+
+} // namespace
 
 std::array<QString, 3> checkLists(const EntryLists& lists, PictureFolder& pictures,
                                   const std::function<QString(ListId)>& fileName)
 {
     std::array<QString, 3> reports;
     const auto check = [&](ListId list) {
-        const QString file = fileName(list);
+        const QString file = escapedControls(fileName(list));
         ListLint lint(lintRules(list), &pictures);
         lint.setText(lists.listText(list));
         QString& lines = reports[static_cast<size_t>(list)];
         for (const LintFinding& finding : lint.findings())
-            lines += formatWarning(file, lint.lineColumn(finding.position), finding.message,
-                                   lint.entryNumber(finding.position)) +
+            lines += formatWarning(file, lint.lineColumn(finding.position),
+                                   escapedControls(finding.message),
+                                   lint.entryNumber(finding.position), lintLevel(finding.rule)) +
                      u'\n';
     };
     // The lists share nothing but the pictures, so they are read side by

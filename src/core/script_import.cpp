@@ -83,13 +83,15 @@ bool startsWithWord(QByteArrayView line, QByteArrayView word)
 enum class Section { ScriptInfo, Godwalk, Tiles, Gumps, Items, None };
 
 // "SECTION TILES" and the like, in any case, with spaces or tabs around and
-// between the words.
+// between the words, and perhaps the section's "{" after them.
 Section sectionOf(QByteArrayView line)
 {
     const QByteArrayView text = trimmed(line);
     if (!startsWithWord(text, "SECTION"))
         return Section::None;
-    const QByteArrayView name = trimmed(text.sliced(7));
+    QByteArrayView name = trimmed(text.sliced(7));
+    if (name.endsWith('{'))
+        name = trimmed(name.chopped(1));
     constexpr std::array<std::pair<const char*, Section>, 5> kNames{{
         {"SCRIPTINFO", Section::ScriptInfo},
         {"GODWALK", Section::Godwalk},
@@ -102,6 +104,12 @@ Section sectionOf(QByteArrayView line)
             return section;
     }
     return Section::None;
+}
+
+// "SECTION TILES {": a title that opens its section on its own line.
+bool opensItself(QByteArrayView line)
+{
+    return sectionOf(line) != Section::None && trimmed(line).endsWith('{');
 }
 
 std::optional<ListId> listOf(Section section)
@@ -191,6 +199,8 @@ PatchLines findPatchLines(const std::vector<OutsideLine>& lines)
         size_t i = 0;
         while (i < lines.size() && sectionOf(lines[i].text) != wanted)
             ++i;
+        if (i < lines.size() && opensItself(lines[i].text))
+            return i + 1;
         for (++i; i < lines.size(); ++i) {
             if (trimmed(lines[i].text) == "{")
                 return i + 1;
@@ -463,10 +473,32 @@ std::optional<ImportedScript> importExactly(const QByteArray& bytes)
     return script;
 }
 
-// Where one list's section stands: the lines of SECTION, "{" and "}".
+// Where one list's section stands: the lines of SECTION, "{" and "}". The
+// "{" may stand on the title's line, and the "}" at the end of the last
+// entry's (`closedInline`).
 struct SectionLines {
     qsizetype title = -1, open = -1, close = -1;
+    bool closedInline = false;
 };
+
+// A line that ends in "}" after an entry: the entry, without it.
+QByteArrayView beforeClosingBrace(QByteArrayView line)
+{
+    return trimmed(trimmed(line).chopped(1));
+}
+
+// The last line before `end`, after `open`, that ends in "}" after an entry;
+// -1 when none does. Only a section with no line "}" of its own is closed
+// there: an entry may end in "}".
+qsizetype inlineClose(const Lines& lines, qsizetype open, qsizetype end)
+{
+    for (qsizetype i = end; i-- > open + 1;) {
+        if (isBlankLine(lines[i]) || isComment(lines[i]))
+            continue;
+        return trimmed(lines[i]).endsWith('}') ? i : -1;
+    }
+    return -1;
+}
 
 ScriptImport refused(qsizetype index, const QString& problem)
 {
@@ -488,23 +520,30 @@ ScriptImport importByLines(const QByteArray& bytes)
             return refused(i, u"%1 a second time (the first is at line %2)"_s.arg(title).arg(
                                   section.title + 1));
         section.title = i;
-        qsizetype open = i + 1;
-        while (open < lines.size() && (isBlankLine(lines[open]) || isComment(lines[open])))
-            ++open;
-        if (open == lines.size() || trimmed(lines[open]) != "{")
-            return refused(i, u"%1 is not opened by a line \"{\""_s.arg(title));
+        qsizetype open = i;
+        if (!opensItself(lines[i])) {
+            open = i + 1;
+            while (open < lines.size() && (isBlankLine(lines[open]) || isComment(lines[open])))
+                ++open;
+            if (open == lines.size() || trimmed(lines[open]) != "{")
+                return refused(i, u"%1 is not opened by a line \"{\""_s.arg(title));
+        }
         section.open = open;
         qsizetype close = open + 1;
-        for (; close < lines.size(); ++close) {
-            if (trimmed(lines[close]) == "}")
-                break;
-            if (sectionOf(lines[close]) != Section::None)
+        while (close < lines.size() && trimmed(lines[close]) != "}" &&
+               sectionOf(lines[close]) == Section::None)
+            ++close;
+        if (close == lines.size() || trimmed(lines[close]) != "}") {
+            const qsizetype closing = inlineClose(lines, open, close);
+            if (closing < 0 && close < lines.size())
                 return refused(close, u"%1 (line %2) is not closed by a line \"}\" before this "
                                       u"section"_s.arg(title)
                                           .arg(i + 1));
+            if (closing < 0)
+                return refused(open, u"%1's \"{\" is never closed by a line \"}\""_s.arg(title));
+            close = closing;
+            section.closedInline = true;
         }
-        if (close == lines.size())
-            return refused(open, u"%1's \"{\" is never closed by a line \"}\""_s.arg(title));
         section.close = close;
         i = close;
     }
@@ -528,7 +567,12 @@ ScriptImport importByLines(const QByteArray& bytes)
         const auto dropped = [&lines](qsizetype i) {
             return isBlankLine(lines[i]) || isComment(lines[i]);
         };
-        qsizetype first = section.open + 1, last = section.close;
+        // The entry before an inline "}" is the list's last line.
+        const auto body = [&](qsizetype i) {
+            return section.closedInline && i == section.close ? beforeClosingBrace(lines[i])
+                                                              : lines[i];
+        };
+        qsizetype first = section.open + 1, last = section.close + (section.closedInline ? 1 : 0);
         while (first < last && dropped(first))
             ++first;
         while (last > first && dropped(last - 1))
@@ -542,7 +586,7 @@ ScriptImport importByLines(const QByteArray& bytes)
         if (first < last)
             text.reserve(lines[last - 1].end() - lines[first].begin());
         for (qsizetype i = first; i < last; ++i) {
-            const QByteArrayView line = lines[i];
+            const QByteArrayView line = body(i);
             if (isComment(line)) {
                 comments.push_back({i + 1, line});
                 continue;
@@ -569,14 +613,22 @@ ScriptImport importByLines(const QByteArray& bytes)
     std::sort(byPlace.begin(), byPlace.end(),
               [](const SectionLines& a, const SectionLines& b) { return a.open < b.open; });
     std::vector<OutsideLine> outside;
+    // An inline "}" stands for its line outside the list.
+    const auto outsideText = [&](qsizetype i) {
+        for (const SectionLines& section : found) {
+            if (section.closedInline && i == section.close)
+                return trimmed(lines[i]).last(1);
+        }
+        return lines[i];
+    };
     qsizetype from = 0;
     for (const SectionLines& section : byPlace) {
         for (qsizetype i = from; i <= section.open; ++i)
-            outside.push_back({i + 1, lines[i]});
+            outside.push_back({i + 1, outsideText(i)});
         from = section.close;
     }
     for (qsizetype i = from; i < lines.size(); ++i)
-        outside.push_back({i + 1, lines[i]});
+        outside.push_back({i + 1, outsideText(i)});
     readOutside(outside, false, script);
     std::stable_sort(
         script.warnings.begin(), script.warnings.end(),

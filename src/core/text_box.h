@@ -26,6 +26,9 @@ public:
     virtual void appendText(const QString& text) = 0;
     // Same as text().isEmpty(), without building the text.
     virtual bool isEmpty() const = 0;
+    // Same as text() == `text`; a box that knows its length cheaply answers
+    // a long content without building it.
+    virtual bool holds(const QString& text) const { return this->text() == text; }
 
     // The content as Windows-1252 bytes, one a character, or the index of
     // the first character that has none. A box that already holds bytes

@@ -72,6 +72,18 @@ std::unique_ptr<ListDocument> placeholderList(ListId list)
     return std::make_unique<ListDocument>(listPlaceholder(list));
 }
 
+// Whether two lists' documents hold the same list text.
+bool sameText(const QTextDocument& a, const QTextDocument& b)
+{
+    const qsizetype size = a.characterCount() - 1;
+    if (size != b.characterCount() - 1)
+        return false;
+    QString first, second;
+    ListDocument::positionText(a, 0, size, first);
+    ListDocument::positionText(b, 0, size, second);
+    return first == second;
+}
+
 } // namespace
 
 Editor::Editor(const QDir& folder, const QString& journalFolder)
@@ -147,6 +159,8 @@ void Editor::show()
 void Editor::start()
 {
     const RecoveryStore::Lock lock = m_store.lock();
+    if (lock == RecoveryStore::Lock::HeldElsewhere)
+        m_mainWindow->setKeepsNoJournal();
     if (lock == RecoveryStore::Lock::Taken) {
         m_journal =
             std::make_unique<RecoveryJournal>(m_store.newJournalPath(), m_store.folderPath());
@@ -346,6 +360,7 @@ ScriptMenus& Editor::menus()
         connect(m_menus.get(), &ScriptMenus::clearRecentFoldersRequested, this,
                 [] { setRecentFolders({}); });
         connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
+        connect(m_menus.get(), &ScriptMenus::editRequested, m_mainWindow.get(), &MainWindow::edit);
         connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
         connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
             m_mainWindow->listPictures(list)->showPicture(m_mainWindow->menuPosition(list));
@@ -525,11 +540,12 @@ void Editor::listsFilled()
     m_recorder->setPaused(!import);
     const SectionContents& contents = m_loading->contents;
     for (size_t i = 0; i < m_lists.size(); ++i) {
-        // A list whose file could not be read keeps what it had.
-        if (contents[i].read)
-            m_lists[i]->adopt(filled[i]);
-        else
+        // A list whose file could not be read keeps what it had; an import
+        // of what a list holds leaves it as it was, saved or not.
+        if (!contents[i].read || (import && sameText(*filled[i], *m_lists[i]->document())))
             delete filled[i];
+        else
+            m_lists[i]->adopt(filled[i]);
         m_lists[i]->setBeingReplaced(false);
     }
     if (!import) {
@@ -624,13 +640,32 @@ void Editor::compileScript()
     whenFree([this] {
         if (m_folderless)
             return moveToAFolder(true);
-        // A script the user made elsewhere is not replaced unasked.
-        if (!mayReplaceScript())
+        // Entries the patching tool cannot read, and a script the user made
+        // elsewhere, are not written over unasked.
+        if (!mayCompileWithErrors() || !mayReplaceScript())
             return;
         runWork(listsAreLong(), [this](Reporter& reporter) {
             m_sectionFiles.compileScript(m_entryLists, reporter);
         });
     });
+}
+
+bool Editor::mayCompileWithErrors()
+{
+    const QList<ListErrors> errors =
+        scriptErrors({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()});
+    if (errors.isEmpty())
+        return true;
+    switch (asking([&] { return askToCompileWithErrors(m_mainWindow.get(), errors); })) {
+    case CompileAnswer::Compile:
+        return true;
+    case CompileAnswer::ShowFirst:
+        m_mainWindow->selectProblemAt(errors.first().list, int(errors.first().first.position));
+        return false;
+    case CompileAnswer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void Editor::saveSections()
@@ -838,6 +873,8 @@ void Editor::openCopyMenu(ListId list, QPoint at)
                                 fix ? std::optional(QSize(int(fix->width), int(fix->height)))
                                     : std::nullopt);
     }
+    menus().setEditItems(
+        list, [this, list](EditCommand command) { return m_mainWindow->canEdit(list, command); });
     ScriptMenus::popup(menus().copyMenu(list), at);
 }
 

@@ -172,6 +172,8 @@ private:
     // Runs a question, which holds back whatever else would run meanwhile.
     template <typename Question> auto asking(Question question);
     bool listsAreLong() const;
+    // Asks before a compile writes what the lints call errors: true to go on.
+    bool mayCompileWithErrors();
     // Runs a Save or a Compile with feedback, holding input until it is
     // done, then what waited meanwhile.
     void runWork(bool longWork, const std::function<void(Reporter&)>& work);

@@ -299,6 +299,12 @@ bool ListDocument::isEmpty() const
     return m_document->isEmpty();
 }
 
+bool ListDocument::holds(const QString& text) const
+{
+    // A line end is two characters of the text and one position.
+    return positionCount() <= text.size() && this->text() == text;
+}
+
 void ListDocument::insertText(QTextCursor& cursor, const QString& text)
 {
     insertListText(cursor, text, -1);

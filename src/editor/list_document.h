@@ -73,6 +73,8 @@ public:
     // out again; a spacer before an entry ends in a row break.
     void appendText(const QString& text) override;
     bool isEmpty() const override;
+    // A list longer than `text` is told from it without reading it.
+    bool holds(const QString& text) const override;
     // Straight from the document, a block at a time.
     Cp1252Encoding encoded() const override;
 

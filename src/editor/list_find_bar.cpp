@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTextCursor>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +37,9 @@ int stepKey(const QKeyEvent& key, bool enterToo)
     return modifiers == Qt::ShiftModifier ? -1 : 0;
 }
 
+// What of the field stays in sight, in characters, however narrow the list.
+constexpr int kShownCharacters = 12;
+
 } // namespace
 
 ListFindBar::ListFindBar(ListEdit& list, const QString& name)
@@ -56,12 +60,20 @@ ListFindBar::ListFindBar(ListEdit& list, const QString& name)
     closeButton->setFocusPolicy(Qt::NoFocus);
     closeButton->setAccessibleName(u"Close find"_s);
     closeButton->setToolTip(u"Close (Escape)"_s);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(2, 1, 1, 1);
+    // The note takes a line of its own under the field: beside it, in the
+    // narrow gumps list, it left the field a few characters and was cut
+    // itself.
+    auto* lines = new QVBoxLayout(this);
+    lines->setContentsMargins(2, 1, 1, 1);
+    lines->setSpacing(1);
+    auto* row = new QHBoxLayout;
     row->setSpacing(4);
     row->addWidget(m_field, 1);
-    row->addWidget(m_note);
     row->addWidget(closeButton);
+    lines->addLayout(row);
+    lines->addWidget(m_note);
+    m_field->setMinimumWidth(m_field->fontMetrics().averageCharWidth() * kShownCharacters +
+                             m_field->minimumSizeHint().width());
     hide();
 
     connect(closeButton, &QToolButton::clicked, this, &ListFindBar::close);
@@ -131,6 +143,8 @@ void ListFindBar::setNote(const QString& note)
         return;
     m_note->setText(note);
     m_note->setVisible(!note.isEmpty());
+    if (!isHidden())
+        placeOverBottom(); // a line more, or less
     // Said by a screen reader reading the field, and announced as it changes.
     m_field->setAccessibleDescription(note);
     QAccessibleEvent described(m_field, QAccessible::DescriptionChanged);

@@ -98,7 +98,7 @@ void ListProblems::countOn()
 bool ListProblems::selectNext(bool backward)
 {
     const QTextDocument& document = *m_edit.document();
-    QTextCursor cursor = m_edit.textCursor();
+    const QTextCursor cursor = m_edit.textCursor();
     // Past the entry the text cursor is in: F8 on a marked entry goes on to
     // the next one.
     const EntrySpan here =
@@ -108,14 +108,20 @@ bool ListProblems::selectNext(bool backward)
         mark = searchMark(backward ? int(document.characterCount()) : 0, backward);
     if (mark < 0)
         return false;
-    EntrySpan entry = entryAround(document, mark);
+    selectEntryAt(mark);
+    return true;
+}
+
+void ListProblems::selectEntryAt(int position)
+{
+    EntrySpan entry = entryAround(*m_edit.document(), position);
     if (entry.start == entry.end)
         entry.end = entry.start + 1;
+    QTextCursor cursor = m_edit.textCursor();
     cursor.setPosition(entry.start);
     cursor.setPosition(entry.end, QTextCursor::KeepAnchor);
     m_edit.setTextCursor(cursor);
     m_edit.ensureCursorVisible();
-    return true;
 }
 
 void ListProblems::moveMarks(int position, int removed, int added)

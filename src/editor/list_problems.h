@@ -45,6 +45,8 @@ public:
 
     // Selects the next (or previous) marked entry; false when none is.
     bool selectNext(bool backward);
+    // Selects the whole entry at `position`, as F8 does a marked one.
+    void selectEntryAt(int position);
     // The findings counted; -1 until the first count is done.
     int count() const { return m_count; }
 

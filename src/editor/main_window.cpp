@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include "editor_settings.h"
+#include "entry_field.h"
 #include "list_document.h"
 #include "list_edit.h"
 #include "list_find_bar.h"
@@ -251,7 +252,8 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 void MainWindow::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    saveWindowPlace(*this);
+    if (!m_keepsNoJournal)
+        saveWindowPlace(*this);
 }
 
 void MainWindow::findInList(ListId list)
@@ -263,6 +265,13 @@ void MainWindow::selectProblem(ListId list, bool backward)
 {
     if (auto* problems = listEdit(list).findChild<ListProblems*>())
         problems->selectNext(backward);
+    listEdit(list).setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::selectProblemAt(ListId list, int position)
+{
+    if (auto* problems = listEdit(list).findChild<ListProblems*>())
+        problems->selectEntryAt(position);
     listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 
@@ -363,10 +372,9 @@ void MainWindow::addListEdit(ListDocument& list, ListId id, const QString& name,
 
 QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
 {
-    auto* field = new QLineEdit(fieldHint(list), this);
+    auto* field = new EntryField(fieldHint(list), this);
     field->setObjectName(name);
     field->setGeometry(rect);
-    field->setCursorPosition(0);
     return field;
 }
 
@@ -411,13 +419,37 @@ QString MainWindow::selectedText(ListId list) const
     return listEdit(list).selectedText();
 }
 
+bool MainWindow::canEdit(ListId list, EditCommand command) const
+{
+    return canRun(listEdit(list), command);
+}
+
+void MainWindow::edit(ListId list, EditCommand command)
+{
+    run(listEdit(list), command);
+    listEdit(list).setFocus(Qt::OtherFocusReason);
+}
+
 void MainWindow::setFolderName(const QString& name)
 {
+    m_folderName = name;
     const QString caption = u"MoonrakesMantle.zozOzazez"_s;
     // Qt reads "[*][*]" as a "[*]" that is no marker.
     QString shown = name;
     shown.replace(u"[*]"_s, u"[*][*]"_s);
+    if (m_keepsNoJournal)
+        shown += u" (second editor: no recovery journal)"_s;
     setWindowTitle(name.isEmpty() ? caption + u"[*]"_s : caption + u" - "_s + shown + u"[*]"_s);
+}
+
+void MainWindow::setKeepsNoJournal()
+{
+    m_keepsNoJournal = true;
+    setFolderName(m_folderName);
+    // Down and right by a title bar's height, as windows cascade.
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    if (!isMaximized())
+        move(pos() + QPoint(step, step));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

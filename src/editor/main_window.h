@@ -3,6 +3,7 @@
 // The main window: where the user works on the three lists.
 
 #include "entry_lists.h"
+#include "list_edit_commands.h"
 
 #include <QIcon>
 #include <QPoint>
@@ -49,6 +50,10 @@ public:
     // The caption, then the working folder's name, then the unsaved marker
     // while setWindowModified(true).
     void setFolderName(const QString& name);
+    // Another editor has the folder and keeps its journal: this window
+    // says in its title that it keeps none, and stands off the first one's
+    // place (where both would otherwise open), which it does not remember.
+    void setKeepsNoJournal();
 
     // Marks what the lint finds in the lists, looking for pictures in
     // `pictures` (null: no picture checks), which outlives the window.
@@ -64,11 +69,16 @@ public:
     int menuPosition(ListId list) const { return m_menuPositions[index(list)]; }
     // What is selected in the list's box, as list text, or "".
     QString selectedText(ListId list) const;
+    // The list's menu's edit commands on its box.
+    bool canEdit(ListId list, EditCommand command) const;
+    void edit(ListId list, EditCommand command);
 
     // Opens the list's find bar.
     void findInList(ListId list);
     // Selects the list's next (or previous) marked entry.
     void selectProblem(ListId list, bool backward);
+    // Selects the list's entry at the document position `position`.
+    void selectProblemAt(ListId list, int position);
     ListZoom& zoom() const { return *m_zoom; }
 
 Q_SIGNALS:
@@ -113,6 +123,8 @@ private:
     std::array<ListFindBar*, 3> m_findBars = {};
     ListZoom* m_zoom = nullptr;
     std::unique_ptr<WindowGrowth> m_growth;
+    QString m_folderName;
+    bool m_keepsNoJournal = false;
 };
 
 } // namespace scp

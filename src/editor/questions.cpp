@@ -176,4 +176,28 @@ bool askForAFolder(QWidget* parent, const QString& doing)
     return box.clickedButton() == choose;
 }
 
+CompileAnswer askToCompileWithErrors(QWidget* parent, const QList<ListErrors>& errors)
+{
+    QStringList counts;
+    for (const ListErrors& list : errors)
+        counts.append(u"%1 in the %2 list"_s.arg(list.count == 1 ? u"1 problem"_s
+                                                                 : u"%1 problems"_s.arg(list.count),
+                                                 listName(list.list)));
+    const ListErrors& first = errors.first();
+    QMessageBox box(placedOn(parent));
+    prepare(box, u"The script will carry problems the patching tool cannot read as entries: "
+                 u"%1.\n\nThe first, in the %2 list: %3.\n\nCompile anyway?"_s.arg(
+                     joined(counts), listName(first.list), first.first.message));
+    box.setIcon(QMessageBox::Warning);
+    QPushButton* compile = box.addButton(u"Compile anyway"_s, QMessageBox::AcceptRole);
+    QPushButton* show = box.addButton(u"Show the first problem"_s, QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    // Enter looks before it writes.
+    box.setDefaultButton(show);
+    box.exec();
+    if (box.clickedButton() == compile)
+        return CompileAnswer::Compile;
+    return box.clickedButton() == show ? CompileAnswer::ShowFirst : CompileAnswer::Cancel;
+}
+
 } // namespace scp

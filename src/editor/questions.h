@@ -5,6 +5,7 @@
 // keyboard focus, whose Escape and close box mean Cancel.
 
 #include "entry_lists.h"
+#include "script_errors.h"
 
 #include <QDateTime>
 #include <QList>
@@ -40,6 +41,11 @@ ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path);
 // Says, without waiting for an answer, that the script at `path` can be
 // brought in with Import; the note closes itself with `parent`.
 void noteScriptCanBeImported(QWidget* parent, const QString& path);
+
+enum class CompileAnswer { Compile, ShowFirst, Cancel };
+// The lists hold `errors` (none empty), which the script would carry as they
+// stand: compile anyway, show the first one, or write nothing.
+CompileAnswer askToCompileWithErrors(QWidget* parent, const QList<ListErrors>& errors);
 
 // "the gumps and items lists"
 QString describedLists(const QList<ListId>& lists);

@@ -67,8 +67,16 @@ ScriptMenus::ScriptMenus(QObject* parent) : QObject(parent)
         action[4] = action[4].toUpper();
         connect(addItem(*m_copyMenus[i], action, u"Copy"_s), &QAction::triggered, this,
                 [this, list] { Q_EMIT copyRequested(list); });
-        m_copyMenus[i]->addSeparator();
         const QString name = action.mid(4).chopped(6); // "Gumps"
+        for (size_t c = 0; c < kEditCommands.size(); ++c) {
+            const EditCommandText& edit = kEditCommands[c];
+            m_editItems[i][c] =
+                addItem(*m_copyMenus[i], QString::fromUtf16(edit.verb) + name + u"Action"_s,
+                        QString::fromUtf16(edit.caption), edit.keys);
+            connect(m_editItems[i][c], &QAction::triggered, this,
+                    [this, list, command = edit.command] { Q_EMIT editRequested(list, command); });
+        }
+        m_copyMenus[i]->addSeparator();
         connect(
             addItem(*m_copyMenus[i], u"find%1Action"_s.arg(name), u"Find..."_s, QKeySequence::Find),
             &QAction::triggered, this, [this, list] { Q_EMIT findRequested(list); });
@@ -139,6 +147,12 @@ void ScriptMenus::setRecentFolders(const QList<RecentFolder>& folders)
         addItem(*m_recentMenu, u"clearRecentFoldersAction"_s, u"Clear Recent Folders"_s);
     connect(m_clearRecent, &QAction::triggered, this, &ScriptMenus::clearRecentFoldersRequested);
     m_recentMenu->setEnabled(!folders.isEmpty());
+}
+
+void ScriptMenus::setEditItems(ListId list, const std::function<bool(EditCommand)>& canRun)
+{
+    for (size_t c = 0; c < kEditCommands.size(); ++c)
+        m_editItems[static_cast<size_t>(list)][c]->setEnabled(canRun(kEditCommands[c].command));
 }
 
 ScriptMenus::~ScriptMenus() = default;

@@ -3,6 +3,7 @@
 // The popup menus: the save menu and the three lists' copy menus.
 
 #include "entry_lists.h"
+#include "list_edit_commands.h"
 
 #include <QObject>
 #include <QPoint>
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,8 +22,9 @@ namespace scp {
 
 // The four popup menus: the save menu (CompileMantleScp, SaveAllSections,
 // Patch info..., Import mantle.scp..., then Open Folder... and Recent
-// Folders) and one copy menu for each list, which
-// also offers the list's find and problem keys to whoever does not know them;
+// Folders) and one copy menu for each list: Copy, then the usual edit
+// commands (Undo, Redo, Cut, Paste, Delete, Select All), which also offers
+// the list's find and problem keys to whoever does not know them;
 // the gumps' and tiles' also add pictures, show the picture of the entry they
 // open for and offer its size fix. They are only ever shown as popups, never
 // in a menu bar; a chosen item is passed on as a signal.
@@ -44,6 +47,8 @@ public:
     // for: "Show picture" is enabled when it names a picture in the folder;
     // the size fix shows, with that size, when it has a size mark.
     void setPictureItems(ListId list, bool hasPicture, std::optional<QSize> sizeFix);
+    // Enables the list's edit commands that `canRun` says can act now.
+    void setEditItems(ListId list, const std::function<bool(EditCommand)>& canRun);
 
     struct RecentFolder {
         QString path;
@@ -62,6 +67,7 @@ Q_SIGNALS:
     void removeMissingFoldersRequested();
     void clearRecentFoldersRequested();
     void copyRequested(scp::ListId list);
+    void editRequested(scp::ListId list, scp::EditCommand command);
     void addPicturesRequested(scp::ListId list);
     void showPictureRequested(scp::ListId list);
     void useSizeRequested(scp::ListId list);
@@ -78,6 +84,7 @@ private:
     std::array<std::unique_ptr<QMenu>, 3> m_copyMenus;
     std::array<QAction*, 3> m_showPicture = {};
     std::array<QAction*, 3> m_useSize = {};
+    std::array<std::array<QAction*, kEditCommands.size()>, 3> m_editItems = {};
 };
 
 } // namespace scp

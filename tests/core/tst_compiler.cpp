@@ -250,6 +250,23 @@ private Q_SLOTS:
             QCOMPARE(run.err, QByteArray());
             QCOMPARE(snapshot(m_dir->path()), before);
         }
+        // Control bytes are written as \xNN, a NUL ends nothing, and a
+        // picture name holding one is not asked of the file system (Qt
+        // would warn). Entries the tool cannot read are errors; the folder
+        // given as "." is the working folder.
+        QVERIFY(writeBytes(m_dir->filePath(u"tiles.scp"_s),
+                           QByteArray("0x\x7f\x1b a") + '\0' + ".bmp 1 1\r\nzz"));
+        const Run controls = compile({u"--check"_s, u"."_s});
+        QCOMPARE(controls.err, QByteArray());
+        const QByteArray tiles =
+            native(u"./tiles.scp:1:1: error: hex id \"0x\\x7F\\x1B\" is not a hexadecimal number "
+                   u"[entry 1]\n./tiles.scp:1:6: warning: picture \"a\\x00.bmp\" is not in the "
+                   u"working folder [entry 1]\n./tiles.scp:2:1: error: the entry has 1 field, a "
+                   u"tile needs 4: hexid filename.bmp width height [entry 2]\n"_s)
+                .toUtf8()
+                .replace("\n", kLineEnd);
+        QVERIFY2(controls.out.contains(tiles) && controls.out.endsWith("[entry 1]" + kLineEnd),
+                 controls.out.constData());
         QVERIFY(QFile::remove(m_dir->filePath(u"tiles.scp"_s))); // an unreadable folder
         const Run failed = compile({u"--check"_s});
         QVERIFY2(failed.exitCode == 1 && failed.out.isEmpty() && failed.err.contains("tiles.scp"),

@@ -90,6 +90,28 @@ private Q_SLOTS:
                      QString::fromLatin1(expected));
         }
     }
+    void placeholderGivesWayToTheFirstAdd()
+    {
+        // A list that is its placeholder alone, line end or not, becomes the
+        // entry (or the entries of one drop); anything more and Add appends.
+        const QString placeholder = scp::listPlaceholder(ListId::Tiles);
+        const std::pair<QString, QString> rows[] = {
+            {placeholder, u"E"_s},
+            {placeholder.chopped(2), u"E"_s},
+            {placeholder + u' ', placeholder + u' ' + QString(37, u' ') + u"E"_s},
+            {scp::listPlaceholder(ListId::Gumps),
+             scp::listPlaceholder(ListId::Gumps) + QString(37, u' ') + u"E"_s}};
+        for (const auto& [start, added] : rows) {
+            scp::MemoryEntryLists set;
+            set.lists().setListText(ListId::Tiles, start);
+            set.lists().addEntry(ListId::Tiles, u"E"_s);
+            QCOMPARE(set.lists().listText(ListId::Tiles), added);
+            set.lists().setListText(ListId::Tiles, start);
+            set.lists().addEntries(ListId::Tiles, {u"E"_s, u"F"_s});
+            QCOMPARE(set.lists().listText(ListId::Tiles), added + QString(37, u' ') + u"F"_s);
+        }
+    }
+
     void appendMatchesTheWholeTextRewrite()
     {
         // Add appends once. The text it leaves must be the one two whole-text

@@ -158,6 +158,22 @@ private Q_SLOTS:
             }));
     }
 
+    // "{" on the title's line, "}" on the last entry's where the section has
+    // no line "}" of its own; an entry ending in "}" before its own "}" line
+    // keeps it.
+    void bracesOnTitleAndEntryLines()
+    {
+        const scp::ScriptImport imported =
+            scp::importScript("SECTION SCRIPTINFO {\nNAME Mine\n}\nSECTION TILES {\n0x1 a.bmp 1 1\n"
+                              "0x2 b.bmp 2 2 }\nSECTION GUMPS{\n}\nSECTION ITEMS\t{\nx {y}\n}\n");
+        QVERIFY2(imported.script, qPrintable(imported.error));
+        QCOMPARE(imported.script->list(ListId::Tiles), "0x1 a.bmp 1 1\r\n0x2 b.bmp 2 2");
+        QCOMPARE(imported.script->list(ListId::Gumps), "");
+        QCOMPARE(imported.script->list(ListId::Items), "x {y}");
+        QCOMPARE(imported.script->patchInfo->name, u"Mine"_s);
+        QCOMPARE(warningsOf(*imported.script), QStringList());
+    }
+
     void refusedScripts()
     {
         const QByteArray gumps = "SECTION GUMPS\n{\n}\n", items = "SECTION ITEMS\n{\n}\n";
@@ -259,7 +275,7 @@ private Q_SLOTS:
 
         QVERIFY(QDir(path(u"patch/items.scp"_s)).removeRecursively());
         const Run forced = compile({u"--force"_s, import, script, patch});
-        QCOMPARE(forced.out.trimmed(), "Imported 1 gumps, 0 tiles and 0 items from own.scp");
+        QCOMPARE(forced.out.trimmed(), "Imported 1 gump, 0 tiles and 0 items from own.scp");
         QCOMPARE(forced.err.trimmed(), "own.scp:1:1: warning: not kept: the compiled script has "
                                        "no line \"// mine\" here");
         QVERIFY(QFile::exists(path(u"patch/patch.ini"_s)));

@@ -48,11 +48,13 @@ private Q_SLOTS:
                 l.clearList(list);
         } else if (lists == u"entries"_s) {
             // Two tiles on one line, 37 spaces apart, then one empty line
-            // before the closing brace; the gumps hint after the placeholder.
+            // before the closing brace; the gumps hint after the placeholder,
+            // as the seed's Add left it.
             l.clearList(ListId::Tiles);
             l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
             l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
-            l.addEntry(ListId::Gumps, scp::fieldHint(ListId::Gumps));
+            l.setListText(ListId::Gumps, scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
+                                             scp::fieldHint(ListId::Gumps));
             l.clearList(ListId::Items);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);

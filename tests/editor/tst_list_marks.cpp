@@ -219,6 +219,28 @@ private Q_SLOTS:
         QTest::keyClick(&box, Qt::Key_Menu);
         QTRY_COMPARE(QApplication::focusWidget(), field);
     }
+
+    void findBarFitsTheNarrowestList()
+    {
+        // At the size the window was drawn at: twelve characters of the field
+        // in sight, and the note whole, on a line of its own, over the list.
+        startEditor();
+        scp::ListEdit& box = listBox(ListId::Gumps);
+        box.list().setText(u"0x1 a.bmp 2 3"_s);
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClick(&box, Qt::Key_F, Qt::ControlModifier);
+        auto* field = findWidget<QLineEdit>(u"gumpsFindField"_s);
+        auto* note = findWidget<QLabel>(u"gumpsFindNote"_s);
+        QTest::keyClicks(field, u"0x1"_s);
+        QTest::keyClick(field, Qt::Key_Return); // the one match again, round the end
+        QCOMPARE(note->text(), u"wrapped to the top"_s);
+        QVERIFY(field->width() >= 12 * field->fontMetrics().averageCharWidth());
+        QVERIFY(note->contentsRect().width() >=
+                note->fontMetrics().horizontalAdvance(note->text()));
+        const QWidget& bar = *field->parentWidget();
+        QVERIFY(box.rect().contains(bar.geometry()));
+        QVERIFY(bar.rect().contains(note->geometry()) && note->y() >= field->geometry().bottom());
+    }
 };
 
 QTEST_MAIN(ListMarksTest)

@@ -165,15 +165,19 @@ private Q_SLOTS:
             {ListId::Items, u"addItemButton"_s, u"clearItemsButton"_s, u"newItemEntry"_s, 86}};
         const QString entry = u"0x1234 Filename.bmp 44 44"_s;
         for (const auto& [list, add, clear, field, spacer] : rows) {
-            const QString before = listText(list);
+            QCOMPARE(listText(list), scp::listPlaceholder(list));
             auto* edit = form->findChild<QLineEdit*>(field);
             edit->setText(entry);
             clickButton(add); // the entry stays, selected, where the next one is typed
             QVERIFY(edit->hasFocus() && edit->selectedText() == entry);
+            QCOMPARE(listText(list), entry);       // in the placeholder's place
             QTest::keyClick(edit, Qt::Key_Return); // Enter adds too, each time
             QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
             const QString spaced = QString(spacer, u' ') + entry;
-            QCOMPARE(listText(list), before + spaced + spaced + spaced);
+            QCOMPARE(listText(list), entry + spaced + spaced);
+            for (int add = 0; add < 3; ++add) // one undo step an Add
+                listBox(list).undo();
+            QCOMPARE(listText(list), scp::listPlaceholder(list));
             clickButton(clear);
             QCOMPARE(listText(list), QString());
             clickButton(add); // no spacer before the first entry
@@ -197,6 +201,7 @@ private Q_SLOTS:
         QCOMPARE(menu.pos(), QPoint(300, 200));
         save->setFocus();
         driver.choose(u"compileScriptAction"_s);
+        driver.answer(u"Compile anyway"_s);
         QTest::keyClick(save, Qt::Key_Space);
         QCOMPARE(menu.pos(), under);
         QTest::keyClick(save, Qt::Key_Enter); // Escape
@@ -211,7 +216,13 @@ private Q_SLOTS:
         QTRY_VERIFY(listsAreIn());
         QCOMPARE(allLists(), saved);
         QCOMPARE(driver.boxes,
-                 QStringList({u"Gumps,Tiles,Items Saved!"_s, u"Mantle.Scp has been created"_s,
+                 QStringList({u"Gumps,Tiles,Items Saved!"_s,
+                              u"warning: The script will carry problems the patching tool cannot "
+                              u"read as entries: 1 problem in the gumps list, 1 problem in the "
+                              u"tiles list and 2 problems in the items list.\n\nThe first, in the "
+                              u"gumps list: the placeholder \"GUMPS WILL LOAD HERE\" is still in "
+                              u"the list; remove it.\n\nCompile anyway?"_s,
+                              u"Mantle.Scp has been created"_s,
                               u"warning: The gumps, tiles and items lists have changes that "
                               u"gumps.scp, tiles.scp and items.scp do not have yet.\n\n"
                               u"Save them before loading?"_s}));
@@ -259,7 +270,12 @@ private Q_SLOTS:
                       u"usePictureSize%1Action="_s.arg(item.mid(4, item.size() - 10));
             QCOMPARE(driver.menus.size(), 2);
             for (const QString& shown : driver.menus) { // the find and problem keys between
-                QVERIFY2(shown.startsWith(menu + u": "_s + item + u"=Copy = "_s),
+                // Copy first, then the usual edit commands.
+                const QString name = item.mid(4, item.size() - 10); // "Gumps"
+                QVERIFY2(shown.startsWith(
+                             u"%1: %2=Copy undo%3Action=&Undo redo%3Action=&Redo cut%3Action=Cu&t "
+                             u"paste%3Action=&Paste delete%3Action=Delete "
+                             u"selectAll%3Action=Select All = "_s.arg(menu, item, name)),
                          qPrintable(shown));
                 QVERIFY2(shown.endsWith(u"ProblemAction=Previous Problem"_s + pictures),
                          qPrintable(shown));
@@ -280,6 +296,134 @@ private Q_SLOTS:
             QCOMPARE(findWidget<QMenu>(menu)->pos(),
                      edit.viewport()->mapToGlobal(edit.cursorRect().bottomLeft()));
             QCOMPARE(edit.textCursor().position(), to);
+        }
+    }
+
+    void hintGivesWayToTyping()
+    {
+        // A click into the hint or Tab into the field selects it, so typing
+        // replaces it; once the field holds an entry, a click places the
+        // caret as usual.
+        const QString entry = u"0x0F00 cloak.bmp 120 200"_s;
+        for (const auto& [field, before] : {std::pair{u"newGumpEntry"_s, u"gumpsList"_s},
+                                            std::pair{u"newItemEntry"_s, u"addItemButton"_s}}) {
+            auto* edit = form->findChild<QLineEdit*>(field);
+            const QString hint = edit->text();
+            const QPoint middle = edit->rect().center();
+            QTest::mouseClick(edit, Qt::LeftButton, {}, middle);
+            QTest::keyClicks(edit, entry);
+            QCOMPARE(edit->text(), entry);
+            QTest::mouseClick(edit, Qt::LeftButton, {},
+                              QPoint(edit->rect().right() - 2, middle.y()));
+            QTest::keyClicks(edit, u"!"_s);
+            QCOMPARE(edit->text(), entry + u'!');
+            edit->setText(hint);
+            form->findChild<QWidget*>(before)->setFocus(Qt::OtherFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), edit);
+            QTest::keyClicks(edit, entry);
+            QCOMPARE(edit->text(), entry);
+        }
+    }
+
+    void compileAsksAboutErrors_data()
+    {
+        QTest::addColumn<QString>("tiles");
+        QTest::addColumn<QString>("answer"); // none: nothing is asked
+        QTest::addColumn<bool>("written");
+        const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
+        QTest::newRow("Compile anyway") << wrongCount << u"Compile anyway"_s << true;
+        QTest::newRow("Show the first problem")
+            << wrongCount << u"Show the first problem"_s << false;
+        QTest::newRow("Cancel") << wrongCount << u"Cancel"_s << false;
+        QTest::newRow("Escape") << wrongCount << u"Escape"_s << false;
+        QTest::newRow("warnings only") << u"0x1 t.bmp 1 1     0x1 t.bmp 1 1"_s << QString() << true;
+    }
+    void compileAsksAboutErrors()
+    {
+        // The gumps' missing picture is a warning: the first error is the
+        // tiles' second entry, and the items' placeholder the last. Each
+        // answer is read in the bytes on disk.
+        QFETCH(QString, tiles);
+        QFETCH(QString, answer);
+        QFETCH(bool, written);
+        listBox(ListId::Gumps).list().setText(u"0x1 g.bmp 1 1"_s);
+        listBox(ListId::Tiles).list().setText(tiles);
+        if (answer.isEmpty())
+            listBox(ListId::Items).list().setText(u"0x1 0 0 0 0 1 5 600 0 sword"_s);
+        UiDriver driver;
+        if (!answer.isEmpty())
+            driver.answer(answer);
+        m_editor->compileScript();
+        QCOMPARE(QFile::exists(u"mantle.scp"_s), written);
+        if (written)
+            QVERIFY(readBytes(u"mantle.scp"_s).contains(tiles.toLatin1()));
+        const QString question =
+            u"warning: The script will carry problems the patching tool cannot read as entries: "
+            u"1 problem in the tiles list and 1 problem in the items list.\n\nThe first, in the "
+            u"tiles list: the entry has 3 fields, a tile needs 4: hexid filename.bmp width "
+            u"height.\n\nCompile anyway?"_s;
+        QStringList boxes;
+        if (!answer.isEmpty())
+            boxes << question;
+        if (written)
+            boxes << u"Mantle.Scp has been created"_s;
+        QCOMPARE(driver.boxes, boxes);
+        if (answer == u"Show the first problem"_s) {
+            QCOMPARE(form->focusWidget(), &listBox(ListId::Tiles));
+            QCOMPARE(listBox(ListId::Tiles).textCursor().selectedText(), u"0x2 t.bmp 44"_s);
+        }
+    }
+
+    void listMenuEditCommands()
+    {
+        // Each command enabled only when it can act, and acting on its own
+        // list through the menu; none but Select All while a list takes no
+        // edits.
+        const auto chosen = [&](ListId list, const QString& verb, bool run = true) {
+            const QString name =
+                scp::listName(list).replace(0, 1, scp::listName(list)[0].toUpper());
+            UiDriver driver;
+            if (run)
+                driver.choose(verb + name + u"Action"_s);
+            QTest::keyClick(&listBox(list), Qt::Key_Menu);
+            QStringList enabled;
+            for (const QAction* action :
+                 findWidget<QMenu>(scp::listName(list) + u"CopyMenu"_s)->actions()) {
+                for (const char* command : {"undo", "redo", "cut", "paste", "delete", "selectAll"})
+                    if (action->isEnabled() &&
+                        action->objectName() == QString::fromLatin1(command) + name + u"Action"_s)
+                        enabled << QString::fromLatin1(command);
+            }
+            return enabled.join(u' ');
+        };
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        for (ListId list : scp::kAllLists) {
+            scp::ListEdit& edit = listBox(list);
+            clipboard->clear();
+            QCOMPARE(chosen(list, {}, false), u"selectAll"_s); // as started: nothing to undo
+            QCOMPARE(chosen(list, u"selectAll"_s), u"selectAll"_s);
+            QCOMPARE(edit.textCursor().selectedText().size(),
+                     scp::listPlaceholder(list).size() - 1);
+            QCOMPARE(chosen(list, u"cut"_s), u"cut delete selectAll"_s);
+            QCOMPARE(listText(list), QString());
+            QCOMPARE(clipboard->text(), scp::listPlaceholder(list));
+            QCOMPARE(chosen(list, u"undo"_s), u"undo paste"_s);
+            QCOMPARE(listText(list), scp::listPlaceholder(list));
+            QCOMPARE(chosen(list, u"redo"_s), u"redo paste selectAll"_s);
+            QCOMPARE(listText(list), QString());
+            QCOMPARE(chosen(list, u"paste"_s), u"undo paste"_s);
+            QCOMPARE(listText(list), scp::listPlaceholder(list));
+            QTextCursor word(edit.document());
+            word.setPosition(0);
+            word.setPosition(6, QTextCursor::KeepAnchor);
+            edit.setTextCursor(word);
+            QCOMPARE(chosen(list, u"delete"_s), u"undo cut paste delete selectAll"_s);
+            QCOMPARE(listText(list), scp::listPlaceholder(list).mid(6));
+            edit.list().setBeingReplaced(true);
+            QCOMPARE(chosen(list, u"undo"_s), u"selectAll"_s);
+            QCOMPARE(listText(list), scp::listPlaceholder(list).mid(6));
+            edit.list().setBeingReplaced(false);
         }
     }
 
@@ -425,6 +569,7 @@ private Q_SLOTS:
         m_editor->show();
         form = &mainWindow();
         QTRY_VERIFY(listsAreIn());
+        driver.answer(u"Compile anyway"_s); // the placeholders
         fromSaveMenu(u"compileScriptAction"_s);
         QVERIFY(readBytes(u"mantle.scp"_s)
                     .contains("\r\nNAME Al\r\nCREATOR The scpmaker "

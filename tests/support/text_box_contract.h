@@ -67,6 +67,9 @@ private Q_SLOTS:
         QCOMPARE(box->text(), before + read);
         box->appendText(u"Z"_s);
         QCOMPARE(box->text(), before + read + u"Z"_s);
+        // holds() is text() ==, line ends and all.
+        const QString whole = box->text();
+        QVERIFY(box->holds(whole) && !box->holds(whole.chopped(1)) && !box->holds(whole + u'Z'));
     }
 
     void emptinessEncodingAndFileBytes()

@@ -1,0 +1,32 @@
+#pragma once
+
+// A list's one-line entry field, whose hint gives way to typing.
+
+#include <QLineEdit>
+
+namespace scp {
+
+// Starts out holding `hint` (the names of an entry's fields) as its text, as
+// the window was drawn. Whenever it takes the keyboard focus while it holds
+// that text, by a click, Tab or otherwise, the whole hint is selected, so the
+// first character typed replaces it rather than landing inside it.
+class EntryField final : public QLineEdit {
+    Q_OBJECT
+
+public:
+    EntryField(const QString& hint, QWidget* parent);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool holdsHint() const { return text() == m_hint; }
+
+    QString m_hint;
+    bool m_focusedByMouse = false; // the press under way gave the focus
+};
+
+} // namespace scp
