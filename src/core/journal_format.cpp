@@ -278,8 +278,9 @@ JournalReading readJournal(QByteArrayView bytes, const QString& folder)
     const quint32 version = qFromLittleEndian<quint32>(bytes.data() + kMagic.size());
     if (version < kOldestJournalVersion || version > kJournalVersion) {
         return refuse(
-            u"it is of format version %1, and this scpmaker reads version %2"_s.arg(version).arg(
-                kJournalVersion));
+            u"it is of format version %1, and this scpmaker reads versions %2 to %3"_s.arg(version)
+                .arg(kOldestJournalVersion)
+                .arg(kJournalVersion));
     }
     // The folder's name and the header's CRC must both lie within the bytes
     // there: a header torn as it was written is shorter than it says.

@@ -724,10 +724,12 @@ bool Editor::saveNow()
     // changed behind the editor's back is asked about first, and Cancel
     // writes none.
     QStringList changed;
-    const auto askAbout = [&changed](const QString& name, const FileRecord& record,
-                                     const QString& path, const QString& shown) {
+    int unreadable = 0;
+    const auto askAbout = [&](const QString& name, const FileRecord& record, const QString& path,
+                              const QString& shown) {
         if (record.mayReplace(path))
             return;
+        unreadable += record.wasUnreadable() ? 1 : 0;
         changed.append(name + (record.existed() ? u" (changed since it was read or saved here)"_s
                                : record.wasUnreadable()
                                    ? u" (it could not be read, so what it holds on disk would be "
@@ -741,7 +743,8 @@ bool Editor::saveNow()
     if (m_sectionFiles.patchInfoUnsaved())
         askAbout(QString::fromLatin1(kPatchInfoFileName), m_sectionFiles.patchInfoRecord(),
                  m_sectionFiles.patchInfoPath(), u"the patch info"_s);
-    if (!changed.isEmpty() && !asking([&] { return askToReplace(m_mainWindow.get(), changed); }))
+    if (!changed.isEmpty() &&
+        !asking([&] { return askToReplace(m_mainWindow.get(), changed, unreadable); }))
         return false;
     bool saved = false;
     runWork(listsAreLong(), [this, &saved](Reporter& reporter) {

@@ -82,12 +82,17 @@ UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const 
     }
 }
 
-bool askToReplace(QWidget* parent, const QStringList& files)
+bool askToReplace(QWidget* parent, const QStringList& files, int unreadable)
 {
+    // Said as it is: a file that could not be read was not changed by anyone.
+    const QString why = unreadable == 0 ? u"another program made or changed"_s
+                        : unreadable == files.size()
+                            ? u"could not be read"_s
+                            : u"another program made or changed, or that could not be read"_s;
     QMessageBox box(placedOn(parent));
-    prepare(box, u"Saving would replace %1 that another program made or changed:\n\n%2\n\n"
-                 u"Replace %3 with the lists? Cancel writes none of the three files."_s.arg(
-                     files.size() == 1 ? u"a file"_s : u"files"_s,
+    prepare(box, u"Saving would replace %1 that %2:\n\n%3\n\nReplace %4 with the lists? Cancel "
+                 u"writes none of the three files."_s.arg(
+                     files.size() == 1 ? u"a file"_s : u"files"_s, why,
                      u"    "_s + files.join(u"\n    "_s), files.size() == 1 ? u"it"_s : u"them"_s));
     box.setIcon(QMessageBox::Warning);
     QPushButton* replace = box.addButton(u"Replace"_s, QMessageBox::AcceptRole);

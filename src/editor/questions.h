@@ -23,8 +23,9 @@ UnsavedAnswer askToSaveLists(QWidget* parent, const QList<ListId>& lists, const 
                              bool patchInfo = false);
 
 // Each of `files` with why it is asked about: "tiles.scp (changed since it
-// was read here)". True for Replace.
-bool askToReplace(QWidget* parent, const QStringList& files);
+// was read here)", `unreadable` of them files that could not be read. True
+// for Replace.
+bool askToReplace(QWidget* parent, const QStringList& files, int unreadable = 0);
 
 enum class RecoveryAnswer { Restore, Discard, Later };
 // A journal at `path`, last written `when`, holds these lists unsaved;

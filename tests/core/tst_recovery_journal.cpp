@@ -216,7 +216,8 @@ private Q_SLOTS:
         } refused[] = {
             {damaged, u"it is damaged at byte %1"_s.arg(last - revertRecord(ListId::Gumps).size())},
             {journal.first(header - 1), u"it is damaged at byte 20"_s},
-            {futureVersion, u"it is of format version 3, and this scpmaker reads version 2"_s},
+            {futureVersion,
+             u"it is of format version 3, and this scpmaker reads versions 1 to 2"_s},
             {journalHeader(u"/elsewhere"_s) + textRecord(ListId::Gumps, u"g"_s),
              u"it belongs to the folder \"/elsewhere\""_s},
             {"GUMPS WILL LOAD HERE\r\n", u"it is not a recovery journal"_s},

@@ -237,8 +237,8 @@ private Q_SLOTS:
         driver.answer(u"Cancel"_s);
         m_editor->saveSections();
         QCOMPARE(driver.boxes.last(),
-                 u"warning: Saving would replace a file that another program made or "
-                 u"changed:\n\n    %1 (it could not be read, so what it holds on disk would be "
+                 u"warning: Saving would replace a file that could not be read:\n\n"
+                 u"    %1 (it could not be read, so what it holds on disk would be "
                  u"replaced by the %2 list shown)\n\nReplace it with the lists? Cancel writes "
                  u"none of the three files."_s.arg(file, file.chopped(4)));
         QCOMPARE(snapshot(m_dir->path()), before);
