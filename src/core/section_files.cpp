@@ -241,14 +241,15 @@ void SectionFiles::rememberSections(const SectionContents& contents)
     }
 }
 
-bool SectionFiles::mayReplaceScript() const
+bool SectionFiles::mayReplaceScript(QString* unreadable) const
 {
     const QString target = scriptPath();
     const FileStatus now = fileStatus(target);
     if (!now.exists || !now.regular || m_scriptRecord.matches(target))
         return true;
-    // A script that cannot be read cannot be told from the user's own.
     const FileBytes read = readFileBytes(target);
+    if (!read.outcome && unreadable != nullptr)
+        *unreadable = read.reason;
     return read.outcome && isCompiledScript(read.bytes);
 }
 

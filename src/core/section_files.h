@@ -137,8 +137,10 @@ public:
     QString scriptPath() const { return path(QString::fromLatin1(kScriptFileName)); }
     // Whether compiling may replace mantle.scp unasked: there is none (or
     // nothing a write could replace), it is as this object last wrote it,
-    // or it is a script this program compiled, from whatever lists.
-    bool mayReplaceScript() const;
+    // or it is a script this program compiled, from whatever lists. A
+    // script that cannot be read cannot be told from the user's own: false,
+    // with the system's reason in `unreadable`.
+    bool mayReplaceScript(QString* unreadable = nullptr) const;
 
 private:
     QString path(const QString& fileName) const;

@@ -618,10 +618,11 @@ void Editor::clearList(ListId list)
 
 bool Editor::mayReplaceScript()
 {
-    if (m_sectionFiles.mayReplaceScript())
+    QString unreadable;
+    if (m_sectionFiles.mayReplaceScript(&unreadable))
         return true;
     const QString path = m_sectionFiles.scriptPath();
-    switch (asking([&] { return askToReplaceScript(m_mainWindow.get(), path); })) {
+    switch (asking([&] { return askToReplaceScript(m_mainWindow.get(), path, unreadable); })) {
     case ScriptAnswer::Replace:
         return true;
     case ScriptAnswer::Import:

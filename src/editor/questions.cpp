@@ -134,13 +134,16 @@ RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTim
     return box.clickedButton() == discard ? RecoveryAnswer::Discard : RecoveryAnswer::Later;
 }
 
-ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path)
+ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path, const QString& unreadable)
 {
+    const QString what =
+        unreadable.isEmpty()
+            ? u"a script that scpmaker did not compile or that was changed since"_s
+            : u"which could not be read (%1), so it may be a script of your own"_s.arg(unreadable);
     QMessageBox box(placedOn(parent));
-    prepare(box, u"Compiling would replace \"%1\", a script that scpmaker did not compile or "
-                 u"that was changed since.\n\nReplace it with the script of the lists shown? "
-                 u"Import... brings its lists in instead, unsaved. Cancel writes nothing."_s.arg(
-                     QDir::toNativeSeparators(path)));
+    prepare(box, u"Compiling would replace \"%1\", %2.\n\nReplace it with the script of the "
+                 u"lists shown? Import... brings its lists in instead, unsaved. Cancel writes "
+                 u"nothing."_s.arg(QDir::toNativeSeparators(path), what));
     box.setIcon(QMessageBox::Warning);
     QPushButton* replace = box.addButton(u"Replace"_s, QMessageBox::DestructiveRole);
     QPushButton* import = box.addButton(u"Import..."_s, QMessageBox::ActionRole);

@@ -36,8 +36,10 @@ RecoveryAnswer askToRestore(QWidget* parent, const QString& path, const QDateTim
 
 enum class ScriptAnswer { Replace, Import, Cancel };
 // Compiling would replace the script at `path`, which this program did not
-// make (or which was changed since).
-ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path);
+// make (or which was changed since), or which could not be read, the
+// system's reason `unreadable`.
+ScriptAnswer askToReplaceScript(QWidget* parent, const QString& path,
+                                const QString& unreadable = {});
 
 // Says, without waiting for an answer, that the script at `path` can be
 // brought in with Import; the note closes itself with `parent`.

@@ -265,6 +265,7 @@ private Q_SLOTS:
         for (const char* answer : {"Cancel", "Escape", "Replace", "Import..."})
             QTest::addRow("made by hand, %s", answer)
                 << u"by hand"_s << QString::fromLatin1(answer);
+        QTest::newRow("unreadable, Cancel") << u"unreadable"_s << u"Cancel"_s;
         QTest::newRow("compiled from other lists") << u"compiled"_s << QString();
         QTest::newRow("compiled, then touched") << u"touched"_s << QString();
         QTest::newRow("the editor's own") << u"own"_s << QString();
@@ -276,7 +277,7 @@ private Q_SLOTS:
         const QString mantle = path(u"mantle.scp"_s);
         const QByteArray byHand = "SECTION TILES\n{\nt9\n}\nSECTION GUMPS\n{\ng9\n}\n"
                                   "SECTION ITEMS\n{\n}\n";
-        if (script == u"by hand"_s) {
+        if (script == u"by hand"_s || script == u"unreadable"_s) {
             QVERIFY(writeBytes(mantle, byHand));
         } else if (script != u"own"_s) {
             // As the headless compiler makes it, from another folder's lists.
@@ -307,7 +308,10 @@ private Q_SLOTS:
         driver.answer(u"Compile anyway"_s);
         if (!answer.isEmpty())
             driver.answer(answer);
-        m_editor->compileScript();
+        {
+            const ReadError failing(script == u"unreadable"_s ? u"mantle.scp"_s : QString());
+            m_editor->compileScript();
+        }
         QTRY_VERIFY(listsAreIn());
         const QByteArray compiled = readGolden(u"scripts/placeholders.scp"_s);
         QVERIFY(driver.boxes.value(0).contains(u"The script will carry problems"_s));
@@ -316,12 +320,16 @@ private Q_SLOTS:
             COMPARE_BYTES(readBytes(mantle), compiled);
             return;
         }
-        QCOMPARE(
-            driver.boxes.value(1),
-            u"warning: Compiling would replace \"%1\", a script that scpmaker did not "
-            u"compile or that was changed since.\n\nReplace it with the script of the lists "
-            u"shown? Import... brings its lists in instead, unsaved. Cancel writes nothing."_s.arg(
-                QDir::toNativeSeparators(mantle)));
+        // One that cannot be read may be the user's own: said, with why.
+        const QString why =
+            script == u"unreadable"_s
+                ? u"which could not be read (%1), so it may be a script of your own"_s.arg(
+                      scp::systemReason(EIO))
+                : u"a script that scpmaker did not compile or that was changed since"_s;
+        QCOMPARE(driver.boxes.value(1),
+                 u"warning: Compiling would replace \"%1\", %2.\n\nReplace it with the script of "
+                 u"the lists shown? Import... brings its lists in instead, unsaved. Cancel writes "
+                 u"nothing."_s.arg(QDir::toNativeSeparators(mantle), why));
         COMPARE_BYTES(readBytes(mantle), answer == u"Replace"_s ? compiled : byHand);
         QCOMPARE(allListTexts(), answer == u"Import..."_s
                                      ? u"g9|t9|"_s
