@@ -52,12 +52,12 @@ public:
         if (name.isEmpty())
             return;
         s_real = m_real;
-        s_name = '/' + name.toUtf8();
+        s_name = name.toUtf8();
         s_fd = -1;
         scp::systemCalls().open = [](const char* path, int flags, mode_t mode) {
             const int fd = s_real.open(path, flags, mode);
-            if (fd >= 0 && (fd == s_fd || QByteArrayView(path).endsWith(s_name)))
-                s_fd = QByteArrayView(path).endsWith(s_name) ? fd : -1;
+            if (fd >= 0 && (fd == s_fd || names(path)))
+                s_fd = names(path) ? fd : -1;
             return fd;
         };
         scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> ssize_t {
@@ -68,6 +68,13 @@ public:
         };
     }
     ~ReadError() { scp::systemCalls() = m_real; }
+    // Whether `path` names the file, after either separator (Windows').
+    static bool names(QByteArrayView path)
+    {
+        return path.endsWith(s_name) && path.size() > s_name.size() &&
+               (path[path.size() - s_name.size() - 1] == '/' ||
+                path[path.size() - s_name.size() - 1] == '\\');
+    }
     ReadError(const ReadError&) = delete;
     ReadError& operator=(const ReadError&) = delete;
 
