@@ -15,8 +15,9 @@ export QT_FATAL_WARNINGS=1 QT_QPA_PLATFORM=offscreen
 
 # Desktops that keep to the letter of the desktop entry standard pass the folder
 # chosen in "Open with" only where the command line asks for one (GLib adds
-# it anyway).
-grep -qx 'Exec=scpmaker %f' "$src/packaging/scpmaker.desktop" || fail "the entry takes no folder"
+# it anyway); started from the menu, with none, the editor opens the latest.
+grep -qx 'Exec=scpmaker --recent %f' "$src/packaging/scpmaker.desktop" ||
+    fail "the entry takes no folder, or does not open the latest"
 if have desktop-file-validate; then
     out=$(desktop-file-validate "$src/packaging/scpmaker.desktop" 2>&1) || fail "$out"
     grep -v ': hint: ' <<<"$out" | grep . && fail "desktop entry warnings"
