@@ -387,7 +387,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("asked");
         const QString changed = u"    tiles.scp (changed since it was read or saved here)"_s;
-        // (Its Cancel button: startsWithTheFolderLists.)
+        // (Its Cancel button: closeAndLoadAskFirst and loadsWhatCanBeRead.)
         QTest::newRow("changed, Escape") << u"change"_s << u"Escape"_s << changed;
         QTest::newRow("changed, Replace") << u"change"_s << u"Replace"_s << changed;
         QTest::newRow("made, Replace")
