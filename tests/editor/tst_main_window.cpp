@@ -28,7 +28,6 @@ using scp::ListId;
 class MainWindowTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    static QString allLists() { return allListTexts(); }
     QStringList m_launched;
     QWidget* m_aboutWindow = nullptr; // made on first use
 
@@ -162,7 +161,7 @@ private Q_SLOTS:
         const QPoint under = save->mapToGlobal(save->rect().bottomLeft());
         QCursor::setPos(300, 200);
         listBox(ListId::Items).list().setText(u"0x1 a\r\nb"_s);
-        const QString saved = allLists();
+        const QString saved = allListTexts();
         UiDriver driver;
         driver.choose(u"saveSectionsAction"_s);
         QTest::mouseClick(save, Qt::LeftButton);
@@ -183,7 +182,7 @@ private Q_SLOTS:
         driver.answer(u"Discard"_s);  // the changes are unsaved
         clickButton(u"loadButton"_s); // and Load succeeds silently
         QTRY_VERIFY(listsAreIn());
-        QCOMPARE(allLists(), saved);
+        QCOMPARE(allListTexts(), saved);
         QCOMPARE(driver.boxes,
                  QStringList({u"Gumps,Tiles,Items Saved!"_s,
                               u"warning: The script will carry problems the patching tool cannot "
