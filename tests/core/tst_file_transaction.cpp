@@ -423,7 +423,6 @@ private Q_SLOTS:
         row("forward slashes, relative", u"patch/./../tiles.scp"_s);
         row("share", u"\\\\server\\share\\patch\\items.scp"_s);
         row("names a device only by its prefix", u"C:/CONSOLE/COM10/LPT.scp/nul1"_s);
-        row("dot inside", u"C:/patch.v2/gumps.scp"_s);
         row("trailing dot", u"C:/patch./gumps.scp"_s, u"\"patch.\" ends in a dot"_s);
         row("trailing space", u"patch /gumps.scp"_s, u"\"patch \" ends in a space"_s);
         row("device", u"C:\\work\\CON\\gumps.scp"_s, u"\"CON\" is a device's name"_s);

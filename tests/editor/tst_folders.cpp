@@ -4,16 +4,14 @@
 // desktop's menu lands in the latest of them, or in lists of no folder yet
 // whose first save asks for one.
 
-#include "editor.h"
+#include "editor_fixture.h"
 #include "editor_settings.h"
-#include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "program.h"
 #include "recovery_store.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
-#include <QKeyEvent>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -53,11 +51,6 @@ class FoldersTest : public QObject {
     {
         return u"MoonrakesMantle.zozOzazez - %1[*]"_s.arg(QFileInfo(path).fileName());
     }
-    static void typeIntoGumps(const QString& text)
-    {
-        listBox(ListId::Gumps).moveCursor(QTextCursor::End);
-        QTest::keyClicks(&listBox(ListId::Gumps), text);
-    }
 
 private Q_SLOTS:
     void init()
@@ -84,7 +77,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, saved);
         const QString first = folder(u"first"_s, "a"), second = folder(u"second"_s, "b");
         openIn(first);
-        typeIntoGumps(u"x"_s);
+        typeAtEnd(ListId::Gumps, u"x"_s);
         UiDriver driver;
         driver.answer(answer);
         m_chosen = second;
@@ -145,7 +138,7 @@ private Q_SLOTS:
     {
         const QString first = folder(u"first"_s, "a"), second = folder(u"second"_s, "b");
         openIn(second);
-        typeIntoGumps(u"y"_s);
+        typeAtEnd(ListId::Gumps, u"y"_s);
         m_program.reset(); // ended without saving
         openIn(first);
         UiDriver driver;
@@ -178,7 +171,7 @@ private Q_SLOTS:
         m_program->openRecent([] { return QString(); });
         QTRY_COMPARE(mainWindow().windowTitle(), u"MoonrakesMantle.zozOzazez - no folder yet[*]"_s);
         clickButton(u"clearGumpsButton"_s);
-        typeIntoGumps(u"0x1 g.bmp 1 1"_s);
+        typeAtEnd(ListId::Gumps, u"0x1 g.bmp 1 1"_s);
         const QString empty = folder(u"empty"_s);
         UiDriver driver;
         driver.answer(u"Cancel"_s);

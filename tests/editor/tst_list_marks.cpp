@@ -4,15 +4,13 @@
 // bar, F8 to the marked entries, the problem counts and the reason a screen
 // reader hears.
 
-#include "editor.h"
-#include "editor_windows.h"
+#include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "ui_driver.h"
 
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolTip>
 
@@ -29,23 +27,13 @@ QString item(const QString& id, int n)
 
 } // namespace
 
-class ListMarksTest : public QObject {
+class ListMarksTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir, m_journals; // each test's own
-    std::unique_ptr<scp::Editor> m_editor;
     QStringList m_entries; // the items list's, 20,000 of them
 
     QString selected() const { return listBox(ListId::Items).textCursor().selectedText(); }
     QLabel& problems() const { return *findWidget<QLabel>(u"itemsProblems"_s); }
-    void startEditor()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_journals = std::make_unique<QTemporaryDir>();
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
-        m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
-    }
     // Three entries whose ids are no numbers, at the start, the middle and
     // the end; the list is read by the marks in idle passes.
     void startWithLongItems()
@@ -61,7 +49,11 @@ class ListMarksTest : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { failOnQtWarnings(); }
+    void init()
+    {
+        failOnQtWarnings();
+        newFolders();
+    }
     void cleanup() { m_editor.reset(); }
 
     void marksFollowTypingWithTooltipAndCopyMenu()

@@ -1,6 +1,5 @@
 #include "busy_work.h"
-#include "editor.h"
-#include "editor_windows.h"
+#include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "link_launcher.h"
 #include "patch_info_dialog.h"
@@ -20,21 +19,15 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSemaphore>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir, m_journals;
-    std::unique_ptr<scp::Editor> m_editor;
-    QWidget* form = nullptr;
-
-    static QString allLists() { return allListTexts(); }
     QStringList m_launched;
     QWidget* m_aboutWindow = nullptr; // made on first use
 
@@ -58,31 +51,21 @@ public Q_SLOTS:
     void openUrl(const QUrl& url) { m_launched << u"opened "_s + url.toString(); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Section files go to the current directory: make it a scratch one.
-        QVERIFY(m_dir.isValid() && m_journals.isValid() && QDir::setCurrent(m_dir.path()));
-    }
-
     void cleanupTestCase()
     {
         m_editor.reset();
         QDir::setCurrent(QDir::tempPath()); // lets the scratch directory go
     }
 
-    // Each test starts an editor of its own in an empty folder.
+    // Each test starts an editor of its own in an empty folder, the current
+    // one: section files go there.
     void init()
     {
         failOnQtWarnings();
-        m_editor.reset();
-        for (const QString& folder : {m_dir.path(), m_journals.path()}) {
-            QDir here(folder);
-            for (const QString& name : here.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-                QVERIFY(here.remove(name) || QDir(here.filePath(name)).removeRecursively());
-        }
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
-        m_editor->show();
-        form = &mainWindow();
+        QVERIFY(QDir::setCurrent(QDir::tempPath()));
+        newFolders();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        startEditor();
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
 
@@ -138,21 +121,6 @@ private Q_SLOTS:
         }
     }
 
-    void tabWalksTheTableOrder()
-    {
-        form->findChild<QWidget*>(u"loadButton"_s)->setFocus();
-        QStringList walked;
-        for (int i = 0; i < 15; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            walked << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(
-            walked.join(u' '),
-            u"gumpsList newGumpEntry addGumpButton clearGumpsButton tilesList "
-            u"itemsList clearTilesButton addTileButton newTileEntry clearItemsButton addItemButton "
-            u"newItemEntry aboutButton saveButton loadButton"_s);
-    }
-
     void addAndClearEachList()
     {
         const struct {
@@ -193,7 +161,7 @@ private Q_SLOTS:
         const QPoint under = save->mapToGlobal(save->rect().bottomLeft());
         QCursor::setPos(300, 200);
         listBox(ListId::Items).list().setText(u"0x1 a\r\nb"_s);
-        const QString saved = allLists();
+        const QString saved = allListTexts();
         UiDriver driver;
         driver.choose(u"saveSectionsAction"_s);
         QTest::mouseClick(save, Qt::LeftButton);
@@ -214,7 +182,7 @@ private Q_SLOTS:
         driver.answer(u"Discard"_s);  // the changes are unsaved
         clickButton(u"loadButton"_s); // and Load succeeds silently
         QTRY_VERIFY(listsAreIn());
-        QCOMPARE(allLists(), saved);
+        QCOMPARE(allListTexts(), saved);
         QCOMPARE(driver.boxes,
                  QStringList({u"Gumps,Tiles,Items Saved!"_s,
                               u"warning: The script will carry problems the patching tool cannot "
@@ -523,9 +491,9 @@ private Q_SLOTS:
 
         // Saved with the section files, all or none.
         QVERIFY(QDir::current().mkdir(u"patch.ini"_s));
-        const auto before = snapshot(m_dir.path());
+        const auto before = snapshot(m_dir->path());
         fromSaveMenu(u"saveSectionsAction"_s);
-        QCOMPARE(snapshot(m_dir.path()), before);
+        QCOMPARE(snapshot(m_dir->path()), before);
         QVERIFY(QDir::current().rmdir(u"patch.ini"_s));
         fromSaveMenu(u"saveSectionsAction"_s);
         QCOMPARE(
@@ -551,7 +519,7 @@ private Q_SLOTS:
         });
         driver.answer(u"Cancel"_s);
         m_editor->close();
-        const QString ini = QDir::toNativeSeparators(m_dir.filePath(u"patch.ini"_s));
+        const QString ini = QDir::toNativeSeparators(m_dir->filePath(u"patch.ini"_s));
         QCOMPARE(driver.boxes,
                  QStringList({u"warning: Could not write \"%1\": it is not a regular file (a "
                               u"folder)"_s.arg(ini),
@@ -565,10 +533,7 @@ private Q_SLOTS:
         m_editor.reset();
         for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
             QVERIFY(QFile::remove(QString::fromLatin1(name)));
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
-        m_editor->show();
-        form = &mainWindow();
-        QTRY_VERIFY(listsAreIn());
+        startEditor();
         driver.answer(u"Compile anyway"_s); // the placeholders
         fromSaveMenu(u"compileScriptAction"_s);
         QVERIFY(readBytes(u"mantle.scp"_s)

@@ -3,8 +3,7 @@
 // that follow the folder.
 
 #include "bmp_bytes.h"
-#include "editor.h"
-#include "editor_windows.h"
+#include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "test_files.h"
 #include "ui_driver.h"
@@ -50,17 +49,22 @@ QString hover(scp::ListEdit& box, const QString& text)
 
 } // namespace
 
-class PictureEntriesTest : public QObject {
+class PictureEntriesTest : public QObject, EditorFixture {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { failOnQtWarnings(); }
+    void init()
+    {
+        failOnQtWarnings();
+        newFolders();
+    }
+    void cleanup() { m_editor.reset(); }
 
     void dropsAddPicturesInNameOrderAfterTheLargestId()
     {
-        QTemporaryDir dir, elsewhere, journals;
+        QTemporaryDir elsewhere;
         const auto in = [&](const QString& name, const QByteArray& bytes) {
-            QVERIFY(writeBytes(dir.filePath(name), bytes));
+            QVERIFY(writeBytes(path(name), bytes));
         };
         const auto out = [&](const QString& name, const QByteArray& bytes) {
             QVERIFY(writeBytes(elsewhere.filePath(name), bytes));
@@ -74,8 +78,7 @@ private Q_SLOTS:
         out(u"Pic10.bmp"_s, bmpBytes(1, 1)); // another file on Windows
         out(u"fake.bmp"_s, "GIF89a");
         out(u"note.txt"_s, bmpBytes(1, 1));
-        scp::Editor editor{QDir(dir.path()), journals.path()};
-        editor.show();
+        startEditor();
         scp::ListEdit& gumps = listBox(ListId::Gumps);
         // Ids in hex with and without 0x, with gaps, the largest in capitals;
         // "300" is hexadecimal too.
@@ -85,7 +88,7 @@ private Q_SLOTS:
 
         UiDriver driver;
         drop(ListId::Gumps, {elsewhere.filePath(u"same.bmp"_s), elsewhere.filePath(u"pic2.bmp"_s),
-                             dir.filePath(u"pic10.bmp"_s), elsewhere.filePath(u"clash.bmp"_s),
+                             path(u"pic10.bmp"_s), elsewhere.filePath(u"clash.bmp"_s),
                              elsewhere.filePath(u"Pic10.bmp"_s), elsewhere.filePath(u"fake.bmp"_s),
                              elsewhere.filePath(u"note.txt"_s), elsewhere.filePath(u"gone.bmp"_s)});
         QCOMPARE(listText(ListId::Gumps), before + kGumpSpacer + u"0x03B0 pic2.bmp 3 2"_s +
@@ -102,33 +105,31 @@ private Q_SLOTS:
               u"Pic10.bmp\": the working folder holds \"pic10.bmp\", which differs only in case"_s})
             QVERIFY2(message.contains(name), qPrintable(name));
         // Copied byte for byte; nothing replaced.
-        QCOMPARE(readBytes(dir.filePath(u"pic2.bmp"_s)), bmpBytes(3, 2));
-        QCOMPARE(readBytes(dir.filePath(u"clash.bmp"_s)), bmpBytes(1, 1));
-        QCOMPARE(readBytes(dir.filePath(u"pic10.bmp"_s)), bmpBytes(5, 4));
+        QCOMPARE(readBytes(path(u"pic2.bmp"_s)), bmpBytes(3, 2));
+        QCOMPARE(readBytes(path(u"clash.bmp"_s)), bmpBytes(1, 1));
+        QCOMPARE(readBytes(path(u"pic10.bmp"_s)), bmpBytes(5, 4));
         gumps.undo(); // the whole drop is one step
         QCOMPARE(listText(ListId::Gumps), before);
     }
 
     void dialogFillsAnEmptyListAndItemsTakeNone()
     {
-        QTemporaryDir dir, journals;
-        QVERIFY(writeBytes(dir.filePath(u"t.bmp"_s), bmpBytes(44, 44)));
-        scp::Editor editor{QDir(dir.path()), journals.path()};
+        QVERIFY(writeBytes(path(u"t.bmp"_s), bmpBytes(44, 44)));
+        startEditor();
         QString askedIn;
-        editor.setPictureChooser([&](QWidget*, const QString& folder) {
+        m_editor->setPictureChooser([&](QWidget*, const QString& folder) {
             askedIn = folder;
-            return QStringList{dir.filePath(u"t.bmp"_s)};
+            return QStringList{path(u"t.bmp"_s)};
         });
-        editor.show();
-        editor.clearList(ListId::Tiles);
+        m_editor->clearList(ListId::Tiles);
         UiDriver driver;
         driver.choose(u"addPicturesTilesAction"_s);
         QTest::mouseClick(listBox(ListId::Tiles).viewport(), Qt::RightButton);
-        QCOMPARE(askedIn, dir.path());
+        QCOMPARE(askedIn, m_dir->path());
         QCOMPARE(listText(ListId::Tiles), u"0x0001 t.bmp 44 44"_s);
 
         const QString items = listText(ListId::Items);
-        drop(ListId::Items, {dir.filePath(u"t.bmp"_s)});
+        drop(ListId::Items, {path(u"t.bmp"_s)});
         QTRY_COMPARE(driver.boxes,
                      QStringList{u"Pictures go in the gumps or tiles list; the items list names "
                                  u"none, so nothing was added."_s});
@@ -137,13 +138,10 @@ private Q_SLOTS:
 
     void previewAndSizeFix()
     {
-        QTemporaryDir dir, journals;
-        QVERIFY(writeBytes(dir.filePath(u"big.bmp"_s), bmpBytes(600, 300)));
-        QVERIFY(writeBytes(dir.filePath(u"dot.bmp"_s), bmpBytes(3, 2)));
-        scp::Editor editor{QDir(dir.path()), journals.path()};
-        editor.show();
+        QVERIFY(writeBytes(path(u"big.bmp"_s), bmpBytes(600, 300)));
+        QVERIFY(writeBytes(path(u"dot.bmp"_s), bmpBytes(3, 2)));
+        startEditor();
         scp::ListEdit& box = listBox(ListId::Gumps);
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
         const QString text = u"0x1 dot.bmp 3 2"_s + kGumpSpacer + u"0x2 big.bmp 60 30"_s +
                              kGumpSpacer + u"0x2 x.bmp 1 1"_s;
         box.list().setText(text);
@@ -188,17 +186,14 @@ private Q_SLOTS:
 
     void marksFollowThePicturesOnDisk()
     {
-        QTemporaryDir dir, journals;
-        scp::Editor editor{QDir(dir.path()), journals.path()};
-        editor.show();
+        startEditor();
         scp::ListEdit& box = listBox(ListId::Tiles);
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
         box.list().setText(u"0x1 late.bmp 4 4"_s);
         QCOMPARE(markedTexts(box), QStringList{u"late.bmp"_s});
-        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmpBytes(4, 4)));
+        QVERIFY(writeBytes(path(u"late.bmp"_s), bmpBytes(4, 4)));
         QTRY_COMPARE(box.extraSelections().size(), 0);
         // Rewritten in place, resized: no folder entry changes.
-        QVERIFY(writeBytes(dir.filePath(u"late.bmp"_s), bmpBytes(5, 5)));
+        QVERIFY(writeBytes(path(u"late.bmp"_s), bmpBytes(5, 5)));
         QTRY_COMPARE(box.extraSelections().size(), 1);
         QCOMPARE(box.extraSelections().first().cursor.selectedText(), u"4 4"_s);
     }

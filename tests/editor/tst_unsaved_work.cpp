@@ -4,8 +4,7 @@
 // the recovery journal after the editor ended without saving. Import makes
 // a script the lists' unsaved work.
 
-#include "editor.h"
-#include "editor_windows.h"
+#include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "journal_format.h"
 #include "memory_entry_lists.h"
@@ -17,11 +16,8 @@
 #include "ui_driver.h"
 
 #include <QDateTime>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTextCursor>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -87,13 +83,9 @@ private:
 
 } // namespace
 
-class UnsavedWorkTest : public QObject {
+class UnsavedWorkTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir, m_journals;
-    std::unique_ptr<scp::Editor> m_editor;
-
-    QString path(const QString& name) const { return m_dir->filePath(name); }
     QStringList journals() const
     {
         return QDir(m_journals->path()).entryList({u"*.journal"_s}, QDir::Files);
@@ -107,20 +99,8 @@ class UnsavedWorkTest : public QObject {
     // questions answered.
     void startEditor()
     {
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir->path()), m_journals->path());
-        m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
-        QTRY_VERIFY(listsAreIn());
+        EditorFixture::startEditor();
         QTest::qWait(20); // what the start offers once the window is up
-    }
-    // Key by key, as typed; beyond ASCII too, where QTest::keyClicks stops.
-    void typeAtEnd(ListId id, const QString& text)
-    {
-        listBox(id).moveCursor(QTextCursor::End);
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, c);
-            QCoreApplication::sendEvent(&listBox(id), &press);
-        }
     }
     // The file name of the first journal an editor in the folder keeps.
     QString journalName() const
@@ -129,18 +109,12 @@ class UnsavedWorkTest : public QObject {
                    scp::RecoveryStore(QDir(m_dir->path()), m_journals->path()).newJournalPath())
             .fileName();
     }
-    void clearTheFolders()
-    {
-        m_editor.reset();
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_journals = std::make_unique<QTemporaryDir>();
-    }
 
 private Q_SLOTS:
     void init()
     {
         failOnQtWarnings();
-        clearTheFolders();
+        newFolders();
     }
     void cleanupTestCase() { m_editor.reset(); }
 
@@ -420,7 +394,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("asked");
         const QString changed = u"    tiles.scp (changed since it was read or saved here)"_s;
-        // (Its Cancel button: startsWithTheFolderLists.)
+        // (Its Cancel button: closeAndLoadAskFirst and loadsWhatCanBeRead.)
         QTest::newRow("changed, Escape") << u"change"_s << u"Escape"_s << changed;
         QTest::newRow("changed, Replace") << u"change"_s << u"Replace"_s << changed;
         QTest::newRow("made, Replace")

@@ -1,9 +1,8 @@
 // The main window as it grows, maximises and comes back as it was left, and
 // the lists' zoom: every control's rectangle, and what is remembered.
 
-#include "editor.h"
+#include "editor_fixture.h"
 #include "editor_settings.h"
-#include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "kept_places.h"
 #include "list_zoom.h"
@@ -13,32 +12,21 @@
 #include "ui_driver.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;
 
-class WindowGrowthTest : public QObject {
+class WindowGrowthTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    QTemporaryDir m_dir, m_journals;
-    std::unique_ptr<scp::Editor> m_editor;
-    QWidget* form = nullptr;
-
-    void start()
-    {
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), m_journals.path());
-        m_editor->show();
-        form = &mainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-    }
     // The editor closed and started again.
     void restart()
     {
         m_editor->close();
-        start();
+        startEditor();
     }
     QRect rect(const QString& name) const { return form->findChild<QWidget*>(name)->geometry(); }
     qreal listPoints(ListId list) const { return listBox(list).font().pointSizeF(); }
@@ -48,53 +36,34 @@ private Q_SLOTS:
     {
         failOnQtWarnings();
         QSettings(QSettings::IniFormat, QSettings::UserScope, u"scpmaker"_s, u"scpmaker"_s).clear();
-        start();
+        startEditor();
     }
     void cleanup() { m_editor.reset(); }
 
     void controlsFollowTheirListsAsTheWindowGrows()
     {
-        // As drawn, then 301 px wider (100, 100 and 101 to the three lists)
-        // and 200 px higher.
-        const struct {
-            const char* name;
-            QRect drawn, grown;
-        } controls[] = {
-            {"gumpsProblems", {0, 0, 177, 16}, {0, 0, 277, 16}},
-            {"tilesProblems", {184, 0, 209, 16}, {284, 0, 309, 16}},
-            {"itemsProblems", {400, 0, 409, 16}, {600, 0, 510, 16}},
-            {"gumpsList", {0, 16, 177, 265}, {0, 16, 277, 465}},
-            {"tilesList", {184, 16, 209, 265}, {284, 16, 309, 465}},
-            {"itemsList", {400, 16, 409, 265}, {600, 16, 510, 465}},
-            {"gumpIdLabel", {0, 296, 41, 25}, {0, 496, 41, 25}},
-            {"gumpFileLabel", {40, 296, 65, 25}, {40, 496, 65, 25}},
-            {"gumpWidthLabel", {112, 296, 41, 25}, {112, 496, 41, 25}},
-            {"gumpHeightLabel", {144, 296, 33, 17}, {144, 496, 33, 17}},
-            {"newGumpEntry", {0, 312, 177, 25}, {0, 512, 177, 25}},
-            {"addGumpButton", {8, 344, 33, 25}, {8, 544, 33, 25}},
-            {"clearGumpsButton", {48, 344, 33, 25}, {48, 544, 33, 25}},
-            {"tileIdLabel", {192, 296, 41, 25}, {292, 496, 41, 25}},
-            {"tileFileLabel", {232, 296, 65, 25}, {332, 496, 65, 25}},
-            {"tileWidthLabel", {304, 296, 41, 25}, {404, 496, 41, 25}},
-            {"tileHeightLabel", {336, 296, 33, 17}, {436, 496, 33, 17}},
-            {"newTileEntry", {192, 312, 177, 25}, {292, 512, 177, 25}},
-            {"addTileButton", {192, 344, 33, 25}, {292, 544, 33, 25}},
-            {"clearTilesButton", {232, 344, 33, 25}, {332, 544, 33, 25}},
-            {"itemFieldsLabel", {408, 296, 353, 25}, {608, 496, 353, 25}},
-            {"newItemEntry", {408, 312, 353, 25}, {608, 512, 353, 25}},
-            {"clearItemsButton", {616, 344, 33, 25}, {816, 544, 33, 25}},
-            {"addItemButton", {656, 344, 33, 25}, {856, 544, 33, 25}},
-            {"loadButton", {272, 344, 73, 41}, {472, 544, 73, 41}},
-            {"aboutButton", {352, 344, 73, 41}, {552, 544, 73, 41}},
-            {"saveButton", {432, 344, 73, 41}, {632, 544, 73, 41}},
-        };
-        QCOMPARE(form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(),
-                 qsizetype(std::size(controls))); // none left out
-        for (const QSize size : {QSize(811, 389), QSize(1112, 589), QSize(811, 389)}) {
-            form->resize(size);
-            for (const auto& [name, drawn, grown] : controls)
-                QCOMPARE(rect(QLatin1String(name)), size.width() > 811 ? grown : drawn);
+        // 301 px wider and 200 px higher: the lists take the room (100, 100
+        // and 101 px wide, their problem counts with them), what lies right
+        // of a list moves with it, and what lies under them moves down.
+        // Back at its first size, everything is as drawn.
+        QCOMPARE(form->size(), QSize(811, 389));
+        QHash<QString, QRect> drawn;
+        for (const QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            drawn.insert(control->objectName(), control->geometry());
+        const int listsEnd = drawn[u"gumpsList"_s].bottom();
+        form->resize(1112, 589);
+        for (const auto& [name, was] : drawn.asKeyValueRange()) {
+            const int column = name.contains(u"gump"_s, Qt::CaseInsensitive)   ? 0
+                               : name.contains(u"tile"_s, Qt::CaseInsensitive) ? 1
+                                                                               : 2;
+            const bool list = name.endsWith(u"List"_s), strip = name.endsWith(u"Problems"_s);
+            const QRect grown =
+                was.adjusted(0, 0, list || strip ? 100 + column / 2 : 0, list ? 200 : 0);
+            QCOMPARE(rect(name), grown.translated(100 * column, was.top() > listsEnd ? 200 : 0));
         }
+        form->resize(811, 389);
+        for (const auto& [name, was] : drawn.asKeyValueRange())
+            QCOMPARE(rect(name), was);
         // Maximised, the lists and the bottom row reach the screen's edges,
         // with the margins they were drawn with; back, all is as drawn.
         form->showMaximized();
@@ -104,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(rect(u"saveButton"_s).bottom(), form->height() - 5);
         form->showNormal();
         QTRY_COMPARE(form->size(), QSize(811, 389));
-        QCOMPARE(rect(u"saveButton"_s), QRect(432, 344, 73, 41));
+        QCOMPARE(rect(u"saveButton"_s), drawn[u"saveButton"_s]);
     }
 
     void placeSizeAndZoomAreRemembered()
@@ -168,9 +137,7 @@ private Q_SLOTS:
 
         UiDriver driver;
         scp::keepSettingsIn(places.settingsFile);
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), places.journalFolder);
-        m_editor->show();
-        form = &mainWindow();
+        startEditorWith(places.journalFolder);
         QCOMPARE(QDir(places.journalFolder).entryList({u"*.lock"_s}, QDir::Files).size(), 1);
         form->setGeometry(130, 110, 880, 440);
         restart();
@@ -189,8 +156,7 @@ private Q_SLOTS:
         QCOMPARE(none.journalFolder, QString());
         QVERIFY2(none.problem.contains(QDir::toNativeSeparators(readOnly.path())),
                  qPrintable(none.problem));
-        m_editor = std::make_unique<scp::Editor>(QDir(m_dir.path()), none.journalFolder);
-        m_editor->show();
+        startEditorWith(none.journalFolder);
         QTest::qWait(50);
         QCOMPARE(driver.boxes, QStringList());
     }
