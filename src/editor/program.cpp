@@ -4,6 +4,7 @@
 
 #include "editor.h"
 #include "editor_settings.h"
+#include "folder_check.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +36,7 @@ void Program::openFolderless()
 void Program::openRecent(const FolderChooser& choose)
 {
     for (const QString& folder : recentFolders()) {
-        if (QFileInfo(folder).isDir())
+        if (whyFolderCannotBeOpened(folder).isEmpty())
             return open(QDir(folder));
     }
     const QString chosen = choose();

@@ -37,7 +37,7 @@ public:
     // Compile asks for one.
     void openFolderless();
     // What a launch from the desktop's menu opens: the most recent folder
-    // that is still there; with none, the folder `choose` asks for, and
+    // that can still be opened; with none, the folder `choose` asks for, and
     // when that is cancelled, lists with no folder yet.
     using FolderChooser = std::function<QString()>;
     void openRecent(const FolderChooser& choose);
