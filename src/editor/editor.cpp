@@ -66,7 +66,7 @@ namespace {
 
 std::unique_ptr<ListDocument> placeholderList(ListId list)
 {
-    return std::make_unique<ListDocument>(listPlaceholder(list));
+    return std::make_unique<ListDocument>(listPlaceholder(list), spacerWidth(list));
 }
 
 } // namespace

@@ -73,7 +73,8 @@ private Q_SLOTS:
         for (const QString& entry : gumpList(25).split(kGumpSpacer))
             added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
         ListDocument filled;
-        filled.adopt(ListDocument::filledDocument(list.toLatin1(), [](qsizetype) { return true; }));
+        filled.adopt(
+            ListDocument::filledDocument(list.toLatin1(), 37, [](qsizetype) { return true; }));
         for (const ListDocument* document : {&whole, &added, &filled}) {
             QCOMPARE(document->text(), list);
             QCOMPARE(document->document()->blockCount(), 4); // the line, then rows of 9 entries
@@ -355,7 +356,7 @@ private Q_SLOTS:
         list.document()->setDefaultFont(font);
         QTextDocument* filled = nullptr;
         std::unique_ptr<QThread> thread(QThread::create([&] {
-            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80",
+            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80", 37,
                                                   [](qsizetype) { return true; });
             filled->moveToThread(QCoreApplication::instance()->thread());
         }));
@@ -367,7 +368,7 @@ private Q_SLOTS:
         list.document()->undo();
         QCOMPARE(list.text(), u"first"_s);
         qsizetype heard = 0;
-        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(),
+        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(), 37,
                                               [&](qsizetype done) {
                                                   heard = done;
                                                   return false;
