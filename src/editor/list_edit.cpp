@@ -331,6 +331,7 @@ void ListEdit::insertFromMimeData(const QMimeData* source)
     cursor.removeSelectedText();
     ListDocument::insertText(cursor, text);
     cursor.endEditBlock();
+    m_list.settleBreaks(); // in the paste's undo step, whatever calls it
     setTextCursor(cursor);
     ensureCursorVisible();
 }
