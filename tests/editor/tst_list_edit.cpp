@@ -171,6 +171,10 @@ private Q_SLOTS:
             box->edit.redo();
         QCOMPARE(box->list.text(), edited);
         QVERIFY(rowsStartAt({0, 38}));
+        // A line separator typed is a line end, never a break's character.
+        box->select(1, 0);
+        QTest::keyClicks(&box->edit, u"\u2028"_s);
+        QCOMPARE(box->list.text(), u"a\r\n"_s + edited.mid(1));
 
         // A word of 10,000 characters goes in chunks no layout spends long
         // on; the caret steps over a chunk's end as over any character, and
