@@ -294,6 +294,16 @@ public:
         const char16_t c = at(position);
         return c != 0 && c != u' ';
     }
+    // How many spaces run from `position` on (step 1) or back from before it
+    // (step -1), counted up to `most`.
+    int spaces(int position, int step, int most) const
+    {
+        int count = 0;
+        for (int at = step > 0 ? position : position - 1;
+             at >= 0 && at < m_end && count < most && this->at(at) == u' '; at += step)
+            ++count;
+        return count;
+    }
     // The characters to change in [from, to] and the runs next to it, each
     // with what it becomes.
     void settle(int from, int to, int spacer, std::vector<std::pair<int, QChar>>& changes) const
@@ -568,6 +578,35 @@ void ListDocument::noteChange(int position, int removed, int added)
         m_unsettled.emplace_back(position, position);
         m_unsettled.emplace_back(position + added, position + added);
     }
+}
+
+bool ListDocument::keyMovesBreaks(int position, QChar typed) const
+{
+    const RunScan scan(*m_document);
+    const int most = m_spacer;
+    if (!typed.isNull()) {
+        const int before = scan.spaces(position, -1, most), after = scan.spaces(position, 1, most);
+        if (typed == u' ')
+            return before + after + 1 >= m_spacer;
+        if (before > 0 && after > 0)
+            return before + after >= m_spacer; // a run parted
+        // A run at a line's edge comes to stand between two characters.
+        return (after >= m_spacer && !scan.isOther(position - 1)) ||
+               (before >= m_spacer && !scan.isOther(position));
+    }
+    // The character at `position` deleted.
+    if (scan.at(position) == u' ')
+        return scan.spaces(position, -1, most) + 1 + scan.spaces(position + 1, 1, most) >= m_spacer;
+    const int before = scan.spaces(position, -1, most), after = scan.spaces(position + 1, 1, most);
+    if (before > 0 && after > 0)
+        return before + after >= m_spacer; // two runs joined
+    return (after >= m_spacer && !scan.isOther(position - 1)) ||
+           (before >= m_spacer && !scan.isOther(position + 1));
+}
+
+void ListDocument::settleNear(int position)
+{
+    settle({{std::max(0, position - 1), position + 1}});
 }
 
 void ListDocument::settleBreaks()

@@ -134,6 +134,11 @@ public:
     // each event it handles; it also runs once control returns to the event
     // loop, for edits made by other means.
     void settleBreaks();
+    // Whether typing `typed` at `position`, or deleting the character there
+    // when `typed` is null, moves a break: the keystroke then goes in one
+    // edit block with settleNear() of where the caret is after it.
+    bool keyMovesBreaks(int position, QChar typed) const;
+    void settleNear(int position);
 
     // Whether the list differs from what it was when last markSaved().
     bool isUnsaved() const;

@@ -205,6 +205,43 @@ void ListEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A character typed or deleted without a selection is an undo step of
+    // its own in Qt, merged with the typing next to it: where it moves a
+    // break, it goes in an edit block with that move, so one undo takes back
+    // both. Elsewhere typing merges as it always has.
+    QTextCursor caret = textCursor();
+    if (!isReadOnly() && !caret.hasSelection()) {
+        const QString typed = event->text();
+        int at = -1;
+        QChar character;
+        if (event->matches(QKeySequence::Delete)) {
+            at = caret.position();
+        } else if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+            at = caret.position() - 1;
+        } else if (typed.size() == 1 && typed.at(0).isPrint() &&
+                   !(event->modifiers() & Qt::ControlModifier)) {
+            at = caret.position();
+            character = typed.at(0);
+        }
+        if (at >= 0 && at < document()->characterCount() - 1 + int(!character.isNull()) &&
+            m_list.keyMovesBreaks(at, character)) {
+            // Done here rather than by Qt's key handling, which must not run
+            // inside an edit block: it asks for a layout the block holds back.
+            caret.beginEditBlock();
+            if (!character.isNull())
+                caret.insertText(typed);
+            else if (at < caret.position())
+                caret.deletePreviousChar();
+            else
+                caret.deleteChar();
+            m_list.settleNear(caret.position());
+            caret.endEditBlock();
+            setTextCursor(caret);
+            ensureCursorVisible();
+            event->accept();
+            return;
+        }
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 
