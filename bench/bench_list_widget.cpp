@@ -146,9 +146,10 @@ struct Window {
     }
 
     scp::PictureFolder pictures{QDir::tempPath()};
-    std::array<std::unique_ptr<scp::ListDocument>, 3> lists{std::make_unique<scp::ListDocument>(),
-                                                            std::make_unique<scp::ListDocument>(),
-                                                            std::make_unique<scp::ListDocument>()};
+    std::array<std::unique_ptr<scp::ListDocument>, 3> lists{
+        std::make_unique<scp::ListDocument>(QString(), scp::spacerWidth(ListId::Gumps)),
+        std::make_unique<scp::ListDocument>(QString(), scp::spacerWidth(ListId::Tiles)),
+        std::make_unique<scp::ListDocument>(QString(), scp::spacerWidth(ListId::Items))};
     scp::EntryLists entryLists{{{lists[0].get(), lists[1].get(), lists[2].get()}}};
     scp::MainWindow form{{lists[0].get(), lists[1].get(), lists[2].get()}};
 };

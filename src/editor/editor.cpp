@@ -69,7 +69,7 @@ namespace {
 
 std::unique_ptr<ListDocument> placeholderList(ListId list)
 {
-    return std::make_unique<ListDocument>(listPlaceholder(list));
+    return std::make_unique<ListDocument>(listPlaceholder(list), spacerWidth(list));
 }
 
 // Whether two lists' documents hold the same list text.

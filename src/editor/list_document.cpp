@@ -7,6 +7,7 @@
 #include "line_ends.h"
 
 #include <QPlainTextDocumentLayout>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -20,73 +21,111 @@ namespace scp {
 
 namespace {
 
-// A row break is a paragraph break whose character carries this object type.
-// Typed text takes the format beside the caret, which after a row break is
-// the break's own; QTextCursor::insertText drops the object type from it, and
-// Enter and paste, where Qt would hand the format on whole, are done with a
-// plain format.
+// A row break is a paragraph break whose character carries this object type,
+// a chunk break one carrying kChunkBreakObject plus the character it stands
+// for. Typed text takes the format beside the caret, which after a break is
+// the break's own; QTextCursor::insertText drops the object type from it,
+// and Enter and paste, where Qt would hand the format on whole, are done with
+// a plain format.
 constexpr int kRowBreakObject = QTextFormat::UserObject + 1;
+constexpr int kChunkBreakObject = QTextFormat::UserObject + 2;
 
-// The shortest run of spaces between two characters of a line whose last
-// space becomes a row break: the narrower spacer. Wrapping starts a new row
-// after such a run anyway, so the break moves nothing on screen.
-constexpr qsizetype kRowBreakRun = std::min(kGumpTileSpacerWidth, kItemSpacerWidth);
+// The document's own record of the list's spacer, which the rule needs
+// wherever text goes in.
+constexpr char kSpacerProperty[] = "scpSpacer";
 
-QTextCharFormat rowBreakFormat()
+int spacerOf(const QTextDocument& document)
+{
+    const QVariant spacer = document.property(kSpacerProperty);
+    return spacer.isValid() ? spacer.toInt() : kGumpTileSpacerWidth;
+}
+
+QTextCharFormat breakFormat(int objectType)
 {
     QTextCharFormat format;
-    format.setObjectType(kRowBreakObject);
+    format.setObjectType(objectType);
     return format;
 }
 
-// Tells row breaks from real line ends. The format of the break before a
-// block is that block's character format, looked up here by index: a long
-// list is read block by block, and that keeps reading it cheap.
-class RowBreaks {
+QTextCharFormat chunkFormat(QChar standsFor)
+{
+    return breakFormat(kChunkBreakObject + standsFor.unicode());
+}
+
+// What a format makes of the paragraph break carrying it: a space, a token's
+// character, or nothing (0, a real line end).
+char16_t standInOf(const QTextFormat& format)
+{
+    const int type = format.objectType();
+    if (type == kRowBreakObject)
+        return u' ';
+    if (type >= kChunkBreakObject && type <= kChunkBreakObject + 0xFFFF)
+        return char16_t(type - kChunkBreakObject);
+    return 0;
+}
+
+// Tells breaks from real line ends. The format of the break before a block
+// is that block's character format, looked up here by index: a long list is
+// read block by block, and that keeps reading it cheap.
+class Breaks {
 public:
-    explicit RowBreaks(const QTextDocument& document)
+    explicit Breaks(const QTextDocument& document)
     {
         const QList<QTextFormat> formats = document.allFormats();
-        m_isRowBreak.reserve(formats.size());
+        m_standIns.reserve(formats.size());
         for (const QTextFormat& format : formats)
-            m_isRowBreak.push_back(format.objectType() == kRowBreakObject);
+            m_standIns.push_back(standInOf(format));
     }
-    bool before(const QTextBlock& block) const
+    char16_t before(const QTextBlock& block) const
     {
         const int format = block.charFormatIndex();
-        return format >= 0 && format < qsizetype(m_isRowBreak.size()) && m_isRowBreak[format];
+        return format >= 0 && format < qsizetype(m_standIns.size()) ? m_standIns[format] : 0;
     }
 
 private:
-    std::vector<bool> m_isRowBreak;
+    std::vector<char16_t> m_standIns;
 };
 
-// The one walk over a document range [from, to): `characters` gets each
-// block's characters in the range, `lineBreak` each paragraph break in it,
-// with whether it is a row break.
-template <typename Characters, typename LineBreak>
+// The one walk over a document range [from, to): `characters` gets the
+// characters in the range between breaks, `standIn` each break (line
+// separator or paragraph break) with the character it stands for, `lineEnd`
+// each real line end.
+template <typename Characters, typename StandIn, typename LineEnd>
 void walk(const QTextDocument& document, qsizetype from, qsizetype to, Characters characters,
-          LineBreak lineBreak)
+          StandIn standIn, LineEnd lineEnd)
 {
-    const RowBreaks rowBreaks(document);
+    const Breaks breaks(document);
     QTextBlock block = document.findBlock(int(from));
     // Each block starts where the one before ends: asking a block where it
     // starts costs a walk up the document's tree.
     for (qsizetype start = block.position(); block.isValid() && start < to;) {
         const qsizetype breakAt = start + block.length() - 1;
         const qsizetype first = std::max(from, start), last = std::min(to, breakAt);
-        if (last > first)
-            characters(QStringView(block.text()).sliced(first - start, last - first));
+        if (last > first) {
+            const QString text = block.text();
+            QStringView rest = QStringView(text).sliced(first - start, last - first);
+            for (qsizetype at; (at = rest.indexOf(QChar::LineSeparator)) >= 0;) {
+                characters(rest.first(at));
+                standIn(u' ');
+                rest = rest.sliced(at + 1);
+            }
+            characters(rest);
+        }
         block = block.next();
-        if (breakAt < to && block.isValid())
-            lineBreak(rowBreaks.before(block));
+        if (breakAt < to && block.isValid()) {
+            const char16_t standsFor = breaks.before(block);
+            if (standsFor != 0)
+                standIn(standsFor);
+            else
+                lineEnd();
+        }
         start = breakAt + 1;
     }
 }
 
 // How many spaces end the document's last line, or -1 when nothing but
-// spaces stands on that row: a run only ends in a row break between two
-// other characters.
+// spaces stands on that row: a run only ends in a break between two other
+// characters.
 qsizetype trailingSpaces(const QTextDocument& document)
 {
     const int rowStart = document.lastBlock().position();
@@ -98,8 +137,8 @@ qsizetype trailingSpaces(const QTextDocument& document)
     return -1;
 }
 
-// Text without row breaks (a list of lines) goes in a stretch of lines of
-// about kInsertStretch characters at a time.
+// Text without paragraph breaks (a list of lines) goes in a stretch of lines
+// of about kInsertStretch characters at a time.
 constexpr qsizetype kInsertStretch = qsizetype(1) << 16;
 
 QString textPiece(const char16_t* text, qsizetype size)
@@ -113,28 +152,60 @@ QString textPiece(const char* bytes, qsizetype size)
     return decodeCp1252(QByteArrayView(bytes, size));
 }
 
+QChar standInFor(char16_t c)
+{
+    return QChar(c);
+}
+
+QChar standInFor(char byte)
+{
+    return decodeCp1252(QByteArrayView(&byte, 1)).at(0);
+}
+
 // Inserts list text (any line ends: Qt makes CR LF, CR and LF one paragraph
-// break each) at the cursor with a plain format, the last space of a run of
-// at least kRowBreakRun spaces between two other characters of a line a row
-// break once the row it ends holds ListDocument::kRowLength characters.
-// `spacesBefore` is the run already before the cursor, as trailingSpaces, and
-// `rowBefore` the characters of its row before the cursor. `inserted` hears
-// how far the insertion has got after each row break, and stops it by
-// answering false.
+// break each) at the cursor with a plain format. The last space of a run of
+// at least the document's spacer between two other characters of a line
+// becomes a break: a row break once the row it ends holds
+// ListDocument::kRowLength characters, a line separator before that. A
+// paragraph that reaches ListDocument::kChunkLength characters otherwise
+// ends in a chunk break. `spacesBefore` is the run already before the cursor,
+// as trailingSpaces, and `rowBefore` the characters of its paragraph before
+// the cursor. `inserted` hears how far the insertion has got after each
+// paragraph break, and stops it by answering false.
 template <typename Ch, typename Progress>
 bool insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spacesBefore,
                     qsizetype rowBefore, Progress inserted)
 {
     const QTextCharFormat plain;
-    const QTextCharFormat rowBreak = rowBreakFormat();
+    const QTextCharFormat rowBreak = breakFormat(kRowBreakObject);
+    const qsizetype spacer = spacerOf(*cursor.document());
     bool afterText = spacesBefore >= 0;
     qsizetype run = qMax<qsizetype>(0, spacesBefore);
     qsizetype rowStart = -rowBefore;
-    qsizetype pending = 0; // first character not yet inserted
+    qsizetype pending = 0;                 // first character not yet inserted
+    std::vector<qsizetype> lineSeparators; // among the pending ones
+    auto flush = [&](qsizetype to) {
+        if (to > pending) {
+            QString piece = textPiece(text + pending, to - pending);
+            for (const qsizetype at : lineSeparators)
+                piece[at - pending] = QChar::LineSeparator;
+            cursor.insertText(piece, plain);
+        }
+        lineSeparators.clear();
+    };
+    // The character at `at` becomes a paragraph break of `format`.
+    auto breakParagraph = [&](qsizetype at, const QTextCharFormat& format) {
+        flush(at);
+        cursor.insertBlock(QTextBlockFormat(), format);
+        pending = rowStart = at + 1;
+        return inserted(pending);
+    };
     for (qsizetype i = 0; i < size; ++i) {
         const Ch c = text[i];
         if (c == Ch(' ')) {
             ++run;
+            if (i - rowStart >= ListDocument::kChunkLength && !breakParagraph(i, rowBreak))
+                return false;
             continue;
         }
         if (c == Ch('\r') || c == Ch('\n')) {
@@ -142,26 +213,31 @@ bool insertListText(QTextCursor& cursor, const Ch* text, qsizetype size, qsizety
             rowStart = i + 1;
             // A list of lines goes in a stretch of lines at a time.
             if (c == Ch('\n') && i + 1 - pending >= kInsertStretch) {
-                cursor.insertText(textPiece(text + pending, i + 1 - pending), plain);
+                flush(i + 1);
                 pending = i + 1;
                 if (!inserted(pending))
                     return false;
             }
-        } else {
-            if (afterText && run >= kRowBreakRun && i > 0 && text[i - 1] == Ch(' ') &&
-                i - 1 - rowStart >= ListDocument::kRowLength) {
-                cursor.insertText(textPiece(text + pending, i - 1 - pending), plain);
-                cursor.insertBlock(QTextBlockFormat(), rowBreak);
-                pending = rowStart = i;
-                if (!inserted(i))
+        } else if (afterText && run >= spacer && i > 0 && text[i - 1] == Ch(' ') &&
+                   i - 1 >= pending) {
+            if (i - 1 - rowStart >= ListDocument::kRowLength) {
+                if (!breakParagraph(i - 1, rowBreak))
                     return false;
+            } else {
+                lineSeparators.push_back(i - 1);
             }
+        } else if (i - rowStart >= ListDocument::kChunkLength && !QChar::isSurrogate(c)) {
+            // Two halves of one character stay together.
+            if (!breakParagraph(i, chunkFormat(standInFor(c))))
+                return false;
+            run = 0;
             afterText = true;
+            continue;
         }
+        afterText = c != Ch('\r') && c != Ch('\n');
         run = 0;
     }
-    if (pending < size)
-        cursor.insertText(textPiece(text + pending, size - pending), plain);
+    flush(size);
     return true;
 }
 
@@ -172,9 +248,10 @@ void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBe
 }
 
 template <typename Ch, typename Progress>
-QTextDocument* filledWith(const Ch* text, qsizetype size, Progress inserted)
+QTextDocument* filledWith(const Ch* text, qsizetype size, int spacer, Progress inserted)
 {
     auto* fresh = new QTextDocument;
+    fresh->setProperty(kSpacerProperty, spacer);
     fresh->setUndoRedoEnabled(false);
     QTextCursor cursor(fresh);
     cursor.beginEditBlock();
@@ -187,6 +264,89 @@ QTextDocument* filledWith(const Ch* text, qsizetype size, Progress inserted)
     fresh->setUndoRedoEnabled(true);
     return fresh;
 }
+
+// The longest run of spaces whose breaks an edit moves: longer ones are not
+// what a person types, and are left as they went in.
+constexpr int kSettledRun = int(ListDocument::kChunkLength);
+
+// An edited range, widened to the runs of spaces it touches.
+class RunScan {
+public:
+    explicit RunScan(const QTextDocument& document)
+        : m_document(document), m_breaks(document), m_end(document.characterCount() - 1)
+    {
+    }
+    // ' ' for a space, or a break standing for one; another character it
+    // stands for, 0 for a real line end; the character itself otherwise.
+    char16_t at(int position) const
+    {
+        const QChar c = m_document.characterAt(position);
+        if (c == QChar::LineSeparator)
+            return u' ';
+        if (c == QChar::ParagraphSeparator)
+            return m_breaks.before(m_document.findBlock(position + 1));
+        return c.unicode();
+    }
+    bool isOther(int position) const
+    {
+        if (position < 0 || position >= m_end)
+            return false;
+        const char16_t c = at(position);
+        return c != 0 && c != u' ';
+    }
+    // How many spaces run from `position` on (step 1) or back from before it
+    // (step -1), counted up to `most`.
+    int spaces(int position, int step, int most) const
+    {
+        int count = 0;
+        for (int at = step > 0 ? position : position - 1;
+             at >= 0 && at < m_end && count < most && this->at(at) == u' '; at += step)
+            ++count;
+        return count;
+    }
+    // The characters to change in [from, to] and the runs next to it, each
+    // with what it becomes.
+    void settle(int from, int to, int spacer, std::vector<std::pair<int, QChar>>& changes) const
+    {
+        int start = from;
+        while (start > 0 && from - start <= kSettledRun && at(start - 1) == u' ')
+            --start;
+        int end = std::min(to, m_end);
+        while (end < m_end && end - to <= kSettledRun && at(end) == u' ')
+            ++end;
+        // A run cut off by the bound is a long one.
+        const bool cutBefore = start > 0 && at(start - 1) == u' ';
+        const bool cutAfter = end < m_end && at(end) == u' ';
+        for (int position = start; position < end;) {
+            if (at(position) != u' ') {
+                ++position;
+                continue;
+            }
+            const int runStart = position;
+            while (position < end && at(position) == u' ')
+                ++position;
+            if (position - runStart > kSettledRun || (runStart == start && cutBefore) ||
+                (position == end && cutAfter))
+                continue;
+            const bool between = isOther(runStart - 1) && isOther(position);
+            const bool ends = between && position - runStart >= spacer;
+            for (int p = runStart; p < position; ++p) {
+                const QChar c = m_document.characterAt(p);
+                if (p == position - 1 && ends) {
+                    if (c == u' ')
+                        changes.emplace_back(p, QChar::LineSeparator);
+                } else if (c != u' ') {
+                    changes.emplace_back(p, u' ');
+                }
+            }
+        }
+    }
+
+private:
+    const QTextDocument& m_document;
+    const Breaks m_breaks;
+    const int m_end;
+};
 
 } // namespace
 
@@ -206,10 +366,11 @@ private:
     QPointer<QTextDocument> m_replaced;
 };
 
-ListDocument::ListDocument(const QString& text, QObject* parent) : QObject(parent)
+ListDocument::ListDocument(const QString& text, int spacer, QObject* parent)
+    : QObject(parent), m_spacer(spacer)
 {
     QTextDocument* first = filledWith(reinterpret_cast<const char16_t*>(text.constData()),
-                                      text.size(), [](qsizetype) { return true; });
+                                      text.size(), spacer, [](qsizetype) { return true; });
     first->setParent(this); // as every later one is
     show(first, false);
     markSaved();
@@ -217,15 +378,23 @@ ListDocument::ListDocument(const QString& text, QObject* parent) : QObject(paren
 
 ListDocument::~ListDocument() = default;
 
-bool ListDocument::isRowBreakBefore(const QTextBlock& block)
+QChar ListDocument::standInBefore(const QTextBlock& block)
 {
-    return block.charFormat().objectType() == kRowBreakObject;
+    return QChar(standInOf(block.charFormat()));
 }
 
 bool ListDocument::isRowBreakAt(const QTextDocument& document, int position)
 {
     return document.characterAt(position) == QChar::ParagraphSeparator &&
-           RowBreaks(document).before(document.findBlock(position + 1));
+           standInBefore(document.findBlock(position + 1)) == u' ';
+}
+
+bool ListDocument::isChunkBreakAt(const QTextDocument& document, int position)
+{
+    if (document.characterAt(position) != QChar::ParagraphSeparator)
+        return false;
+    const QChar standsFor = standInBefore(document.findBlock(position + 1));
+    return !standsFor.isNull() && standsFor != u' ';
 }
 
 QString ListDocument::text() const
@@ -239,7 +408,7 @@ QString ListDocument::text(int from, int to) const
     out.reserve(to - from);
     walk(
         *m_document, from, to, [&](QStringView characters) { out += characters; },
-        [&](bool rowBreak) { out += rowBreak ? u" "_s : u"\r\n"_s; });
+        [&](char16_t standsFor) { out += QChar(standsFor); }, [&] { out += u"\r\n"_s; });
     return out;
 }
 
@@ -250,7 +419,7 @@ void ListDocument::positionText(const QTextDocument& document, qsizetype from, q
     out.reserve(to - from);
     walk(
         document, from, to, [&](QStringView characters) { out += characters; },
-        [&](bool rowBreak) { out += rowBreak ? u' ' : u'\n'; });
+        [&](char16_t standsFor) { out += QChar(standsFor); }, [&] { out += u'\n'; });
 }
 
 int ListDocument::positionCount() const
@@ -266,26 +435,22 @@ Cp1252Encoding ListDocument::encoded() const
     char* const start = result.bytes.data();
     char* out = start;
     qsizetype index = 0; // in text()
+    auto characters = [&](QStringView characters) {
+        if (result.badIndex >= 0)
+            return;
+        const qsizetype bad = encodeCp1252To(characters, out);
+        if (bad >= 0)
+            result.badIndex = index + bad;
+        out += characters.size();
+        index += characters.size();
+    };
     walk(
-        *m_document, 0, positionCount(),
-        [&](QStringView characters) {
-            if (result.badIndex >= 0)
-                return;
-            const qsizetype bad = encodeCp1252To(characters, out);
-            if (bad >= 0)
-                result.badIndex = index + bad;
-            out += characters.size();
-            index += characters.size();
-        },
-        [&](bool rowBreak) {
-            if (rowBreak) {
-                *out++ = ' ';
-                index += 1;
-            } else {
-                *out++ = '\r';
-                *out++ = '\n';
-                index += 2;
-            }
+        *m_document, 0, positionCount(), characters,
+        [&](char16_t standsFor) { characters(QStringView(&standsFor, 1)); },
+        [&] {
+            *out++ = '\r';
+            *out++ = '\n';
+            index += 2;
         });
     if (result.badIndex >= 0)
         result.bytes = QByteArray();
@@ -310,15 +475,15 @@ void ListDocument::insertText(QTextCursor& cursor, const QString& text)
     insertListText(cursor, text, -1);
 }
 
-QTextDocument* ListDocument::filledDocument(QByteArrayView bytes,
+QTextDocument* ListDocument::filledDocument(QByteArrayView bytes, int spacer,
                                             const std::function<bool(qsizetype done)>& filled)
 {
-    return filledWith(bytes.data(), bytes.size(), filled);
+    return filledWith(bytes.data(), bytes.size(), spacer, filled);
 }
 
 void ListDocument::setText(const QString& text)
 {
-    adopt(filledWith(reinterpret_cast<const char16_t*>(text.constData()), text.size(),
+    adopt(filledWith(reinterpret_cast<const char16_t*>(text.constData()), text.size(), m_spacer,
                      [](qsizetype) { return true; }));
 }
 
@@ -350,6 +515,8 @@ void ListDocument::show(QTextDocument* document, bool byUndo)
         nullptr)
         document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     m_document = document;
+    m_unsettled.clear();
+    connect(document, &QTextDocument::contentsChange, this, &ListDocument::noteChange);
     connect(document, &QTextDocument::contentsChange, this, &ListDocument::positionsChanged);
     connect(document, &QTextDocument::modificationChanged, this, &ListDocument::updateUnsaved);
     Q_EMIT documentReplaced(byUndo);
@@ -379,9 +546,106 @@ void ListDocument::appendText(const QString& text)
     QTextCursor end(m_document);
     end.beginEditBlock();
     end.movePosition(QTextCursor::End);
+    const int oldEnd = end.position();
     insertListText(end, normalizeLineEnds(text), trailingSpaces(*m_document));
+    // A run ending the list before may end a row now.
+    settle({{oldEnd, oldEnd}});
     end.endEditBlock();
     Q_EMIT appended();
+}
+
+void ListDocument::noteChange(int position, int removed, int added)
+{
+    if (m_settling)
+        return;
+    // Undo and redo bring back states that had their breaks; settling one
+    // would be an edit, and would drop what redo still holds. Only they
+    // leave something to redo.
+    if (m_document->availableRedoSteps() > 0) {
+        m_unsettled.clear();
+        return;
+    }
+    if (m_unsettled.empty())
+        QMetaObject::invokeMethod(this, &ListDocument::settleBreaks, Qt::QueuedConnection);
+    // Ranges noted before move with the text after them.
+    auto moved = [&](int at) {
+        return at <= position ? at : std::max(position, at - removed) + added;
+    };
+    for (auto& [first, last] : m_unsettled) {
+        first = moved(first);
+        last = moved(last);
+    }
+    // A long insertion went in by the rule, which left only its ends to
+    // settle.
+    constexpr int kScannedWhole = 256;
+    if (added <= kScannedWhole) {
+        m_unsettled.emplace_back(position, position + added);
+    } else {
+        m_unsettled.emplace_back(position, position);
+        m_unsettled.emplace_back(position + added, position + added);
+    }
+}
+
+bool ListDocument::keyMovesBreaks(int position, QChar typed) const
+{
+    const RunScan scan(*m_document);
+    const int most = m_spacer;
+    if (!typed.isNull()) {
+        const int before = scan.spaces(position, -1, most), after = scan.spaces(position, 1, most);
+        if (typed == u' ')
+            return before + after + 1 >= m_spacer;
+        if (before > 0 && after > 0)
+            return before + after >= m_spacer; // a run parted
+        // A run at a line's edge comes to stand between two characters.
+        return (after >= m_spacer && !scan.isOther(position - 1)) ||
+               (before >= m_spacer && !scan.isOther(position));
+    }
+    // The character at `position` deleted.
+    if (scan.at(position) == u' ')
+        return scan.spaces(position, -1, most) + 1 + scan.spaces(position + 1, 1, most) >= m_spacer;
+    const int before = scan.spaces(position, -1, most), after = scan.spaces(position + 1, 1, most);
+    if (before > 0 && after > 0)
+        return before + after >= m_spacer; // two runs joined
+    return (after >= m_spacer && !scan.isOther(position - 1)) ||
+           (before >= m_spacer && !scan.isOther(position + 1));
+}
+
+void ListDocument::settleNear(int position)
+{
+    settle({{std::max(0, position - 1), position + 1}});
+}
+
+void ListDocument::settleBreaks()
+{
+    if (m_unsettled.empty() || m_settling)
+        return;
+    settle(std::exchange(m_unsettled, {}));
+}
+
+void ListDocument::settle(const std::vector<std::pair<int, int>>& ranges)
+{
+    std::vector<std::pair<int, QChar>> changes;
+    const RunScan scan(*m_document);
+    for (const auto& [first, last] : ranges)
+        scan.settle(first, last, m_spacer, changes);
+    if (changes.empty())
+        return;
+    std::sort(changes.begin(), changes.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    changes.erase(std::unique(changes.begin(), changes.end()), changes.end());
+    const QScopedValueRollback settling(m_settling, true);
+    QTextCursor cursor(m_document);
+    cursor.joinPreviousEditBlock();
+    for (const auto& [position, becomes] : changes) {
+        // The new character goes in after the old, then the old goes: a
+        // caret on either side of it stays on that side.
+        cursor.setPosition(position + 1);
+        cursor.insertText(QString(becomes), QTextCharFormat());
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
 }
 
 bool ListDocument::isUnsaved() const

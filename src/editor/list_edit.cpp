@@ -10,10 +10,12 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -22,13 +24,28 @@ namespace scp {
 namespace {
 
 // Moves by words as over the list's one long line: Qt stops at every
-// paragraph end, and a row break is a space in the middle of a run, not the
-// end of a line. Past one, the move goes on.
+// paragraph end, and a row break is a space in the middle of a run, a chunk
+// break a character in the middle of a word, not the end of a line. Past
+// one, the move goes on.
 void moveOverWords(QTextCursor& cursor, QTextCursor::MoveOperation move, QTextCursor::MoveMode mode)
 {
-    while (cursor.movePosition(move, mode) &&
-           ListDocument::isRowBreakAt(*cursor.document(), cursor.position())) {
+    const QTextDocument& document = *cursor.document();
+    while (cursor.movePosition(move, mode)) {
+        const int at = cursor.position();
+        if (!ListDocument::isRowBreakAt(document, at) &&
+            !ListDocument::isChunkBreakAt(document, at) &&
+            !(at > 0 && ListDocument::isChunkBreakAt(document, at - 1)))
+            break;
     }
+}
+
+// Typed text that holds a line or paragraph separator: Qt would keep the
+// first, which the list's document holds only as a break standing for a
+// space, and give the second the format beside the caret.
+bool typesALineBreak(const QKeyEvent& event)
+{
+    return event.text().contains(QChar::LineSeparator) ||
+           event.text().contains(QChar::ParagraphSeparator);
 }
 
 // Pasted or dropped text: any line end, the Unicode line and paragraph
@@ -178,8 +195,9 @@ void ListEdit::keyPressEvent(QKeyEvent* event)
     // a line break that no list file can hold and that the user cannot see
     // apart from Enter. The break gets a plain format of its own rather than
     // one taken from beside the caret, which may be a row break's.
-    if (!isReadOnly() && (event->matches(QKeySequence::InsertParagraphSeparator) ||
-                          event->matches(QKeySequence::InsertLineSeparator))) {
+    if (!isReadOnly() &&
+        (event->matches(QKeySequence::InsertParagraphSeparator) ||
+         event->matches(QKeySequence::InsertLineSeparator) || typesALineBreak(*event))) {
         QTextCursor cursor = textCursor();
         cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
         setTextCursor(cursor);
@@ -187,7 +205,92 @@ void ListEdit::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A character typed or deleted without a selection is an undo step of
+    // its own in Qt, merged with the typing next to it: where it moves a
+    // break, it goes in an edit block with that move, so one undo takes back
+    // both. Elsewhere typing merges as it always has.
+    QTextCursor caret = textCursor();
+    if (!isReadOnly() && !caret.hasSelection()) {
+        const QString typed = event->text();
+        int at = -1;
+        QChar character;
+        if (event->matches(QKeySequence::Delete)) {
+            at = caret.position();
+        } else if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+            at = caret.position() - 1;
+        } else if (typed.size() == 1 && typed.at(0).isPrint() &&
+                   !(event->modifiers() & Qt::ControlModifier)) {
+            at = caret.position();
+            character = typed.at(0);
+        }
+        if (at >= 0 && at < document()->characterCount() - 1 + int(!character.isNull()) &&
+            m_list.keyMovesBreaks(at, character)) {
+            // Done here rather than by Qt's key handling, which must not run
+            // inside an edit block: it asks for a layout the block holds back.
+            caret.beginEditBlock();
+            if (!character.isNull())
+                caret.insertText(typed);
+            else if (at < caret.position())
+                caret.deletePreviousChar();
+            else
+                caret.deleteChar();
+            m_list.settleNear(caret.position());
+            caret.endEditBlock();
+            setTextCursor(caret);
+            ensureCursorVisible();
+            event->accept();
+            return;
+        }
+    }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool ListEdit::event(QEvent* event)
+{
+    const bool handled = QPlainTextEdit::event(event);
+    // What the event typed, deleted or pasted moves breaks in its own undo
+    // step, before the next event can edit or undo.
+    m_list.settleBreaks();
+    return handled;
+}
+
+bool ListEdit::viewportEvent(QEvent* event)
+{
+    const bool handled = QPlainTextEdit::viewportEvent(event);
+    m_list.settleBreaks(); // a drop
+    return handled;
+}
+
+void ListEdit::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    // A chunk break stands for a character of the word it cuts: that
+    // character is drawn after the end of the chunk's last row, where the
+    // caret before the break stands.
+    QPainter painter(viewport());
+    painter.setFont(font());
+    const QTextCursor caret = textCursor();
+    const QPointF offset = contentOffset();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid() && block.next().isValid();
+         block = block.next()) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > event->rect().bottom())
+            break;
+        const QChar standsFor = ListDocument::standInBefore(block.next());
+        const QTextLayout* layout = block.layout();
+        if (standsFor.isNull() || standsFor == u' ' || layout == nullptr ||
+            layout->lineCount() == 0)
+            continue;
+        const QTextLine row = layout->lineAt(layout->lineCount() - 1);
+        const QRectF at(box.left() + row.x() + row.naturalTextWidth(), box.top() + row.y(),
+                        painter.fontMetrics().horizontalAdvance(standsFor), row.height());
+        const int position = block.position() + block.length() - 1;
+        const bool selected = position >= caret.selectionStart() && position < caret.selectionEnd();
+        if (selected)
+            painter.fillRect(at, palette().brush(QPalette::Highlight));
+        painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter.drawText(QPointF(at.left(), at.top() + row.ascent()), QString(standsFor));
+    }
 }
 
 void ListEdit::mousePressEvent(QMouseEvent* event)
@@ -265,6 +368,7 @@ void ListEdit::insertFromMimeData(const QMimeData* source)
     cursor.removeSelectedText();
     ListDocument::insertText(cursor, text);
     cursor.endEditBlock();
+    m_list.settleBreaks(); // in the paste's undo step, whatever calls it
     setTextCursor(cursor);
     ensureCursorVisible();
 }

@@ -14,7 +14,9 @@ class ListDocument;
 
 // A plain-text editor on the list's document. Lines wrap at the widget's
 // width (and wrapping keeps Qt clear of its line-width limit, past which a
-// very long unwrapped line stops drawing). Keys that move or delete by
+// very long unwrapped line stops drawing); each entry starts a row of its
+// own, as the document's breaks make it, and the box draws the character a
+// chunk break stands for. Keys that move or delete by
 // words, Enter and pastes act on the list as on one long line, across the
 // document's row breaks; while a Load fills the list's next document, the
 // box takes no typing.
@@ -47,6 +49,9 @@ Q_SIGNALS:
     void filesDropped(const QStringList& paths);
 
 protected:
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -39,10 +39,11 @@ SectionLoad::SectionLoad(const SectionContents& contents, QObject* parent) : QOb
         connect(&watcher, &QFutureWatcher<void>::finished, this, &SectionLoad::fillFinished);
         watcher.setFuture(fill->promise.future());
         fill->promise.start();
-        QThreadPool::globalInstance()->start([fill, home] {
+        const int spacer = spacerWidth(ListId(i));
+        QThreadPool::globalInstance()->start([fill, home, spacer] {
             const qsizetype size = std::max<qsizetype>(1, fill->bytes.size());
             QTextDocument* document =
-                ListDocument::filledDocument(fill->bytes, [&](qsizetype done) {
+                ListDocument::filledDocument(fill->bytes, spacer, [&](qsizetype done) {
                     fill->promise.setProgressValue(int(done * kProgressSteps / size));
                     return !fill->promise.isCanceled();
                 });

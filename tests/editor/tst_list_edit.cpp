@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDebug>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -52,6 +54,36 @@ struct Box {
     ListEdit edit;
 };
 
+// Whether every break in the document stands where the rule puts one: the
+// last space of each run of at least `spacer` spaces between two other
+// characters of a line, and nowhere else (runs longer than a chunk aside).
+bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
+{
+    QString text;
+    ListDocument::positionText(document, 0, document.characterCount() - 1, text);
+    for (qsizetype start = 0; start < text.size();) {
+        if (text.at(start) != u' ') {
+            const QChar c = document.characterAt(int(start));
+            if (c == QChar::LineSeparator || ListDocument::isRowBreakAt(document, int(start)))
+                return false;
+            ++start;
+            continue;
+        }
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) == u' ')
+            ++end;
+        const bool between =
+            start > 0 && text.at(start - 1) != u'\n' && end < text.size() && text.at(end) != u'\n';
+        for (qsizetype at = start; at < end && end - start <= ListDocument::kChunkLength; ++at) {
+            const bool isBreak = document.characterAt(int(at)) != u' ';
+            if (isBreak != (at == end - 1 && between && end - start >= spacer))
+                return false;
+        }
+        start = end;
+    }
+    return true;
+}
+
 } // namespace
 
 class ListEditTest : public QObject {
@@ -62,28 +94,36 @@ private Q_SLOTS:
 
     void rowsEndWhereLongSpacerRunsDo()
     {
-        // A row ends at the last space of a spacer run once it holds 512
-        // characters, whether the list was put in whole, added to or filled
-        // from a file; every reading gives the spaces back, and on screen
-        // nothing moves from where wrapping puts it in a box that holds the
-        // list as one paragraph.
+        // The last space of each spacer run is a break, a paragraph break
+        // once its row holds 512 characters, whether the list was put in
+        // whole, added to or filled from a file; every reading gives the
+        // spaces back. Items break at their own, longer spacer only.
         const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25);
         ListDocument whole(list);
         ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
         for (const QString& entry : gumpList(25).split(kGumpSpacer))
             added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
         ListDocument filled;
-        filled.adopt(ListDocument::filledDocument(list.toLatin1(), [](qsizetype) { return true; }));
-        for (const ListDocument* document : {&whole, &added, &filled}) {
-            QCOMPARE(document->text(), list);
-            QCOMPARE(document->document()->blockCount(), 4); // the line, then rows of 9 entries
+        filled.adopt(ListDocument::filledDocument(list.toLatin1(), kGumpSpacer.size(),
+                                                  [](qsizetype) { return true; }));
+        const QString items = u"0x1 a"_s + kGumpSpacer + u"b"_s + QString(86, u' ') + u"0x2"_s;
+        ListDocument itemList(items, 86);
+        for (const ListDocument* document : {&whole, &added, &filled, &itemList}) {
+            const QString& text = document == &itemList ? items : list;
+            QCOMPARE(document->text(), text);
             QString positions;
             ListDocument::positionText(*document->document(), 0, document->positionCount(),
                                        positions);
-            QCOMPARE(positions, QString(list).replace(u"\r\n"_s, u"\n"_s));
-            QCOMPARE(document->encoded().bytes, list.toLatin1());
+            QCOMPARE(positions, QString(text).replace(u"\r\n"_s, u"\n"_s));
+            QCOMPARE(document->encoded().bytes, text.toLatin1());
+            QVERIFY(breaksWhereTheyBelong(*document->document(), document == &itemList ? 86 : 37));
         }
+        QCOMPARE(whole.document()->blockCount(), 4); // the line, then rows of 9 entries
+        QCOMPARE(added.document()->blockCount(), 4);
+        QCOMPARE(filled.document()->blockCount(), 4);
 
+        // At the drawn size nothing moves from where wrapping puts it in a box
+        // that holds the list as one paragraph.
         Box box;
         box.edit.resize(177, 600); // every row on screen
         box.list.setText(list);
@@ -96,6 +136,76 @@ private Q_SLOTS:
         plain.setPlainText(list);
         QCOMPARE(plain.document()->blockCount(), 2);
         QCOMPARE(box.edit.grab().toImage(), plain.grab().toImage());
+    }
+
+    void typingMovesBreaksAndLongWordsGoInChunks()
+    {
+        // In a wide box, a space typed into a 36-space run makes it end a row,
+        // a Backspace in a spacer run makes it share one; each undo and redo
+        // brings back text and rows together.
+        auto box = std::make_unique<Box>();
+        box->edit.resize(900, 200);
+        const QString list = u"a"_s + QString(36, u' ') + u"b"_s + kGumpSpacer + u"c"_s;
+        box->list.setText(list);
+        box->edit.document()->clearUndoRedoStacks();
+        auto rowsStartAt = [&box](QList<int> starts) {
+            if (rowStarts(box->edit) == starts &&
+                breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()))
+                return true;
+            qWarning() << "rows at" << rowStarts(box->edit) << "not" << starts;
+            return false;
+        };
+        QVERIFY(rowsStartAt({0, 75}));
+        box->select(10, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Space);
+        QVERIFY(rowsStartAt({0, 38, 76}));
+        const QString spaced = box->list.text();
+        box->select(60, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Backspace);
+        QVERIFY(rowsStartAt({0, 38}));
+        const QString edited = box->list.text();
+        box->edit.undo(); // one press: the space and the row's end together
+        QCOMPARE(box->list.text(), spaced);
+        QVERIFY(rowsStartAt({0, 38, 76}));
+        box->edit.redo();
+        QCOMPARE(edited, u"a"_s + kGumpSpacer + u"b"_s + QString(36, u' ') + u"c"_s);
+        while (box->edit.document()->isUndoAvailable())
+            box->edit.undo();
+        QCOMPARE(box->list.text(), list);
+        QVERIFY(rowsStartAt({0, 75}));
+        while (box->edit.document()->isRedoAvailable())
+            box->edit.redo();
+        QCOMPARE(box->list.text(), edited);
+        QVERIFY(rowsStartAt({0, 38}));
+        // A line separator typed is a line end, never a break's character.
+        box->select(1, 0);
+        QKeyEvent separator(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"\u2028"_s);
+        QApplication::sendEvent(&box->edit, &separator);
+        QCOMPARE(box->list.text(), u"a\r\n"_s + edited.mid(1));
+
+        // A word of 10,000 characters goes in chunks no layout spends long
+        // on; the caret steps over a chunk's end as over any character, and
+        // typing at the word's end, copying and saving read it whole.
+        const QString word = QString(10000, u'w') + u"\u20ac"_s;
+        box->list.setText(word + kGumpSpacer + u"next"_s);
+        QTextBlock block = box->edit.document()->begin();
+        for (; block.isValid(); block = block.next())
+            QVERIFY(block.length() <= ListDocument::kChunkLength + 1);
+        QVERIFY(box->edit.document()->blockCount() >= 10000 / ListDocument::kChunkLength);
+        QVERIFY(
+            ListDocument::isChunkBreakAt(*box->edit.document(), int(ListDocument::kChunkLength)));
+        box->select(int(ListDocument::kChunkLength) - 1, 0);
+        for (int step = 0; step < 3; ++step)
+            QTest::keyClick(&box->edit, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(box->edit.selectedText(), u"www"_s);
+        box->select(0, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(box->edit.textCursor().position(), word.size() + kGumpSpacer.size());
+        box->select(int(word.size()), 0);
+        QTest::keyClick(&box->edit, Qt::Key_Z);
+        const QString typed = word + u"z"_s + kGumpSpacer + u"next"_s;
+        QCOMPARE(box->list.text(), typed);
+        QCOMPARE(box->list.encoded().bytes, scp::encodeCp1252(typed).bytes);
     }
 
     void wordDeletionCrossesARowBreak()
@@ -152,7 +262,9 @@ private Q_SLOTS:
     {
         // Seeded typing, Enter, Shift+Enter, Backspace, Delete, paste, cut,
         // copy, Add, undo and redo on a long list held in rows of a few
-        // entries, checked against the same edits on a string. Selections
+        // entries, checked against the same edits on a string; after each
+        // edit, undo and redo every spacer-long run, and only such a run,
+        // ends a row. Selections
         // span row breaks; undo and redo must land on a text seen before (or
         // stay, after an edit that changed nothing, such as x typed over x).
         auto box = std::make_unique<Box>();
@@ -210,8 +322,14 @@ private Q_SLOTS:
 
             switch (random.bounded(10)) {
             case 0:
-                QTest::keyClick(&box->edit, Qt::Key_X);
-                replace(u"x"_s);
+                // A space makes a spacer-long run, an x parts one.
+                if (random.bounded(2)) {
+                    QTest::keyClick(&box->edit, Qt::Key_Space);
+                    replace(u" "_s);
+                } else {
+                    QTest::keyClick(&box->edit, Qt::Key_X);
+                    replace(u"x"_s);
+                }
                 break;
             case 1:
                 QTest::keyClick(&box->edit, Qt::Key_Return,
@@ -263,6 +381,8 @@ private Q_SLOTS:
                          : !box->edit.document()->isRedoAvailable())
                     continue;
                 undo ? box->edit.undo() : box->edit.redo();
+                QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+                         qPrintable(u"step %1"_s.arg(step)));
                 const QString text = box->list.text();
                 const qsizetype seen =
                     undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
@@ -273,6 +393,11 @@ private Q_SLOTS:
             }
             }
             QCOMPARE(box->list.text(), model);
+            // Edits through the box's slots, as a menu makes them, have their
+            // breaks moved once control is back in the event loop.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+            QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+                     qPrintable(u"step %1"_s.arg(step)));
             if (!box->edit.document()->isRedoAvailable())
                 history.resize(now + 1);
             if (model != history.at(now)) {
@@ -355,7 +480,7 @@ private Q_SLOTS:
         list.document()->setDefaultFont(font);
         QTextDocument* filled = nullptr;
         std::unique_ptr<QThread> thread(QThread::create([&] {
-            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80",
+            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80", 37,
                                                   [](qsizetype) { return true; });
             filled->moveToThread(QCoreApplication::instance()->thread());
         }));
@@ -367,7 +492,7 @@ private Q_SLOTS:
         list.document()->undo();
         QCOMPARE(list.text(), u"first"_s);
         qsizetype heard = 0;
-        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(),
+        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(), 37,
                                               [&](qsizetype done) {
                                                   heard = done;
                                                   return false;

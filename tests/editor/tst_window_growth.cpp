@@ -1,10 +1,13 @@
 // The main window as it grows, maximises and comes back as it was left, and
-// the lists' zoom: every control's rectangle, and what is remembered.
+// the lists' zoom: every control's rectangle, what is remembered, and one
+// entry a row in the lists at every size and zoom.
 
 #include "editor_fixture.h"
 #include "editor_settings.h"
 #include "fail_on_warnings.h"
 #include "kept_places.h"
+#include "list_document.h"
+#include "list_edit.h"
 #include "list_zoom.h"
 #include "main_window.h"
 #include "recovery_store.h"
@@ -74,6 +77,65 @@ private Q_SLOTS:
         form->showNormal();
         QTRY_COMPARE(form->size(), QSize(811, 389));
         QCOMPARE(rect(u"saveButton"_s), drawn[u"saveButton"_s]);
+    }
+
+    void oneEntryARowAtEverySizeAndZoom()
+    {
+        // Each list of entries as Add makes them, the gumps holding one entry
+        // longer than its box is wide: as drawn, at 1200 x 700 and two zoom
+        // steps up, every entry starts a row, and an entry wider than its
+        // box wraps within itself; the lists' bytes stay as they were.
+        const QString longEntry = u"0x0100 "_s + QString(60, u'n') + u".bmp 44 44"_s;
+        std::array<QString, 3> texts;
+        for (const ListId list : scp::kAllLists) {
+            QStringList entries;
+            for (int i = 0; i < 30; ++i) {
+                entries << (list == ListId::Items ? u"0x%1 0 0 0 0 1 0 0 0 item"_s
+                                                  : u"0x%1 g.bmp 44 44"_s)
+                               .arg(i, 4, 16, QChar(u'0'));
+            }
+            if (list == ListId::Gumps)
+                entries[10] = longEntry;
+            texts[size_t(list)] =
+                u"LINE\r\n"_s + entries.join(scp::spacerText(scp::spacerWidth(list)));
+            listBox(list).list().setText(texts[size_t(list)]);
+        }
+        auto& zoom = static_cast<scp::MainWindow*>(form)->zoom();
+        const struct {
+            QSize size;
+            int zoomSteps;
+        } views[] = {{{811, 389}, 0}, {{1200, 700}, 0}, {{1200, 700}, 2}, {{811, 389}, 2}};
+        for (const auto& [size, zoomSteps] : views) {
+            form->resize(size);
+            zoom.setPercent(100);
+            for (int step = 0; step < zoomSteps; ++step)
+                zoom.zoomIn();
+            QCoreApplication::processEvents();
+            for (const ListId list : scp::kAllLists) {
+                const scp::ListEdit& box = listBox(list);
+                QString positions;
+                scp::ListDocument::positionText(*box.document(), 0,
+                                                box.document()->characterCount() - 1, positions);
+                const QList<int> entries = entryStarts(positions, scp::spacerWidth(list));
+                QCOMPARE(entries.size(), 31);
+                const QList<int> rows = rowStarts(box);
+                for (const int entry : entries)
+                    QVERIFY2(rows.contains(entry),
+                             qPrintable(u"%1 at %2"_s.arg(entry).arg(size.width())));
+                // An entry wider than its box wraps within itself: no row
+                // starts with the spaces after an entry (where the spaces are
+                // wider than the box, the break after them takes a row).
+                for (const int row : rows) {
+                    QVERIFY(row >= positions.size() || positions.at(row) != u' ' ||
+                            box.document()->characterAt(row) == QChar::LineSeparator);
+                }
+                QVERIFY(rows.size() > entries.size() || list != ListId::Gumps);
+                QCOMPARE(box.list().text(), texts[size_t(list)]);
+                QCOMPARE(box.list().encoded().bytes, texts[size_t(list)].toLatin1());
+            }
+        }
+        for (const ListId list : scp::kAllLists)
+            listBox(list).list().markSaved(); // nothing for a restart to ask about
     }
 
     void placeSizeAndZoomAreRemembered()

@@ -7,12 +7,16 @@
 #include "list_document.h"
 #include "list_edit.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QWidget>
 
 // What the editor remembers between runs goes to a scratch folder of the
@@ -95,4 +99,43 @@ inline QString gumpList(int entries)
     for (int i = 0; i < entries; ++i)
         list << QStringLiteral("0x%1 Filename.bmp 44 44").arg(i, 4, 16, QChar(u'0'));
     return list.join(kGumpSpacer);
+}
+
+// Where each row the box shows starts, as a document position, read through
+// the document's layout (every block laid out first).
+inline QList<int> rowStarts(const scp::ListEdit& box)
+{
+    QList<int> starts;
+    const QTextDocument& document = *box.document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        document.documentLayout()->blockBoundingRect(block);
+        const QTextLayout& layout = *block.layout();
+        for (int line = 0; line < layout.lineCount(); ++line)
+            starts << block.position() + layout.lineAt(line).textStart();
+    }
+    return starts;
+}
+
+// Where the entries of a list start: its first character, and the first
+// after a line end or after a run of at least `spacer` spaces.
+inline QList<int> entryStarts(const QString& positionText, int spacer)
+{
+    QList<int> starts;
+    int run = 0;
+    bool lineStart = true;
+    for (int i = 0; i < positionText.size(); ++i) {
+        const QChar c = positionText.at(i);
+        if (c == u'\n') {
+            lineStart = true;
+        } else if (c == u' ') {
+            ++run;
+            continue;
+        } else {
+            if (lineStart || run >= spacer)
+                starts << i;
+            lineStart = false;
+        }
+        run = 0;
+    }
+    return starts;
 }
