@@ -15,40 +15,44 @@ EntryField::EntryField(const QString& hint, QWidget* parent) : QLineEdit(hint, p
 void EntryField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    m_focusedByMouse = false;
     // Back from the field's own menu, the selection is the user's.
-    if (event->reason() == Qt::PopupFocusReason || !holdsHint())
-        return;
+    if (event->reason() != Qt::PopupFocusReason && holdsHint())
+        selectAll();
+}
+
+// While the field holds its hint, a click, a drag or a double click selects
+// the whole hint, never a place or a word inside it: what is typed next
+// replaces it. Once it holds an entry, the mouse works as usual.
+bool EntryField::keepsHintWhole(const QMouseEvent* event)
+{
+    if (!holdsHint() || !(event->button() == Qt::LeftButton || event->buttons() & Qt::LeftButton))
+        return false;
     selectAll();
-    m_focusedByMouse = event->reason() == Qt::MouseFocusReason;
+    return true;
 }
 
 void EntryField::mousePressEvent(QMouseEvent* event)
 {
-    // The click that gave the focus keeps the hint selected rather than
-    // putting the caret inside it; a later one places the caret as usual.
-    if (m_focusedByMouse && event->button() == Qt::LeftButton && holdsHint()) {
-        event->accept();
-        return;
-    }
-    m_focusedByMouse = false;
-    QLineEdit::mousePressEvent(event);
+    if (!keepsHintWhole(event))
+        QLineEdit::mousePressEvent(event);
 }
 
 void EntryField::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_focusedByMouse)
-        return event->accept(); // no drag from the press passed over
-    QLineEdit::mouseMoveEvent(event);
+    if (!keepsHintWhole(event))
+        QLineEdit::mouseMoveEvent(event);
 }
 
 void EntryField::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_focusedByMouse) {
-        m_focusedByMouse = false;
-        return event->accept();
-    }
-    QLineEdit::mouseReleaseEvent(event);
+    if (!keepsHintWhole(event))
+        QLineEdit::mouseReleaseEvent(event);
+}
+
+void EntryField::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (!keepsHintWhole(event))
+        QLineEdit::mouseDoubleClickEvent(event);
 }
 
 } // namespace scp

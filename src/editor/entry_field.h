@@ -21,12 +21,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     bool holdsHint() const { return text() == m_hint; }
+    // Selects the whole hint for a left-button event on it; false when the
+    // event is the line edit's to handle.
+    bool keepsHintWhole(const QMouseEvent* event);
 
     QString m_hint;
-    bool m_focusedByMouse = false; // the press under way gave the focus
 };
 
 } // namespace scp

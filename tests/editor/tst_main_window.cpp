@@ -279,6 +279,7 @@ private Q_SLOTS:
             const QString hint = edit->text();
             const QPoint middle = edit->rect().center();
             QTest::mouseClick(edit, Qt::LeftButton, {}, middle);
+            QTest::mouseDClick(edit, Qt::LeftButton, {}, middle); // no word of it alone
             QTest::keyClicks(edit, entry);
             QCOMPARE(edit->text(), entry);
             QTest::mouseClick(edit, Qt::LeftButton, {},
