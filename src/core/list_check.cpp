@@ -15,10 +15,14 @@ namespace scp {
 namespace {
 
 // Control characters written as "\xNN": a terminal shown the report takes
-// none of them as a command, and a NUL cuts no line short.
+// none of them as a command, and a NUL cuts no line short. The C1 controls
+// come from the bytes Windows-1252 leaves undefined, each its own code
+// point; a terminal may take 0x9B or 0x9D for the start of a command.
 QString escapedControls(const QString& text)
 {
-    const auto isControl = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
+    const auto isControl = [](QChar c) {
+        return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
+    };
     if (std::none_of(text.cbegin(), text.cend(), isControl))
         return text;
     QString out;

@@ -257,14 +257,15 @@ private Q_SLOTS:
         // would warn). Entries the tool cannot read are errors; the folder
         // given as "." is the working folder.
         QVERIFY(writeBytes(m_dir->filePath(u"tiles.scp"_s),
-                           QByteArray("0x\x7f\x1b a") + '\0' + ".bmp 1 1\r\nzz"));
+                           QByteArray("0x\x7f\x1b\x9d a") + '\0' + ".bmp 1 1\r\nzz"));
         const Run controls = compile({u"--check"_s, u"."_s});
         QCOMPARE(controls.err, QByteArray());
         const QByteArray tiles =
-            native(u"./tiles.scp:1:1: error: hex id \"0x\\x7F\\x1B\" is not a hexadecimal number "
-                   u"[entry 1]\n./tiles.scp:1:6: warning: picture \"a\\x00.bmp\" is not in the "
-                   u"working folder [entry 1]\n./tiles.scp:2:1: error: the entry has 1 field, a "
-                   u"tile needs 4: hexid filename.bmp width height [entry 2]\n"_s)
+            native(
+                u"./tiles.scp:1:1: error: hex id \"0x\\x7F\\x1B\\x9D\" is not a hexadecimal "
+                u"number [entry 1]\n./tiles.scp:1:7: warning: picture \"a\\x00.bmp\" is not in the "
+                u"working folder [entry 1]\n./tiles.scp:2:1: error: the entry has 1 field, a "
+                u"tile needs 4: hexid filename.bmp width height [entry 2]\n"_s)
                 .toUtf8()
                 .replace("\n", kLineEnd);
         QVERIFY2(controls.out.contains(tiles) && controls.out.endsWith("[entry 1]" + kLineEnd),
