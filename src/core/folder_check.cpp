@@ -6,9 +6,12 @@
 #include "windows_names.h"
 
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
+
+using namespace Qt::StringLiterals;
 
 namespace scp {
 
@@ -33,6 +36,12 @@ QString whyFolderCannotBeOpened(const QString& path)
     std::error_code error;
     std::filesystem::directory_iterator(systemPath(path), error);
     return error ? QString::fromLocal8Bit(error.message()) : QString();
+}
+
+QString whyFolderCannotBeWritten(const QString& path)
+{
+    QTemporaryFile probe(path + u"/probe"_s);
+    return probe.open() ? QString() : probe.errorString();
 }
 
 } // namespace scp

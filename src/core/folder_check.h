@@ -11,4 +11,8 @@ namespace scp {
 // in the system's words, or empty when it can.
 QString whyFolderCannotBeOpened(const QString& path);
 
+// Why no file can be made in the folder `path`, or empty when one can. Asked
+// by making one, since a folder's permission bits say little on Windows.
+QString whyFolderCannotBeWritten(const QString& path);
+
 } // namespace scp

@@ -492,7 +492,7 @@ void Editor::importScript()
         if (!maySaveBefore(u"importing"_s))
             return;
         const QString path =
-            asking([this] { return m_chooseScript(m_mainWindow.get(), m_store.folderPath()); });
+            asking([this] { return m_chooseScript(m_mainWindow.get(), dialogFolder()); });
         if (!path.isEmpty())
             startImport(path);
     });
@@ -605,7 +605,7 @@ void Editor::choosePictures(ListId list)
 {
     whenFree([this, list] {
         const QStringList paths =
-            asking([&] { return m_choosePictures(m_mainWindow.get(), m_pictures.path()); });
+            asking([&] { return m_choosePictures(m_mainWindow.get(), dialogFolder()); });
         if (!paths.isEmpty())
             addPictures(list, paths);
     });
@@ -774,14 +774,16 @@ void Editor::openSaveMenu(QPoint at)
     for (const QString& folder : recentFolders())
         folders.append({folder, QFileInfo(folder).isDir()});
     menus().setRecentFolders(folders);
+    ++m_menusOpen;
     ScriptMenus::popup(menus().saveMenu(), at);
+    --m_menusOpen;
 }
 
 void Editor::openFolder()
 {
     whenFree([this] {
         const QString path =
-            asking([this] { return m_chooseFolder(m_mainWindow.get(), m_store.folderPath()); });
+            asking([this] { return m_chooseFolder(m_mainWindow.get(), dialogFolder()); });
         if (!path.isEmpty())
             openFolderAt(path);
     });
@@ -815,7 +817,7 @@ void Editor::leaveFor(const QString& path)
 void Editor::setFolderless()
 {
     m_folderless = true;
-    m_mainWindow->setFolderName(u"no folder yet"_s);
+    m_mainWindow->setFolderName(u"no folder yet (no recovery journal)"_s);
 }
 
 void Editor::moveToAFolder(bool compile)
@@ -827,20 +829,11 @@ void Editor::moveToAFolder(bool compile)
         asking([this] { return m_chooseFolder(m_mainWindow.get(), QDir::homePath()); });
     if (path.isEmpty())
         return;
-    const QString shown = QDir::toNativeSeparators(path);
-    if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty())
-        return tell(u"Cannot open the folder \"%1\": %2"_s.arg(shown, reason), true);
-    // Never over another patch: its files would be replaced unread.
-    for (const QString& name : {sectionFileName(ListId::Gumps), sectionFileName(ListId::Tiles),
-                                sectionFileName(ListId::Items),
-                                QString::fromLatin1(kPatchInfoFileName), u"mantle.scp"_s}) {
-        if (QFileInfo::exists(QDir(path).filePath(name))) {
-            return tell(u"The folder \"%1\" already holds %2 of another patch. Open it with "
-                        u"Open Folder..., or choose a folder of its own for these lists. "
-                        u"Nothing was written."_s.arg(shown, name),
-                        true);
-        }
-    }
+    if (const QString problem = whyNoHomeFor(path); !problem.isEmpty())
+        return tell(problem + u" Nothing was written."_s, true);
+    // The pictures added go first: the folder left behind is a scratch one.
+    if (const QString problem = copyPicturesTo(path); !problem.isEmpty())
+        return tell(problem, true);
     CarriedWork work;
     for (ListId list : kAllLists)
         work.lists[size_t(list)] = this->list(list).text();
@@ -849,6 +842,48 @@ void Editor::moveToAFolder(bool compile)
     work.compile = compile;
     m_carried = std::move(work);
     leaveFor(path);
+}
+
+QString Editor::whyNoHomeFor(const QString& path) const
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty())
+        return u"Cannot open the folder \"%1\": %2."_s.arg(shown, reason);
+    if (const QString reason = whyFolderCannotBeWritten(path); !reason.isEmpty())
+        return u"Cannot write in the folder \"%1\": %2."_s.arg(shown, reason);
+    // Never over another patch, or another picture: they would be replaced
+    // unread.
+    QStringList names{sectionFileName(ListId::Gumps), sectionFileName(ListId::Tiles),
+                      sectionFileName(ListId::Items), QString::fromLatin1(kPatchInfoFileName),
+                      u"mantle.scp"_s};
+    names += QDir(m_pictures.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : std::as_const(names)) {
+        if (QFileInfo::exists(QDir(path).filePath(name))) {
+            return u"The folder \"%1\" already holds a file \"%2\", which these lists would "
+                   u"replace. Open it with Open Folder..., or choose a folder of its own for "
+                   u"them."_s.arg(shown, name);
+        }
+    }
+    return {};
+}
+
+QString Editor::copyPicturesTo(const QString& path) const
+{
+    QStringList copied;
+    for (const QFileInfo& picture :
+         QDir(m_pictures.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+        const QString target = QDir(path).filePath(picture.fileName());
+        QFile file(picture.filePath());
+        if (!file.copy(target)) {
+            for (const QString& made : std::as_const(copied))
+                QFile::remove(made);
+            return u"Could not copy the picture \"%1\" into \"%2\": %3. Nothing was "
+                   u"written."_s.arg(picture.fileName(), QDir::toNativeSeparators(path),
+                                     file.errorString());
+        }
+        copied.append(target);
+    }
+    return {};
 }
 
 void Editor::carryOn(const CarriedWork& work)
@@ -879,7 +914,9 @@ void Editor::openCopyMenu(ListId list, QPoint at)
     }
     menus().setEditItems(
         list, [this, list](EditCommand command) { return m_mainWindow->canEdit(list, command); });
+    ++m_menusOpen;
     ScriptMenus::popup(menus().copyMenu(list), at);
+    --m_menusOpen;
 }
 
 void Editor::showAbout()

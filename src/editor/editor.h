@@ -125,6 +125,9 @@ public:
     std::optional<CarriedWork> takeCarriedWork() { return std::exchange(m_carried, std::nullopt); }
     // Takes on `work` as unsaved lists, then saves or compiles them.
     void carryOn(const CarriedWork& work);
+    // No menu, question, work or Load of this editor's is under way: nothing
+    // of it is on the stack, and it may be destroyed.
+    bool isIdle() const { return m_menusOpen == 0 && m_asking == 0 && !m_work && !m_loading; }
 
     // Asks for another folder and opens it.
     void openFolder();
@@ -154,6 +157,14 @@ private:
     // A folderless editor's Save or Compile: asks for a folder with no
     // patch in it, and moves the lists there.
     void moveToAFolder(bool compile);
+    // Why the lists of no folder cannot move to `path` (it cannot be opened
+    // or written, or holds a file of theirs), or empty when they can.
+    QString whyNoHomeFor(const QString& path) const;
+    // Copies the pictures added to lists of no folder into `path`; the
+    // problem, with nothing copied, when one cannot be.
+    QString copyPicturesTo(const QString& path) const;
+    // Where the dialogs start: the folder, or with none yet the user's home.
+    QString dialogFolder() const { return m_folderless ? QDir::homePath() : m_store.folderPath(); }
     // Hands the folder over to the editor of `path`: nothing more runs here.
     void leaveFor(const QString& path);
     // Asks before a compile replaces a script this program did not make:
@@ -207,6 +218,7 @@ private:
     FolderChooser m_chooseFolder;
     bool m_leaving = false; // another folder was chosen: nothing more runs here
     bool m_folderless = false;
+    int m_menusOpen = 0; // popups shown, each in an event loop of its own
     std::optional<CarriedWork> m_carried;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;

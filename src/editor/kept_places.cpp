@@ -2,12 +2,12 @@
 
 #include "kept_places.h"
 
+#include "folder_check.h"
 #include "recovery_store.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
 
@@ -15,16 +15,14 @@ namespace scp {
 
 namespace {
 
-// Why nothing can be kept in `folder`, or empty when a file can be made
-// there. Asked by making one, since a folder's permission bits say little
-// on Windows.
+// Why nothing can be kept in `folder` and `settings`, or empty when both
+// can be written.
 QString whyNotWritable(const QString& folder, const QString& settings)
 {
     if (!QDir().mkpath(folder))
         return u"the folder \"%1\" cannot be made"_s.arg(QDir::toNativeSeparators(folder));
-    QTemporaryFile probe(folder + u"/probe"_s);
-    if (!probe.open())
-        return probe.errorString();
+    if (QString reason = whyFolderCannotBeWritten(folder); !reason.isEmpty())
+        return reason;
     QFile file(settings); // opened to write, but not changed
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
         return file.errorString();

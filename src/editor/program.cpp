@@ -6,10 +6,12 @@
 #include "editor_settings.h"
 #include "folder_check.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace scp {
 
@@ -42,6 +44,16 @@ void Program::openRecent(const FolderChooser& choose)
     const QString chosen = choose();
     if (chosen.isEmpty())
         return openFolderless();
+    if (const QString reason = whyFolderCannotBeOpened(chosen); !reason.isEmpty()) {
+        // As a start in that folder would have said it.
+        QMessageBox box(
+            QMessageBox::Warning, u"scpmaker"_s,
+            u"Cannot open the folder \"%1\": %2"_s.arg(QDir::toNativeSeparators(chosen), reason),
+            QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        return openFolderless();
+    }
     open(QDir(chosen));
 }
 
@@ -52,7 +64,6 @@ void Program::show(const QDir& folder, bool folderless)
     m_editor = std::make_unique<Editor>(folder, folderless ? QString() : m_journalFolder);
     connect(m_editor.get(), &Editor::finished, this, &Program::finished);
     connect(m_editor.get(), &Editor::folderChosen, this, [this](const QString& path) {
-        // Once the editor that chose it is off the stack.
         QTimer::singleShot(0, this, [this, path] { moved(path); });
     });
     if (folderless)
@@ -64,12 +75,14 @@ void Program::show(const QDir& folder, bool folderless)
 
 void Program::moved(const QString& path)
 {
-    const std::optional<Editor::CarriedWork> carried = m_editor->takeCarriedWork();
-    if (carried && m_scratch) {
-        // The pictures added to the lists go with them, never over a file.
-        for (const QFileInfo& file : QDir(m_scratch->path()).entryInfoList(QDir::Files))
-            QFile::copy(file.filePath(), QDir(path).filePath(file.fileName()));
+    // Only once the editor that chose the folder is off the stack: a menu's
+    // or a question's event loop of its own may still be unwinding, and
+    // runs this timer too.
+    if (!m_editor->isIdle()) {
+        QTimer::singleShot(0, this, [this, path] { moved(path); });
+        return;
     }
+    const std::optional<Editor::CarriedWork> carried = m_editor->takeCarriedWork();
     open(QDir(path));
     m_scratch.reset();
     if (carried)
