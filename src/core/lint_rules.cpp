@@ -150,11 +150,14 @@ LintFinding at(const EntryFields& entry, int i, LintRule rule, const QString& me
     return {from, length, rule, message};
 }
 
-void appendIdFinding(const EntryFields& entry, QList<LintFinding>& out)
+// The entry's id, said to be none where it is not a number.
+NumberKey readId(const EntryFields& entry, QList<LintFinding>& out)
 {
-    if (idNumber(entry.field(0)).kind == NumberKey::None)
+    NumberKey id = idNumber(entry.field(0));
+    if (id.kind == NumberKey::None)
         out.append(at(entry, 0, LintRule::HexId,
                       u"hex id \"%1\" is not a hexadecimal number"_s.arg(entry.field(0))));
+    return id;
 }
 
 // Whether field `i` is a number; says so when it is not.
@@ -209,10 +212,23 @@ LintLevel lintLevel(LintRule rule)
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber, LintLevel level)
 {
-    const QString line =
-        u"%1:%2:%3: %4: %5"_s.arg(file, QString::number(point.line), QString::number(point.column),
-                                  level == LintLevel::Error ? u"error"_s : u"warning"_s, message);
-    return entryNumber > 0 ? line + u" [entry %1]"_s.arg(entryNumber) : line;
+    // Put together piece by piece: a check of long lists says this tens of
+    // thousands of times.
+    QString line;
+    line.reserve(file.size() + message.size() + 64);
+    line += file;
+    line += u':';
+    line += QString::number(point.line);
+    line += u':';
+    line += QString::number(point.column);
+    line += level == LintLevel::Error ? u": error: "_s : u": warning: "_s;
+    line += message;
+    if (entryNumber > 0) {
+        line += u" [entry "_s;
+        line += QString::number(entryNumber);
+        line += u']';
+    }
+    return line;
 }
 
 EntryFields::EntryFields(QStringView entry) : m_text(entry)
@@ -242,19 +258,20 @@ EntryKeys entryKeys(const LintRules& rules, const EntryFields& entry)
     return keys;
 }
 
-void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
+EntryReading readEntry(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
 {
+    EntryReading read;
     const qsizetype length = entry.text().size();
     switch (shapeOf(rules, entry)) {
     case Shape::Placeholder:
         out.append(
             {0, length, LintRule::Placeholder,
              u"the placeholder \"%1\" is still in the list; remove it"_s.arg(rules.placeholder)});
-        return;
+        break;
     case Shape::Hint:
         out.append({0, length, LintRule::Hint,
                     u"the entry field's hint \"%1\" was added as an entry"_s.arg(rules.hint)});
-        return;
+        break;
     case Shape::Miscounted:
         out.append({0, length, LintRule::FieldCount,
                     rules.list == ListId::Items
@@ -263,32 +280,28 @@ void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList
                               fieldCount(entry.count()))
                         : u"the entry has %1, a %2 needs 4: hexid filename.bmp width "
                           u"height"_s.arg(fieldCount(entry.count()), kindName(rules.list))});
-        return;
+        break;
     case Shape::Picture: {
-        appendIdFinding(entry, out);
+        read.keys[IdKey] = readId(entry, out);
         const QStringView name = entry.field(kNameField);
         if (!endsInBmp(name))
             out.append(at(entry, kNameField, LintRule::PictureName,
                           u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
         checkNumber(entry, kWidthField, u"width", out);
         checkNumber(entry, kHeightField, u"height", out);
-        return;
+        read.picture = name;
+        break;
     }
     case Shape::Item:
-        appendIdFinding(entry, out);
+        read.keys[IdKey] = readId(entry, out);
         for (int i = 1; i < kItemFields - 1; ++i)
             if (checkNumber(entry, i, QStringView(kItemNumberNames[i - 1]), out) &&
                 i == kLayerField)
                 appendLayerFinding(entry, out);
-        return;
+        read.keys[AnimationKey] = numberKey(entry.field(kAnimationField));
+        break;
     }
-}
-
-std::optional<QStringView> pictureName(const LintRules& rules, const EntryFields& entry)
-{
-    if (shapeOf(rules, entry) != Shape::Picture)
-        return std::nullopt;
-    return entry.field(kNameField);
+    return read;
 }
 
 void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,

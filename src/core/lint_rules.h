@@ -110,11 +110,14 @@ using EntryKeys = std::array<NumberKey, 2>; // by KeySlot
 
 EntryKeys entryKeys(const LintRules& rules, const EntryFields& entry);
 
-// The findings of the entry's own text; positions are in the entry.
-void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out);
-
-// The picture a gump or tile of the right shape names; none for others.
-std::optional<QStringView> pictureName(const LintRules& rules, const EntryFields& entry);
+// What the rules make of an entry at once: the findings of its own text
+// (appended to `out`, positions in the entry), its keys, and the picture a
+// gump or tile of the right shape names (none for others).
+struct EntryReading {
+    EntryKeys keys;
+    std::optional<QStringView> picture;
+};
+EntryReading readEntry(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out);
 
 // The findings on that picture, `picture` being what `folder` holds under
 // its name.
