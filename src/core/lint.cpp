@@ -502,7 +502,8 @@ void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
     const qsizetype first = out.size();
     const std::optional<QStringView> picture = readEntry(m_rules, fields, out).picture;
     if (m_pictures && picture)
-        appendPictureFindings(fields, m_pictures->picture(*picture), m_pictures->path(), out);
+        appendPictureFindings(m_rules, fields, m_pictures->picture(*picture), m_pictures->path(),
+                              out);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         if (const Entry* owner = earlierOwner(*m_entries[size_t(index)], slot)) {
             const qsizetype ownerIndex = indexOf(*owner);

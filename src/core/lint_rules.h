@@ -27,6 +27,9 @@ struct LintRules {
     ListId list = ListId::Gumps;
     QString placeholder; // the list's placeholder line, without its line end
     QString hint;        // the entry field's hint text
+    // Whether findings carry their messages; without, only where they are
+    // (what a count of marks needs, at a fraction of the cost).
+    bool messages = true;
 };
 
 // The rules of one of the editor's lists: its own placeholder and hint.
@@ -121,8 +124,9 @@ EntryReading readEntry(const LintRules& rules, const EntryFields& entry, QList<L
 
 // The findings on that picture, `picture` being what `folder` holds under
 // its name.
-void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,
-                           const QString& folder, QList<LintFinding>& out);
+void appendPictureFindings(const LintRules& rules, const EntryFields& entry,
+                           const PictureInfo& picture, const QString& folder,
+                           QList<LintFinding>& out);
 
 // An entry whose key in `slot` an earlier one, `owner`, already has; `ownerAt`
 // is where that one starts.

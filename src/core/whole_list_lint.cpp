@@ -273,11 +273,10 @@ private:
 // Entries split as ListLint splits them: at line ends, and at a space next
 // to another one. Lines end at CR LF, a lone CR or a lone LF.
 template <typename Chars>
-QList<PlacedFinding> lintWhole(const Chars& text, qsizetype size, const LintRules& rules,
-                               PictureFolder* folder)
+void lintWhole(const Chars& text, qsizetype size, const LintRules& rules, PictureFolder* folder,
+               const FindingVisitor& visit)
 {
     const auto* chars = text.chars;
-    QList<PlacedFinding> out;
     FirstOwners owners;
     std::optional<PictureAnswers> pictures;
     if (folder != nullptr)
@@ -319,41 +318,57 @@ QList<PlacedFinding> lintWhole(const Chars& text, qsizetype size, const LintRule
         found.clear();
         const EntryReading read = readEntry(rules, fields, found);
         if (pictures && read.picture)
-            appendPictureFindings(fields, (*pictures)(*read.picture), pictures->path(), found);
+            appendPictureFindings(rules, fields, (*pictures)(*read.picture), pictures->path(),
+                                  found);
         for (const KeySlot slot : {IdKey, AnimationKey}) {
             if (const Owner* owner = owners.claim(slot, read.keys[slot], here)) {
-                const EntryFields earlier(text.entry(owner->start, owner->length, ownerBuffer));
+                // Read again only for what the finding says of it.
+                const EntryFields earlier(rules.messages
+                                              ? text.entry(owner->start, owner->length, ownerBuffer)
+                                              : QStringView());
                 found.append(sharedKeyFinding(rules, fields, slot, earlier, owner->point));
             }
         }
-        if (found.size() > 1) {
-            std::stable_sort(
-                found.begin(), found.end(),
-                [](const LintFinding& a, const LintFinding& b) { return a.position < b.position; });
+        // In place: an entry has a few findings at most, and a sort that
+        // takes a buffer would take one for each entry.
+        for (qsizetype k = 1; k < found.size(); ++k) {
+            for (qsizetype m = k; m > 0 && found[m].position < found[m - 1].position; --m)
+                std::swap(found[m], found[m - 1]);
         }
         // An entry holds no line end: its findings are on the line it starts.
         for (LintFinding& finding : found) {
             finding.position += start;
             const TextPoint point{line, finding.position - lineStart + 1};
-            out.append({std::move(finding), point, entry});
+            visit({std::move(finding), point, entry});
         }
     }
-    return out;
 }
 
 } // namespace
 
+void lintWholeList(QByteArrayView bytes, const LintRules& rules, PictureFolder* pictures,
+                   const FindingVisitor& visit)
+{
+    lintWhole(Cp1252Text{reinterpret_cast<const unsigned char*>(bytes.data())}, bytes.size(), rules,
+              pictures, visit);
+}
+
 QList<PlacedFinding> lintWholeList(QByteArrayView bytes, const LintRules& rules,
                                    PictureFolder* pictures)
 {
-    return lintWhole(Cp1252Text{reinterpret_cast<const unsigned char*>(bytes.data())}, bytes.size(),
-                     rules, pictures);
+    QList<PlacedFinding> out;
+    lintWholeList(bytes, rules, pictures,
+                  [&out](PlacedFinding&& found) { out.append(std::move(found)); });
+    return out;
 }
 
 QList<PlacedFinding> lintWholeList(QStringView text, const LintRules& rules,
                                    PictureFolder* pictures)
 {
-    return lintWhole(Utf16Text{text.utf16()}, text.size(), rules, pictures);
+    QList<PlacedFinding> out;
+    lintWhole(Utf16Text{text.utf16()}, text.size(), rules, pictures,
+              [&out](PlacedFinding&& found) { out.append(std::move(found)); });
+    return out;
 }
 
 } // namespace scp

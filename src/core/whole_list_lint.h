@@ -12,6 +12,8 @@
 #include <QList>
 #include <QStringView>
 
+#include <functional>
+
 namespace scp {
 
 class PictureFolder;
@@ -23,11 +25,17 @@ struct PlacedFinding {
     friend bool operator==(const PlacedFinding&, const PlacedFinding&) = default;
 };
 
+// Told each finding of a list in turn.
+using FindingVisitor = std::function<void(PlacedFinding&&)>;
+
 // The list's findings in text order, each with ListLint's lineColumn() and
 // entryNumber() of its position. Without `pictures` the picture rules are
 // not checked; it is asked once for each picture name the list holds.
 QList<PlacedFinding> lintWholeList(QByteArrayView bytes, const LintRules& rules,
                                    PictureFolder* pictures = nullptr);
+// The same, each told to `visit` as it is found, none kept.
+void lintWholeList(QByteArrayView bytes, const LintRules& rules, PictureFolder* pictures,
+                   const FindingVisitor& visit);
 // The same for a text that may hold characters with no byte.
 QList<PlacedFinding> lintWholeList(QStringView text, const LintRules& rules,
                                    PictureFolder* pictures = nullptr);
