@@ -84,8 +84,9 @@ LoadMarks::LoadMarks(const SectionContents& contents, const QString& folder)
 
 LoadMarks::~LoadMarks()
 {
+    // Those not started are not run at all.
     for (const auto& job : m_jobs) {
-        if (job)
+        if (job && !m_pool.tryTake(job.get()))
             job->take(m_pool);
     }
 }

@@ -20,7 +20,7 @@ public:
     // Starts on each of `contents` (gumps, tiles, items) that was read; the
     // pictures are looked for in `folder`.
     LoadMarks(const SectionContents& contents, const QString& folder);
-    // Waits for what is under way.
+    // Waits for what is under way; what is not, is dropped.
     ~LoadMarks();
     LoadMarks(const LoadMarks&) = delete;
     LoadMarks& operator=(const LoadMarks&) = delete;
