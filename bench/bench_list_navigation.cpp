@@ -7,13 +7,17 @@
 // - F8: the next marked entry, where every entry is marked (the gumps list,
 //   whose pictures are missing and ids repeat) and where only the last of
 //   the items is, with the marks counted, and right after an edit, before
-//   they are counted again (the marks asked for from the text cursor on);
+//   they are counted again (the marks asked for from the text cursor on),
+//   and right after a Load of files whose last item only is marked, as soon
+//   as the lists are in (the target at the far end of the list);
 // - zoom: one step in or out of the three lists together.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
 #include "bmp_header.h"
+#include "cp1252.h"
+#include "editor.h"
 #include "list_document.h"
 #include "list_edit.h"
 #include "list_problems.h"
@@ -22,6 +26,7 @@
 #include "widget_bench_main.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -136,6 +141,46 @@ void BM_NextProblem(benchmark::State& state, ListId list, bool sparse, bool edit
     }
 }
 
+// F8 in the items list as soon as a Load's lists are in; the figure is
+// also given against a frame of a 60 Hz screen (16.7 ms).
+void BM_NextProblemAfterLoad(benchmark::State& state)
+{
+    QTemporaryDir folder, journals;
+    for (ListId list : scp::kAllLists) {
+        QFile file(QDir(folder.path()).filePath(scp::sectionFileName(list)));
+        const QString text = list == ListId::Items ? sparseItems() : sectionList(list, kEntries);
+        if (!file.open(QIODevice::WriteOnly) || file.write(scp::encodeCp1252(text).bytes) < 0)
+            std::abort();
+    }
+    scp::Editor editor{QDir(folder.path()), journals.path()};
+    editor.show();
+    QWidget& form = editorWindow();
+    waitForLists(form);
+    scp::ListEdit& box = listBox(form, ListId::Items);
+    double ms = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.load();
+        waitForLists(form);
+        box.setFocus();
+        box.moveCursor(QTextCursor::Start);
+        QElapsedTimer clock;
+        clock.start();
+        state.ResumeTiming();
+        press(box, Qt::Key_F8);
+        box.viewport()->repaint();
+        state.PauseTiming();
+        ms += double(clock.nsecsElapsed()) / 1e6;
+        if (box.textCursor().selectionEnd() != box.document()->characterCount() - 1) {
+            state.SkipWithError("the last item was not selected");
+            break;
+        }
+        settle();
+        state.ResumeTiming();
+    }
+    state.counters["of_a_frame"] = ms / double(state.iterations()) / (1000.0 / 60);
+}
+
 // Zoom in, then out, a step each, the three lists together.
 void BM_ZoomStep(benchmark::State& state)
 {
@@ -166,6 +211,7 @@ BENCHMARK_CAPTURE(BM_NextProblem, last_entry_marked, ListId::Items, true, false)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_NextProblem, last_entry_marked_just_edited, ListId::Items, true, true)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextProblemAfterLoad)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ZoomStep)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

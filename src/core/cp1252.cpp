@@ -88,14 +88,18 @@ QString codePointText(char32_t codePoint)
 
 } // namespace
 
-QString decodeCp1252(QByteArrayView bytes)
+void decodeCp1252To(QByteArrayView bytes, QChar* out)
 {
     const qsizetype size = bytes.size();
-    QString text(size, Qt::Uninitialized);
-    QChar* out = text.data();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     for (qsizetype i = 0; i < size; ++i)
         out[i] = QChar(kDecode[in[i]]);
+}
+
+QString decodeCp1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    decodeCp1252To(bytes, text.data());
     return text;
 }
 

@@ -15,6 +15,8 @@ namespace scp {
 // (0x81 0x8D 0x8F 0x90 0x9D) stand for U+0081 .. U+009D, so any file decodes
 // and encodes back to the same bytes. Our own table: no ICU needed.
 QString decodeCp1252(QByteArrayView bytes);
+// Writes bytes.size() characters to `out`.
+void decodeCp1252To(QByteArrayView bytes, QChar* out);
 
 struct Cp1252Encoding {
     QByteArray bytes;

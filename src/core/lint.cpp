@@ -500,9 +500,10 @@ void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
     QString buffer;
     const EntryFields fields(entryText(index, buffer));
     const qsizetype first = out.size();
-    appendEntryFindings(m_rules, fields, out);
-    if (const auto picture = m_pictures ? pictureName(m_rules, fields) : std::nullopt)
-        appendPictureFindings(fields, m_pictures->picture(*picture), m_pictures->path(), out);
+    const std::optional<QStringView> picture = readEntry(m_rules, fields, out).picture;
+    if (m_pictures && picture)
+        appendPictureFindings(m_rules, fields, m_pictures->picture(*picture), m_pictures->path(),
+                              out);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         if (const Entry* owner = earlierOwner(*m_entries[size_t(index)], slot)) {
             const qsizetype ownerIndex = indexOf(*owner);

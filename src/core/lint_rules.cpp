@@ -150,31 +150,44 @@ LintFinding at(const EntryFields& entry, int i, LintRule rule, const QString& me
     return {from, length, rule, message};
 }
 
-void appendIdFinding(const EntryFields& entry, QList<LintFinding>& out)
+// A finding's message, made only where the rules are asked for messages.
+template <typename Make> QString said(const LintRules& rules, Make make)
 {
-    if (idNumber(entry.field(0)).kind == NumberKey::None)
-        out.append(at(entry, 0, LintRule::HexId,
-                      u"hex id \"%1\" is not a hexadecimal number"_s.arg(entry.field(0))));
+    return rules.messages ? make() : QString();
+}
+
+// The entry's id, said to be none where it is not a number.
+NumberKey readId(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
+{
+    NumberKey id = idNumber(entry.field(0));
+    if (id.kind == NumberKey::None)
+        out.append(at(entry, 0, LintRule::HexId, said(rules, [&] {
+                          return u"hex id \"%1\" is not a hexadecimal number"_s.arg(entry.field(0));
+                      })));
+    return id;
 }
 
 // Whether field `i` is a number; says so when it is not.
-bool checkNumber(const EntryFields& entry, int i, QStringView name, QList<LintFinding>& out)
+bool checkNumber(const LintRules& rules, const EntryFields& entry, int i, QStringView name,
+                 QList<LintFinding>& out)
 {
     if (isNumber(entry.field(i)))
         return true;
-    out.append(at(entry, i, LintRule::Number,
-                  u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
-                      name, entry.field(i))));
+    out.append(at(entry, i, LintRule::Number, said(rules, [&] {
+                      return u"%1 \"%2\" is not a number (decimal, or hexadecimal with 0x)"_s.arg(
+                          name, entry.field(i));
+                  })));
     return false;
 }
 
-void appendLayerFinding(const EntryFields& entry, QList<LintFinding>& out)
+void appendLayerFinding(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
 {
     const qint64 layer = numberValue(entry.field(kLayerField));
     const auto say = [&](const char16_t* what) {
-        out.append(at(entry, kLayerField, LintRule::Layer,
-                      u"layer %1 is %2 (layers run 1 to 29, 9 and 15 unused)"_s.arg(
-                          entry.field(kLayerField), QStringView(what))));
+        out.append(at(entry, kLayerField, LintRule::Layer, said(rules, [&] {
+                          return u"layer %1 is %2 (layers run 1 to 29, 9 and 15 unused)"_s.arg(
+                              entry.field(kLayerField), QStringView(what));
+                      })));
     };
     if (layer == 9 || layer == 15)
         say(u"unused");
@@ -189,7 +202,7 @@ LintRules lintRules(ListId list)
     QString placeholder = listPlaceholder(list);
     while (!placeholder.isEmpty() && (placeholder.back() == u'\r' || placeholder.back() == u'\n'))
         placeholder.chop(1);
-    return {list, placeholder, fieldHint(list)};
+    return {list, placeholder, fieldHint(list), true};
 }
 
 LintLevel lintLevel(LintRule rule)
@@ -209,10 +222,23 @@ LintLevel lintLevel(LintRule rule)
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber, LintLevel level)
 {
-    const QString line =
-        u"%1:%2:%3: %4: %5"_s.arg(file, QString::number(point.line), QString::number(point.column),
-                                  level == LintLevel::Error ? u"error"_s : u"warning"_s, message);
-    return entryNumber > 0 ? line + u" [entry %1]"_s.arg(entryNumber) : line;
+    // Put together piece by piece: a check of long lists says this tens of
+    // thousands of times.
+    QString line;
+    line.reserve(file.size() + message.size() + 64);
+    line += file;
+    line += u':';
+    line += QString::number(point.line);
+    line += u':';
+    line += QString::number(point.column);
+    line += level == LintLevel::Error ? u": error: "_s : u": warning: "_s;
+    line += message;
+    if (entryNumber > 0) {
+        line += u" [entry "_s;
+        line += QString::number(entryNumber);
+        line += u']';
+    }
+    return line;
 }
 
 EntryFields::EntryFields(QStringView entry) : m_text(entry)
@@ -242,77 +268,84 @@ EntryKeys entryKeys(const LintRules& rules, const EntryFields& entry)
     return keys;
 }
 
-void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
+EntryReading readEntry(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out)
 {
+    EntryReading read;
     const qsizetype length = entry.text().size();
     switch (shapeOf(rules, entry)) {
     case Shape::Placeholder:
-        out.append(
-            {0, length, LintRule::Placeholder,
-             u"the placeholder \"%1\" is still in the list; remove it"_s.arg(rules.placeholder)});
-        return;
+        out.append({0, length, LintRule::Placeholder, said(rules, [&] {
+                        return u"the placeholder \"%1\" is still in the list; remove it"_s.arg(
+                            rules.placeholder);
+                    })});
+        break;
     case Shape::Hint:
-        out.append({0, length, LintRule::Hint,
-                    u"the entry field's hint \"%1\" was added as an entry"_s.arg(rules.hint)});
-        return;
+        out.append({0, length, LintRule::Hint, said(rules, [&] {
+                        return u"the entry field's hint \"%1\" was added as an entry"_s.arg(
+                            rules.hint);
+                    })});
+        break;
     case Shape::Miscounted:
-        out.append({0, length, LintRule::FieldCount,
-                    rules.list == ListId::Items
-                        ? u"the entry has %1, an item needs at least 10: itemhex flag1 "
-                          u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(
-                              fieldCount(entry.count()))
-                        : u"the entry has %1, a %2 needs 4: hexid filename.bmp width "
-                          u"height"_s.arg(fieldCount(entry.count()), kindName(rules.list))});
-        return;
+        out.append(
+            {0, length, LintRule::FieldCount, said(rules, [&] {
+                 return rules.list == ListId::Items
+                            ? u"the entry has %1, an item needs at least 10: itemhex flag1 "
+                              u"flag2 flag3 flag4 weight layer animation height itemName"_s.arg(
+                                  fieldCount(entry.count()))
+                            : u"the entry has %1, a %2 needs 4: hexid filename.bmp width "
+                              u"height"_s.arg(fieldCount(entry.count()), kindName(rules.list));
+             })});
+        break;
     case Shape::Picture: {
-        appendIdFinding(entry, out);
+        read.keys[IdKey] = readId(rules, entry, out);
         const QStringView name = entry.field(kNameField);
         if (!endsInBmp(name))
-            out.append(at(entry, kNameField, LintRule::PictureName,
-                          u"picture name \"%1\" does not end in .bmp"_s.arg(name)));
-        checkNumber(entry, kWidthField, u"width", out);
-        checkNumber(entry, kHeightField, u"height", out);
-        return;
+            out.append(at(entry, kNameField, LintRule::PictureName, said(rules, [&] {
+                              return u"picture name \"%1\" does not end in .bmp"_s.arg(name);
+                          })));
+        checkNumber(rules, entry, kWidthField, u"width", out);
+        checkNumber(rules, entry, kHeightField, u"height", out);
+        read.picture = name;
+        break;
     }
     case Shape::Item:
-        appendIdFinding(entry, out);
+        read.keys[IdKey] = readId(rules, entry, out);
         for (int i = 1; i < kItemFields - 1; ++i)
-            if (checkNumber(entry, i, QStringView(kItemNumberNames[i - 1]), out) &&
+            if (checkNumber(rules, entry, i, QStringView(kItemNumberNames[i - 1]), out) &&
                 i == kLayerField)
-                appendLayerFinding(entry, out);
-        return;
+                appendLayerFinding(rules, entry, out);
+        read.keys[AnimationKey] = numberKey(entry.field(kAnimationField));
+        break;
     }
+    return read;
 }
 
-std::optional<QStringView> pictureName(const LintRules& rules, const EntryFields& entry)
-{
-    if (shapeOf(rules, entry) != Shape::Picture)
-        return std::nullopt;
-    return entry.field(kNameField);
-}
-
-void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,
-                           const QString& folder, QList<LintFinding>& out)
+void appendPictureFindings(const LintRules& rules, const EntryFields& entry,
+                           const PictureInfo& picture, const QString& folder,
+                           QList<LintFinding>& out)
 {
     const QStringView name = entry.field(kNameField);
     if (picture.state == PictureInfo::State::Missing) {
         // Where the folder ignores case (Windows, a FAT stick), a name of
         // another case is found as it is, and this is never said.
-        const QString where = QDir::cleanPath(folder) == u"."_s ? u"the working folder"_s
-                                                                : QDir::toNativeSeparators(folder);
-        out.append(at(entry, kNameField, LintRule::PicturePresent,
-                      picture.otherCase.isEmpty()
-                          ? u"picture \"%1\" is not in %2"_s.arg(name, where)
-                          : u"picture \"%1\" is not in %2, only \"%3\", which differs in case: "
-                            u"the patching tool's system may not mind, Linux does"_s.arg(
-                                name, where, picture.otherCase)));
+        out.append(at(entry, kNameField, LintRule::PicturePresent, said(rules, [&] {
+                          const QString where = QDir::cleanPath(folder) == u"."_s
+                                                    ? u"the working folder"_s
+                                                    : QDir::toNativeSeparators(folder);
+                          return picture.otherCase.isEmpty()
+                                     ? u"picture \"%1\" is not in %2"_s.arg(name, where)
+                                     : u"picture \"%1\" is not in %2, only \"%3\", which differs "
+                                       u"in case: the patching tool's system may not mind, Linux "
+                                       u"does"_s.arg(name, where, picture.otherCase);
+                      })));
         return;
     }
     if (!endsInBmp(name))
         return; // already said; the size of a picture of another kind is beside the point
     if (picture.state == PictureInfo::State::Unreadable) {
-        out.append(at(entry, kNameField, LintRule::PictureSize,
-                      u"\"%1\" is not a readable BMP: %2"_s.arg(name, picture.reason)));
+        out.append(at(entry, kNameField, LintRule::PictureSize, said(rules, [&] {
+                          return u"\"%1\" is not a readable BMP: %2"_s.arg(name, picture.reason);
+                      })));
         return;
     }
     const qint64 width = numberValue(entry.field(kWidthField));
@@ -323,10 +356,12 @@ void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,
         return; // right, or not numbers, which is said already
     const qsizetype from = entry.start(widthOff ? kWidthField : kHeightField);
     out.append({from, entry.end(heightOff ? kHeightField : kWidthField) - from,
-                LintRule::PictureSize,
-                u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
-                    name, QString::number(picture.size.width), QString::number(picture.size.height),
-                    entry.field(kWidthField), entry.field(kHeightField))});
+                LintRule::PictureSize, said(rules, [&] {
+                    return u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
+                        name, QString::number(picture.size.width),
+                        QString::number(picture.size.height), entry.field(kWidthField),
+                        entry.field(kHeightField));
+                })});
 }
 
 LintFinding sharedKeyFinding(const LintRules& rules, const EntryFields& entry, KeySlot slot,
@@ -334,10 +369,12 @@ LintFinding sharedKeyFinding(const LintRules& rules, const EntryFields& entry, K
 {
     const bool id = slot == IdKey;
     const int field = id ? 0 : kAnimationField;
-    return at(entry, field, id ? LintRule::DuplicateId : LintRule::SharedAnimation,
-              u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
-                  id ? u"id"_s : u"animation"_s, entry.field(field), kindName(rules.list),
-                  owner.field(0), QString::number(ownerAt.line), QString::number(ownerAt.column)));
+    return at(
+        entry, field, id ? LintRule::DuplicateId : LintRule::SharedAnimation, said(rules, [&] {
+            return u"%1 %2 is already used by %3 %4 on line %5, column %6"_s.arg(
+                id ? u"id"_s : u"animation"_s, entry.field(field), kindName(rules.list),
+                owner.field(0), QString::number(ownerAt.line), QString::number(ownerAt.column));
+        }));
 }
 
 } // namespace scp

@@ -27,6 +27,9 @@ struct LintRules {
     ListId list = ListId::Gumps;
     QString placeholder; // the list's placeholder line, without its line end
     QString hint;        // the entry field's hint text
+    // Whether findings carry their messages; without, only where they are
+    // (what a count of marks needs, at a fraction of the cost).
+    bool messages = true;
 };
 
 // The rules of one of the editor's lists: its own placeholder and hint.
@@ -110,16 +113,20 @@ using EntryKeys = std::array<NumberKey, 2>; // by KeySlot
 
 EntryKeys entryKeys(const LintRules& rules, const EntryFields& entry);
 
-// The findings of the entry's own text; positions are in the entry.
-void appendEntryFindings(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out);
-
-// The picture a gump or tile of the right shape names; none for others.
-std::optional<QStringView> pictureName(const LintRules& rules, const EntryFields& entry);
+// What the rules make of an entry at once: the findings of its own text
+// (appended to `out`, positions in the entry), its keys, and the picture a
+// gump or tile of the right shape names (none for others).
+struct EntryReading {
+    EntryKeys keys;
+    std::optional<QStringView> picture;
+};
+EntryReading readEntry(const LintRules& rules, const EntryFields& entry, QList<LintFinding>& out);
 
 // The findings on that picture, `picture` being what `folder` holds under
 // its name.
-void appendPictureFindings(const EntryFields& entry, const PictureInfo& picture,
-                           const QString& folder, QList<LintFinding>& out);
+void appendPictureFindings(const LintRules& rules, const EntryFields& entry,
+                           const PictureInfo& picture, const QString& folder,
+                           QList<LintFinding>& out);
 
 // An entry whose key in `slot` an earlier one, `owner`, already has; `ownerAt`
 // is where that one starts.

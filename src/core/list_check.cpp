@@ -3,7 +3,7 @@
 #include "list_check.h"
 
 #include "bmp_header.h"
-#include "lint.h"
+#include "whole_list_lint.h"
 
 #include <QSemaphore>
 #include <QThreadPool>
@@ -48,13 +48,16 @@ std::array<QString, 3> checkLists(const EntryLists& lists, PictureFolder& pictur
     std::array<QString, 3> reports;
     const auto check = [&](ListId list) {
         const QString file = escapedControls(fileName(list));
-        ListLint lint(lintRules(list), &pictures);
-        lint.setText(lists.listText(list));
+        // A list loaded from its file is read from the file's bytes as they
+        // are, never widened whole.
+        const Cp1252Encoding bytes = lists.box(list).encoded();
+        const QList<PlacedFinding> found =
+            bytes.ok() ? lintWholeList(bytes.bytes, lintRules(list), &pictures)
+                       : lintWholeList(lists.listText(list), lintRules(list), &pictures);
         QString& lines = reports[static_cast<size_t>(list)];
-        for (const LintFinding& finding : lint.findings())
-            lines += formatWarning(file, lint.lineColumn(finding.position),
-                                   escapedControls(finding.message),
-                                   lint.entryNumber(finding.position), lintLevel(finding.rule)) +
+        for (const auto& [finding, point, entry] : found)
+            lines += formatWarning(file, point, escapedControls(finding.message), entry,
+                                   lintLevel(finding.rule)) +
                      u'\n';
     };
     // The lists share nothing but the pictures, so they are read side by

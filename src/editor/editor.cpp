@@ -11,6 +11,8 @@
 #include "journal_recorder.h"
 #include "list_document.h"
 #include "list_pictures.h"
+#include "list_problems.h"
+#include "load_marks.h"
 #include "main_window.h"
 #include "memory_policy.h"
 #include "message_box_reporter.h"
@@ -47,7 +49,8 @@ namespace scp {
 // lists take no typing, and whatever would act on them waits until all three
 // are in.
 struct Editor::Loading {
-    Loading(QWidget* window, SectionContents read) : busy(window), contents(std::move(read))
+    Loading(QWidget* window, SectionContents read, const QString& pictures)
+        : busy(window), contents(std::move(read)), marks(contents, pictures)
     {
         busy.setEventLoopRuns();
     }
@@ -55,6 +58,8 @@ struct Editor::Loading {
     SectionContents contents;
     std::optional<PatchInfoContent> patchInfo; // none: patch.ini could not be used
     SectionLoad filling{contents};
+    // Started after the fills, on the threads they leave free.
+    LoadMarks marks;
     // An import's script, with what it says beyond the lists; the lists
     // filled then are not what the files hold.
     struct Import {
@@ -522,7 +527,8 @@ void Editor::startImport(const QString& path)
 
 void Editor::fillLists(SectionContents contents)
 {
-    m_loading = std::make_unique<Loading>(m_mainWindow.get(), std::move(contents));
+    m_loading =
+        std::make_unique<Loading>(m_mainWindow.get(), std::move(contents), m_pictures.path());
     for (const std::unique_ptr<ListDocument>& list : m_lists)
         list->setBeingReplaced(true);
     connect(&m_loading->filling, &SectionLoad::progressed, this,
@@ -545,7 +551,7 @@ void Editor::listsFilled()
         if (!contents[i].read || (import && sameText(*filled[i], *m_lists[i]->document())))
             delete filled[i];
         else
-            m_lists[i]->adopt(filled[i]);
+            adoptWithMarks(ListId(i), filled[i]);
         m_lists[i]->setBeingReplaced(false);
     }
     if (!import) {
@@ -577,6 +583,14 @@ void Editor::listsFilled()
             tell(describeImportWarnings(import->path, import->warnings), true);
     }
     runWaiting();
+}
+
+void Editor::adoptWithMarks(ListId list, QTextDocument* filled)
+{
+    std::vector<ListProblems::Mark> marks = m_loading->marks.take(list);
+    m_lists[size_t(list)]->adopt(filled);
+    if (ListProblems* problems = m_mainWindow->problems(list))
+        problems->countedAlready(filled, std::move(marks));
 }
 
 void Editor::addEntry(ListId list, const QString& entry)

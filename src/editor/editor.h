@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+class QTextDocument;
+
 namespace scp {
 
 class AboutWindow;
@@ -193,6 +195,8 @@ private:
     // Fills the lists with `contents` while the window stays live.
     void fillLists(SectionContents contents);
     void listsFilled();
+    // A Load's list in place of the old, with the marks found while it filled.
+    void adoptWithMarks(ListId list, QTextDocument* filled);
     void runWaiting();
     // Runs `action` now, or once the work or question under way is over, in
     // turn with what else waits.

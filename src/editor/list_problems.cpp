@@ -95,6 +95,19 @@ void ListProblems::countOn()
     showStatus();
 }
 
+void ListProblems::countedAlready(const QTextDocument* document, std::vector<Mark> marks)
+{
+    if (document != m_edit.document())
+        return;
+    m_counted = std::move(marks);
+    m_count = int(m_counted.size());
+    m_countedIn = document;
+    m_countedSize = document->characterCount() - 1;
+    m_editedTo = -1;
+    m_fresh = true;
+    showStatus();
+}
+
 bool ListProblems::selectNext(bool backward)
 {
     const QTextDocument& document = *m_edit.document();
@@ -180,7 +193,8 @@ int ListProblems::nearestMark(int from, bool backward, int skipFrom, int skipTo)
 
 int ListProblems::searchMark(int from, bool backward) const
 {
-    if (m_fresh)
+    // No edit since the count: the marks kept are the list's.
+    if (m_fresh || (m_countedIn == m_edit.document() && m_editedTo < 0))
         return nearestMark(from, backward);
     if (m_countedIn == m_edit.document()) {
         // The marks kept, but in the entries edited since: those as they are.

@@ -50,14 +50,19 @@ public:
     // The findings counted; -1 until the first count is done.
     int count() const { return m_count; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     struct Mark {
         int position;
         int length;
     };
+    // The marks of `document`, the list's now and unedited, counted
+    // elsewhere (a Load's, from the files, while the lists filled): F8 and
+    // the count have them at once, and the count is taken again as usual.
+    void countedAlready(const QTextDocument* document, std::vector<Mark> marks);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     void countLater();
     void moveMarks(int position, int removed, int added);
     void countOn();

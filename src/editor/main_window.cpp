@@ -261,17 +261,22 @@ void MainWindow::findInList(ListId list)
     m_findBars[index(list)]->open();
 }
 
+ListProblems* MainWindow::problems(ListId list) const
+{
+    return listEdit(list).findChild<ListProblems*>();
+}
+
 void MainWindow::selectProblem(ListId list, bool backward)
 {
-    if (auto* problems = listEdit(list).findChild<ListProblems*>())
-        problems->selectNext(backward);
+    if (ListProblems* found = problems(list))
+        found->selectNext(backward);
     listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::selectProblemAt(ListId list, int position)
 {
-    if (auto* problems = listEdit(list).findChild<ListProblems*>())
-        problems->selectEntryAt(position);
+    if (ListProblems* found = problems(list))
+        found->selectEntryAt(position);
     listEdit(list).setFocus(Qt::OtherFocusReason);
 }
 

@@ -24,6 +24,7 @@ class PictureFolder;
 class ListEdit;
 class ListMarks;
 class ListPictures;
+class ListProblems;
 class PicturePreviews;
 class ListFindBar;
 class ListZoom;
@@ -79,6 +80,8 @@ public:
     void selectProblem(ListId list, bool backward);
     // Selects the list's entry at the document position `position`.
     void selectProblemAt(ListId list, int position);
+    // The list's problem count and F8; none while the lists are not marked.
+    ListProblems* problems(ListId list) const;
     ListZoom& zoom() const { return *m_zoom; }
 
 Q_SIGNALS:

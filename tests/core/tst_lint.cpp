@@ -1,8 +1,10 @@
 // The lint as the editor and the compiler's check use it: rules, pictures, edits.
 
+#include "cp1252.h"
 #include "fail_on_warnings.h"
 #include "lint.h"
 #include "test_files.h"
+#include "whole_list_lint.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -38,6 +40,16 @@ struct EditedText final : scp::LintText {
         return buffer = text.mid(from, to - from);
     }
 };
+
+// The findings of a lint that read its whole text, placed as the check places them.
+QList<scp::PlacedFinding> placed(const scp::ListLint& lint)
+{
+    QList<scp::PlacedFinding> out;
+    for (const scp::LintFinding& finding : lint.findings())
+        out.append(
+            {finding, lint.lineColumn(finding.position), lint.entryNumber(finding.position)});
+    return out;
+}
 
 } // namespace
 
@@ -158,6 +170,9 @@ private Q_SLOTS:
         QFETCH(QString, message);
         scp::ListLint lint(scp::lintRules(list), &m_folder);
         lint.setText(text);
+        // The check's lint, from the bytes, finds the same.
+        QCOMPARE(scp::lintWholeList(scp::encodeCp1252(text).bytes, scp::lintRules(list), &m_folder),
+                 placed(lint));
         const auto all = lint.findings();
         QVERIFY2(all.size() == (marked.isEmpty() ? 0 : 1), qPrintable(all.value(0).message));
         if (all.isEmpty())
@@ -181,6 +196,42 @@ private Q_SLOTS:
         }
         QCOMPARE(scp::formatWarning(u"100%1/items.scp"_s, {2, 7}, u"layer 9 is unused"_s, 12),
                  u"100%1/items.scp:2:7: warning: layer 9 is unused [entry 12]"_s);
+    }
+
+    // Random lists of every kind of byte, ids out of order and repeated, more keys
+    // and picture names than a first table holds: the check's lint, from the
+    // bytes or from the text, finds what the editor's finds, where it does.
+    void wholeListMatchesListLint()
+    {
+        const QList<QByteArray> pieces =
+            QByteArray(
+                " |  |   |\r\n|\r|\n|\r\r\n|\t|\x01|\x80|\x81|\xff|x|0x3A|58|0 0 0 0 0 1 0x3A 0 n|"
+                "cloak.bmp 64 32|case.bmp 1 1|core.bmp 1 1|down.bmp 3 5|broken.bmp 1 1|cloak.png 5 "
+                "6|"
+                "18446744073709551616|"
+                "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
+                .split('|');
+        QRandomGenerator random(20261207);
+        for (int round = 0; round < 36; ++round) {
+            const auto list = ListId(round % 3);
+            QByteArray bytes;
+            for (int i = 0; i < (round < 30 ? 80 : 3000); ++i) {
+                if (random.bounded(3) == 0) // an entry of its own: a gump's, or an item's start
+                    bytes +=
+                        QByteArray::number(random.bounded(round < 30 ? 20 : 2000), 16) + ' ' +
+                        (random.bounded(2)
+                             ? "p" + QByteArray::number(random.bounded(90)) + ".bmp 1 2"
+                             : "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n") +
+                        "  ";
+                bytes += pieces[random.bounded(int(pieces.size()))];
+            }
+            scp::ListLint lint(scp::lintRules(list), &m_folder);
+            lint.setText(scp::decodeCp1252(bytes));
+            const QList<scp::PlacedFinding> expected = placed(lint);
+            QCOMPARE(scp::lintWholeList(bytes, scp::lintRules(list), &m_folder), expected);
+            QCOMPARE(scp::lintWholeList(scp::decodeCp1252(bytes), scp::lintRules(list), &m_folder),
+                     expected);
+        }
     }
 
     // Random edits, some while the text is still read in steps: once read, the lint

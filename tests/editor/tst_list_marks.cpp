@@ -6,6 +6,7 @@
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
+#include "test_files.h"
 #include "ui_driver.h"
 
 #include <QHelpEvent>
@@ -158,6 +159,32 @@ private Q_SLOTS:
         box.list().setText(item(u"0x1"_s, 1));
         QTRY_VERIFY(problems().isHidden());
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
+    }
+
+    // A Load's marks are counted as the lists fill, from the files: the count
+    // and F8 have them the moment the lists are in, at the right entries
+    // after line ends of every kind, in a list the marks have yet to read.
+    void loadedMarksAtOnce()
+    {
+        const QStringList entries{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3),
+                                  item(u"0x4"_s, 4), item(u"0xZ5"_s, 5)};
+        QString tail;
+        for (int i = 6; i < 20'000; ++i)
+            tail += QString(86, u' ') + item(u"0x%1"_s.arg(i, 0, 16), i);
+        const QString text = entries[0] + u"\r\n"_s.repeated(40) + entries[1] + u"\n"_s +
+                             entries[2] + u"\r\r\n"_s + entries[3] + u"\r"_s + entries[4] + tail;
+        QVERIFY(writeBytes(path(u"items.scp"_s), text.toLatin1()));
+        startEditor();
+        scp::ListEdit& box = listBox(ListId::Items);
+        QCOMPARE(problems().text(), u"3 problems"_s);
+        box.setFocus();
+        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 2},
+                                         {Qt::NoModifier, 4},
+                                         {Qt::NoModifier, 0},
+                                         {Qt::ShiftModifier, 4}}) {
+            QTest::keyClick(&box, Qt::Key_F8, key);
+            QCOMPARE(selected(), entries[entry]);
+        }
     }
 
     void findFromTheKeyboard()

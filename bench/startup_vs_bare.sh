@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Start-up as a user sees it: from the program's start to the X server
+# mapping its main window, scpmaker in an empty folder against a bare Qt
+# Widgets window of the same size, taking turns, on an Xvfb of its own.
+#   bench/startup_vs_bare.sh [BUILD_DIR] [RUNS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/ci}" && pwd)
+runs=${2:-15}
+editor=$build/bin/scpmaker
+map_time=$build/bench/map_time
+bare=$build/bench/bare_window
+for f in "$editor" "$map_time" "$bare"; do
+    [[ -x $f ]] || { echo "build first: $f not found" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/scp-startup-bench.XXXXXX")
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb"; rm -rf "$work"' EXIT
+export DISPLAY=$display QT_QPA_PLATFORM=xcb
+# A user of its own: no settings, recent folders or recovery journals of
+# anyone's, the same for every run.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$work/folder" "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+editor_once() { (cd "$work/folder" && "$map_time" "$editor" "$work/folder"); }
+size=$(editor_once | awk '{print $2}') # and the first run warms the caches
+bare_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}"; }
+bare_once >/dev/null
+for _ in $(seq "$runs"); do
+    echo "editor $(editor_once | awk '{print $1}')"
+    echo "bare $(bare_once | awk '{print $1}')"
+done >"$work/times"
+e=$(awk '$1 == "editor" {print $2}' "$work/times" | median)
+b=$(awk '$1 == "bare" {print $2}' "$work/times" | median)
+echo "start to the mapped window, a $size window, median of $runs runs each, in turns"
+awk -v e="$e" -v b="$b" 'BEGIN {
+    printf "scpmaker in an empty folder:  %.1f ms\n", e / 1000
+    printf "bare Qt Widgets window:       %.1f ms\n", b / 1000
+    printf "ratio:                        %.2fx\n", e / b }'
