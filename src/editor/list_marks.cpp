@@ -2,6 +2,7 @@
 
 #include "list_marks.h"
 
+#include "document_lint_text.h"
 #include "list_document.h"
 #include "list_edit.h"
 
@@ -32,22 +33,6 @@ QTextCharFormat markFormat()
     format.setUnderlineColor(Qt::red);
     return format;
 }
-
-// A document's text as the lint reads it: one character a position, a row
-// break as the space it stands for and a real line end as one LF.
-class DocumentText final : public LintText {
-public:
-    explicit DocumentText(const QTextDocument& document) : m_document(document) {}
-    qsizetype size() const override { return m_document.characterCount() - 1; }
-    QStringView slice(qsizetype from, qsizetype to, QString& text) const override
-    {
-        ListDocument::positionText(m_document, from, to, text);
-        return text;
-    }
-
-private:
-    const QTextDocument& m_document;
-};
 
 } // namespace
 
@@ -120,7 +105,7 @@ void ListMarks::readWholeDocument()
 {
     if (!m_shown.lint)
         m_shown.lint = std::make_unique<ListLint>(m_rules, m_pictures);
-    auto text = std::make_unique<DocumentText>(*m_edit.document());
+    auto text = std::make_unique<DocumentLintText>(*m_edit.document());
     m_shown.lint->startReading(*text);
     m_shown.text = std::move(text);
     if (m_shown.text->size() <= kReadAtOnce)

@@ -2,38 +2,15 @@
 
 #include "script_errors.h"
 
-#include "lint.h"
-#include "list_document.h"
-
-#include <QTextDocument>
+#include "document_lint_text.h"
 
 namespace scp {
-
-namespace {
-
-// A list's document as the lint reads it, one character a position, so the
-// findings' positions are the document's.
-class DocumentPositions final : public LintText {
-public:
-    explicit DocumentPositions(const QTextDocument& document) : m_document(document) {}
-    qsizetype size() const override { return m_document.characterCount() - 1; }
-    QStringView slice(qsizetype from, qsizetype to, QString& buffer) const override
-    {
-        ListDocument::positionText(m_document, from, to, buffer);
-        return buffer;
-    }
-
-private:
-    const QTextDocument& m_document;
-};
-
-} // namespace
 
 QList<ListErrors> scriptErrors(const std::array<const ListDocument*, 3>& lists)
 {
     QList<ListErrors> found;
     for (ListId list : kAllLists) {
-        const DocumentPositions text(*lists[size_t(list)]->document());
+        const DocumentLintText text(*lists[size_t(list)]->document());
         ListLint lint(lintRules(list));
         lint.startReading(text);
         lint.readMore(text.size() + 1);
