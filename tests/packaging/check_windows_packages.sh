@@ -119,7 +119,8 @@ settle
 grep -q 'geometry=' "$unpacked/scpmaker.ini" ||
     fail "portable: settings not in scpmaker.ini: $(cat "$unpacked/scpmaker.ini")"
 [[ -z $(user_data) ]] || fail "portable: left $(user_data)"
-! grep -qi '^\[Software\\\\scpmaker' "$WINEPREFIX"/*.reg || fail "portable: wrote the registry"
+! grep -qiE '^\[Software\\\\(scpmaker|QtProject)' "$WINEPREFIX"/*.reg ||
+    fail "portable: wrote the registry"
 rm -rf "$unpacked/recovery" && : >"$unpacked/recovery"
 (cd "$work/portable-patch" && "$wine" "$unpacked/scpmaker.exe" >"$work/readonly.log" 2>&1 &)
 await_window '"scpmaker"' "$work/readonly.log" || fail "read-only portable: nothing said"
