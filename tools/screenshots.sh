@@ -83,6 +83,9 @@ sleep 2 # the tooltip's delay
 import -window root -crop "$((12165 / 15))x$((5835 / 15))+$main_x+$main_y" -strip \
     "$out/picture-preview.png"
 echo "wrote $out/picture-preview.png"
+kill "$editor_pid"
+wait "$editor_pid" || true
+
 # Long lists (3,000 entries each, a few of them marked) in the window grown to
 # fill the screen, as maximised on a desktop (Xvfb has no window manager to
 # maximise it), with a find for an id under way in the gumps list. Writes
