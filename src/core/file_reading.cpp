@@ -111,8 +111,8 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
     // Ending early means the file was cut short while it was read (or the
     // file system lost its end): the bytes read are not the file.
     if (done < expected) {
-        return fail(
-            u"it ended after %1 of the %2 bytes it had when opened"_s.arg(done).arg(status.size));
+        return fail(u"it ended after %1 of the %2 it had when opened"_s.arg(done).arg(
+            status.size == 1 ? u"1 byte"_s : u"%1 bytes"_s.arg(status.size)));
     }
     result.bytes.resize(done);
     return result;
