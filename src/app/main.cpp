@@ -6,6 +6,7 @@
 #include "kept_places.h"
 #include "main_window.h"
 #include "memory_policy.h"
+#include "message_box_reporter.h"
 #include "program.h"
 
 #include <QApplication>
@@ -91,8 +92,7 @@ int main(int argc, char** argv)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption recent(
-        u"recent"_s,
-        u"Without DIR: the latest folder still there, else one asked for."_s);
+        u"recent"_s, u"Without DIR: the latest folder still there, else one asked for."_s);
     parser.addOption(recent);
     parser.addPositionalArgument(u"DIR"_s, u"Folder of the files (default: the current folder)."_s,
                                  u"[DIR]"_s);
@@ -117,10 +117,7 @@ int main(int argc, char** argv)
     }
     QDir folder = QDir::current();
     if (!folders.isEmpty()) {
-        if (const QString reason = scp::whyFolderCannotBeOpened(folders.first());
-            !reason.isEmpty()) {
-            const QString message = u"Cannot open the folder \"%1\": %2"_s.arg(
-                QDir::toNativeSeparators(folders.first()), reason);
+        if (const QString message = scp::folderOpenProblem(folders.first()); !message.isEmpty()) {
             print(stderr, u"scpmaker: "_s + message + u'\n');
             // Started from a desktop menu, nobody reads stderr: say it on
             // screen too, where there is one.
@@ -146,11 +143,8 @@ int main(int argc, char** argv)
     const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
     if (!places.settingsFile.isEmpty())
         scp::keepSettingsIn(places.settingsFile);
-    if (!places.problem.isEmpty()) {
-        QMessageBox box(QMessageBox::Warning, u"scpmaker"_s, places.problem, QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+    if (!places.problem.isEmpty())
+        scp::MessageBoxReporter().failure(places.problem);
     scp::Program program(places.journalFolder);
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).

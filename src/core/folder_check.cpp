@@ -5,6 +5,7 @@
 
 #include "windows_names.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
 
@@ -36,6 +37,14 @@ QString whyFolderCannotBeOpened(const QString& path)
     std::error_code error;
     std::filesystem::directory_iterator(systemPath(path), error);
     return error ? QString::fromLocal8Bit(error.message()) : QString();
+}
+
+QString folderOpenProblem(const QString& path)
+{
+    const QString reason = whyFolderCannotBeOpened(path);
+    if (reason.isEmpty())
+        return {};
+    return u"Cannot open the folder \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString whyFolderCannotBeWritten(const QString& path)

@@ -10,6 +10,9 @@ namespace scp {
 // cannot be entered or listed, or is a name Windows would take for another),
 // in the system's words, or empty when it can.
 QString whyFolderCannotBeOpened(const QString& path);
+// The same said whole, as every place that opens a folder says it: "Cannot
+// open the folder "PATH": REASON"; empty when it can be opened.
+QString folderOpenProblem(const QString& path);
 
 // Why no file can be made in the folder `path`, or empty when one can. Asked
 // by making one, since a folder's permission bits say little on Windows.

@@ -806,11 +806,8 @@ void Editor::openFolder()
 void Editor::openFolderAt(const QString& path)
 {
     whenFree([this, path] {
-        if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty()) {
-            return tell(
-                u"Cannot open the folder \"%1\": %2"_s.arg(QDir::toNativeSeparators(path), reason),
-                true);
-        }
+        if (const QString problem = folderOpenProblem(path); !problem.isEmpty())
+            return tell(problem, true);
         if (maySaveBefore(u"opening another folder"_s))
             leaveFor(path);
     });
@@ -860,9 +857,9 @@ void Editor::moveToAFolder(bool compile)
 
 QString Editor::whyNoHomeFor(const QString& path) const
 {
+    if (QString problem = folderOpenProblem(path); !problem.isEmpty())
+        return problem + u'.';
     const QString shown = QDir::toNativeSeparators(path);
-    if (const QString reason = whyFolderCannotBeOpened(path); !reason.isEmpty())
-        return u"Cannot open the folder \"%1\": %2."_s.arg(shown, reason);
     if (const QString reason = whyFolderCannotBeWritten(path); !reason.isEmpty())
         return u"Cannot write in the folder \"%1\": %2."_s.arg(shown, reason);
     // Never over another patch, or another picture: they would be replaced

@@ -5,13 +5,10 @@
 #include "editor.h"
 #include "editor_settings.h"
 #include "folder_check.h"
+#include "message_box_reporter.h"
 
-#include <QFileInfo>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
-
-using namespace Qt::StringLiterals;
 
 namespace scp {
 
@@ -44,14 +41,8 @@ void Program::openRecent(const FolderChooser& choose)
     const QString chosen = choose();
     if (chosen.isEmpty())
         return openFolderless();
-    if (const QString reason = whyFolderCannotBeOpened(chosen); !reason.isEmpty()) {
-        // As a start in that folder would have said it.
-        QMessageBox box(
-            QMessageBox::Warning, u"scpmaker"_s,
-            u"Cannot open the folder \"%1\": %2"_s.arg(QDir::toNativeSeparators(chosen), reason),
-            QMessageBox::Ok);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+    if (const QString problem = folderOpenProblem(chosen); !problem.isEmpty()) {
+        MessageBoxReporter().failure(problem); // as a start in that folder says it
         return openFolderless();
     }
     open(QDir(chosen));
