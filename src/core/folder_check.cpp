@@ -39,6 +39,15 @@ QString whyFolderCannotBeOpened(const QString& path)
     return error ? QString::fromLocal8Bit(error.message()) : QString();
 }
 
+bool sameFolder(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+#else
+    return a == b;
+#endif
+}
+
 QString folderOpenProblem(const QString& path)
 {
     const QString reason = whyFolderCannotBeOpened(path);

@@ -14,6 +14,10 @@ QString whyFolderCannotBeOpened(const QString& path);
 // open the folder "PATH": REASON"; empty when it can be opened.
 QString folderOpenProblem(const QString& path);
 
+// Whether the two paths name one folder as the system compares names: on
+// Windows, whose folders ignore case, whatever their case.
+bool sameFolder(const QString& a, const QString& b);
+
 // Why no file can be made in the folder `path`, or empty when one can. Asked
 // by making one, since a folder's permission bits say little on Windows.
 QString whyFolderCannotBeWritten(const QString& path);

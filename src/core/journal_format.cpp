@@ -3,6 +3,7 @@
 #include "journal_format.h"
 
 #include "cp1252.h"
+#include "folder_check.h"
 
 #include <QtEndian>
 
@@ -160,15 +161,6 @@ struct Replay {
         return false;
     }
 };
-
-bool sameFolder(const QString& a, const QString& b)
-{
-#ifdef Q_OS_WIN
-    return a.compare(b, Qt::CaseInsensitive) == 0; // its folders ignore case
-#else
-    return a == b;
-#endif
-}
 
 } // namespace
 

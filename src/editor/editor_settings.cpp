@@ -4,6 +4,8 @@
 
 #include "editor_settings.h"
 
+#include "folder_check.h"
+
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
@@ -105,13 +107,8 @@ void setRecentFolders(const QStringList& folders)
 
 void rememberRecentFolder(const QString& folder)
 {
-#ifdef Q_OS_WIN
-    constexpr Qt::CaseSensitivity folderCase = Qt::CaseInsensitive; // its folders ignore case
-#else
-    constexpr Qt::CaseSensitivity folderCase = Qt::CaseSensitive;
-#endif
     QStringList folders = recentFolders();
-    folders.removeIf([&](const QString& kept) { return kept.compare(folder, folderCase) == 0; });
+    folders.removeIf([&](const QString& kept) { return sameFolder(kept, folder); });
     folders.prepend(folder);
     setRecentFolders(folders);
 }

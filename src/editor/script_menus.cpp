@@ -138,14 +138,12 @@ void ScriptMenus::setRecentFolders(const QList<RecentFolder>& folders)
                 [this, path = folder.path] { Q_EMIT recentFolderRequested(path); });
     }
     m_recentMenu->addSeparator();
-    m_removeMissing =
+    QAction* removeMissing =
         addItem(*m_recentMenu, u"removeMissingFoldersAction"_s, u"Remove Missing Folders"_s);
-    m_removeMissing->setEnabled(missing);
-    connect(m_removeMissing, &QAction::triggered, this,
-            &ScriptMenus::removeMissingFoldersRequested);
-    m_clearRecent =
-        addItem(*m_recentMenu, u"clearRecentFoldersAction"_s, u"Clear Recent Folders"_s);
-    connect(m_clearRecent, &QAction::triggered, this, &ScriptMenus::clearRecentFoldersRequested);
+    removeMissing->setEnabled(missing);
+    connect(removeMissing, &QAction::triggered, this, &ScriptMenus::removeMissingFoldersRequested);
+    connect(addItem(*m_recentMenu, u"clearRecentFoldersAction"_s, u"Clear Recent Folders"_s),
+            &QAction::triggered, this, &ScriptMenus::clearRecentFoldersRequested);
     m_recentMenu->setEnabled(!folders.isEmpty());
 }
 

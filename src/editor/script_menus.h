@@ -79,8 +79,6 @@ private:
 
     std::unique_ptr<QMenu> m_saveMenu;
     QMenu* m_recentMenu = nullptr; // the save menu's Recent Folders
-    QAction* m_removeMissing = nullptr;
-    QAction* m_clearRecent = nullptr;
     std::array<std::unique_ptr<QMenu>, 3> m_copyMenus;
     std::array<QAction*, 3> m_showPicture = {};
     std::array<QAction*, 3> m_useSize = {};
