@@ -263,7 +263,7 @@ void MainWindow::findInList(ListId list)
 
 ListProblems* MainWindow::problems(ListId list) const
 {
-    return listEdit(list).findChild<ListProblems*>();
+    return m_listProblems[index(list)];
 }
 
 void MainWindow::selectProblem(ListId list, bool backward)
@@ -405,7 +405,8 @@ void MainWindow::markLists(PictureFolder* pictures)
     for (ListId list : kAllLists) {
         auto* marks = new ListMarks(listEdit(list), list, pictures); // owned by the list box
         m_listMarks[index(list)] = marks;
-        new ListProblems(listEdit(list), *marks, *m_problemLabels[index(list)]);
+        m_listProblems[index(list)] =
+            new ListProblems(listEdit(list), *marks, *m_problemLabels[index(list)]);
     }
 }
 

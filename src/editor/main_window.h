@@ -123,6 +123,7 @@ private:
     std::array<ListPictures*, 3> m_listPictures = {};
     std::array<int, 3> m_menuPositions = {};
     std::array<QLabel*, 3> m_problemLabels = {};
+    std::array<ListProblems*, 3> m_listProblems = {}; // owned by the list boxes; none unmarked
     std::array<ListFindBar*, 3> m_findBars = {};
     ListZoom* m_zoom = nullptr;
     std::unique_ptr<WindowGrowth> m_growth;
