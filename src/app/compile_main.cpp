@@ -6,6 +6,7 @@
 // script's lists (and patch info) become DIR's section files (and patch.ini).
 
 #include "bmp_header.h"
+#include "counted.h"
 #include "imported_files.h"
 #include "list_check.h"
 #include "memory_entry_lists.h"
@@ -145,9 +146,8 @@ int importScript(const QString& script, const QString& given, bool force)
     }
     // "1 gump", "2 gumps"
     const auto count = [&](scp::ListId list) {
-        const qsizetype n = scp::importedEntryCount(list, imported.script.list(list));
-        const QString plural = scp::listName(list);
-        return QString::number(n) + u' ' + (n == 1 ? plural.chopped(1) : plural);
+        return scp::counted(scp::importedEntryCount(list, imported.script.list(list)),
+                            scp::listName(list).chopped(1));
     };
     print(stdout, u"Imported %1, %2 and %3 from %4\n"_s.arg(count(scp::ListId::Gumps),
                                                             count(scp::ListId::Tiles),

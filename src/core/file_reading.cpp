@@ -2,6 +2,7 @@
 
 #include "file_reading.h"
 
+#include "counted.h"
 #include "system_calls.h"
 #include "windows_names.h"
 
@@ -112,7 +113,7 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
     // file system lost its end): the bytes read are not the file.
     if (done < expected) {
         return fail(u"it ended after %1 of the %2 it had when opened"_s.arg(done).arg(
-            status.size == 1 ? u"1 byte"_s : u"%1 bytes"_s.arg(status.size)));
+            counted(status.size, u"byte")));
     }
     result.bytes.resize(done);
     return result;

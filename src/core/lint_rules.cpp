@@ -2,6 +2,8 @@
 
 #include "lint_rules.h"
 
+#include "counted.h"
+
 #include <QDir>
 #include <QtNumeric>
 
@@ -39,7 +41,7 @@ Shape shapeOf(const LintRules& rules, const EntryFields& entry)
 // "1 field", "3 fields"
 QString fieldCount(int count)
 {
-    return count == 1 ? u"1 field"_s : u"%1 fields"_s.arg(count);
+    return counted(count, u"field");
 }
 
 QString kindName(ListId list)

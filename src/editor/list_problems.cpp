@@ -2,6 +2,7 @@
 
 #include "list_problems.h"
 
+#include "counted.h"
 #include "list_document.h"
 #include "list_edit.h"
 #include "list_marks.h"
@@ -254,9 +255,7 @@ void ListProblems::showStatus()
             reasons << finding.message;
     }
     const QString reason = reasons.join(u"; "_s);
-    const QString count = m_count <= 0   ? QString()
-                          : m_count == 1 ? u"1 problem"_s
-                                         : u"%1 problems"_s.arg(m_count);
+    const QString count = m_count <= 0 ? QString() : counted(m_count, u"problem");
     // Beside the count only while the list has the focus, where the user is
     // working: the other lists' reasons would be clutter.
     const QString status =

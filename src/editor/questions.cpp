@@ -2,6 +2,7 @@
 
 #include "questions.h"
 
+#include "counted.h"
 #include "patch_info.h"
 
 #include <QAbstractButton>
@@ -188,9 +189,8 @@ CompileAnswer askToCompileWithErrors(QWidget* parent, const QList<ListErrors>& e
 {
     QStringList counts;
     for (const ListErrors& list : errors)
-        counts.append(u"%1 in the %2 list"_s.arg(list.count == 1 ? u"1 problem"_s
-                                                                 : u"%1 problems"_s.arg(list.count),
-                                                 listName(list.list)));
+        counts.append(
+            u"%1 in the %2 list"_s.arg(counted(list.count, u"problem"), listName(list.list)));
     const ListErrors& first = errors.first();
     QMessageBox box(placedOn(parent));
     prepare(box, u"The script will carry problems the patching tool cannot read as entries: "
