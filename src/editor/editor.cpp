@@ -866,7 +866,7 @@ QString Editor::whyNoHomeFor(const QString& path) const
     // unread.
     QStringList names{sectionFileName(ListId::Gumps), sectionFileName(ListId::Tiles),
                       sectionFileName(ListId::Items), QString::fromLatin1(kPatchInfoFileName),
-                      u"mantle.scp"_s};
+                      QString::fromLatin1(kScriptFileName)};
     names += QDir(m_pictures.path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : std::as_const(names)) {
         if (QFileInfo::exists(QDir(path).filePath(name))) {
