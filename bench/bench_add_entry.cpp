@@ -3,7 +3,7 @@
 // entry) that leaves the same text.
 
 #include "bench_lists.h"
-#include "memory_entry_lists.h"
+#include "script/memory_entry_lists.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,10 +3,10 @@
 // against the plain concatenation of the same pieces written and synced
 // with one write.
 
-#include "memory_entry_lists.h"
-#include "reporter.h"
-#include "section_files.h"
-#include "templates.h"
+#include "script/memory_entry_lists.h"
+#include "script/reporter.h"
+#include "script/section_files.h"
+#include "script/templates.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -5,8 +5,8 @@
 // added at most to the script's: the process's peak only grows, so run one
 // benchmark at a time (--benchmark_filter) to read its own.
 
-#include "script_import.h"
-#include "templates.h"
+#include "script/script_import.h"
+#include "script/templates.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,9 +3,9 @@
 // a list the lint already holds, followed by the findings of a screenful,
 // each picture on it looked at again (what the editor does).
 
-#include "cp1252.h"
-#include "lint.h"
-#include "whole_list_lint.h"
+#include "lint/lint.h"
+#include "lint/whole_list_lint.h"
+#include "text/cp1252.h"
 
 #include <QDir>
 #include <QFile>

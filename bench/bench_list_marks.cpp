@@ -10,14 +10,14 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
-#include "bmp_header.h"
-#include "journal_recorder.h"
-#include "list_document.h"
-#include "list_edit.h"
-#include "main_window.h"
-#include "recovery_journal.h"
-#include "section_files.h"
+#include "lists/list_document.h"
+#include "lists/list_edit.h"
+#include "pictures/bmp_header.h"
+#include "recovery/recovery_journal.h"
+#include "script/section_files.h"
 #include "widget_bench_main.h"
+#include "windows/main_window.h"
+#include "work/journal_recorder.h"
 
 #include <QApplication>
 #include <QKeyEvent>

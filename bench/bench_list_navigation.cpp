@@ -15,15 +15,15 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
-#include "bmp_header.h"
-#include "cp1252.h"
-#include "editor.h"
-#include "list_document.h"
-#include "list_edit.h"
-#include "list_problems.h"
-#include "list_zoom.h"
-#include "main_window.h"
+#include "lists/list_document.h"
+#include "lists/list_edit.h"
+#include "lists/list_problems.h"
+#include "lists/list_zoom.h"
+#include "pictures/bmp_header.h"
+#include "text/cp1252.h"
 #include "widget_bench_main.h"
+#include "windows/main_window.h"
+#include "work/editor.h"
 
 #include <QElapsedTimer>
 #include <QFile>

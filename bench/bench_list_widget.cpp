@@ -19,18 +19,18 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "bench_lists.h"
-#include "editor.h"
-#include "file_reading.h"
-#include "file_transaction.h"
-#include "list_document.h"
-#include "list_edit.h"
-#include "main_window.h"
-#include "memory_entry_lists.h"
-#include "memory_policy.h"
-#include "reporter.h"
-#include "section_files.h"
-#include "section_load.h"
+#include "files/file_reading.h"
+#include "files/file_transaction.h"
+#include "lists/list_document.h"
+#include "lists/list_edit.h"
+#include "lists/section_load.h"
+#include "script/memory_entry_lists.h"
+#include "script/reporter.h"
+#include "script/section_files.h"
 #include "widget_bench_main.h"
+#include "windows/main_window.h"
+#include "work/editor.h"
+#include "work/memory_policy.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

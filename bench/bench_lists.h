@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entry_lists.h"
+#include "script/entry_lists.h"
 
 #include <QString>
 

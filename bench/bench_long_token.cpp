@@ -10,9 +10,9 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "editor.h"
-#include "list_edit.h"
+#include "lists/list_edit.h"
 #include "widget_bench_main.h"
+#include "work/editor.h"
 
 #include <QElapsedTimer>
 #include <QFile>

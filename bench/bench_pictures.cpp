@@ -10,9 +10,9 @@
 
 #include "bench_lists.h"
 #include "bmp_bytes.h"
-#include "editor.h"
-#include "list_document.h"
+#include "lists/list_document.h"
 #include "widget_bench_main.h"
+#include "work/editor.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 // main() of the benchmarks that drive the window's widgets: offscreen unless
 // a platform is named, and memory handled as the editor handles it.
 
-#include "entry_lists.h"
-#include "list_edit.h"
-#include "memory_policy.h"
+#include "lists/list_edit.h"
+#include "script/entry_lists.h"
+#include "work/memory_policy.h"
 
 #include <QApplication>
 #include <QSettings>

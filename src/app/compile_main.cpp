@@ -5,13 +5,13 @@
 // compilers print warnings. With --import SCRIPT it goes the other way: the
 // script's lists (and patch info) become DIR's section files (and patch.ini).
 
-#include "bmp_header.h"
-#include "counted.h"
-#include "imported_files.h"
-#include "list_check.h"
-#include "memory_entry_lists.h"
-#include "reporter.h"
-#include "section_files.h"
+#include "lint/list_check.h"
+#include "pictures/bmp_header.h"
+#include "script/imported_files.h"
+#include "script/memory_entry_lists.h"
+#include "script/reporter.h"
+#include "script/section_files.h"
+#include "text/counted.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

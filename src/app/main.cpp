@@ -1,13 +1,13 @@
 // scpmaker [DIR]: the editor, working on the section files and the script in
 // DIR (default: the current folder).
 
-#include "editor_settings.h"
-#include "folder_check.h"
-#include "kept_places.h"
-#include "main_window.h"
-#include "memory_policy.h"
-#include "message_box_reporter.h"
-#include "program.h"
+#include "files/folder_check.h"
+#include "windows/main_window.h"
+#include "windows/message_box_reporter.h"
+#include "work/editor_settings.h"
+#include "work/kept_places.h"
+#include "work/memory_policy.h"
+#include "work/program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,8 +3,8 @@
 // An editor a test starts in folders of its own: one for the lists' files and
 // one for the recovery journals, both new for each test that asks.
 
-#include "editor.h"
 #include "editor_windows.h"
+#include "work/editor.h"
 
 #include <QCoreApplication>
 #include <QDir>

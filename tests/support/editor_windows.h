@@ -3,9 +3,9 @@
 // The editor's windows as a user finds them: top-level windows and their
 // controls, by object name.
 
-#include "entry_lists.h"
-#include "list_document.h"
-#include "list_edit.h"
+#include "lists/list_document.h"
+#include "lists/list_edit.h"
+#include "script/entry_lists.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

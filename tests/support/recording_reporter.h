@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reporter.h"
+#include "script/reporter.h"
 
 #include <QStringList>
 

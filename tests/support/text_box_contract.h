@@ -3,9 +3,9 @@
 // What every TextBox must do, whatever holds the text: the in-memory box and
 // the editor's list document both run these cases.
 
-#include "cp1252.h"
 #include "fail_on_warnings.h"
-#include "text_box.h"
+#include "text/cp1252.h"
+#include "text/text_box.h"
 
 #include <QObject>
 #include <QRegularExpression>

@@ -1,0 +1,162 @@
+#pragma once
+
+// The lint of a whole list: which entries a list holds, kept up to date as
+// the list is edited, with the rules (lint_rules.h) applied to them. Qt Core
+// only.
+//
+// A list's text splits into entries at line breaks (CR LF, lone CR, lone
+// LF) and at runs of two or more spaces. ListLint keeps what the rules that
+// compare entries need of each one (its keys) and where it starts, so after
+// an edit it re-reads only the entries around the edit; findings are then
+// asked for the whole list (the compiler's check) or for a stretch of it
+// (what the editor shows), and worked out from those entries' text then.
+
+#include "lint/lint_rules.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace scp {
+
+// Where each line of a text starts; lines end at CR LF, a lone CR or a lone
+// LF. Updated for an edit in time proportional to the number of lines.
+class LineIndex {
+public:
+    // The text was edited: `removed` characters at `position` replaced by
+    // `added`; `fresh` are the line starts from `position` to one past the
+    // edit in the new text, ascending.
+    void update(qsizetype position, qsizetype removed, qsizetype added,
+                const std::vector<qsizetype>& fresh);
+    // Line starts after those held, ascending.
+    void append(const std::vector<qsizetype>& starts);
+    // Forgets the line starts past `position`.
+    void truncate(qsizetype position);
+    TextPoint at(qsizetype position) const;
+
+private:
+    std::vector<qsizetype> m_starts; // positions after a line end, ascending
+};
+
+// The text a lint reads. The lint holds no copy of it: it asks for the
+// stretches it reads as it reads them, so a long list shown in the editor is
+// not held a second time.
+class LintText {
+public:
+    virtual ~LintText() = default;
+    virtual qsizetype size() const = 0;
+    // The characters [from, to): a view of the text itself where it can be,
+    // else of `buffer`, filled for it.
+    virtual QStringView slice(qsizetype from, qsizetype to, QString& buffer) const = 0;
+};
+
+class ListLint {
+public:
+    // `pictures` is the folder the lists are saved to; without it the
+    // picture rules (present, size) are not checked. It must outlive this.
+    explicit ListLint(LintRules rules, PictureFolder* pictures = nullptr);
+    ~ListLint();
+    ListLint(const ListLint&) = delete;
+    ListLint& operator=(const ListLint&) = delete;
+
+    // Reads the whole text at once; the lint keeps it.
+    void setText(QString text);
+    // Reads a text the caller keeps (and keeps alive while the lint reads
+    // it, or until the next start), telling the lint of every edit: each
+    // readMore() reads on for about `characters` more and tells whether the
+    // whole text is read. Edits may come between the steps. Meanwhile the
+    // findings are those of the entries read so far, and exact for them: an
+    // entry's findings hang on it and the entries before it only.
+    void startReading(const LintText& text);
+    bool readMore(qsizetype characters);
+    bool isRead() const { return m_read == m_size; }
+    // The text now holds an edit that replaced `removed` characters at
+    // `position` with `added` new ones; only the entries around the edit
+    // are read again.
+    void edited(qsizetype position, qsizetype removed, qsizetype added);
+    qsizetype size() const { return m_size; }
+    // Of the part read.
+    qsizetype entryCount() const { return qsizetype(m_entries.size()); }
+
+    // Findings in text order, positions in the text. The second form
+    // returns those touching [from, to), reading only the entries there.
+    // Pictures are looked up as findings are asked for, so a picture that
+    // changed on disk shows as it is now (as far as `pictures` looks again).
+    QList<LintFinding> findings() const;
+    QList<LintFinding> findings(qsizetype from, qsizetype to) const;
+
+    // Of a position in the part read: its line and column, and the number,
+    // from 1, of the entry it is in (or, between entries, of the next one).
+    TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
+    qsizetype entryNumber(qsizetype position) const { return firstEndingAfter(position) + 1; }
+
+private:
+    struct Entry;
+    class Window;
+    class OwnText;
+    using Group = QVarLengthArray<Entry*, 1>; // entries sharing a key, in text order
+    // Keys that fit in 64 bits by value, longer ones by their digits.
+    struct Groups {
+        QHash<quint64, Group> numbers;
+        QHash<QString, Group> digits;
+    };
+
+    // Reads the entries in [from, to) in place of entries [first, last) and
+    // returns the line starts in (from, to].
+    std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype first,
+                                       qsizetype last);
+    void placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
+                      qsizetype first, qsizetype last);
+    void eraseEntries(qsizetype first, qsizetype last);
+    Entry* newEntry();
+    // Entries [first, last) of m_entries are no longer the list's.
+    void release(qsizetype first, qsizetype last);
+    qsizetype startAt(qsizetype index) const;
+    qsizetype endAt(qsizetype index) const;
+    qsizetype indexOf(const Entry& entry) const;
+    qsizetype firstEndingAfter(qsizetype position) const;
+    // Makes the shift apply from entry `index` on.
+    void moveShift(qsizetype index);
+    qsizetype separatorFrom(qsizetype position) const;
+    qsizetype entryStartBefore(qsizetype position) const;
+    void join(Entry& entry);
+    void leave(const Entry& entry);
+    // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
+    // of `groups` it goes in; not when the entry has no such key.
+    template <typename GroupsType, typename Visit>
+    static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
+    // The first entry with the key `entry` has in `slot`, if another.
+    const Entry* earlierOwner(const Entry& entry, KeySlot slot) const;
+    QStringView entryText(qsizetype index, QString& buffer) const;
+    void appendFindings(qsizetype index, QList<LintFinding>& out) const;
+    static bool before(const Entry* a, const Entry* b);
+
+    LintRules m_rules;
+    PictureFolder* m_pictures;
+    std::unique_ptr<OwnText> m_own;   // the text, when the lint keeps it
+    const LintText* m_text = nullptr; // the text read: the lint's own or the caller's
+    qsizetype m_size = 0;
+    qsizetype m_read = 0;          // entries starting before this are read; it is not inside one
+    std::vector<Entry*> m_entries; // in text order
+    // Where entries live: blocks of them, allocated once and kept, as a list
+    // read at once makes a hundred thousand; those released wait in m_spare.
+    std::vector<std::unique_ptr<Entry[]>> m_blocks;
+    qsizetype m_blockUsed = 0;
+    std::vector<Entry*> m_spare;
+    // Where each entry starts, m_shift added from entry m_shiftFrom on: an
+    // edit moves the entries after it by moving that boundary, one entry at
+    // a time from where the last edit left it.
+    std::vector<qsizetype> m_starts;
+    qsizetype m_shiftFrom = 0;
+    qsizetype m_shift = 0;
+    std::array<Groups, 2> m_groups; // by KeySlot
+    LineIndex m_lines;
+};
+
+} // namespace scp

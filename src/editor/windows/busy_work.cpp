@@ -1,0 +1,72 @@
+// The busy pointer and the progress bar of long work.
+
+#include "windows/busy_work.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+namespace scp {
+
+BusyWork::BusyWork(QWidget* window, bool longWork) : m_window(window)
+{
+    m_clock.start();
+    if (longWork)
+        showPointer();
+}
+
+BusyWork::~BusyWork()
+{
+    finish();
+}
+
+void BusyWork::showPointer()
+{
+    if (m_pointer)
+        return;
+    m_pointer = true;
+    // Where the window still takes input, the pointer says it is working in
+    // the background rather than waiting.
+    QApplication::setOverrideCursor(m_eventLoopRuns ? Qt::BusyCursor : Qt::WaitCursor);
+}
+
+void BusyWork::step(double fraction)
+{
+    if (m_finished)
+        return;
+    const qint64 elapsed = m_clock.elapsed();
+    if (elapsed < kPointerAfter)
+        return;
+    showPointer();
+    if (elapsed >= kProgressAfter && !m_progress) {
+        // A bar only: no Cancel, since a half-done Load or Save would leave
+        // the lists or the files in between.
+        m_progress = new QProgressDialog(m_window);
+        m_progress->setWindowTitle(QCoreApplication::applicationName());
+        m_progress->setCancelButton(nullptr);
+        m_progress->setRange(0, 1000);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        if (m_eventLoopRuns) // the window is still the user's: keep its focus
+            m_progress->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_progress->show();
+    }
+    if (m_progress)
+        m_progress->setValue(int(qBound(0.0, fraction, 1.0) * 1000));
+    if (!m_eventLoopRuns && elapsed - m_lastRepaint >= kRepaintEvery) {
+        m_lastRepaint = elapsed;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void BusyWork::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    delete m_progress.data();
+    if (m_pointer)
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace scp

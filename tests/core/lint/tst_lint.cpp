@@ -1,0 +1,285 @@
+// The lint as the editor and the compiler's check use it: rules, pictures, edits.
+
+#include "fail_on_warnings.h"
+#include "lint/lint.h"
+#include "lint/whole_list_lint.h"
+#include "test_files.h"
+#include "text/cp1252.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+using namespace Qt::StringLiterals;
+using scp::LintRule;
+using scp::ListId;
+
+namespace {
+
+// A BMP file's start: 16-bit sizes in a 12-byte DIB header, 32-bit ones in longer ones.
+QByteArray bmp(quint32 dibSize, qint32 width, qint32 height)
+{
+    QByteArray bytes = "BM" + QByteArray(12 + std::max<quint32>(dibSize, 12), '\0');
+    qToLittleEndian(dibSize, bytes.data() + 14);
+    qToLittleEndian(width, bytes.data() + 18); // its low half first, which is all a 16-bit one is
+    qToLittleEndian(height, bytes.data() + (dibSize == 12 ? 20 : 22));
+    return bytes;
+}
+
+// A list's text as the editor's document gives it: stretches copied out, edited in place.
+struct EditedText final : scp::LintText {
+    QString text;
+    qsizetype size() const override { return text.size(); }
+    QStringView slice(qsizetype from, qsizetype to, QString& buffer) const override
+    {
+        return buffer = text.mid(from, to - from);
+    }
+};
+
+// The findings of a lint that read its whole text, placed as the check places them.
+QList<scp::PlacedFinding> placed(const scp::ListLint& lint)
+{
+    QList<scp::PlacedFinding> out;
+    for (const scp::LintFinding& finding : lint.findings())
+        out.append(
+            {finding, lint.lineColumn(finding.position), lint.entryNumber(finding.position)});
+    return out;
+}
+
+} // namespace
+
+class LintTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    scp::PictureFolder m_folder{m_dir.path()};
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void initTestCase()
+    {
+        const std::pair<const char16_t*, QByteArray> pictures[] = {
+            {u"cloak.bmp", bmp(40, 64, 32)},
+            {u"100%1.bmp", bmp(40, 64, 32)}, // a name no .arg() may take for a placeholder
+            {u"cloak.png", "PNG"},
+            {u"Case.BMP", bmp(40, 1, 1)},
+            {u"broken.bmp", bmp(40, 1, 1).left(30)}, // cut short
+            {u"core.bmp", bmp(12, 0x1234, 7)},       // 16-bit sizes
+            {u"os2.bmp", bmp(16, 5, 6)},             // OS/2's, cut to its shortest
+            {u"os2full.bmp", bmp(64, 70000, 8)},     // and whole
+            {u"down.bmp", bmp(124, 3, -5)},          // rows top-down
+            {u"flat.bmp", bmp(12, 7, 0)},            // no pixels
+        };
+        for (const auto& [name, bytes] : pictures)
+            QVERIFY(writeBytes(m_dir.filePath(QString::fromUtf16(name)), bytes));
+#ifndef Q_OS_WIN // Windows has no FIFOs in its folders
+        QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath(u"fifo.bmp"_s)).constData(), 0600) == 0);
+#endif
+    }
+
+    // Each rule: a text that breaks it and nothing else (the one finding
+    // marks `marked`, its message holds `message`), or texts that break none.
+    void rules_data()
+    {
+        QTest::addColumn<ListId>("list");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<LintRule>("rule");
+        QTest::addColumn<QString>("marked");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* name, ListId list, const QString& text, LintRule rule = {},
+                            const QString& marked = {}, const QString& message = {}) {
+            QTest::newRow(name) << list << text << rule << marked << message;
+        };
+        const ListId gumps = ListId::Gumps, tiles = ListId::Tiles, items = ListId::Items;
+        row("pictures", tiles,
+            u"0X0f00 cloak.bmp 0x40 0x20  F01 core.bmp 4660 7  0x3 down.bmp 3 5  "
+            u"0x4 os2.bmp 5 6  0x5 os2full.bmp 70000 8  6 Case.BMP 1 1"_s);
+        row("items", items,
+            u"0x1 0x0 0 0 0 0xFF 0x1 58 0 Mantle of Night  0x2 0 0 0 0 0 29 59 0 a"_s);
+        row("placeholder", gumps, u"GUMPS WILL LOAD HERE\r\n"_s + QString(37, u' '),
+            LintRule::Placeholder, u"GUMPS WILL LOAD HERE"_s,
+            u"placeholder \"GUMPS WILL LOAD HERE\""_s);
+        row("another list's placeholder", items, u"GUMPS WILL LOAD HERE"_s, LintRule::FieldCount,
+            u"GUMPS WILL LOAD HERE"_s, u"has 4 fields"_s);
+        row("hint", tiles, u"0x1 cloak.bmp 64 32  HexID Filename.bmp Width Height"_s,
+            LintRule::Hint, u"HexID Filename.bmp Width Height"_s, u"hint"_s);
+        row("another list's hint", items, u"HexID Filename.bmp Width Height"_s,
+            LintRule::FieldCount, u"HexID Filename.bmp Width Height"_s, u"has 4 fields"_s);
+        row("trailing space", gumps, u"0x1 cloak.bmp 64 32 \r\n"_s, LintRule::FieldCount,
+            u"0x1 cloak.bmp 64 32 "_s, u"has 5 fields"_s);
+        row("item without name", items, u"0x1 0 0 0 0 0 1 0 0"_s, LintRule::FieldCount,
+            u"0x1 0 0 0 0 0 1 0 0"_s, u"has 9 fields, an item needs at least 10"_s);
+        row("hex id", tiles, u"0xG1 cloak.bmp 64 32"_s, LintRule::HexId, u"0xG1"_s,
+            u"hex id \"0xG1\" is not a hexadecimal number"_s);
+        row("width", gumps, u"0x1 cloak.bmp abc 32"_s, LintRule::Number, u"abc"_s,
+            u"width \"abc\" is not a number"_s);
+        row("height", gumps, u"0x1 cloak.bmp 64 0x"_s, LintRule::Number, u"0x"_s,
+            u"height \"0x\" is not a number"_s);
+        row("picture name", gumps, u"0x1 cloak.png 64 32"_s, LintRule::PictureName, u"cloak.png"_s,
+            u"does not end in .bmp"_s);
+        row("picture missing", gumps, u"0x1 gone.bmp 1 1"_s, LintRule::PicturePresent,
+            u"gone.bmp"_s, u"picture \"gone.bmp\" is not in "_s);
+        // A folder that ignores case (Windows') finds the picture as named.
+        const bool ignoresCase = QFileInfo::exists(m_dir.filePath(u"CASE.bmp"_s));
+        row("picture under another case", gumps, u"0x1 case.bmp 1 1"_s, LintRule::PicturePresent,
+            ignoresCase ? QString() : u"case.bmp"_s, u"only \"Case.BMP\", which differs in case"_s);
+        row("picture size", gumps, u"0x1 100%1.bmp 120 200"_s, LintRule::PictureSize, u"120 200"_s,
+            u"\"100%1.bmp\" is 64 x 32 pixels, the entry says 120 x 200"_s);
+        row("picture height 0", gumps, u"0x1 cloak.bmp 64 0"_s, LintRule::PictureSize, u"0"_s,
+            u"is 64 x 32 pixels, the entry says 64 x 0"_s);
+        row("picture not a BMP", tiles, u"0x1 broken.bmp 1 1"_s, LintRule::PictureSize,
+            u"broken.bmp"_s, u"\"broken.bmp\" is not a readable BMP"_s);
+        row("picture of no pixels", tiles, u"0x1 flat.bmp 7 0"_s, LintRule::PictureSize,
+            u"flat.bmp"_s, u"its header gives 7 x 0 pixels"_s);
+#ifndef Q_OS_WIN // refused, never waited on
+        row("picture a FIFO", tiles, u"0x1 fifo.bmp 1 1"_s, LintRule::PictureSize, u"fifo.bmp"_s,
+            u"not a regular file (a FIFO)"_s);
+#endif
+        row("duplicate id", gumps, u"0x0F00 cloak.bmp 64 32\r\nF00 cloak.bmp 64 32"_s,
+            LintRule::DuplicateId, u"F00"_s,
+            u"id F00 is already used by gump 0x0F00 on line 1, column 1"_s);
+        // Past 64 bits a number is compared by its digits: the decimal one is another animation.
+        row("long animations", items,
+            u"1 0 0 0 0 1 1 0x10000000000000000 0 a  2 0 0 0 0 1 1 18446744073709551616 0 "
+            u"b  3 0 0 0 0 1 1 0x0010000000000000000 0 c"_s,
+            LintRule::SharedAnimation, u"0x0010000000000000000"_s,
+            u"animation 0x0010000000000000000 is already used by item 1"_s);
+        row("largest animations", items,
+            u"1 0 0 0 0 1 1 18446744073709551615 0 a  2 0 0 0 0 1 1 0xFFFFFFFFFFFFFFFF 0 b"_s,
+            LintRule::SharedAnimation, u"0xFFFFFFFFFFFFFFFF"_s, u"already used by item 1"_s);
+        row("layer unused", items, u"0x1 0 0 0 0 0 9 0 0 n"_s, LintRule::Layer, u"9"_s,
+            u"layer 9 is unused (layers run 1 to 29, 9 and 15 unused)"_s);
+        row("layer too high", items, u"0x1 0 0 0 0 0 0x1E 0 0 n"_s, LintRule::Layer, u"0x1E"_s,
+            u"layer 0x1E is out of range"_s);
+        row("shared animation", items, u"0x1 0 0 0 0 0 1 58 0 a  0x2 0 0 0 0 0 1 0x3A 0 b"_s,
+            LintRule::SharedAnimation, u"0x3A"_s,
+            u"animation 0x3A is already used by item 0x1 on line 1, column 1"_s);
+    }
+    void rules()
+    {
+        QFETCH(ListId, list);
+        QFETCH(QString, text);
+        QFETCH(LintRule, rule);
+        QFETCH(QString, marked);
+        QFETCH(QString, message);
+        scp::ListLint lint(scp::lintRules(list), &m_folder);
+        lint.setText(text);
+        // The check's lint, from the bytes, finds the same.
+        QCOMPARE(scp::lintWholeList(scp::encodeCp1252(text).bytes, scp::lintRules(list), &m_folder),
+                 placed(lint));
+        const auto all = lint.findings();
+        QVERIFY2(all.size() == (marked.isEmpty() ? 0 : 1), qPrintable(all.value(0).message));
+        if (all.isEmpty())
+            return;
+        QCOMPARE(all[0].rule, rule);
+        QCOMPARE(text.mid(all[0].position, all[0].length), marked);
+        QVERIFY2(all[0].message.contains(message), qPrintable(all[0].message));
+    }
+
+    // Where a finding is: line and column, and the entry, in a list's own count.
+    void lineColumnAndEntry()
+    {
+        scp::ListLint lint(scp::lintRules(ListId::Items));
+        lint.setText(u"ab\r\ncd\ref\ngh  i\n"_s);
+        const std::tuple<qsizetype, scp::TextPoint, qsizetype> points[] = {
+            {0, {1, 1}, 1}, {3, {1, 4}, 2},  {4, {2, 1}, 2},  {6, {2, 3}, 3},
+            {7, {3, 1}, 3}, {10, {4, 1}, 4}, {14, {4, 5}, 5}, {16, {5, 1}, 6}};
+        for (const auto& [position, point, entry] : points) {
+            QCOMPARE(lint.lineColumn(position), point);
+            QCOMPARE(lint.entryNumber(position), entry);
+        }
+        QCOMPARE(scp::formatWarning(u"100%1/items.scp"_s, {2, 7}, u"layer 9 is unused"_s, 12),
+                 u"100%1/items.scp:2:7: warning: layer 9 is unused [entry 12]"_s);
+    }
+
+    // Random lists of every kind of byte, ids out of order and repeated, more keys
+    // and picture names than a first table holds: the check's lint, from the
+    // bytes or from the text, finds what the editor's finds, where it does.
+    void wholeListMatchesListLint()
+    {
+        const QList<QByteArray> pieces =
+            QByteArray(
+                " |  |   |\r\n|\r|\n|\r\r\n|\t|\x01|\x80|\x81|\xff|x|0x3A|58|0 0 0 0 0 1 0x3A 0 n|"
+                "cloak.bmp 64 32|case.bmp 1 1|core.bmp 1 1|down.bmp 3 5|broken.bmp 1 1|cloak.png 5 "
+                "6|"
+                "18446744073709551616|"
+                "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
+                .split('|');
+        QRandomGenerator random(20261207);
+        for (int round = 0; round < 36; ++round) {
+            const auto list = ListId(round % 3);
+            QByteArray bytes;
+            for (int i = 0; i < (round < 30 ? 80 : 3000); ++i) {
+                if (random.bounded(3) == 0) // an entry of its own: a gump's, or an item's start
+                    bytes +=
+                        QByteArray::number(random.bounded(round < 30 ? 20 : 2000), 16) + ' ' +
+                        (random.bounded(2)
+                             ? "p" + QByteArray::number(random.bounded(90)) + ".bmp 1 2"
+                             : "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n") +
+                        "  ";
+                bytes += pieces[random.bounded(int(pieces.size()))];
+            }
+            scp::ListLint lint(scp::lintRules(list), &m_folder);
+            lint.setText(scp::decodeCp1252(bytes));
+            const QList<scp::PlacedFinding> expected = placed(lint);
+            QCOMPARE(scp::lintWholeList(bytes, scp::lintRules(list), &m_folder), expected);
+            QCOMPARE(scp::lintWholeList(scp::decodeCp1252(bytes), scp::lintRules(list), &m_folder),
+                     expected);
+        }
+    }
+
+    // Random edits, some while the text is still read in steps: once read, the lint
+    // must hold what reading the text anew gives, in every stretch and at every line.
+    void editsMatchReadingAnew()
+    {
+        const QStringList pieces =
+            u" |  |\r\n|\r|\n|0x1|F|9|0x3A|58|cloak.bmp|x|0 0 0 0 0 1 0x3A 0 n|"
+            u"GUMPS WILL LOAD HERE"_s.split(u'|');
+        QRandomGenerator random(20240610);
+        const auto randomText = [&](int count) {
+            QString text;
+            for (int i = 0; i < count; ++i)
+                text += pieces[random.bounded(int(pieces.size()))];
+            return text;
+        };
+        for (int round = 0; round < 24; ++round) {
+            const ListId list = round % 2 ? ListId::Items : ListId::Gumps;
+            EditedText text;
+            text.text = randomText(60);
+            scp::ListLint lint(scp::lintRules(list), &m_folder);
+            lint.startReading(text);
+            for (int edit = 0; edit < 40; ++edit) {
+                lint.readMore(edit < 12 ? random.bounded(80) : text.size());
+                const int position = random.bounded(int(text.size()) + 1);
+                const int removed = random.bounded(std::min(int(text.size()) - position, 8) + 1);
+                const QString added = randomText(random.bounded(3));
+                text.text.replace(position, removed, added);
+                lint.edited(position, removed, added.size());
+                if (edit < 12)
+                    continue;
+
+                scp::ListLint fresh(scp::lintRules(list), &m_folder);
+                fresh.setText(text.text);
+                QList<scp::LintFinding> window = fresh.findings();
+                QCOMPARE(lint.findings(), window);
+                const qsizetype from = random.bounded(int(text.size()) + 1);
+                const qsizetype to = from + random.bounded(20);
+                window.removeIf([&](const scp::LintFinding& f) {
+                    return f.position >= to || f.position + f.length <= from;
+                });
+                QCOMPARE(lint.findings(from, to), window);
+                QCOMPARE(lint.lineColumn(from), fresh.lineColumn(from));
+                QCOMPARE(lint.entryNumber(from), fresh.entryNumber(from));
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(LintTest)
+#include "tst_lint.moc"

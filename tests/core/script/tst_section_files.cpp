@@ -1,0 +1,101 @@
+#include "fail_on_warnings.h"
+#include "recording_reporter.h"
+#include "test_files.h"
+
+#include "script/memory_entry_lists.h"
+#include "script/section_files.h"
+#include "text/cp1252.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+class SectionFilesTest : public QObject {
+    Q_OBJECT
+
+    QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<scp::SectionFiles> m_files;
+    RecordingReporter m_reporter;
+
+private Q_SLOTS:
+    void init()
+    {
+        failOnQtWarnings();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_files = std::make_unique<scp::SectionFiles>(QDir(m_dir->path()));
+        m_reporter.messages.clear();
+    }
+
+    void scripts_data()
+    {
+        QTest::addColumn<QString>("lists");
+        for (const char* lists : {"empty", "placeholders", "entries", "edited"})
+            QTest::newRow(lists) << QString::fromLatin1(lists);
+    }
+    void scripts()
+    {
+        // The golden scripts were joined by hand from the template blocks
+        // (tests/data/blocks) and the lists below, apart from this code.
+        QFETCH(QString, lists);
+        scp::MemoryEntryLists set;
+        auto& l = set.lists();
+        if (lists == u"empty"_s) {
+            for (ListId list : scp::kAllLists)
+                l.clearList(list);
+        } else if (lists == u"entries"_s) {
+            // Two tiles on one line, 37 spaces apart, then one empty line
+            // before the closing brace; the gumps hint after the placeholder,
+            // as the seed's Add left it.
+            l.clearList(ListId::Tiles);
+            l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
+            l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
+            l.setListText(ListId::Gumps, scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
+                                             scp::fieldHint(ListId::Gumps));
+            l.clearList(ListId::Items);
+            l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
+            l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
+        } else if (lists == u"edited"_s) {
+            // Typed line breaks of any kind and Windows-1252 letters.
+            l.setListText(ListId::Gumps, u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
+            l.setListText(ListId::Tiles, u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
+            l.setListText(ListId::Items, u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
+        }
+        QVERIFY(m_files->compileScript(l, m_reporter));
+        QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
+        const QByteArray script = readBytes(file("mantle.scp"));
+        COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
+        // The template's 287 tabs, should code and golden file be edited
+        // alike (say by an editor that turns tabs into spaces).
+        QVERIFY(lists != u"empty"_s || script.count('\t') == 287);
+        QVERIFY(m_files->compileScript(l, m_reporter)); // again: the same bytes
+        QCOMPARE(readBytes(file("mantle.scp")), script);
+    }
+
+    // Neither the script nor the section files are written when a list holds
+    // a character that has no byte; the list keeps it.
+    void unwritableCharacterWritesNothing()
+    {
+        QVERIFY(writeBytes(file("mantle.scp"), "previous script\r\n"));
+        const auto before = snapshot(m_dir->path());
+        scp::MemoryEntryLists set;
+        set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
+        QVERIFY(!m_files->compileScript(set.lists(), m_reporter));
+        QVERIFY(!m_files->saveSections(set.lists(), m_reporter));
+        const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
+                               u"which has no Windows-1252 byte"_s;
+        QCOMPARE(m_reporter.messages,
+                 QStringList({u"failure: Could not write \"%1\": %2"_s.arg(
+                                  QDir::toNativeSeparators(file("mantle.scp")), reason),
+                              u"failure: Could not write \"%1\": %2"_s.arg(
+                                  QDir::toNativeSeparators(file("items.scp")), reason)}));
+        QCOMPARE(snapshot(m_dir->path()), before);
+        QCOMPARE(set.lists().listText(ListId::Items), u"line one\r\nbad \u015F here"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(SectionFilesTest)
+#include "tst_section_files.moc"

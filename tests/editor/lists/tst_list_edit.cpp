@@ -1,0 +1,538 @@
+// The list box: what typing, keys, pastes and presses do to a list, and how
+// it shows it; and its document with no window: the row-break rule, whole
+// texts and their undo, filling from a file's bytes, and whether the list is
+// saved.
+
+#include "editor_windows.h"
+#include "fail_on_warnings.h"
+#include "lists/list_document.h"
+#include "lists/list_edit.h"
+#include "text_box_contract.h"
+#include "ui_driver.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using scp::ListDocument;
+using scp::ListEdit;
+
+namespace {
+
+// A shown box on a list of its own, both going together.
+struct Box {
+    Box() : edit(list)
+    {
+        edit.resize(177, 265); // the gumps list's size on the main window
+        edit.show();
+        if (!QTest::qWaitForWindowExposed(&edit))
+            qWarning("box not exposed");
+    }
+    // Selects [start, start + length) of a text with no line ends.
+    void select(int start, int length)
+    {
+        QTextCursor cursor(edit.document());
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        edit.setTextCursor(cursor);
+    }
+
+    scp::ListDocument list;
+    ListEdit edit;
+};
+
+// Whether every break in the document stands where the rule puts one: the
+// last space of each run of at least `spacer` spaces between two other
+// characters of a line, and nowhere else (runs longer than a chunk aside).
+bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
+{
+    QString text;
+    ListDocument::positionText(document, 0, document.characterCount() - 1, text);
+    for (qsizetype start = 0; start < text.size();) {
+        if (text.at(start) != u' ') {
+            const QChar c = document.characterAt(int(start));
+            if (c == QChar::LineSeparator || ListDocument::isRowBreakAt(document, int(start)))
+                return false;
+            ++start;
+            continue;
+        }
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) == u' ')
+            ++end;
+        const bool between =
+            start > 0 && text.at(start - 1) != u'\n' && end < text.size() && text.at(end) != u'\n';
+        for (qsizetype at = start; at < end && end - start <= ListDocument::kChunkLength; ++at) {
+            const bool isBreak = document.characterAt(int(at)) != u' ';
+            if (isBreak != (at == end - 1 && between && end - start >= spacer))
+                return false;
+        }
+        start = end;
+    }
+    return true;
+}
+
+} // namespace
+
+class ListEditTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void rowsEndWhereLongSpacerRunsDo()
+    {
+        // The last space of each spacer run is a break, a paragraph break
+        // once its row holds 512 characters, whether the list was put in
+        // whole, added to or filled from a file; every reading gives the
+        // spaces back. Items break at their own, longer spacer only.
+        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25);
+        ListDocument whole(list);
+        ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
+        for (const QString& entry : gumpList(25).split(kGumpSpacer))
+            added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
+        ListDocument filled;
+        filled.adopt(ListDocument::filledDocument(list.toLatin1(), kGumpSpacer.size(),
+                                                  [](qsizetype) { return true; }));
+        const QString items = u"0x1 a"_s + kGumpSpacer + u"b"_s + QString(86, u' ') + u"0x2"_s;
+        ListDocument itemList(items, 86);
+        for (const ListDocument* document : {&whole, &added, &filled, &itemList}) {
+            const QString& text = document == &itemList ? items : list;
+            QCOMPARE(document->text(), text);
+            QString positions;
+            ListDocument::positionText(*document->document(), 0, document->positionCount(),
+                                       positions);
+            QCOMPARE(positions, QString(text).replace(u"\r\n"_s, u"\n"_s));
+            QCOMPARE(document->encoded().bytes, text.toLatin1());
+            QVERIFY(breaksWhereTheyBelong(*document->document(), document == &itemList ? 86 : 37));
+        }
+        QCOMPARE(whole.document()->blockCount(), 4); // the line, then rows of 9 entries
+        QCOMPARE(added.document()->blockCount(), 4);
+        QCOMPARE(filled.document()->blockCount(), 4);
+
+        // At the drawn size nothing moves from where wrapping puts it in a box
+        // that holds the list as one paragraph.
+        Box box;
+        box.edit.resize(177, 600); // every row on screen
+        box.list.setText(list);
+        QPlainTextEdit plain;
+        plain.setFont(box.edit.font());
+        plain.setWordWrapMode(box.edit.wordWrapMode());
+        plain.resize(box.edit.size());
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        plain.setPlainText(list);
+        QCOMPARE(plain.document()->blockCount(), 2);
+        QCOMPARE(box.edit.grab().toImage(), plain.grab().toImage());
+    }
+
+    void typingMovesBreaksAndLongWordsGoInChunks()
+    {
+        // In a wide box, a space typed into a 36-space run makes it end a row,
+        // a Backspace in a spacer run makes it share one; each undo and redo
+        // brings back text and rows together.
+        auto box = std::make_unique<Box>();
+        box->edit.resize(900, 200);
+        const QString list = u"a"_s + QString(36, u' ') + u"b"_s + kGumpSpacer + u"c"_s;
+        box->list.setText(list);
+        box->edit.document()->clearUndoRedoStacks();
+        auto rowsStartAt = [&box](QList<int> starts) {
+            if (rowStarts(box->edit) == starts &&
+                breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()))
+                return true;
+            qWarning() << "rows at" << rowStarts(box->edit) << "not" << starts;
+            return false;
+        };
+        QVERIFY(rowsStartAt({0, 75}));
+        box->select(10, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Space);
+        QVERIFY(rowsStartAt({0, 38, 76}));
+        const QString spaced = box->list.text();
+        box->select(60, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Backspace);
+        QVERIFY(rowsStartAt({0, 38}));
+        const QString edited = box->list.text();
+        box->edit.undo(); // one press: the space and the row's end together
+        QCOMPARE(box->list.text(), spaced);
+        QVERIFY(rowsStartAt({0, 38, 76}));
+        box->edit.redo();
+        QCOMPARE(edited, u"a"_s + kGumpSpacer + u"b"_s + QString(36, u' ') + u"c"_s);
+        while (box->edit.document()->isUndoAvailable())
+            box->edit.undo();
+        QCOMPARE(box->list.text(), list);
+        QVERIFY(rowsStartAt({0, 75}));
+        while (box->edit.document()->isRedoAvailable())
+            box->edit.redo();
+        QCOMPARE(box->list.text(), edited);
+        QVERIFY(rowsStartAt({0, 38}));
+        // A line separator typed is a line end, never a break's character.
+        box->select(1, 0);
+        QKeyEvent separator(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"\u2028"_s);
+        QApplication::sendEvent(&box->edit, &separator);
+        QCOMPARE(box->list.text(), u"a\r\n"_s + edited.mid(1));
+
+        // A word of 10,000 characters goes in chunks no layout spends long
+        // on; the caret steps over a chunk's end as over any character, and
+        // typing at the word's end, copying and saving read it whole.
+        const QString word = QString(10000, u'w') + u"\u20ac"_s;
+        box->list.setText(word + kGumpSpacer + u"next"_s);
+        QTextBlock block = box->edit.document()->begin();
+        for (; block.isValid(); block = block.next())
+            QVERIFY(block.length() <= ListDocument::kChunkLength + 1);
+        QVERIFY(box->edit.document()->blockCount() >= 10000 / ListDocument::kChunkLength);
+        QVERIFY(
+            ListDocument::isChunkBreakAt(*box->edit.document(), int(ListDocument::kChunkLength)));
+        box->select(int(ListDocument::kChunkLength) - 1, 0);
+        for (int step = 0; step < 3; ++step)
+            QTest::keyClick(&box->edit, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(box->edit.selectedText(), u"www"_s);
+        box->select(0, 0);
+        QTest::keyClick(&box->edit, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(box->edit.textCursor().position(), word.size() + kGumpSpacer.size());
+        box->select(int(word.size()), 0);
+        QTest::keyClick(&box->edit, Qt::Key_Z);
+        const QString typed = word + u"z"_s + kGumpSpacer + u"next"_s;
+        QCOMPARE(box->list.text(), typed);
+        QCOMPARE(box->list.encoded().bytes, scp::encodeCp1252(typed).bytes);
+    }
+
+    void wordDeletionCrossesARowBreak()
+    {
+        // Ctrl+Delete and Ctrl+Backspace take a row break as the space it is.
+        const QString row(520, u'a'); // long enough to end in a row break
+        const QString list = row + kGumpSpacer + u"b"_s;
+        const struct {
+            int at;
+            Qt::Key key;
+            QString result;
+        } cases[] = {
+            {520, Qt::Key_Delete, row + u"b"_s},
+            {557, Qt::Key_Backspace, u"b"_s},
+            {529, Qt::Key_Delete, row + QString(9, u' ') + u"b"_s},
+        };
+        for (const auto& edit : cases) {
+            auto box = std::make_unique<Box>();
+            box->list.setText(list);
+            QCOMPARE(box->edit.document()->blockCount(), 2);
+            box->edit.document()->clearUndoRedoStacks();
+            box->select(edit.at, 0);
+            QTest::keyClick(&box->edit, edit.key, Qt::ControlModifier);
+            QCOMPARE(box->list.text(), edit.result);
+            box->edit.undo();
+            QCOMPARE(box->list.text(), list);
+            box->edit.redo();
+            QCOMPARE(box->list.text(), edit.result);
+        }
+    }
+
+    void appendKeepsTheCaretAndShowsTheEnd()
+    {
+        auto box = std::make_unique<Box>();
+        QString lines;
+        for (int i = 0; i < 200; ++i)
+            lines += u"line %1\r\n"_s.arg(i);
+        box->list.setText(lines);
+        box->select(1, 3); // "ine" of the first line
+        box->list.appendText(u"0x1234 Filename.bmp 44 44"_s);
+        QCOMPARE(box->edit.textCursor().anchor(), 1);
+        QCOMPARE(box->edit.textCursor().position(), 4);
+        QTextCursor end(box->edit.document());
+        end.movePosition(QTextCursor::End);
+        QVERIFY(box->edit.viewport()->rect().contains(box->edit.cursorRect(end)));
+        // A caret at the old end is not dragged along with the new text.
+        const int oldEnd = end.position();
+        box->edit.setTextCursor(end);
+        box->list.appendText(u"more"_s);
+        QCOMPARE(box->edit.textCursor().position(), oldEnd);
+    }
+
+    void randomEditsMatchAPlainString()
+    {
+        // Seeded typing, Enter, Shift+Enter, Backspace, Delete, paste, cut,
+        // copy, Add, undo and redo on a long list held in rows of a few
+        // entries, checked against the same edits on a string; after each
+        // edit, undo and redo every spacer-long run, and only such a run,
+        // ends a row. Selections
+        // span row breaks; undo and redo must land on a text seen before (or
+        // stay, after an edit that changed nothing, such as x typed over x).
+        auto box = std::make_unique<Box>();
+        box->edit.setFocus();
+        QString model = gumpList(300);
+        box->list.setText(model);
+        box->edit.document()->clearUndoRedoStacks(); // keep the list long
+        QStringList history{model};
+        qsizetype now = 0;
+        // The list index of a document position: the length of the text before it.
+        auto textIndex = [&box](int position) {
+            QTextCursor before(box->edit.document());
+            before.setPosition(position, QTextCursor::KeepAnchor);
+            box->edit.setTextCursor(before);
+            return box->edit.selectedText().size();
+        };
+        QRandomGenerator random(20240611);
+        for (int step = 0; step < 400; ++step) {
+            // Edits go on at the caret, or start anywhere, at a row's edge
+            // where breaks meet, over a whole row or over a stretch of rows.
+            const QTextDocument& document = *box->edit.document();
+            const int last = document.characterCount() - 1;
+            const QTextBlock row =
+                document.findBlockByNumber(random.bounded(document.blockCount()));
+            int at = box->edit.textCursor().selectionStart();
+            int to = box->edit.textCursor().selectionEnd();
+            switch (random.bounded(6)) {
+            case 0:
+            case 1:
+                break;
+            case 2:
+                at = to = random.bounded(last + 1);
+                break;
+            case 3:
+                at = to = row.position() + random.bounded(2) * (row.length() - 1);
+                break;
+            case 4:
+                at = row.position();
+                to = row.position() + row.length() - 1;
+                break;
+            default:
+                at = random.bounded(last + 1);
+                to = qMin(last, at + random.bounded(1, 150));
+                break;
+            }
+            const qsizetype from = textIndex(at);
+            const qsizetype end = textIndex(to);
+            QTextCursor cursor(box->edit.document());
+            cursor.setPosition(at);
+            cursor.setPosition(to, QTextCursor::KeepAnchor);
+            box->edit.setTextCursor(cursor);
+            const QString selected = model.mid(from, end - from);
+            auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
+            auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
+
+            switch (random.bounded(10)) {
+            case 0:
+                // A space makes a spacer-long run, an x parts one.
+                if (random.bounded(2)) {
+                    QTest::keyClick(&box->edit, Qt::Key_Space);
+                    replace(u" "_s);
+                } else {
+                    QTest::keyClick(&box->edit, Qt::Key_X);
+                    replace(u"x"_s);
+                }
+                break;
+            case 1:
+                QTest::keyClick(&box->edit, Qt::Key_Return,
+                                random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
+                replace(u"\r\n"_s);
+                break;
+            case 2:
+                QTest::keyClick(&box->edit, Qt::Key_Backspace);
+                replace(QString());
+                if (end == from && from > 0) {
+                    const int width = from >= 2 && lineEndAt(from - 2) ? 2 : 1;
+                    model.remove(from - width, width);
+                }
+                break;
+            case 3:
+                QTest::keyClick(&box->edit, Qt::Key_Delete);
+                replace(QString());
+                if (end == from)
+                    model.remove(from, lineEndAt(from) ? 2 : 1);
+                break;
+            case 4:
+                QGuiApplication::clipboard()->setText(u"p\nq\u2028r\u00A0s"_s);
+                box->edit.paste();
+                replace(u"p\r\nq\r\nr\u00A0s"_s);
+                break;
+            case 5:
+                QGuiApplication::clipboard()->clear();
+                QTest::keyClick(&box->edit, Qt::Key_C, Qt::ControlModifier);
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                QCOMPARE(box->edit.selectedText(), selected);
+                continue;
+            case 6:
+                if (end == from)
+                    continue;
+                box->edit.cut();
+                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
+                replace(QString());
+                break;
+            case 7: {
+                const QString entry = u"0x%1 Added.bmp 1 2"_s.arg(step);
+                box->list.appendText(box->list.isEmpty() ? entry : kGumpSpacer + entry);
+                model += model.isEmpty() ? entry : kGumpSpacer + entry;
+                break;
+            }
+            case 8:
+            case 9: {
+                const bool undo = random.bounded(2);
+                if (undo ? !box->edit.document()->isUndoAvailable()
+                         : !box->edit.document()->isRedoAvailable())
+                    continue;
+                undo ? box->edit.undo() : box->edit.redo();
+                QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+                         qPrintable(u"step %1"_s.arg(step)));
+                const QString text = box->list.text();
+                const qsizetype seen =
+                    undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
+                QVERIFY2(seen >= 0, qPrintable(u"step %1"_s.arg(step)));
+                now = seen;
+                model = text;
+                continue;
+            }
+            }
+            QCOMPARE(box->list.text(), model);
+            // Edits through the box's slots, as a menu makes them, have their
+            // breaks moved once control is back in the event loop.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+            QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+                     qPrintable(u"step %1"_s.arg(step)));
+            if (!box->edit.document()->isRedoAvailable())
+                history.resize(now + 1);
+            if (model != history.at(now)) {
+                history.resize(now + 1);
+                history.append(model);
+                ++now;
+            }
+        }
+        // Undone to the start and redone to the end: the history holds.
+        while (box->edit.document()->isUndoAvailable())
+            box->edit.undo();
+        QCOMPARE(box->list.text(), history.first());
+        while (box->edit.document()->isRedoAvailable())
+            box->edit.redo();
+        QCOMPARE(box->list.text(), history.last());
+    }
+
+    void mousePresses()
+    {
+        auto box = std::make_unique<Box>();
+        box->list.setText(u"alpha beta"_s);
+        box->select(6, 4);
+        std::vector<Qt::MouseButton> pressed;
+        connect(&box->edit, &ListEdit::mousePressed, &box->edit,
+                [&](Qt::MouseButton b) { pressed.push_back(b); });
+        UiDriver driver;
+        // The right button, through the window as the platform delivers it
+        // (that path also raises the context menu event): no Qt menu, and
+        // the selection stays for the copy menu.
+        const QPoint at = box->edit.viewport()->mapTo(&box->edit, QPoint(5, 5));
+        QTest::mouseClick(box->edit.windowHandle(), Qt::RightButton, {}, at);
+        QTest::qWait(50);
+        QCOMPARE(driver.menus, QStringList());
+        QCOMPARE(box->edit.selectedText(), u"beta"_s);
+        // The left button places the caret, the middle one is told too.
+        QTest::mouseClick(box->edit.viewport(), Qt::LeftButton, {}, QPoint(2, 5));
+        QCOMPARE(box->edit.textCursor().position(), 0);
+        QVERIFY(!box->edit.textCursor().hasSelection());
+        QTest::mouseClick(box->edit.viewport(), Qt::MiddleButton, {}, QPoint(2, 5));
+        QCOMPARE(pressed, (std::vector{Qt::RightButton, Qt::LeftButton, Qt::MiddleButton}));
+    }
+
+    void wholeTextsUndoWithinABound()
+    {
+        // Load and Clear put in a new document. Undo brings the replaced one
+        // back with its own history, unless it was long and the new text is
+        // not empty; then, and once a newer replacement comes, it is freed.
+        ListDocument list(u"old"_s);
+        QTextCursor(list.document()).insertText(u"x"_s);
+        const QPointer<QTextDocument> small = list.document();
+        QSignalSpy replaced(&list, &ListDocument::documentReplaced);
+        list.setText(u"new"_s);
+        list.document()->undo();
+        QCOMPARE(list.document(), small);
+        QCOMPARE(list.text(), u"xold"_s);
+        QCOMPARE(replaced, (QList<QVariantList>{{false}, {true}}));
+        list.document()->undo();
+        QCOMPARE(list.text(), u"old"_s);
+
+        const QString longList = gumpList(int(ListDocument::kKeptCharacters / 50));
+        list.setText(longList);
+        const QPointer<QTextDocument> loaded = list.document();
+        list.setText(QString()); // a Clear keeps even a long list
+        QVERIFY(small.isNull()); // but only the last one replaced
+        list.document()->undo();
+        QCOMPARE(list.document(), loaded);
+        QCOMPARE(list.text(), longList);
+        list.setText(u"a"_s);
+        QVERIFY(loaded.isNull());
+        QVERIFY(!list.document()->isUndoAvailable()); // the long list is gone
+    }
+
+    void fillsOnAnyThreadAndStopsWhenAsked()
+    {
+        // A document filled on another thread becomes the list's in the
+        // list's font; a fill told to stop leaves nothing.
+        ListDocument list(u"first"_s);
+        QFont font = list.document()->defaultFont();
+        font.setPointSize(31);
+        list.document()->setDefaultFont(font);
+        QTextDocument* filled = nullptr;
+        std::unique_ptr<QThread> thread(QThread::create([&] {
+            filled = ListDocument::filledDocument("0x1 a.bmp 1 1\r\n\x80", 37,
+                                                  [](qsizetype) { return true; });
+            filled->moveToThread(QCoreApplication::instance()->thread());
+        }));
+        thread->start();
+        QVERIFY(thread->wait());
+        list.adopt(filled);
+        QCOMPARE(list.text(), u"0x1 a.bmp 1 1\r\n\u20ac"_s);
+        QCOMPARE(list.document()->defaultFont(), font);
+        list.document()->undo();
+        QCOMPARE(list.text(), u"first"_s);
+        qsizetype heard = 0;
+        QCOMPARE(ListDocument::filledDocument(gumpList(100).toLatin1(), 37,
+                                              [&](qsizetype done) {
+                                                  heard = done;
+                                                  return false;
+                                              }),
+                 nullptr);
+        QVERIFY(heard > 0);
+    }
+
+    void knowsWhetherItIsSaved()
+    {
+        // Saved while it is the document it was saved as, at that undo step:
+        // an edit, a Clear or a Load makes it unsaved, undoing them saved.
+        ListDocument list(u"saved"_s);
+        QSignalSpy unsaved(&list, &ListDocument::unsavedChanged);
+        QVERIFY(!list.isUnsaved());
+        list.appendText(u" more"_s);
+        QVERIFY(list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(!list.isUnsaved());
+        list.setText(QString());
+        QVERIFY(list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(!list.isUnsaved());
+        list.appendText(u"!"_s);
+        list.markSaved();
+        QVERIFY(!list.isUnsaved());
+        list.document()->undo();
+        QVERIFY(list.isUnsaved()); // the file has the "!" now
+        QCOMPARE(unsaved,
+                 (QList<QVariantList>{{true}, {false}, {true}, {false}, {true}, {false}, {true}}));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true); // as QTEST_MAIN has it
+    TextBoxContract contract([] { return std::make_unique<ListDocument>(); });
+    ListEditTest own;
+    return QTest::qExec(&contract, argc, argv) | QTest::qExec(&own, argc, argv);
+}
+
+#include "tst_list_edit.moc"

@@ -1,0 +1,259 @@
+// A real crash: an editor process with lists of 100,000 entries each, typed
+// into, added to, cleared, pasted into and undone, killed with SIGKILL once
+// its journal on disk holds every edit; the next start restores its lists
+// byte for byte.
+//
+// The test runs itself as that editor: `tst_crash_recovery --editor FOLDER
+// JOURNALS EXPECTED` makes the edits, writes what the lists then hold to
+// EXPECTED as a save would, says "ready" and waits to be killed;
+// `--typing FOLDER JOURNALS refuse|keep` types a little into the gumps
+// list, first refusing to save over another program's change if asked to.
+
+#include "editor_windows.h"
+#include "fail_on_warnings.h"
+#include "recovery/journal_format.h"
+#include "recovery/recovery_store.h"
+#include "test_files.h"
+#include "text/cp1252.h"
+#include "ui_driver.h"
+#include "work/editor.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+using scp::ListId;
+
+namespace {
+
+constexpr int kEntries = 100'000;
+
+QByteArray entries(const QByteArray& entry, int spacer)
+{
+    return (entry + QByteArray(spacer, ' ')).repeated(kEntries).chopped(spacer);
+}
+
+// Whether the journal on disk now brings back `lists` (each list's bytes;
+// an empty one: none); one caught mid-write reads only to its last whole
+// record.
+bool journalHolds(const QString& folder, const QString& journals, const QList<QByteArray>& lists)
+{
+    const scp::RecoveryStore store{QDir(folder), journals};
+    const QStringList left = store.leftJournals();
+    const scp::JournalReading read =
+        scp::readJournal(left.isEmpty() ? QByteArray() : readBytes(left[0]), store.folderPath());
+    return read.content && std::ranges::all_of(scp::kAllLists, [&](ListId list) {
+               const auto& held = read.content->lists[size_t(list)];
+               return lists[int(list)].isEmpty()
+                          ? !held
+                          : held == scp::journalTextOf(scp::decodeCp1252(lists[int(list)]));
+           });
+}
+
+// Another program's change to a file: new bytes, and a time of its own.
+bool changeBehind(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return writeBytes(path, bytes) && file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFile::FileModificationTime);
+}
+
+// Types into the gumps list. Where `refuse`, another program has changed
+// gumps.scp before (so the journal has no base for the list, only its
+// text), and the save's Replace question is answered Cancel.
+int runTypingEditor(const QString& folder, const QString& journals, bool refuse)
+{
+    scp::Editor editor(QDir(folder), journals);
+    editor.show();
+    while (!listsAreIn())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (refuse && !changeBehind(QDir(folder).filePath(u"gumps.scp"_s), "g1 theirs"))
+        return 1;
+    listBox(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Gumps), u" typed"_s);
+    if (refuse) {
+        UiDriver driver;
+        driver.answer(u"Cancel"_s);
+        editor.saveSections();
+        if (driver.boxes.size() != 1)
+            return 1;
+    }
+    std::puts("ready");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+int runEditor(const QString& folder, const QString& journals, const QString& expected)
+{
+    scp::Editor editor(QDir(folder), journals);
+    editor.show();
+    while (!listsAreIn())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QWidget& form = mainWindow();
+    const auto edit = [&](ListId list) -> scp::ListEdit& { return listBox(list); };
+    const auto press = [&](const QString& button) {
+        QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    // Gumps: typed at both ends, and an Add.
+    edit(ListId::Gumps).moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&edit(ListId::Gumps), u"FIRST "_s);
+    edit(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&edit(ListId::Gumps), u" last"_s);
+    form.findChild<QLineEdit*>(u"newGumpEntry"_s)->setText(u"0x7777 added.bmp 1 2"_s);
+    press(u"addGumpButton"_s);
+    // Tiles: cleared, typed into, both undone, then typed into again.
+    press(u"clearTilesButton"_s);
+    QTest::keyClicks(&edit(ListId::Tiles), u"gone"_s);
+    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    edit(ListId::Tiles).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&edit(ListId::Tiles), u"T"_s);
+    // Items: lines pasted in the middle.
+    QTextCursor middle(edit(ListId::Items).document());
+    middle.setPosition(edit(ListId::Items).document()->characterCount() / 2);
+    edit(ListId::Items).setTextCursor(middle);
+    QGuiApplication::clipboard()->setText(u"pasted one\r\npasted two\n"_s);
+    QTest::keyClick(&edit(ListId::Items), Qt::Key_V, Qt::ControlModifier);
+
+    QByteArray lists;
+    for (ListId list : scp::kAllLists)
+        lists += scp::encodeCp1252(listText(list)).bytes + '\0';
+    if (!writeBytes(expected, lists))
+        return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    return QApplication::exec();
+}
+
+} // namespace
+
+class CrashRecoveryTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void killedEditorsListsComeBack()
+    {
+        QTemporaryDir folder, journals, scratch;
+        QVERIFY(
+            writeBytes(folder.filePath(u"gumps.scp"_s), entries("0x0F00 cloak.bmp 120 200", 37)) &&
+            writeBytes(folder.filePath(u"tiles.scp"_s), entries("0x4000 marble.bmp 44 44", 37)) &&
+            writeBytes(folder.filePath(u"items.scp"_s),
+                       entries("0x2000 0 0 0 0 3 20 970 0 Mantle of Night", 86)));
+        const QString expectedPath = scratch.filePath(u"expected"_s);
+        QProcess editor;
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(QCoreApplication::applicationFilePath(),
+                     {u"--editor"_s, folder.path(), journals.path(), expectedPath});
+        QVERIFY(editor.waitForStarted());
+        QVERIFY2(editor.waitForReadyRead(120'000), "the editor never got ready");
+        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
+        const QList<QByteArray> expected = readBytes(expectedPath).split('\0');
+        QCOMPARE(expected.size(), 4);
+        // The journal's writer syncs on its own thread shortly after the
+        // last edit: kill only once the file on disk holds every edit.
+        QTRY_VERIFY_WITH_TIMEOUT(journalHolds(folder.path(), journals.path(), expected), 60'000);
+        editor.kill(); // SIGKILL: nothing of the editor's runs any more
+        QVERIFY(editor.waitForFinished());
+        QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
+
+        UiDriver driver;
+        driver.answer(u"Restore"_s);
+        scp::Editor restarted(QDir(folder.path()), journals.path());
+        restarted.show();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.boxes.size(), 1, 60'000);
+        QVERIFY(mainWindow().isWindowModified());
+        restarted.saveSections();
+        QCOMPARE(driver.boxes.size(), 2);
+        COMPARE_BYTES(readBytes(folder.filePath(u"gumps.scp"_s)), expected[0]);
+        COMPARE_BYTES(readBytes(folder.filePath(u"tiles.scp"_s)), expected[1]);
+        COMPARE_BYTES(readBytes(folder.filePath(u"items.scp"_s)), expected[2]);
+    }
+
+    // A section file changed after the crash, or before it and refused
+    // then, is named by the Restore question and asked about by the save
+    // after it: Cancel writes nothing, Replace writes the restored lists.
+    void restoreKnowsWhatTheFilesWere_data()
+    {
+        QTest::addColumn<bool>("refusedBefore");
+        QTest::addColumn<QString>("answer");
+        for (const bool refused : {false, true}) {
+            for (const char* answer : {"Cancel", "Replace"})
+                QTest::addRow("%s, %s", refused ? "refused before the crash" : "changed after it",
+                              answer)
+                    << refused << QString::fromLatin1(answer);
+        }
+    }
+    void restoreKnowsWhatTheFilesWere()
+    {
+        QFETCH(bool, refusedBefore);
+        QFETCH(QString, answer);
+        QTemporaryDir folder, journals;
+        const QString gumps = folder.filePath(u"gumps.scp"_s);
+        QVERIFY(writeBytes(gumps, "g1") && writeBytes(folder.filePath(u"tiles.scp"_s), "t1") &&
+                writeBytes(folder.filePath(u"items.scp"_s), "i1"));
+        QProcess editor;
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.start(QCoreApplication::applicationFilePath(),
+                     {u"--typing"_s, folder.path(), journals.path(),
+                      refusedBefore ? u"refuse"_s : u"keep"_s});
+        QVERIFY(editor.waitForStarted());
+        QVERIFY2(editor.waitForReadyRead(60'000), "the editor never got ready");
+        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
+        QTRY_VERIFY_WITH_TIMEOUT(journalHolds(folder.path(), journals.path(), {"g1 typed", {}, {}}),
+                                 30'000);
+        editor.kill();
+        QVERIFY(editor.waitForFinished());
+        if (!refusedBefore)
+            QVERIFY(changeBehind(gumps, "g1 theirs"));
+
+        UiDriver driver;
+        driver.answer(u"Restore"_s);
+        scp::Editor restarted(QDir(folder.path()), journals.path());
+        restarted.show();
+        QTRY_COMPARE_WITH_TIMEOUT(driver.boxes.size(), 1, 30'000);
+        QVERIFY2(driver.boxes[0].contains(
+                     u"\n\nSince scpmaker last read or saved it here, another program has "
+                     u"changed this file:\n\n    gumps.scp (changed)\n\nSaving the restored "
+                     u"lists asks before it replaces it.\n\nRestore it?"_s),
+                 qPrintable(driver.boxes[0]));
+        QCOMPARE(listText(ListId::Gumps), u"g1 typed"_s);
+        const auto before = snapshot(folder.path());
+        driver.answer(answer);
+        restarted.saveSections();
+        QVERIFY(driver.boxes[1].contains(
+            u"\n\n    gumps.scp (changed since it was read or saved here)\n\n"_s));
+        if (answer == u"Cancel"_s) {
+            QCOMPARE(driver.boxes.size(), 2);
+            QCOMPARE(snapshot(folder.path()), before);
+        } else {
+            QCOMPARE(driver.boxes.last(), u"Gumps,Tiles,Items Saved!"_s);
+            QCOMPARE(readBytes(gumps), QByteArray("g1 typed"));
+            QCOMPARE(readBytes(folder.filePath(u"tiles.scp"_s)), QByteArray("t1"));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--typing") == 0)
+        return runTypingEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                               qstrcmp(argv[4], "refuse") == 0);
+    if (argc == 5 && qstrcmp(argv[1], "--editor") == 0)
+        return runEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         QString::fromLocal8Bit(argv[4]));
+    CrashRecoveryTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_crash_recovery.moc"
