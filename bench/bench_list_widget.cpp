@@ -24,13 +24,13 @@
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
 #include "lists/section_load.h"
+#include "memory_policy.h"
 #include "script/memory_entry_lists.h"
 #include "script/reporter.h"
 #include "script/section_files.h"
 #include "widget_bench_main.h"
 #include "windows/main_window.h"
 #include "work/editor.h"
-#include "work/memory_policy.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -232,6 +232,8 @@ void BM_Load_Editor(benchmark::State& state)
     const int entries = int(state.range(0));
     QTemporaryDir journals;
     scp::Editor editor{QDir(sectionFiles(entries).path()), journals.path()};
+    QObject::connect(&editor, &scp::Editor::freedMemory,
+                     &scp::returnFreedMemoryWhenIdle); // as main() has it
     startClean();
     editor.show();
     QWidget& window = editorWindow();
@@ -417,6 +419,8 @@ template <bool add> void BM_Journal(benchmark::State& state)
     startClean();
     QTemporaryDir journals;
     scp::Editor editor{QDir(sectionFiles(int(state.range(0))).path()), journals.path()};
+    QObject::connect(&editor, &scp::Editor::freedMemory,
+                     &scp::returnFreedMemoryWhenIdle); // as main() has it
     editor.show();
     QWidget& form = editorWindow();
     waitForLists(form);

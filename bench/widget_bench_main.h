@@ -5,7 +5,7 @@
 
 #include "lists/list_edit.h"
 #include "script/entry_lists.h"
-#include "work/memory_policy.h"
+#include "memory_policy.h"
 
 #include <QApplication>
 #include <QSettings>

@@ -6,8 +6,9 @@
 #include "windows/message_box_reporter.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
-#include "work/memory_policy.h"
 #include "work/program.h"
+
+#include "memory_policy.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -76,6 +77,38 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
     return arguments;
 }
 
+// The editor of `folder`, or with `recent` of the latest folder, until its
+// main window is closed.
+int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
+{
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(scp::applicationIcon());
+    // Only closing the main window ends the program: not hiding it for the
+    // About window, and not closing the About window while it is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // A portable copy keeps its settings and journals beside itself.
+    const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
+    if (!places.settingsFile.isEmpty())
+        scp::keepSettingsIn(places.settingsFile);
+    if (!places.problem.isEmpty())
+        scp::MessageBoxReporter().failure(places.problem);
+    scp::Program program(places.journalFolder);
+    // exit() leaves every running event loop without asking the other
+    // windows (quit() would, and the About window turns a close into Return).
+    QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
+    // The lists a Load replaced, and the files it read, go back to the system.
+    QObject::connect(&program, &scp::Program::freedMemory, &app, &scp::returnFreedMemoryWhenIdle);
+    if (recent) {
+        program.openRecent([] {
+            return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
+        });
+    } else {
+        program.open(folder);
+    }
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -133,28 +166,5 @@ int main(int argc, char** argv)
         folder = QDir(info.absoluteFilePath());
     }
 
-    QApplication app(argc, argv);
-    QApplication::setWindowIcon(scp::applicationIcon());
-    // Only closing the main window ends the program: not hiding it for the
-    // About window, and not closing the About window while it is hidden.
-    QApplication::setQuitOnLastWindowClosed(false);
-
-    // A portable copy keeps its settings and journals beside itself.
-    const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
-    if (!places.settingsFile.isEmpty())
-        scp::keepSettingsIn(places.settingsFile);
-    if (!places.problem.isEmpty())
-        scp::MessageBoxReporter().failure(places.problem);
-    scp::Program program(places.journalFolder);
-    // exit() leaves every running event loop without asking the other
-    // windows (quit() would, and the About window turns a close into Return).
-    QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
-    if (parser.isSet(recent) && folders.isEmpty()) {
-        program.openRecent([] {
-            return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
-        });
-    } else {
-        program.open(folder);
-    }
-    return QApplication::exec();
+    return runEditor(argc, argv, folder, parser.isSet(recent) && folders.isEmpty());
 }

@@ -6,31 +6,28 @@
 #include "files/folder_check.h"
 #include "lists/list_document.h"
 #include "lists/list_pictures.h"
-#include "lists/list_problems.h"
-#include "lists/load_marks.h"
 #include "lists/picture_previews.h"
-#include "lists/section_load.h"
 #include "pictures/picture_entries.h"
-#include "recovery/journal_format.h"
 #include "recovery/recovery_journal.h"
+#include "script/changed_files.h"
 #include "windows/about_window.h"
-#include "windows/busy_work.h"
 #include "windows/main_window.h"
 #include "windows/message_box_reporter.h"
 #include "windows/patch_info_dialog.h"
 #include "windows/questions.h"
 #include "windows/script_menus.h"
 #include "work/editor_settings.h"
+#include "work/folder_move.h"
 #include "work/journal_recorder.h"
-#include "work/memory_policy.h"
+#include "work/list_loading.h"
+#include "work/recovery_offer.h"
+#include "work/work_queue.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTextDocument>
 #include <QTimer>
 
 // The pictures are compiled into the static editor library. Nothing refers to
@@ -45,48 +42,11 @@ using namespace Qt::StringLiterals;
 
 namespace scp {
 
-// A Load whose lists are being filled. The window stays live meanwhile: the
-// lists take no typing, and whatever would act on them waits until all three
-// are in.
-struct Editor::Loading {
-    Loading(QWidget* window, SectionContents read, const QString& pictures)
-        : busy(window), contents(std::move(read)), marks(contents, pictures)
-    {
-        busy.setEventLoopRuns();
-    }
-    BusyWork busy; // the pointer and the progress, while the lists fill
-    SectionContents contents;
-    std::optional<PatchInfoContent> patchInfo; // none: patch.ini could not be used
-    SectionLoad filling{contents};
-    // Started after the fills, on the threads they leave free.
-    LoadMarks marks;
-    // An import's script, with what it says beyond the lists; the lists
-    // filled then are not what the files hold.
-    struct Import {
-        QString path;
-        QList<ImportWarning> warnings;
-        std::optional<PatchInfo> patchInfo;
-    };
-    std::optional<Import> import;
-};
-
 namespace {
 
 std::unique_ptr<ListDocument> placeholderList(ListId list)
 {
     return std::make_unique<ListDocument>(listPlaceholder(list), spacerWidth(list));
-}
-
-// Whether two lists' documents hold the same list text.
-bool sameText(const QTextDocument& a, const QTextDocument& b)
-{
-    const qsizetype size = a.characterCount() - 1;
-    if (size != b.characterCount() - 1)
-        return false;
-    QString first, second;
-    ListDocument::positionText(a, 0, size, first);
-    ListDocument::positionText(b, 0, size, second);
-    return first == second;
 }
 
 } // namespace
@@ -100,12 +60,20 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
       m_pictures(folder.path()), m_previews(std::make_unique<PicturePreviews>())
 {
     registerResources();
-    const std::array<ListDocument*, 3> lists{m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
+    const std::array<ListDocument*, 3> lists = documents();
     for (ListDocument* list : lists)
         connect(list, &ListDocument::unsavedChanged, this, &Editor::updateUnsaved);
     m_recorder = std::make_unique<JournalRecorder>(lists, m_sectionFiles);
     m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
+    m_boxes = std::make_unique<MessageBoxReporter>(main);
+    m_queue = std::make_unique<WorkQueue>(main, *m_boxes);
+    m_loading = std::make_unique<ListLoading>(*m_queue, lists, *main, m_sectionFiles, *m_recorder,
+                                              m_pictures.path());
+    connect(m_loading.get(), &ListLoading::listsReplaced, this, [this] {
+        updateUnsaved(); // the patch info's part, which no list reports
+        Q_EMIT freedMemory();
+    });
     main->markLists(&m_pictures);
     main->showPictures(m_pictures, *m_previews);
     m_choosePictures = [](QWidget* parent, const QString& folder) {
@@ -140,16 +108,6 @@ Editor::~Editor()
     m_loading.reset();
 }
 
-template <typename Question> auto Editor::asking(Question question)
-{
-    // Whatever would run meanwhile (a Load's end, work that waited) waits
-    // for the answer.
-    ++m_asking;
-    auto answer = question();
-    --m_asking;
-    return answer;
-}
-
 void Editor::show()
 {
     m_mainWindow->show();
@@ -171,10 +129,11 @@ void Editor::start()
             std::make_unique<RecoveryJournal>(m_store.newJournalPath(), m_store.folderPath());
         m_recorder->setJournal(m_journal.get());
         connect(m_journal.get(), &RecoveryJournal::failed, this, [this](const QString& message) {
-            whenFree([this, message] {
-                tell(message + u". Until the lists are saved, what is not saved is not kept "
-                               u"against a crash."_s,
-                     true);
+            m_queue->whenFree([this, message] {
+                m_queue->tell(message +
+                                  u". Until the lists are saved, what is not saved is not kept "
+                                  u"against a crash."_s,
+                              true);
             });
         });
     }
@@ -187,110 +146,11 @@ void Editor::start()
         noteScriptCanBeImported(m_mainWindow.get(), m_sectionFiles.scriptPath());
     // Once the window is up and the files are in.
     QTimer::singleShot(0, this, [this, lock] {
-        whenFree([this, lock] {
-            switch (lock) {
-            case RecoveryStore::Lock::Taken:
-                return offerRecovery();
-            case RecoveryStore::Lock::HeldElsewhere:
-                return tell(u"Another scpmaker is open in \"%1\". This one keeps no recovery "
-                            u"journal: what it has not saved is lost if it ends unexpectedly. "
-                            u"Both save to the same files."_s.arg(
-                                QDir::toNativeSeparators(m_store.folderPath())),
-                            false);
-            case RecoveryStore::Lock::Failed:
-                return tell(m_store.problem() + u": no recovery journal is kept, so what is "
-                                                u"not saved is lost if scpmaker ends "
-                                                u"unexpectedly."_s,
-                            true);
-            case RecoveryStore::Lock::NotKept: // the program said why at its start
-                return;
-            }
+        m_queue->whenFree([this, lock] {
+            const RecoveryOffer offer{*m_queue,        m_mainWindow.get(), m_store,
+                                      m_journal.get(), m_sectionFiles,     documents()};
+            offer.afterStart(lock);
         });
-    });
-}
-
-void Editor::offerRecovery()
-{
-    for (const QString& path : m_store.leftJournals()) {
-        if (m_journal && path == m_journal->path())
-            continue;
-        const QString shown = QDir::toNativeSeparators(path);
-        const FileBytes read = readFileBytes(path);
-        const JournalReading reading =
-            read.outcome ? readJournal(read.bytes, m_store.folderPath()) : JournalReading{};
-        if (!reading.content) {
-            tell(u"The recovery journal \"%1\" cannot be used: %2. It is left where it is."_s.arg(
-                     shown, read.outcome ? reading.problem : read.reason),
-                 true);
-            continue;
-        }
-        QList<ListId> lists;
-        for (ListId list : kAllLists) {
-            const std::optional<QString>& text = reading.content->lists[size_t(list)];
-            if (text && listTextOf(*text) != this->list(list).text())
-                lists.append(list);
-        }
-        if (lists.isEmpty()) { // nothing it holds is missing
-            QFile::remove(path);
-            continue;
-        }
-        const QStringList changed = changedSinceJournal(*reading.content, lists);
-        switch (asking([&] {
-            return askToRestore(m_mainWindow.get(), path, QFileInfo(path).lastModified(), lists,
-                                changed);
-        })) {
-        case RecoveryAnswer::Restore:
-            for (ListId list : lists) {
-                // The files as the editor knew them then: a save asks before
-                // it replaces what changed since (or what it refused to).
-                if (const auto& file = reading.content->files[size_t(list)])
-                    m_sectionFiles.setSectionRecord(list, *file);
-                else // a journal of the first version, without a base
-                    m_sectionFiles.setSectionRecord(list, FileRecord());
-                this->list(list).setText(listTextOf(*reading.content->lists[size_t(list)]));
-            }
-            // Ours has them now: the old one can go once they are on disk.
-            if (m_journal->flush())
-                QFile::remove(path);
-            return;
-        case RecoveryAnswer::Discard:
-            QFile::remove(path);
-            continue;
-        case RecoveryAnswer::Later:
-            return;
-        }
-    }
-}
-
-QStringList Editor::changedSinceJournal(const JournalContent& content,
-                                        const QList<ListId>& lists) const
-{
-    QStringList changed;
-    for (ListId list : lists) {
-        const std::optional<FileRecord>& file = content.files[size_t(list)];
-        const QString path = m_sectionFiles.sectionPath(list);
-        // Files it knew nothing of, or could not read, are asked about at
-        // the save.
-        if (!file || !(file->existed() || file->state() == FileRecord::State::Absent) ||
-            file->matches(path))
-            continue;
-        const bool there = fileStatus(path).exists;
-        changed.append(sectionFileName(list) + (!file->existed() ? u" (made since)"_s
-                                                : there          ? u" (changed)"_s
-                                                                 : u" (removed)"_s));
-    }
-    return changed;
-}
-
-void Editor::tell(const QString& text, bool warning)
-{
-    asking([&] {
-        MessageBoxReporter boxes(m_mainWindow.get());
-        if (warning)
-            boxes.failure(text);
-        else
-            boxes.information(text);
-        return true;
     });
 }
 
@@ -320,7 +180,8 @@ bool Editor::maySaveBefore(const QString& before)
     const bool patchInfo = m_sectionFiles.patchInfoUnsaved();
     if (lists.isEmpty() && !patchInfo)
         return true;
-    switch (asking([&] { return askToSaveLists(m_mainWindow.get(), lists, before, patchInfo); })) {
+    switch (m_queue->asking(
+        [&] { return askToSaveLists(m_mainWindow.get(), lists, before, patchInfo); })) {
     case UnsavedAnswer::Save:
         return saveNow();
     case UnsavedAnswer::Discard:
@@ -334,10 +195,10 @@ bool Editor::maySaveBefore(const QString& before)
 void Editor::close()
 {
     // A question open, or work running, answers first.
-    if (m_asking > 0)
+    if (m_queue->isAsking())
         return;
-    if (m_work || m_loading)
-        return whenFree([this] { close(); });
+    if (m_queue->isWorking())
+        return m_queue->whenFree([this] { close(); });
     if (!maySaveBefore(u"closing"_s))
         return;
     // Unsaved lists given up: so is their journal.
@@ -345,6 +206,11 @@ void Editor::close()
         m_journal->discard();
     m_mainWindow->hide();
     Q_EMIT finished();
+}
+
+bool Editor::isIdle() const
+{
+    return m_menusOpen == 0 && m_queue->isIdle();
 }
 
 ScriptMenus& Editor::menus()
@@ -395,66 +261,10 @@ AboutWindow& Editor::aboutWindow()
 
 namespace {
 
-// Ends the busy feedback before a message box shows.
-class FinishingReporter final : public Reporter {
-public:
-    FinishingReporter(BusyWork& work, QWidget* window) : m_work(work), m_boxes(window) {}
-    void information(const QString& text) override
-    {
-        m_work.finish();
-        m_boxes.information(text);
-    }
-    void failure(const QString& text) override
-    {
-        m_work.finish();
-        m_boxes.failure(text);
-    }
-    void progress(double fraction) override { m_work.step(fraction); }
-
-private:
-    BusyWork& m_work;
-    MessageBoxReporter m_boxes;
-};
-
 // Lists this long take a Save past the time a busy pointer is due.
 constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 
 } // namespace
-
-void Editor::whenFree(std::function<void()> action)
-{
-    if (m_leaving)
-        return;
-    if (m_work || m_loading || m_asking > 0) {
-        m_waiting.push_back(std::move(action));
-    } else {
-        action();
-        runWaiting(); // what a question held back
-    }
-}
-
-void Editor::runWork(bool longWork, const std::function<void(Reporter&)>& work)
-{
-    {
-        BusyWork busy(m_mainWindow.get(), longWork);
-        FinishingReporter reporter(busy, m_mainWindow.get());
-        m_work = &busy;
-        work(reporter);
-        m_work = nullptr;
-    }
-    runWaiting();
-}
-
-void Editor::runWaiting()
-{
-    // In the order asked for, until one of them is a Load, which runs on
-    // its own and comes back here when its lists are in.
-    while (!m_work && !m_loading && m_asking == 0 && !m_waiting.empty()) {
-        const std::function<void()> next = std::move(m_waiting.front());
-        m_waiting.erase(m_waiting.begin());
-        next();
-    }
-}
 
 bool Editor::listsAreLong() const
 {
@@ -466,160 +276,51 @@ bool Editor::listsAreLong() const
 
 void Editor::load()
 {
-    whenFree([this] {
+    m_queue->whenFree([this] {
         if (maySaveBefore(u"loading"_s))
-            startLoad();
+            m_loading->load();
     });
-}
-
-void Editor::startLoad()
-{
-    BusyWork reading(m_mainWindow.get());
-    FolderContents folder;
-    {
-        FinishingReporter reporter(reading, m_mainWindow.get());
-        m_work = &reading;
-        // A file not there is a list not saved yet. One that cannot be read
-        // (patch.ini too) keeps only its own part from loading; all such
-        // are said at once.
-        folder = m_sectionFiles.readEach();
-        if (!folder.failures.isEmpty())
-            reporter.failure(folder.failures.join(u'\n'));
-        m_work = nullptr;
-    }
-    fillLists(std::move(folder.sections));
-    m_loading->patchInfo = std::move(folder.patchInfo);
 }
 
 void Editor::importScript()
 {
-    whenFree([this] {
+    m_queue->whenFree([this] {
         if (!maySaveBefore(u"importing"_s))
             return;
         const QString path =
-            asking([this] { return m_chooseScript(m_mainWindow.get(), dialogFolder()); });
+            m_queue->asking([this] { return m_chooseScript(m_mainWindow.get(), dialogFolder()); });
         if (!path.isEmpty())
-            startImport(path);
+            m_loading->import(path);
     });
-}
-
-void Editor::startImport(const QString& path)
-{
-    ScriptFileImport imported;
-    {
-        BusyWork reading(m_mainWindow.get());
-        m_work = &reading;
-        imported = importScriptFile(path);
-        m_work = nullptr;
-    }
-    if (!imported.outcome) {
-        tell(imported.outcome.error(), true);
-        runWaiting();
-        return;
-    }
-    SectionContents contents;
-    for (ListId list : kAllLists)
-        contents[static_cast<size_t>(list)].bytes = imported.script.list(list);
-    fillLists(std::move(contents));
-    m_loading->import = Loading::Import{path, std::move(imported.script.warnings),
-                                        std::move(imported.script.patchInfo)};
-}
-
-void Editor::fillLists(SectionContents contents)
-{
-    m_loading =
-        std::make_unique<Loading>(m_mainWindow.get(), std::move(contents), m_pictures.path());
-    for (const std::unique_ptr<ListDocument>& list : m_lists)
-        list->setBeingReplaced(true);
-    connect(&m_loading->filling, &SectionLoad::progressed, this,
-            [this](double fraction) { m_loading->busy.step(fraction); });
-    connect(&m_loading->filling, &SectionLoad::filled, this, &Editor::listsFilled);
-}
-
-void Editor::listsFilled()
-{
-    // All three are in: they replace the lists together. A Load's are what
-    // the files hold, and the journal has nothing to keep of them; an
-    // import's are unsaved work like any edit.
-    const std::array<QTextDocument*, 3> filled = m_loading->filling.takeDocuments();
-    std::optional<Loading::Import> import = std::move(m_loading->import);
-    m_recorder->setPaused(!import);
-    const SectionContents& contents = m_loading->contents;
-    for (size_t i = 0; i < m_lists.size(); ++i) {
-        // A list whose file could not be read keeps what it had; an import
-        // of what a list holds leaves it as it was, saved or not.
-        if (!contents[i].read || (import && sameText(*filled[i], *m_lists[i]->document())))
-            delete filled[i];
-        else
-            adoptWithMarks(ListId(i), filled[i]);
-        m_lists[i]->setBeingReplaced(false);
-    }
-    if (!import) {
-        m_sectionFiles.rememberSections(contents);
-        if (m_loading->patchInfo)
-            m_sectionFiles.rememberPatchInfo(*m_loading->patchInfo);
-        else
-            m_sectionFiles.rememberPatchInfoUnread();
-        for (size_t i = 0; i < m_lists.size(); ++i) {
-            if (contents[i].read)
-                m_lists[i]->markSaved();
-        }
-        m_recorder->setPaused(false);
-        m_recorder->reset();
-        for (ListId list : unsavedLists()) // kept against a crash again
-            m_recorder->keep(list);
-    } else if (import->patchInfo) {
-        // The script's own name, creator, mail and kind: unsaved, as its lists
-        // are. A script with the usual lines leaves the folder's as they are.
-        m_sectionFiles.setPatchInfo(import->patchInfo);
-    }
-    updateUnsaved(); // the patch info's part, which no list reports
-    m_loading.reset();
-    // The lists replaced and the files read are freed now, and the filling
-    // threads' heaps hold what they freed.
-    returnFreedMemoryWhenIdle();
-    if (import) {
-        if (!import->warnings.isEmpty())
-            tell(describeImportWarnings(import->path, import->warnings), true);
-    }
-    runWaiting();
-}
-
-void Editor::adoptWithMarks(ListId list, QTextDocument* filled)
-{
-    std::vector<ListProblems::Mark> marks = m_loading->marks.take(list);
-    m_lists[size_t(list)]->adopt(filled);
-    if (ListProblems* problems = m_mainWindow->problems(list))
-        problems->countedAlready(filled, std::move(marks));
 }
 
 void Editor::addEntry(ListId list, const QString& entry)
 {
-    whenFree([this, list, entry] { m_entryLists.addEntry(list, entry); });
+    m_queue->whenFree([this, list, entry] { m_entryLists.addEntry(list, entry); });
 }
 
 void Editor::addPictures(ListId list, const QStringList& paths)
 {
-    whenFree([this, list, paths] {
+    m_queue->whenFree([this, list, paths] {
         if (list == ListId::Items) {
-            tell(u"Pictures go in the gumps or tiles list; the items list names none, so "
-                 u"nothing was added."_s,
-                 false);
+            m_queue->tell(u"Pictures go in the gumps or tiles list; the items list names none, so "
+                          u"nothing was added."_s,
+                          false);
             return;
         }
         const PictureImport import =
             importPictures(m_pictures.path(), paths, this->list(list).text());
         m_entryLists.addEntries(list, import.entries);
         if (!import.skipped.isEmpty())
-            tell(skippedMessage(import.skipped, import.entries.size()), true);
+            m_queue->tell(skippedMessage(import.skipped, import.entries.size()), true);
     });
 }
 
 void Editor::choosePictures(ListId list)
 {
-    whenFree([this, list] {
+    m_queue->whenFree([this, list] {
         const QStringList paths =
-            asking([&] { return m_choosePictures(m_mainWindow.get(), dialogFolder()); });
+            m_queue->asking([&] { return m_choosePictures(m_mainWindow.get(), dialogFolder()); });
         if (!paths.isEmpty())
             addPictures(list, paths);
     });
@@ -627,7 +328,7 @@ void Editor::choosePictures(ListId list)
 
 void Editor::clearList(ListId list)
 {
-    whenFree([this, list] { m_entryLists.clearList(list); });
+    m_queue->whenFree([this, list] { m_entryLists.clearList(list); });
 }
 
 bool Editor::mayReplaceScript()
@@ -636,13 +337,14 @@ bool Editor::mayReplaceScript()
     if (m_sectionFiles.mayReplaceScript(&unreadable))
         return true;
     const QString path = m_sectionFiles.scriptPath();
-    switch (asking([&] { return askToReplaceScript(m_mainWindow.get(), path, unreadable); })) {
+    switch (
+        m_queue->asking([&] { return askToReplaceScript(m_mainWindow.get(), path, unreadable); })) {
     case ScriptAnswer::Replace:
         return true;
     case ScriptAnswer::Import:
         // The user's way to keep its lists: Import mantle.scp... on it.
         if (maySaveBefore(u"importing"_s))
-            startImport(path);
+            m_loading->import(path);
         return false;
     case ScriptAnswer::Cancel:
         break;
@@ -652,16 +354,16 @@ bool Editor::mayReplaceScript()
 
 void Editor::compileScript()
 {
-    whenFree([this] {
+    m_queue->whenFree([this] {
         if (m_folderless)
             return moveToAFolder(true);
         // Entries the patching tool cannot read, and a script the user made
         // elsewhere, are not written over unasked.
         if (!mayCompileWithErrors() || !mayReplaceScript())
             return;
-        runWork(listsAreLong(), [this](Reporter& reporter) {
-            m_sectionFiles.compileScript(m_entryLists, reporter);
-        });
+        m_queue->run(
+            [this](Reporter& reporter) { m_sectionFiles.compileScript(m_entryLists, reporter); },
+            listsAreLong());
     });
 }
 
@@ -671,7 +373,7 @@ bool Editor::mayCompileWithErrors()
         scriptErrors({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()});
     if (errors.isEmpty())
         return true;
-    switch (asking([&] { return askToCompileWithErrors(m_mainWindow.get(), errors); })) {
+    switch (m_queue->asking([&] { return askToCompileWithErrors(m_mainWindow.get(), errors); })) {
     case CompileAnswer::Compile:
         return true;
     case CompileAnswer::ShowFirst:
@@ -685,16 +387,16 @@ bool Editor::mayCompileWithErrors()
 
 void Editor::saveSections()
 {
-    whenFree([this] { saveNow(); });
+    m_queue->whenFree([this] { saveNow(); });
 }
 
 void Editor::editPatchInfo()
 {
-    whenFree([this] {
+    m_queue->whenFree([this] {
         // A folder without patch info shows what its script says today.
         const PatchInfo current = m_sectionFiles.patchInfo().value_or(PatchInfo::defaults());
         const std::optional<PatchInfo> edited =
-            asking([&] { return askForPatchInfo(m_mainWindow.get(), current); });
+            m_queue->asking([&] { return askForPatchInfo(m_mainWindow.get(), current); });
         // OK with nothing changed changes nothing: the folder keeps its script.
         if (!edited || *edited == current)
             return;
@@ -702,30 +404,6 @@ void Editor::editPatchInfo()
         updateUnsaved();
     });
 }
-
-namespace {
-
-// Passes reports on, doing `first` before a success is shown.
-class SuccessFirst final : public Reporter {
-public:
-    SuccessFirst(Reporter& reporter, std::function<void()> first)
-        : m_reporter(reporter), m_first(std::move(first))
-    {
-    }
-    void information(const QString& text) override
-    {
-        m_first();
-        m_reporter.information(text);
-    }
-    void failure(const QString& text) override { m_reporter.failure(text); }
-    void progress(double fraction) override { m_reporter.progress(fraction); }
-
-private:
-    Reporter& m_reporter;
-    std::function<void()> m_first;
-};
-
-} // namespace
 
 bool Editor::saveNow()
 {
@@ -738,37 +416,19 @@ bool Editor::saveNow()
     // The three files (and patch.ini, where it is written) are one save: any
     // changed behind the editor's back is asked about first, and Cancel
     // writes none.
-    QStringList changed;
-    int unreadable = 0;
-    const auto askAbout = [&](const QString& name, const FileRecord& record, const QString& path,
-                              const QString& shown) {
-        if (record.mayReplace(path))
-            return;
-        unreadable += record.wasUnreadable() ? 1 : 0;
-        changed.append(name + (record.existed() ? u" (changed since it was read or saved here)"_s
-                               : record.wasUnreadable()
-                                   ? u" (it could not be read, so what it holds on disk would be "
-                                     u"replaced by %1 shown)"_s.arg(shown)
-                               : record.isKnown() ? u" (made since this editor started)"_s
-                                                  : u" (never read here)"_s));
-    };
-    for (ListId list : kAllLists)
-        askAbout(sectionFileName(list), m_sectionFiles.sectionRecord(list),
-                 m_sectionFiles.sectionPath(list), u"the %1 list"_s.arg(listName(list)));
-    if (m_sectionFiles.patchInfoUnsaved())
-        askAbout(QString::fromLatin1(kPatchInfoFileName), m_sectionFiles.patchInfoRecord(),
-                 m_sectionFiles.patchInfoPath(), u"the patch info"_s);
-    if (!changed.isEmpty() &&
-        !asking([&] { return askToReplace(m_mainWindow.get(), changed, unreadable); }))
+    const ChangedFiles changed = changedSinceRead(m_sectionFiles);
+    if (!changed.files.isEmpty() && !m_queue->asking([&] {
+            return askToReplace(m_mainWindow.get(), changed.files, changed.unreadable);
+        }))
         return false;
     bool saved = false;
-    runWork(listsAreLong(), [this, &saved](Reporter& reporter) {
-        SuccessFirst marking(reporter, [this] {
-            for (const std::unique_ptr<ListDocument>& list : m_lists)
-                list->markSaved();
-            updateUnsaved(); // the patch info's part, which no list reports
-        });
-        saved = m_sectionFiles.saveSections(m_entryLists, marking);
+    const auto save = [this, &saved](Reporter& reporter) {
+        saved = m_sectionFiles.saveSections(m_entryLists, reporter);
+    };
+    m_queue->run(save, listsAreLong(), [this] {
+        for (const std::unique_ptr<ListDocument>& list : m_lists)
+            list->markSaved();
+        updateUnsaved(); // the patch info's part, which no list reports
     });
     return saved;
 }
@@ -795,9 +455,9 @@ void Editor::openSaveMenu(QPoint at)
 
 void Editor::openFolder()
 {
-    whenFree([this] {
+    m_queue->whenFree([this] {
         const QString path =
-            asking([this] { return m_chooseFolder(m_mainWindow.get(), dialogFolder()); });
+            m_queue->asking([this] { return m_chooseFolder(m_mainWindow.get(), dialogFolder()); });
         if (!path.isEmpty())
             openFolderAt(path);
     });
@@ -805,9 +465,9 @@ void Editor::openFolder()
 
 void Editor::openFolderAt(const QString& path)
 {
-    whenFree([this, path] {
+    m_queue->whenFree([this, path] {
         if (const QString problem = folderOpenProblem(path); !problem.isEmpty())
-            return tell(problem, true);
+            return m_queue->tell(problem, true);
         if (maySaveBefore(u"opening another folder"_s))
             leaveFor(path);
     });
@@ -819,8 +479,7 @@ void Editor::leaveFor(const QString& path)
     // waited for this editor is dropped with it.
     if (m_journal)
         m_journal->discard();
-    m_leaving = true;
-    m_waiting.clear();
+    m_queue->stop();
     m_mainWindow->hide();
     Q_EMIT folderChosen(QFileInfo(path).absoluteFilePath());
 }
@@ -834,17 +493,17 @@ void Editor::setFolderless()
 void Editor::moveToAFolder(bool compile)
 {
     const QString doing = compile ? u"compiling mantle.scp"_s : u"saving the lists"_s;
-    if (!asking([&] { return askForAFolder(m_mainWindow.get(), doing); }))
+    if (!m_queue->asking([&] { return askForAFolder(m_mainWindow.get(), doing); }))
         return;
     const QString path =
-        asking([this] { return m_chooseFolder(m_mainWindow.get(), QDir::homePath()); });
+        m_queue->asking([this] { return m_chooseFolder(m_mainWindow.get(), QDir::homePath()); });
     if (path.isEmpty())
         return;
-    if (const QString problem = whyNoHomeFor(path); !problem.isEmpty())
-        return tell(problem + u" Nothing was written."_s, true);
+    if (const QString problem = whyNoHomeFor(path, m_pictures.path()); !problem.isEmpty())
+        return m_queue->tell(problem + u" Nothing was written."_s, true);
     // The pictures added go first: the folder left behind is a scratch one.
-    if (const QString problem = copyPicturesTo(path); !problem.isEmpty())
-        return tell(problem, true);
+    if (const QString problem = copyPicturesTo(path, m_pictures.path()); !problem.isEmpty())
+        return m_queue->tell(problem, true);
     CarriedWork work;
     for (ListId list : kAllLists)
         work.lists[size_t(list)] = this->list(list).text();
@@ -855,51 +514,9 @@ void Editor::moveToAFolder(bool compile)
     leaveFor(path);
 }
 
-QString Editor::whyNoHomeFor(const QString& path) const
-{
-    if (QString problem = folderOpenProblem(path); !problem.isEmpty())
-        return problem + u'.';
-    const QString shown = QDir::toNativeSeparators(path);
-    if (const QString reason = whyFolderCannotBeWritten(path); !reason.isEmpty())
-        return u"Cannot write in the folder \"%1\": %2."_s.arg(shown, reason);
-    // Never over another patch, or another picture: they would be replaced
-    // unread.
-    QStringList names{sectionFileName(ListId::Gumps), sectionFileName(ListId::Tiles),
-                      sectionFileName(ListId::Items), QString::fromLatin1(kPatchInfoFileName),
-                      QString::fromLatin1(kScriptFileName)};
-    names += QDir(m_pictures.path()).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& name : std::as_const(names)) {
-        if (QFileInfo::exists(QDir(path).filePath(name))) {
-            return u"The folder \"%1\" already holds a file \"%2\", which these lists would "
-                   u"replace. Open it with Open Folder..., or choose a folder of its own for "
-                   u"them."_s.arg(shown, name);
-        }
-    }
-    return {};
-}
-
-QString Editor::copyPicturesTo(const QString& path) const
-{
-    QStringList copied;
-    for (const QFileInfo& picture :
-         QDir(m_pictures.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
-        const QString target = QDir(path).filePath(picture.fileName());
-        QFile file(picture.filePath());
-        if (!file.copy(target)) {
-            for (const QString& made : std::as_const(copied))
-                QFile::remove(made);
-            return u"Could not copy the picture \"%1\" into \"%2\": %3. Nothing was "
-                   u"written."_s.arg(picture.fileName(), QDir::toNativeSeparators(path),
-                                     file.errorString());
-        }
-        copied.append(target);
-    }
-    return {};
-}
-
 void Editor::carryOn(const CarriedWork& work)
 {
-    whenFree([this, work] {
+    m_queue->whenFree([this, work] {
         for (ListId list : kAllLists) {
             if (this->list(list).text() != work.lists[size_t(list)])
                 this->list(list).setText(work.lists[size_t(list)]);

@@ -19,22 +19,21 @@
 #include <memory>
 #include <optional>
 #include <utility>
-#include <vector>
 
 class QTextDocument;
 
 namespace scp {
 
 class AboutWindow;
-class BusyWork;
-struct JournalContent;
 class JournalRecorder;
 class ListDocument;
+class ListLoading;
 class MainWindow;
+class MessageBoxReporter;
 class PicturePreviews;
 class RecoveryJournal;
 class ScriptMenus;
-class SectionLoad;
+class WorkQueue;
 enum class AboutLink;
 
 // Owns the three lists and the main window that shows them, and makes the
@@ -42,9 +41,10 @@ enum class AboutLink;
 // Everything between the windows and the files passes through here; nothing
 // is global. Destroying it closes every window.
 //
-// Work on the lists runs one piece at a time: an Add, a Clear, a Save, a
-// Compile or a Load asked for while a Load fills the lists, a Save writes or
-// a question waits for its answer runs after it, in the order asked for.
+// Work on the lists runs one piece at a time (WorkQueue): an Add, a Clear, a
+// Save, a Compile or a Load asked for while a Load fills the lists, a Save
+// writes or a question waits for its answer runs after it, in the order
+// asked for.
 //
 // Nothing the user made is thrown away unasked: the lists and the patch info
 // start as the folder's section files and patch.ini hold them (each file that
@@ -129,7 +129,7 @@ public:
     void carryOn(const CarriedWork& work);
     // No menu, question, work or Load of this editor's is under way: nothing
     // of it is on the stack, and it may be destroyed.
-    bool isIdle() const { return m_menusOpen == 0 && m_asking == 0 && !m_work && !m_loading; }
+    bool isIdle() const;
 
     // Asks for another folder and opens it.
     void openFolder();
@@ -145,26 +145,22 @@ Q_SIGNALS:
     // The user moves to the folder `path`, which is an editor's of its own:
     // this one's work is saved or given up, and its window hidden.
     void folderChosen(const QString& path);
+    // A Load or an Import replaced the lists: what they held before, and
+    // the files read, are freed, for the program to hand back if it will.
+    void freedMemory();
 
 private:
     ListDocument& list(ListId list) const { return *m_lists[static_cast<size_t>(list)]; }
+    std::array<ListDocument*, 3> documents() const
+    {
+        return {m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
+    }
     ScriptMenus& menus();
     AboutWindow& aboutWindow();
     void start();
-    void offerRecovery();
-    // Of the files of `lists`, those not as the journal says the editor
-    // knew them, each with how: "gumps.scp (changed)".
-    QStringList changedSinceJournal(const JournalContent& content,
-                                    const QList<ListId>& lists) const;
     // A folderless editor's Save or Compile: asks for a folder with no
     // patch in it, and moves the lists there.
     void moveToAFolder(bool compile);
-    // Why the lists of no folder cannot move to `path` (it cannot be opened
-    // or written, or holds a file of theirs), or empty when they can.
-    QString whyNoHomeFor(const QString& path) const;
-    // Copies the pictures added to lists of no folder into `path`; the
-    // problem, with nothing copied, when one cannot be.
-    QString copyPicturesTo(const QString& path) const;
     // Where the dialogs start: the folder, or with none yet the user's home.
     QString dialogFolder() const { return m_folderless ? QDir::homePath() : m_store.folderPath(); }
     // Hands the folder over to the editor of `path`: nothing more runs here.
@@ -181,26 +177,9 @@ private:
     // first about files changed on disk.
     bool saveNow();
     void updateUnsaved();
-    void tell(const QString& text, bool warning);
-    // Runs a question, which holds back whatever else would run meanwhile.
-    template <typename Question> auto asking(Question question);
     bool listsAreLong() const;
     // Asks before a compile writes what the lints call errors: true to go on.
     bool mayCompileWithErrors();
-    // Runs a Save or a Compile with feedback, holding input until it is
-    // done, then what waited meanwhile.
-    void runWork(bool longWork, const std::function<void(Reporter&)>& work);
-    void startLoad();
-    void startImport(const QString& path);
-    // Fills the lists with `contents` while the window stays live.
-    void fillLists(SectionContents contents);
-    void listsFilled();
-    // A Load's list in place of the old, with the marks found while it filled.
-    void adoptWithMarks(ListId list, QTextDocument* filled);
-    void runWaiting();
-    // Runs `action` now, or once the work or question under way is over, in
-    // turn with what else waits.
-    void whenFree(std::function<void()> action);
 
     SectionFiles m_sectionFiles;
     RecoveryStore m_store;
@@ -209,21 +188,18 @@ private:
     std::unique_ptr<RecoveryJournal> m_journal; // none when another editor has the folder
     std::unique_ptr<JournalRecorder> m_recorder;
     bool m_started = false;
-    int m_asking = 0;           // questions open
-    BusyWork* m_work = nullptr; // the Load (while it reads) or Save running
-    struct Loading;
-    std::unique_ptr<Loading> m_loading;           // the Load filling the lists
-    std::vector<std::function<void()>> m_waiting; // in the order asked for
-    PictureFolder m_pictures;                     // where the lists' marks look for pictures
+    PictureFolder m_pictures; // where the lists' marks look for pictures
     std::unique_ptr<PicturePreviews> m_previews;
     PictureChooser m_choosePictures;
     LinkLauncher m_launchLink = openWithDesktop;
     ScriptChooser m_chooseScript = chooseScriptWithDialog;
     FolderChooser m_chooseFolder;
-    bool m_leaving = false; // another folder was chosen: nothing more runs here
     bool m_folderless = false;
     int m_menusOpen = 0; // popups shown, each in an event loop of its own
     std::optional<CarriedWork> m_carried;
+    std::unique_ptr<MessageBoxReporter> m_boxes; // on the main window
+    std::unique_ptr<WorkQueue> m_queue;
+    std::unique_ptr<ListLoading> m_loading;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ScriptMenus> m_menus;

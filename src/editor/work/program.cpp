@@ -54,6 +54,7 @@ void Program::show(const QDir& folder, bool folderless)
     // Lists of no folder keep no journal: a scratch folder is not found again.
     m_editor = std::make_unique<Editor>(folder, folderless ? QString() : m_journalFolder);
     connect(m_editor.get(), &Editor::finished, this, &Program::finished);
+    connect(m_editor.get(), &Editor::freedMemory, this, &Program::freedMemory);
     connect(m_editor.get(), &Editor::folderChosen, this, [this](const QString& path) {
         QTimer::singleShot(0, this, [this, path] { moved(path); });
     });

@@ -50,6 +50,8 @@ public:
 Q_SIGNALS:
     // The main window was closed: the program ends.
     void finished();
+    // An editor's Load or Import freed the lists it replaced.
+    void freedMemory();
 
 private:
     void show(const QDir& folder, bool folderless);

@@ -1,6 +1,6 @@
 // The C library's memory handling, set for long lists.
 
-#include "work/memory_policy.h"
+#include "memory_policy.h"
 
 #include <QTimer>
 
