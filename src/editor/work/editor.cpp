@@ -5,29 +5,25 @@
 #include "files/file_reading.h"
 #include "files/folder_check.h"
 #include "lists/list_document.h"
-#include "lists/list_pictures.h"
 #include "lists/picture_previews.h"
 #include "pictures/picture_entries.h"
 #include "recovery/recovery_journal.h"
-#include "script/changed_files.h"
-#include "windows/about_window.h"
+#include "windows/file_dialogs.h"
 #include "windows/main_window.h"
 #include "windows/message_box_reporter.h"
 #include "windows/patch_info_dialog.h"
 #include "windows/questions.h"
-#include "windows/script_menus.h"
 #include "work/editor_settings.h"
 #include "work/folder_move.h"
 #include "work/journal_recorder.h"
 #include "work/list_loading.h"
+#include "work/list_saving.h"
+#include "work/popup_windows.h"
 #include "work/recovery_offer.h"
 #include "work/work_queue.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTimer>
 
 // The pictures are compiled into the static editor library. Nothing refers to
@@ -62,7 +58,7 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     registerResources();
     const std::array<ListDocument*, 3> lists = documents();
     for (ListDocument* list : lists)
-        connect(list, &ListDocument::unsavedChanged, this, &Editor::updateUnsaved);
+        connect(list, &ListDocument::unsavedChanged, this, [this] { m_saving->updateUnsaved(); });
     m_recorder = std::make_unique<JournalRecorder>(lists, m_sectionFiles);
     m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
@@ -70,29 +66,25 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     m_queue = std::make_unique<WorkQueue>(main, *m_boxes);
     m_loading = std::make_unique<ListLoading>(*m_queue, lists, *main, m_sectionFiles, *m_recorder,
                                               m_pictures.path());
+    m_saving = std::make_unique<ListSaving>(*m_queue, *main, m_sectionFiles, m_entryLists, lists,
+                                            *m_recorder, *m_loading);
     connect(m_loading.get(), &ListLoading::listsReplaced, this, [this] {
-        updateUnsaved(); // the patch info's part, which no list reports
+        m_saving->updateUnsaved(); // the patch info's part, which no list reports
         Q_EMIT freedMemory();
     });
     main->markLists(&m_pictures);
     main->showPictures(m_pictures, *m_previews);
-    m_choosePictures = [](QWidget* parent, const QString& folder) {
-        return QFileDialog::getOpenFileNames(parent, u"Add pictures"_s, folder,
-                                             u"BMP pictures (*.bmp *.BMP);;All files (*)"_s);
-    };
     const QString path = QDir::toNativeSeparators(folder.absolutePath());
     main->setFolderName(folder.dirName().isEmpty() ? path : folder.dirName());
     connect(main, &MainWindow::addRequested, this, &Editor::addEntry);
     connect(main, &MainWindow::clearRequested, this, &Editor::clearList);
     connect(main, &MainWindow::loadRequested, this, &Editor::load);
-    connect(main, &MainWindow::saveMenuRequested, this, &Editor::openSaveMenu);
-    connect(main, &MainWindow::copyMenuRequested, this, &Editor::openCopyMenu);
+    m_popups = std::make_unique<PopupWindows>(*this, *main, lists);
+    connect(main, &MainWindow::saveMenuRequested, m_popups.get(), &PopupWindows::openSaveMenu);
+    connect(main, &MainWindow::copyMenuRequested, m_popups.get(), &PopupWindows::openCopyMenu);
     connect(main, &MainWindow::filesDropped, this, &Editor::addPictures);
     connect(main, &MainWindow::aboutRequested, this, &Editor::showAbout);
     connect(main, &MainWindow::closeRequested, this, &Editor::close);
-    m_chooseFolder = [](QWidget* parent, const QString& folder) {
-        return QFileDialog::getExistingDirectory(parent, u"Open Folder"_s, folder);
-    };
     // Another patch from anywhere in the window, as its menu item says.
     auto* openFolder = new QAction(main);
     openFolder->setShortcut(QKeySequence::Open);
@@ -154,44 +146,6 @@ void Editor::start()
     });
 }
 
-QList<ListId> Editor::unsavedLists() const
-{
-    QList<ListId> lists;
-    for (ListId list : kAllLists) {
-        if (this->list(list).isUnsaved())
-            lists.append(list);
-    }
-    return lists;
-}
-
-void Editor::updateUnsaved()
-{
-    const bool listsUnsaved = !unsavedLists().isEmpty();
-    m_mainWindow->setWindowModified(listsUnsaved || m_sectionFiles.patchInfoUnsaved());
-    // The lists back to what the files hold: nothing to keep against a crash
-    // (the journal keeps lists only).
-    if (!listsUnsaved)
-        m_recorder->reset();
-}
-
-bool Editor::maySaveBefore(const QString& before)
-{
-    const QList<ListId> lists = unsavedLists();
-    const bool patchInfo = m_sectionFiles.patchInfoUnsaved();
-    if (lists.isEmpty() && !patchInfo)
-        return true;
-    switch (m_queue->asking(
-        [&] { return askToSaveLists(m_mainWindow.get(), lists, before, patchInfo); })) {
-    case UnsavedAnswer::Save:
-        return saveNow();
-    case UnsavedAnswer::Discard:
-        return true;
-    case UnsavedAnswer::Cancel:
-        break;
-    }
-    return false;
-}
-
 void Editor::close()
 {
     // A question open, or work running, answers first.
@@ -199,7 +153,7 @@ void Editor::close()
         return;
     if (m_queue->isWorking())
         return m_queue->whenFree([this] { close(); });
-    if (!maySaveBefore(u"closing"_s))
+    if (!m_saving->maySaveBefore(u"closing"_s))
         return;
     // Unsaved lists given up: so is their journal.
     if (m_journal)
@@ -210,74 +164,13 @@ void Editor::close()
 
 bool Editor::isIdle() const
 {
-    return m_menusOpen == 0 && m_queue->isIdle();
-}
-
-ScriptMenus& Editor::menus()
-{
-    if (!m_menus) {
-        m_menus = std::make_unique<ScriptMenus>();
-        connect(m_menus.get(), &ScriptMenus::compileRequested, this, &Editor::compileScript);
-        connect(m_menus.get(), &ScriptMenus::saveSectionsRequested, this, &Editor::saveSections);
-        connect(m_menus.get(), &ScriptMenus::patchInfoRequested, this, &Editor::editPatchInfo);
-        connect(m_menus.get(), &ScriptMenus::importScriptRequested, this, &Editor::importScript);
-        connect(m_menus.get(), &ScriptMenus::openFolderRequested, this, &Editor::openFolder);
-        connect(m_menus.get(), &ScriptMenus::recentFolderRequested, this, &Editor::openFolderAt);
-        connect(m_menus.get(), &ScriptMenus::removeMissingFoldersRequested, this, [] {
-            QStringList folders = recentFolders();
-            folders.removeIf([](const QString& folder) { return !QFileInfo(folder).isDir(); });
-            setRecentFolders(folders);
-        });
-        connect(m_menus.get(), &ScriptMenus::clearRecentFoldersRequested, this,
-                [] { setRecentFolders({}); });
-        connect(m_menus.get(), &ScriptMenus::copyRequested, this, &Editor::copyList);
-        connect(m_menus.get(), &ScriptMenus::editRequested, m_mainWindow.get(), &MainWindow::edit);
-        connect(m_menus.get(), &ScriptMenus::addPicturesRequested, this, &Editor::choosePictures);
-        connect(m_menus.get(), &ScriptMenus::showPictureRequested, this, [this](ListId list) {
-            m_mainWindow->listPictures(list)->showPicture(m_mainWindow->menuPosition(list));
-        });
-        connect(m_menus.get(), &ScriptMenus::useSizeRequested, this, [this](ListId list) {
-            // Not while a Load fills the list: it takes no edits then.
-            if (!this->list(list).isBeingReplaced())
-                m_mainWindow->listPictures(list)->useSizeFix(m_mainWindow->menuPosition(list));
-        });
-        connect(m_menus.get(), &ScriptMenus::findRequested, m_mainWindow.get(),
-                &MainWindow::findInList);
-        connect(m_menus.get(), &ScriptMenus::problemRequested, m_mainWindow.get(),
-                &MainWindow::selectProblem);
-    }
-    return *m_menus;
-}
-
-AboutWindow& Editor::aboutWindow()
-{
-    if (!m_aboutWindow) {
-        m_aboutWindow = std::make_unique<AboutWindow>();
-        connect(m_aboutWindow.get(), &AboutWindow::returnRequested, this, &Editor::returnToMain);
-        connect(m_aboutWindow.get(), &AboutWindow::linkClicked, this, &Editor::openLink);
-    }
-    return *m_aboutWindow;
-}
-
-namespace {
-
-// Lists this long take a Save past the time a busy pointer is due.
-constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
-
-} // namespace
-
-bool Editor::listsAreLong() const
-{
-    qsizetype characters = 0;
-    for (const std::unique_ptr<ListDocument>& list : m_lists)
-        characters += list->positionCount();
-    return characters >= kLongSave;
+    return !m_popups->isMenuOpen() && m_queue->isIdle();
 }
 
 void Editor::load()
 {
     m_queue->whenFree([this] {
-        if (maySaveBefore(u"loading"_s))
+        if (m_saving->maySaveBefore(u"loading"_s))
             m_loading->load();
     });
 }
@@ -285,7 +178,7 @@ void Editor::load()
 void Editor::importScript()
 {
     m_queue->whenFree([this] {
-        if (!maySaveBefore(u"importing"_s))
+        if (!m_saving->maySaveBefore(u"importing"_s))
             return;
         const QString path =
             m_queue->asking([this] { return m_chooseScript(m_mainWindow.get(), dialogFolder()); });
@@ -331,63 +224,14 @@ void Editor::clearList(ListId list)
     m_queue->whenFree([this, list] { m_entryLists.clearList(list); });
 }
 
-bool Editor::mayReplaceScript()
-{
-    QString unreadable;
-    if (m_sectionFiles.mayReplaceScript(&unreadable))
-        return true;
-    const QString path = m_sectionFiles.scriptPath();
-    switch (
-        m_queue->asking([&] { return askToReplaceScript(m_mainWindow.get(), path, unreadable); })) {
-    case ScriptAnswer::Replace:
-        return true;
-    case ScriptAnswer::Import:
-        // The user's way to keep its lists: Import mantle.scp... on it.
-        if (maySaveBefore(u"importing"_s))
-            m_loading->import(path);
-        return false;
-    case ScriptAnswer::Cancel:
-        break;
-    }
-    return false;
-}
-
 void Editor::compileScript()
 {
-    m_queue->whenFree([this] {
-        if (m_folderless)
-            return moveToAFolder(true);
-        // Entries the patching tool cannot read, and a script the user made
-        // elsewhere, are not written over unasked.
-        if (!mayCompileWithErrors() || !mayReplaceScript())
-            return;
-        m_queue->run(
-            [this](Reporter& reporter) { m_sectionFiles.compileScript(m_entryLists, reporter); },
-            listsAreLong());
-    });
-}
-
-bool Editor::mayCompileWithErrors()
-{
-    const QList<ListErrors> errors =
-        scriptErrors({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()});
-    if (errors.isEmpty())
-        return true;
-    switch (m_queue->asking([&] { return askToCompileWithErrors(m_mainWindow.get(), errors); })) {
-    case CompileAnswer::Compile:
-        return true;
-    case CompileAnswer::ShowFirst:
-        m_mainWindow->selectProblemAt(errors.first().list, int(errors.first().first.position));
-        return false;
-    case CompileAnswer::Cancel:
-        break;
-    }
-    return false;
+    m_queue->whenFree([this] { m_saving->compile(); });
 }
 
 void Editor::saveSections()
 {
-    m_queue->whenFree([this] { saveNow(); });
+    m_queue->whenFree([this] { m_saving->save(); });
 }
 
 void Editor::editPatchInfo()
@@ -401,56 +245,8 @@ void Editor::editPatchInfo()
         if (!edited || *edited == current)
             return;
         m_sectionFiles.setPatchInfo(*edited);
-        updateUnsaved();
+        m_saving->updateUnsaved();
     });
-}
-
-bool Editor::saveNow()
-{
-    // Saved in the folder the user chooses, by that folder's editor; what
-    // asked for the save here (a close, a Load) does not go on.
-    if (m_folderless) {
-        moveToAFolder(false);
-        return false;
-    }
-    // The three files (and patch.ini, where it is written) are one save: any
-    // changed behind the editor's back is asked about first, and Cancel
-    // writes none.
-    const ChangedFiles changed = changedSinceRead(m_sectionFiles);
-    if (!changed.files.isEmpty() && !m_queue->asking([&] {
-            return askToReplace(m_mainWindow.get(), changed.files, changed.unreadable);
-        }))
-        return false;
-    bool saved = false;
-    const auto save = [this, &saved](Reporter& reporter) {
-        saved = m_sectionFiles.saveSections(m_entryLists, reporter);
-    };
-    m_queue->run(save, listsAreLong(), [this] {
-        for (const std::unique_ptr<ListDocument>& list : m_lists)
-            list->markSaved();
-        updateUnsaved(); // the patch info's part, which no list reports
-    });
-    return saved;
-}
-
-void Editor::copyList(ListId list)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    // Emptied first, so no older content in another format outlives the copy.
-    clipboard->clear();
-    const QString selected = m_mainWindow->selectedText(list);
-    clipboard->setText(selected.isEmpty() ? this->list(list).text() : selected);
-}
-
-void Editor::openSaveMenu(QPoint at)
-{
-    QList<ScriptMenus::RecentFolder> folders;
-    for (const QString& folder : recentFolders())
-        folders.append({folder, QFileInfo(folder).isDir()});
-    menus().setRecentFolders(folders);
-    ++m_menusOpen;
-    ScriptMenus::popup(menus().saveMenu(), at);
-    --m_menusOpen;
 }
 
 void Editor::openFolder()
@@ -468,7 +264,7 @@ void Editor::openFolderAt(const QString& path)
     m_queue->whenFree([this, path] {
         if (const QString problem = folderOpenProblem(path); !problem.isEmpty())
             return m_queue->tell(problem, true);
-        if (maySaveBefore(u"opening another folder"_s))
+        if (m_saving->maySaveBefore(u"opening another folder"_s))
             leaveFor(path);
     });
 }
@@ -487,23 +283,16 @@ void Editor::leaveFor(const QString& path)
 void Editor::setFolderless()
 {
     m_folderless = true;
+    m_saving->setFolderless([this](bool compile) { moveToAFolder(compile); });
     m_mainWindow->setFolderName(u"no folder yet (no recovery journal)"_s);
 }
 
 void Editor::moveToAFolder(bool compile)
 {
-    const QString doing = compile ? u"compiling mantle.scp"_s : u"saving the lists"_s;
-    if (!m_queue->asking([&] { return askForAFolder(m_mainWindow.get(), doing); }))
-        return;
     const QString path =
-        m_queue->asking([this] { return m_chooseFolder(m_mainWindow.get(), QDir::homePath()); });
+        chooseAHome(*m_queue, m_mainWindow.get(), m_chooseFolder, compile, m_pictures.path());
     if (path.isEmpty())
         return;
-    if (const QString problem = whyNoHomeFor(path, m_pictures.path()); !problem.isEmpty())
-        return m_queue->tell(problem + u" Nothing was written."_s, true);
-    // The pictures added go first: the folder left behind is a scratch one.
-    if (const QString problem = copyPicturesTo(path, m_pictures.path()); !problem.isEmpty())
-        return m_queue->tell(problem, true);
     CarriedWork work;
     for (ListId list : kAllLists)
         work.lists[size_t(list)] = this->list(list).text();
@@ -523,48 +312,22 @@ void Editor::carryOn(const CarriedWork& work)
         }
         if (work.patchInfo)
             m_sectionFiles.setPatchInfo(work.patchInfo);
-        updateUnsaved();
+        m_saving->updateUnsaved();
         if (work.compile)
             compileScript();
         else
-            saveNow();
+            m_saving->save();
     });
-}
-
-void Editor::openCopyMenu(ListId list, QPoint at)
-{
-    if (ListPictures* pictures = m_mainWindow->listPictures(list)) {
-        const int position = m_mainWindow->menuPosition(list);
-        const std::optional<BmpSize> fix = pictures->sizeFix(position);
-        menus().setPictureItems(list, pictures->hasPicture(position),
-                                fix ? std::optional(QSize(int(fix->width), int(fix->height)))
-                                    : std::nullopt);
-    }
-    menus().setEditItems(
-        list, [this, list](EditCommand command) { return m_mainWindow->canEdit(list, command); });
-    ++m_menusOpen;
-    ScriptMenus::popup(menus().copyMenu(list), at);
-    --m_menusOpen;
 }
 
 void Editor::showAbout()
 {
-    m_mainWindow->hide();
-    aboutWindow().showAbout();
+    m_popups->showAbout();
 }
 
-void Editor::returnToMain()
+void Editor::setLinkLauncher(LinkLauncher launcher)
 {
-    aboutWindow().hide();
-    m_mainWindow->setVisible(true);
-    m_mainWindow->show();
-    m_mainWindow->raise();
-    m_mainWindow->activateWindow();
-}
-
-void Editor::openLink(AboutLink link)
-{
-    m_launchLink(linkCommand(link));
+    m_popups->setLinkLauncher(std::move(launcher));
 }
 
 } // namespace scp

@@ -7,12 +7,12 @@
 #include "script/entry_lists.h"
 #include "script/patch_info.h"
 #include "script/section_files.h"
+#include "windows/file_dialogs.h"
 #include "windows/link_launcher.h"
 #include "windows/script_import_ui.h"
 
 #include <QDir>
 #include <QObject>
-#include <QPoint>
 
 #include <array>
 #include <functional>
@@ -24,17 +24,16 @@ class QTextDocument;
 
 namespace scp {
 
-class AboutWindow;
 class JournalRecorder;
 class ListDocument;
 class ListLoading;
+class ListSaving;
 class MainWindow;
 class MessageBoxReporter;
 class PicturePreviews;
+class PopupWindows;
 class RecoveryJournal;
-class ScriptMenus;
 class WorkQueue;
-enum class AboutLink;
 
 // Owns the three lists and the main window that shows them, and makes the
 // popup menus and the About window the first time they are needed.
@@ -87,20 +86,14 @@ public:
     void saveSections();
     // Opens the patch info dialog; what OK changes is unsaved until a Save.
     void editPatchInfo();
-    void copyList(ListId list);
-    // `at` is global: the pointer for a mouse click, else near the control.
-    void openSaveMenu(QPoint at);
-    void openCopyMenu(ListId list, QPoint at);
     void showAbout();
-    void returnToMain();
-    void openLink(AboutLink link);
     // Closes the main window, once unsaved lists are saved or given up,
     // and then says finished().
     void close();
 
     // Where the About window's links go; the desktop's default programs
     // unless replaced.
-    void setLinkLauncher(LinkLauncher launcher) { m_launchLink = std::move(launcher); }
+    void setLinkLauncher(LinkLauncher launcher);
     // What asks for pictures to add: given the window and the folder, the
     // files chosen (none: cancelled). A file dialog unless replaced.
     using PictureChooser = std::function<QStringList(QWidget* parent, const QString& folder)>;
@@ -155,8 +148,6 @@ private:
     {
         return {m_lists[0].get(), m_lists[1].get(), m_lists[2].get()};
     }
-    ScriptMenus& menus();
-    AboutWindow& aboutWindow();
     void start();
     // A folderless editor's Save or Compile: asks for a folder with no
     // patch in it, and moves the lists there.
@@ -165,21 +156,6 @@ private:
     QString dialogFolder() const { return m_folderless ? QDir::homePath() : m_store.folderPath(); }
     // Hands the folder over to the editor of `path`: nothing more runs here.
     void leaveFor(const QString& path);
-    // Asks before a compile replaces a script this program did not make:
-    // true to compile. Its Import... imports that script instead.
-    bool mayReplaceScript();
-    // The lists whose text their section files do not hold.
-    QList<ListId> unsavedLists() const;
-    // Asks about unsaved lists and patch info before `before` ("closing") throws them away:
-    // true to go on (saved, or given up), false to stop.
-    bool maySaveBefore(const QString& before);
-    // Saves all three lists (and the patch info where it changed) now, asking
-    // first about files changed on disk.
-    bool saveNow();
-    void updateUnsaved();
-    bool listsAreLong() const;
-    // Asks before a compile writes what the lints call errors: true to go on.
-    bool mayCompileWithErrors();
 
     SectionFiles m_sectionFiles;
     RecoveryStore m_store;
@@ -190,20 +166,18 @@ private:
     bool m_started = false;
     PictureFolder m_pictures; // where the lists' marks look for pictures
     std::unique_ptr<PicturePreviews> m_previews;
-    PictureChooser m_choosePictures;
-    LinkLauncher m_launchLink = openWithDesktop;
+    PictureChooser m_choosePictures = choosePicturesWithDialog;
     ScriptChooser m_chooseScript = chooseScriptWithDialog;
-    FolderChooser m_chooseFolder;
+    FolderChooser m_chooseFolder = chooseFolderWithDialog;
     bool m_folderless = false;
-    int m_menusOpen = 0; // popups shown, each in an event loop of its own
     std::optional<CarriedWork> m_carried;
     std::unique_ptr<MessageBoxReporter> m_boxes; // on the main window
     std::unique_ptr<WorkQueue> m_queue;
     std::unique_ptr<ListLoading> m_loading;
+    std::unique_ptr<ListSaving> m_saving;
     // Declared last, destroyed first: the windows go before what they use.
     std::unique_ptr<MainWindow> m_mainWindow;
-    std::unique_ptr<ScriptMenus> m_menus;
-    std::unique_ptr<AboutWindow> m_aboutWindow;
+    std::unique_ptr<PopupWindows> m_popups; // the menus and the About window
 };
 
 } // namespace scp

@@ -4,6 +4,8 @@
 
 #include "files/folder_check.h"
 #include "script/section_files.h"
+#include "windows/questions.h"
+#include "work/work_queue.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +54,27 @@ QString copyPicturesTo(const QString& path, const QString& pictures)
         copied.append(target);
     }
     return {};
+}
+
+QString chooseAHome(WorkQueue& queue, QWidget* window, const FolderChooser& choose, bool compile,
+                    const QString& pictures)
+{
+    const QString doing = compile ? u"compiling mantle.scp"_s : u"saving the lists"_s;
+    if (!queue.asking([&] { return askForAFolder(window, doing); }))
+        return {};
+    const QString path = queue.asking([&] { return choose(window, QDir::homePath()); });
+    if (path.isEmpty())
+        return {};
+    if (const QString problem = whyNoHomeFor(path, pictures); !problem.isEmpty()) {
+        queue.tell(problem + u" Nothing was written."_s, true);
+        return {};
+    }
+    // The pictures added go first: the folder left behind is a scratch one.
+    if (const QString problem = copyPicturesTo(path, pictures); !problem.isEmpty()) {
+        queue.tell(problem, true);
+        return {};
+    }
+    return path;
 }
 
 } // namespace scp
