@@ -1,0 +1,144 @@
+// The order the editor's work runs in, without a window: what is asked for
+// while work runs, a question is open or a Load fills waits, then runs in the
+// order asked; an answer that stops the work stops only it; a failure ends
+// the work without its success and lets what waited run.
+
+#include "fail_on_warnings.h"
+#include "work/work_queue.h"
+
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Keeps the messages in the log they share with the work.
+class LogReporter final : public scp::Reporter {
+public:
+    explicit LogReporter(QStringList& log) : m_log(log) {}
+    void information(const QString& text) override { m_log << u"info: "_s + text; }
+    void failure(const QString& text) override { m_log << u"failure: "_s + text; }
+
+private:
+    QStringList& m_log;
+};
+
+using Scenario = std::function<void(scp::WorkQueue& queue, QStringList& log)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Scenario)
+
+class WorkQueueTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnQtWarnings(); }
+
+    void runsOnePieceAtATimeInTheOrderAsked_data()
+    {
+        QTest::addColumn<Scenario>("scenario");
+        QTest::addColumn<QStringList>("expected");
+        // Asks for A and B, each logging its name.
+        const auto askAB = [](scp::WorkQueue& queue, QStringList& log) {
+            for (const QString& name : {u"A"_s, u"B"_s})
+                queue.whenFree([&log, name] { log << name; });
+        };
+        QTest::newRow("during work, which succeeds")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.run(
+                       [&](scp::Reporter& reporter) {
+                           askAB(queue, log);
+                           log << u"work"_s;
+                           reporter.information(u"done"_s);
+                       },
+                       false, [&] { log << u"marked"_s; }, [&] { log << u"then"_s; });
+               })
+            << QStringList{u"work"_s, u"marked"_s, u"info: done"_s, u"then"_s, u"A"_s, u"B"_s};
+        QTest::newRow("during work that fails")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.run(
+                       [&](scp::Reporter& reporter) {
+                           askAB(queue, log);
+                           reporter.failure(u"disk full"_s);
+                       },
+                       false, [&] { log << u"marked"_s; });
+               })
+            << QStringList{u"failure: disk full"_s, u"A"_s, u"B"_s};
+        QTest::newRow("during a question, then a message")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.whenFree([&] {
+                       if (queue.asking([&] {
+                               askAB(queue, log);
+                               return true;
+                           }))
+                           queue.tell(u"answered"_s, false);
+                       log << u"asker"_s;
+                   });
+               })
+            << QStringList{u"info: answered"_s, u"asker"_s, u"A"_s, u"B"_s};
+        QTest::newRow("during a question answered Cancel")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.whenFree([&] {
+                       if (!queue.asking([&] {
+                               askAB(queue, log);
+                               return false;
+                           }))
+                           return;
+                       queue.run([&](scp::Reporter&) { log << u"work"_s; });
+                   });
+               })
+            << QStringList{u"A"_s, u"B"_s};
+        QTest::newRow("during a Load, its message first")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.setLoading(true);
+                   askAB(queue, log);
+                   queue.setLoading(false);
+                   queue.tell(u"loaded"_s, true);
+                   queue.runWaiting();
+               })
+            << QStringList{u"failure: loaded"_s, u"A"_s, u"B"_s};
+        QTest::newRow("a Load asked during a question holds what follows")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.whenFree([&] {
+                       queue.asking([&] {
+                           queue.whenFree([&] {
+                               log << u"load"_s;
+                               queue.setLoading(true);
+                           });
+                           askAB(queue, log);
+                           return true;
+                       });
+                   });
+                   log << u"filling"_s;
+                   queue.setLoading(false);
+                   queue.runWaiting();
+               })
+            << QStringList{u"load"_s, u"filling"_s, u"A"_s, u"B"_s};
+        QTest::newRow("stopped, as the editor leaves its folder")
+            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+                   queue.setLoading(true);
+                   askAB(queue, log);
+                   queue.stop();
+                   queue.setLoading(false);
+                   queue.runWaiting();
+                   askAB(queue, log);
+               })
+            << QStringList{};
+    }
+    void runsOnePieceAtATimeInTheOrderAsked()
+    {
+        QFETCH(Scenario, scenario);
+        QFETCH(QStringList, expected);
+        QStringList log;
+        LogReporter messages(log);
+        scp::WorkQueue queue(nullptr, messages);
+        scenario(queue, log);
+        QCOMPARE(log, expected);
+    }
+};
+
+QTEST_MAIN(WorkQueueTest)
+#include "tst_work_queue.moc"
