@@ -2,11 +2,14 @@
 #include "recording_reporter.h"
 #include "test_files.h"
 
+#include "script/changed_files.h"
 #include "script/memory_entry_lists.h"
 #include "script/section_files.h"
 #include "text/cp1252.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +97,63 @@ private Q_SLOTS:
                                   QDir::toNativeSeparators(file("items.scp")), reason)}));
         QCOMPARE(snapshot(m_dir->path()), before);
         QCOMPARE(set.lists().listText(ListId::Items), u"line one\r\nbad \u015F here"_s);
+    }
+
+    // A save asks before it replaces a file not as it was read or written
+    // here, and says how; one that only its time says changed is as it was.
+    void changedSinceRead_data()
+    {
+        QTest::addColumn<QString>("behind"); // since the folder was read
+        QTest::addColumn<QStringList>("asked");
+        const QString changed = u" (changed since it was read or saved here)"_s;
+        QTest::newRow("nothing") << u""_s << QStringList();
+        QTest::newRow("changed") << u"change"_s << QStringList{u"tiles.scp"_s + changed};
+        QTest::newRow("touched") << u"touch"_s << QStringList();
+        QTest::newRow("saved here, then changed")
+            << u"save"_s << QStringList{u"tiles.scp"_s + changed};
+        QTest::newRow("made") << u"make"_s
+                              << QStringList{u"items.scp (made since this editor started)"_s};
+        QTest::newRow("never read")
+            << u"unread"_s
+            << QStringList{u"gumps.scp (never read here)"_s, u"tiles.scp (never read here)"_s};
+        QTest::newRow("unreadable")
+            << u"unreadable"_s
+            << QStringList{u"gumps.scp (it could not be read, so what it holds on disk would be "
+                           u"replaced by the gumps list shown)"_s};
+        QTest::newRow("patch.ini, with the patch info unsaved")
+            << u"patch info"_s << QStringList{u"patch.ini (made since this editor started)"_s};
+    }
+    void changedSinceRead()
+    {
+        QFETCH(QString, behind);
+        QFETCH(QStringList, asked);
+        QVERIFY(writeBytes(file("gumps.scp"), "g") && writeBytes(file("tiles.scp"), "t"));
+        scp::FolderContents read = m_files->readEach();
+        read.sections[0].read = behind != u"unreadable"_s;
+        if (behind != u"unread"_s)
+            m_files->rememberSections(read.sections);
+        m_files->rememberPatchInfo(*read.patchInfo);
+        scp::MemoryEntryLists set;
+        if (behind == u"save"_s)
+            QVERIFY(m_files->saveSections(set.lists(), m_reporter));
+        QFile tiles(file("tiles.scp"));
+        if (behind == u"change"_s || behind == u"touch"_s || behind == u"save"_s) {
+            // The same size: only the time, and then the bytes, tell.
+            QVERIFY(tiles.open(QIODevice::ReadWrite));
+            if (behind != u"touch"_s)
+                QVERIFY(tiles.write(behind == u"save"_s ? "X" : "T") == 1);
+            QVERIFY(tiles.setFileTime(QDateTime::currentDateTime().addSecs(10),
+                                      QFile::FileModificationTime));
+            tiles.close();
+        } else if (behind == u"make"_s) {
+            QVERIFY(writeBytes(file("items.scp"), "their items"));
+        } else if (behind == u"patch info"_s) {
+            m_files->setPatchInfo(scp::PatchInfo::defaults());
+            QVERIFY(writeBytes(file("patch.ini"), "[script]\n"));
+        }
+        const scp::ChangedFiles changed = scp::changedSinceRead(*m_files);
+        QCOMPARE(changed.files, asked);
+        QCOMPARE(changed.unreadable, behind == u"unreadable"_s ? 1 : 0);
     }
 };
 
