@@ -4,8 +4,8 @@
 // a platform is named, and memory handled as the editor handles it.
 
 #include "lists/list_edit.h"
-#include "script/entry_lists.h"
 #include "memory_policy.h"
+#include "script/entry_lists.h"
 
 #include <QApplication>
 #include <QSettings>

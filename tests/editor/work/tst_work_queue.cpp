@@ -27,6 +27,13 @@ private:
 
 using Scenario = std::function<void(scp::WorkQueue& queue, QStringList& log)>;
 
+// Asks for A and B, each logging its name.
+void askAB(scp::WorkQueue& queue, QStringList& log)
+{
+    for (const QString& name : {u"A"_s, u"B"_s})
+        queue.whenFree([&log, name] { log << name; });
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Scenario)
@@ -41,13 +48,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<Scenario>("scenario");
         QTest::addColumn<QStringList>("expected");
-        // Asks for A and B, each logging its name.
-        const auto askAB = [](scp::WorkQueue& queue, QStringList& log) {
-            for (const QString& name : {u"A"_s, u"B"_s})
-                queue.whenFree([&log, name] { log << name; });
-        };
         QTest::newRow("during work, which succeeds")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.run(
                        [&](scp::Reporter& reporter) {
                            askAB(queue, log);
@@ -58,7 +60,7 @@ private Q_SLOTS:
                })
             << QStringList{u"work"_s, u"marked"_s, u"info: done"_s, u"then"_s, u"A"_s, u"B"_s};
         QTest::newRow("during work that fails")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.run(
                        [&](scp::Reporter& reporter) {
                            askAB(queue, log);
@@ -68,7 +70,7 @@ private Q_SLOTS:
                })
             << QStringList{u"failure: disk full"_s, u"A"_s, u"B"_s};
         QTest::newRow("during a question answered Cancel")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.whenFree([&] {
                        if (!queue.asking([&] {
                                askAB(queue, log);
@@ -79,17 +81,8 @@ private Q_SLOTS:
                    });
                })
             << QStringList{u"cancelled"_s, u"A"_s, u"B"_s};
-        QTest::newRow("during a Load, its message first")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
-                   queue.setLoading(true);
-                   askAB(queue, log);
-                   queue.setLoading(false);
-                   queue.tell(u"loaded"_s, true);
-                   queue.runWaiting();
-               })
-            << QStringList{u"failure: loaded"_s, u"A"_s, u"B"_s};
-        QTest::newRow("a Load asked during a question holds what follows")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+        QTest::newRow("a Load asked during a question, its message first")
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.whenFree([&] {
                        queue.asking([&] {
                            queue.whenFree([&] {
@@ -100,13 +93,13 @@ private Q_SLOTS:
                            return true;
                        });
                    });
-                   log << u"filling"_s;
                    queue.setLoading(false);
+                   queue.tell(u"loaded"_s, true);
                    queue.runWaiting();
                })
-            << QStringList{u"load"_s, u"filling"_s, u"A"_s, u"B"_s};
+            << QStringList{u"load"_s, u"failure: loaded"_s, u"A"_s, u"B"_s};
         QTest::newRow("stopped, as the editor leaves its folder")
-            << Scenario([askAB](scp::WorkQueue& queue, QStringList& log) {
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.setLoading(true);
                    askAB(queue, log);
                    queue.stop();
