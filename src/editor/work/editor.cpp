@@ -1,4 +1,4 @@
-// The program: its lists, windows and files, and the order work runs in.
+// The program: its lists, windows and files, and what connects them.
 
 #include "work/editor.h"
 
