@@ -510,9 +510,10 @@ void ListDocument::show(QTextDocument* document, bool byUndo)
     if (m_document != nullptr)
         m_document->disconnect(this);
     // The layout a list box needs; set here, as a document filled on
-    // another thread cannot have had it.
-    if (document->findChild<QPlainTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly) ==
-        nullptr)
+    // another thread cannot have had it. One that undo brings back was
+    // shown before and has it still (asking a document for its layout
+    // would make it one of Qt's rich-text layouts first).
+    if (!byUndo)
         document->setDocumentLayout(new QPlainTextDocumentLayout(document));
     m_document = document;
     m_unsettled.clear();

@@ -39,6 +39,21 @@ void moveOverWords(QTextCursor& cursor, QTextCursor::MoveOperation move, QTextCu
     }
 }
 
+// To the end of the list line, across row breaks; at its end, the line end
+// itself.
+void selectToListLineEnd(QTextCursor& cursor)
+{
+    const int from = cursor.position();
+    while (true) {
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        if (!ListDocument::isRowBreakAt(*cursor.document(), cursor.position()))
+            break;
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    }
+    if (cursor.position() == from)
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+}
+
 // Typed text that holds a line or paragraph separator: Qt would keep the
 // first, which the list's document holds only as a break standing for a
 // space, and give the second the format beside the caret.
@@ -145,6 +160,19 @@ void ListEdit::restoreCaret(int anchor, int position)
 
 void ListEdit::keyPressEvent(QKeyEvent* event)
 {
+    QTextCursor cursor = textCursor();
+    if (moveOrDeleteByWords(*event, cursor) || startLine(*event, cursor) ||
+        editMovingBreaks(*event, cursor)) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+bool ListEdit::moveOrDeleteByWords(const QKeyEvent& event, QTextCursor& cursor) const
+{
     // Word moves, word deletion and delete-to-end-of-line act on the list's
     // line, across row breaks, as they would on one long paragraph.
     const struct {
@@ -164,85 +192,70 @@ void ListEdit::keyPressEvent(QKeyEvent* event)
         {QKeySequence::DeleteEndOfLine, QTextCursor::EndOfBlock, QTextCursor::KeepAnchor, true},
     };
     for (const auto& word : wordKeys) {
-        if (!event->matches(word.key) || (word.remove && isReadOnly()))
+        if (!event.matches(word.key) || (word.remove && isReadOnly()))
             continue;
-        QTextCursor cursor = textCursor();
         if (!word.remove || !cursor.hasSelection()) {
-            if (word.move == QTextCursor::EndOfBlock) {
-                // To the end of the list line; at its end, the line end itself.
-                const int from = cursor.position();
-                while (true) {
-                    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-                    if (!ListDocument::isRowBreakAt(*document(), cursor.position()))
-                        break;
-                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-                }
-                if (cursor.position() == from)
-                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-            } else {
+            if (word.move == QTextCursor::EndOfBlock)
+                selectToListLineEnd(cursor);
+            else
                 moveOverWords(cursor, word.move, word.mode);
-            }
         }
         if (word.remove)
             cursor.removeSelectedText();
-        setTextCursor(cursor);
-        ensureCursorVisible();
-        event->accept();
-        return;
+        return true;
     }
+    return false;
+}
 
+bool ListEdit::startLine(const QKeyEvent& event, QTextCursor& cursor) const
+{
     // Enter starts a new line, and so does Shift+Enter: Qt would insert U+2028,
     // a line break that no list file can hold and that the user cannot see
     // apart from Enter. The break gets a plain format of its own rather than
     // one taken from beside the caret, which may be a row break's.
-    if (!isReadOnly() &&
-        (event->matches(QKeySequence::InsertParagraphSeparator) ||
-         event->matches(QKeySequence::InsertLineSeparator) || typesALineBreak(*event))) {
-        QTextCursor cursor = textCursor();
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        setTextCursor(cursor);
-        ensureCursorVisible();
-        event->accept();
-        return;
-    }
+    if (isReadOnly() ||
+        !(event.matches(QKeySequence::InsertParagraphSeparator) ||
+          event.matches(QKeySequence::InsertLineSeparator) || typesALineBreak(event)))
+        return false;
+    cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    return true;
+}
+
+bool ListEdit::editMovingBreaks(const QKeyEvent& event, QTextCursor& caret)
+{
     // A character typed or deleted without a selection is an undo step of
     // its own in Qt, merged with the typing next to it: where it moves a
     // break, it goes in an edit block with that move, so one undo takes back
     // both. Elsewhere typing merges as it always has.
-    QTextCursor caret = textCursor();
-    if (!isReadOnly() && !caret.hasSelection()) {
-        const QString typed = event->text();
-        int at = -1;
-        QChar character;
-        if (event->matches(QKeySequence::Delete)) {
-            at = caret.position();
-        } else if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
-            at = caret.position() - 1;
-        } else if (typed.size() == 1 && typed.at(0).isPrint() &&
-                   !(event->modifiers() & Qt::ControlModifier)) {
-            at = caret.position();
-            character = typed.at(0);
-        }
-        if (at >= 0 && at < document()->characterCount() - 1 + int(!character.isNull()) &&
-            m_list.keyMovesBreaks(at, character)) {
-            // Done here rather than by Qt's key handling, which must not run
-            // inside an edit block: it asks for a layout the block holds back.
-            caret.beginEditBlock();
-            if (!character.isNull())
-                caret.insertText(typed);
-            else if (at < caret.position())
-                caret.deletePreviousChar();
-            else
-                caret.deleteChar();
-            m_list.settleNear(caret.position());
-            caret.endEditBlock();
-            setTextCursor(caret);
-            ensureCursorVisible();
-            event->accept();
-            return;
-        }
+    if (isReadOnly() || caret.hasSelection())
+        return false;
+    const QString typed = event.text();
+    int at = -1;
+    QChar character;
+    if (event.matches(QKeySequence::Delete)) {
+        at = caret.position();
+    } else if (event.key() == Qt::Key_Backspace && event.modifiers() == Qt::NoModifier) {
+        at = caret.position() - 1;
+    } else if (typed.size() == 1 && typed.at(0).isPrint() &&
+               !(event.modifiers() & Qt::ControlModifier)) {
+        at = caret.position();
+        character = typed.at(0);
     }
-    QPlainTextEdit::keyPressEvent(event);
+    if (at < 0 || at >= document()->characterCount() - 1 + int(!character.isNull()) ||
+        !m_list.keyMovesBreaks(at, character))
+        return false;
+    // Done here rather than by Qt's key handling, which must not run inside
+    // an edit block: it asks for a layout the block holds back.
+    caret.beginEditBlock();
+    if (!character.isNull())
+        caret.insertText(typed);
+    else if (at < caret.position())
+        caret.deletePreviousChar();
+    else
+        caret.deleteChar();
+    m_list.settleNear(caret.position());
+    caret.endEditBlock();
+    return true;
 }
 
 bool ListEdit::event(QEvent* event)

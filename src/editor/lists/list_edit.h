@@ -62,6 +62,11 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // What a key does to the list where Qt would not act as on one long
+    // line: true when done to `cursor`, the caret, which is then shown.
+    bool moveOrDeleteByWords(const QKeyEvent& event, QTextCursor& cursor) const;
+    bool startLine(const QKeyEvent& event, QTextCursor& cursor) const;
+    bool editMovingBreaks(const QKeyEvent& event, QTextCursor& caret);
     void showListDocument(bool byUndo);
     void restoreCaret(int anchor, int position);
 

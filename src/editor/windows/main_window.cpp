@@ -10,6 +10,8 @@
 #include "lists/list_pictures.h"
 #include "lists/list_problems.h"
 #include "lists/list_zoom.h"
+#include "windows/main_window_controls.h"
+#include "windows/menu_button.h"
 #include "windows/twips_layout.h"
 #include "windows/window_growth.h"
 #include "work/editor_settings.h"
@@ -19,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QStyle>
 
@@ -28,34 +31,6 @@
 using namespace Qt::StringLiterals;
 
 namespace scp {
-
-// A button that opens a menu, and so must tell a mouse click (the menu opens
-// at the pointer) from any other press.
-class MenuButton final : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-    bool isClickingByMouse() const { return m_clickingByMouse; }
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        m_clickingByMouse = true;
-        QPushButton::mouseReleaseEvent(event);
-        m_clickingByMouse = false;
-    }
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        // Enter presses it as Space does; Qt only does that by itself in
-        // dialogs.
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-            click();
-        else
-            QPushButton::keyPressEvent(event);
-    }
-
-private:
-    bool m_clickingByMouse = false;
-};
 
 QIcon applicationIcon()
 {
@@ -78,167 +53,185 @@ MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* paren
     resize(client.size());
     move(client.topLeft());
 
-    // Created in tab order, so the focus chain starts out as the window's
-    // order has it.
-    QPushButton* load = addButton(u"loadButton"_s, u"Load"_s, twips(4080, 5160, 1095, 615));
-    addListEdit(*lists[0], ListId::Gumps, u"gumpsList"_s, twips(0, 240, 2655, 3975));
-    QLineEdit* gumpField =
-        addEntryField(u"newGumpEntry"_s, ListId::Gumps, twips(0, 4680, 2655, 375));
-    QPushButton* addGump = addButton(u"addGumpButton"_s, u"Add"_s, twips(120, 5160, 495, 375));
-    QPushButton* clearGumps =
-        addButton(u"clearGumpsButton"_s, u"Clear"_s, twips(720, 5160, 495, 375));
-    addListEdit(*lists[1], ListId::Tiles, u"tilesList"_s, twips(2760, 240, 3135, 3975));
-    addListEdit(*lists[2], ListId::Items, u"itemsList"_s, twips(6000, 240, 6135, 3975));
-    const QList<QWidget*> gumpLabels{
-        addLabel(u"gumpIdLabel"_s, u"HexID"_s, twips(0, 4440, 615, 375), gumpField),
-        addLabel(u"gumpFileLabel"_s, u"Filename.bmp"_s, twips(600, 4440, 975, 375), gumpField),
-        addLabel(u"gumpWidthLabel"_s, u"Width"_s, twips(1680, 4440, 615, 375), gumpField),
-        addLabel(u"gumpHeightLabel"_s, u"Height"_s, twips(2160, 4440, 495, 255), gumpField),
-    };
-    QPushButton* clearTiles =
-        addButton(u"clearTilesButton"_s, u"Clear"_s, twips(3480, 5160, 495, 375));
-    QPushButton* addTile = addButton(u"addTileButton"_s, u"Add"_s, twips(2880, 5160, 495, 375));
-    QLineEdit* tileField =
-        addEntryField(u"newTileEntry"_s, ListId::Tiles, twips(2880, 4680, 2655, 375));
-    const QList<QWidget*> tileLabels{
-        addLabel(u"tileHeightLabel"_s, u"Height"_s, twips(5040, 4440, 495, 255), tileField),
-        addLabel(u"tileWidthLabel"_s, u"Width"_s, twips(4560, 4440, 615, 375), tileField),
-        addLabel(u"tileFileLabel"_s, u"Filename.bmp"_s, twips(3480, 4440, 975, 375), tileField),
-        addLabel(u"tileIdLabel"_s, u"HexID"_s, twips(2880, 4440, 615, 375), tileField),
-    };
-    QPushButton* clearItems =
-        addButton(u"clearItemsButton"_s, u"Clear"_s, twips(9240, 5160, 495, 375));
-    QPushButton* addItem = addButton(u"addItemButton"_s, u"Add"_s, twips(9840, 5160, 495, 375));
-    QLineEdit* itemField =
-        addEntryField(u"newItemEntry"_s, ListId::Items, twips(6120, 4680, 5295, 375));
-    const QList<QWidget*> itemLabels{addLabel(u"itemFieldsLabel"_s, fieldHint(ListId::Items),
-                                              twips(6120, 4440, 5295, 375), itemField)};
-    QPushButton* about = addButton(u"aboutButton"_s, u"ABOUT"_s, twips(5280, 5160, 1095, 615));
-    auto* save = new MenuButton(u"Save"_s, this);
-    placeButton(save, u"saveButton"_s, twips(6480, 5160, 1095, 615));
-
-    // The keyboard walks the controls in this order whatever order a later
-    // edit creates them in.
-    const std::vector<QString> tabOrder{
-        u"loadButton"_s,       u"gumpsList"_s,    u"newGumpEntry"_s,     u"addGumpButton"_s,
-        u"clearGumpsButton"_s, u"tilesList"_s,    u"itemsList"_s,        u"clearTilesButton"_s,
-        u"addTileButton"_s,    u"newTileEntry"_s, u"clearItemsButton"_s, u"addItemButton"_s,
-        u"newItemEntry"_s,     u"aboutButton"_s,  u"saveButton"_s,
-    };
-    QWidget* previous = nullptr;
-    for (const QString& name : tabOrder) {
-        QWidget* next = findChild<QWidget*>(name);
-        if (previous != nullptr)
-            setTabOrder(previous, next);
-        previous = next;
+    // The problem counts come with the lists' tools, once the captions are
+    // fitted.
+    m_controls.resize(mainWindowControls().size());
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        const WindowControl& control = mainWindowControls()[row];
+        if (control.kind != ControlKind::ProblemCount)
+            m_controls[row] = makeControl(control, lists[index(control.list)]);
     }
-
-    load->setAccessibleName(u"Load"_s);
-    load->setAccessibleDescription(u"Replaces the three lists with the section files"_s);
-    about->setAccessibleName(u"About"_s);
-    save->setAccessibleName(u"Save"_s);
-    save->setAccessibleDescription(u"Opens the save menu"_s);
-    connect(load, &QPushButton::clicked, this, &MainWindow::loadRequested);
-    connect(about, &QPushButton::clicked, this, &MainWindow::aboutRequested);
-    // A mouse click opens the menu at the pointer; a press from the keyboard
-    // or a screen reader opens it at the button, which may be far from
-    // wherever the pointer was left.
-    connect(save, &QPushButton::clicked, this, [this, save] {
-        Q_EMIT saveMenuRequested(save->isClickingByMouse()
-                                     ? QCursor::pos()
-                                     : save->mapToGlobal(save->rect().bottomLeft()));
-    });
-
-    const struct {
-        ListId list;
-        QPushButton *add, *clear;
-        QLineEdit* field;
-    } rows[] = {{ListId::Gumps, addGump, clearGumps, gumpField},
-                {ListId::Tiles, addTile, clearTiles, tileField},
-                {ListId::Items, addItem, clearItems, itemField}};
-    for (const auto& [list, add, clear, field] : rows) {
-        const QString plural = listName(list); // "gumps"
-        const QString singular = plural.chopped(1);
-        ListEdit* edit = m_listEdits[index(list)];
-        edit->setAccessibleName(plural.at(0).toUpper() + plural.mid(1) + u" list"_s);
-        edit->setAccessibleDescription(u"The Menu key opens its copy menu"_s);
-        field->setAccessibleName(u"New %1 entry"_s.arg(singular));
-        field->setAccessibleDescription(u"Enter adds it to the list"_s);
-        add->setAccessibleName(u"Add %1"_s.arg(singular));
-        clear->setAccessibleName(u"Clear %1"_s.arg(plural));
-        // The entry stays in the field, selected, with the focus: the next
-        // one typed replaces it, and Enter again adds it again.
-        const auto addTo = [this, list = list, field = field] {
-            Q_EMIT addRequested(list, field->text());
-            field->setFocus(Qt::OtherFocusReason);
-            field->selectAll();
-        };
-        connect(add, &QPushButton::clicked, this, addTo);
-        connect(field, &QLineEdit::returnPressed, this, addTo);
-        connect(clear, &QPushButton::clicked, this,
-                [this, list = list] { Q_EMIT clearRequested(list); });
-        connect(edit, &ListEdit::mousePressed, this,
-                [this, list = list, edit](Qt::MouseButton button) {
-                    if (button != Qt::RightButton)
-                        return;
-                    m_menuPositions[index(list)] = edit->pressedPosition();
-                    Q_EMIT copyMenuRequested(list, QCursor::pos());
-                });
-        connect(edit, &ListEdit::filesDropped, this, [this, list = list](const QStringList& paths) {
-            Q_EMIT filesDropped(list, paths);
-        });
-        edit->installEventFilter(this);
-    }
-
+    QWidget* first = followTabPositions();
+    connectControls();
     stackLabelsUnderFields();
-    // One size for the captions read together: the field names of one list,
-    // one list's Add and Clear, and the three large buttons.
-    for (const QList<QWidget*>& row :
-         {gumpLabels, tileLabels, itemLabels, QList<QWidget*>{addGump, clearGumps},
-          QList<QWidget*>{addTile, clearTiles}, QList<QWidget*>{addItem, clearItems},
-          QList<QWidget*>{load, about, save}})
-        fitCaptions(row);
-    addListTools(client.size(), {load, about, save});
-    load->setFocus(Qt::OtherFocusReason);
+    fitCaptionRows();
+    addListTools();
+    growWithWindow(client.size());
+    first->setFocus(Qt::OtherFocusReason);
     restoreWindowPlace(*this);
 }
 
-void MainWindow::addListTools(QSize drawn, const QList<QWidget*>& centreButtons)
+QWidget* MainWindow::makeControl(const WindowControl& control, ListDocument* document)
 {
-    // Each list's problem count stands in the strip over the list, left
-    // empty by the window's drawing; it stretches with the list.
-    const QRect strips[] = {twips(0, 0, 2655, 240), twips(2760, 0, 3135, 240),
-                            twips(6000, 0, 6135, 240)};
-    for (ListId list : kAllLists) {
-        auto* label = new QLabel(this);
-        label->setObjectName(listName(list) + u"Problems"_s);
-        label->setGeometry(strips[index(list)]);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->setFont(fontFitting(font(), {{u"9 problems"_s, label->size()}}));
-        m_problemLabels[index(list)] = label;
-        m_findBars[index(list)] = new ListFindBar(listEdit(list), listName(list));
+    const QString caption = control.caption.toString();
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+    case ControlKind::ListBox:
+        widget = m_listEdits[index(control.list)] = new ListEdit(*document, this);
+        break;
+    case ControlKind::EntryField:
+        widget = m_entryFields[index(control.list)] = new EntryField(fieldHint(control.list), this);
+        break;
+    case ControlKind::FieldLabel: {
+        auto* label = new QLabel(caption.isEmpty() ? fieldHint(control.list) : caption, this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // The desktop's window colours (those of an edit field's background
+        // and text), not the dialog face the window itself is painted with.
+        label->setBackgroundRole(QPalette::Base);
+        label->setForegroundRole(QPalette::Text);
+        label->setAutoFillBackground(true);
+        widget = label;
+        break;
     }
-    m_zoom = new ListZoom(m_listEdits, this);
+    case ControlKind::ProblemCount: {
+        auto* label = new QLabel(this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setFont(fontFitting(font(), {{u"9 problems"_s, control.drawn.size()}}));
+        widget = m_problemLabels[index(control.list)] = label;
+        break;
+    }
+    case ControlKind::Save:
+        widget = new MenuButton(caption, this);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        break;
+    case ControlKind::Add:
+    case ControlKind::Clear:
+    case ControlKind::Load:
+    case ControlKind::About:
+        widget = new QPushButton(caption, this);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        break;
+    }
+    widget->setObjectName(control.name.toString());
+    widget->setGeometry(control.drawn);
+    if (!control.accessibleName.isEmpty())
+        widget->setAccessibleName(control.accessibleName.toString());
+    if (!control.accessibleDescription.isEmpty())
+        widget->setAccessibleDescription(control.accessibleDescription.toString());
+    return widget;
+}
 
-    // Grown, the lists share the room; what stands under a list keeps to it,
-    // and Load, ABOUT and Save keep their place by the items list.
-    m_growth = std::make_unique<WindowGrowth>(drawn);
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const auto list = std::find(m_listEdits.cbegin(), m_listEdits.cend(), child);
-        const auto strip = std::find(m_problemLabels.cbegin(), m_problemLabels.cend(), child);
-        if (list != m_listEdits.cend()) {
-            m_growth->add(child, WindowGrowth::Kind::List, int(list - m_listEdits.cbegin()));
-        } else if (strip != m_problemLabels.cend()) {
-            m_growth->add(child, WindowGrowth::Kind::Above, int(strip - m_problemLabels.cbegin()));
-        } else {
-            // Under the list whose left edge is the nearest on its left.
-            int column = 0;
-            for (int i = 1; i < WindowGrowth::kColumns; ++i)
-                if (m_listEdits[size_t(i)]->x() <= child->x())
-                    column = i;
-            m_growth->add(child, WindowGrowth::Kind::Below,
-                          centreButtons.contains(child) ? int(ListId::Items) : column);
+QWidget* MainWindow::followTabPositions()
+{
+    // The keyboard walks the controls in their tab positions whatever order
+    // they are made in.
+    std::vector<std::pair<int, QWidget*>> stops;
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        if (const int position = mainWindowControls()[row].tabPosition; position > 0)
+            stops.emplace_back(position, m_controls[row]);
+    }
+    std::sort(stops.begin(), stops.end());
+    for (size_t stop = 1; stop < stops.size(); ++stop)
+        setTabOrder(stops[stop - 1].second, stops[stop].second);
+    return stops.front().second;
+}
+
+void MainWindow::connectControls()
+{
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        const ListId list = mainWindowControls()[row].list;
+        QWidget* widget = m_controls[row];
+        switch (mainWindowControls()[row].kind) {
+        case ControlKind::ListBox:
+            connectList(list);
+            break;
+        case ControlKind::EntryField:
+            connect(static_cast<QLineEdit*>(widget), &QLineEdit::returnPressed, this,
+                    [this, list] { addEntry(list); });
+            break;
+        case ControlKind::FieldLabel:
+            // Screen readers read the label with its field.
+            static_cast<QLabel*>(widget)->setBuddy(m_entryFields[index(list)]);
+            break;
+        case ControlKind::ProblemCount:
+            break;
+        case ControlKind::Add:
+            connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+                    [this, list] { addEntry(list); });
+            break;
+        case ControlKind::Clear:
+            connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+                    [this, list] { Q_EMIT clearRequested(list); });
+            break;
+        case ControlKind::Load:
+            connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+                    &MainWindow::loadRequested);
+            break;
+        case ControlKind::About:
+            connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this,
+                    &MainWindow::aboutRequested);
+            break;
+        case ControlKind::Save:
+            // A mouse click opens the menu at the pointer; a press from the
+            // keyboard or a screen reader opens it at the button, which may
+            // be far from wherever the pointer was left.
+            connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this, [this, widget] {
+                const auto* save = static_cast<const MenuButton*>(widget);
+                Q_EMIT saveMenuRequested(save->isClickingByMouse()
+                                             ? QCursor::pos()
+                                             : save->mapToGlobal(save->rect().bottomLeft()));
+            });
+            break;
         }
+    }
+}
+
+void MainWindow::addEntry(ListId list)
+{
+    // The entry stays in the field, selected, with the focus: the next one
+    // typed replaces it, and Enter again adds it again.
+    QLineEdit* field = m_entryFields[index(list)];
+    Q_EMIT addRequested(list, field->text());
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+}
+
+void MainWindow::connectList(ListId list)
+{
+    ListEdit* edit = m_listEdits[index(list)];
+    connect(edit, &ListEdit::mousePressed, this, [this, list, edit](Qt::MouseButton button) {
+        if (button != Qt::RightButton)
+            return;
+        m_menuPositions[index(list)] = edit->pressedPosition();
+        Q_EMIT copyMenuRequested(list, QCursor::pos());
+    });
+    connect(edit, &ListEdit::filesDropped, this,
+            [this, list](const QStringList& paths) { Q_EMIT filesDropped(list, paths); });
+    edit->installEventFilter(this);
+}
+
+void MainWindow::addListTools()
+{
+    // Each list's problem count stands over it, and its find bar in it.
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        const WindowControl& control = mainWindowControls()[row];
+        if (control.kind != ControlKind::ProblemCount)
+            continue;
+        m_controls[row] = makeControl(control, nullptr);
+        m_findBars[index(control.list)] =
+            new ListFindBar(listEdit(control.list), listName(control.list));
+    }
+    new ListZoom(m_listEdits, this);
+}
+
+void MainWindow::growWithWindow(QSize drawn)
+{
+    // Grown, the lists share the room; what stands under a list keeps to
+    // it, and Load, ABOUT and Save keep their place by the items list.
+    m_growth = std::make_unique<WindowGrowth>(drawn);
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        const WindowControl& control = mainWindowControls()[row];
+        m_growth->add(m_controls[row], control.growth, int(control.list));
     }
 }
 
@@ -286,47 +279,26 @@ void MainWindow::stackLabelsUnderFields()
     // into their right neighbour's. The fields stay on top, whole, and each
     // label lies under the one to its right, so every caption starts where
     // it can be read.
-    QList<QLabel*> labels = findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> labels;
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        if (mainWindowControls()[row].kind == ControlKind::FieldLabel)
+            labels.append(m_controls[row]);
+    }
     std::stable_sort(labels.begin(), labels.end(),
-                     [](const QLabel* a, const QLabel* b) { return a->x() > b->x(); });
-    for (QLabel* label : labels)
+                     [](const QWidget* a, const QWidget* b) { return a->x() > b->x(); });
+    for (QWidget* label : labels)
         label->lower();
 }
 
-QSize MainWindow::visibleRoom(const QWidget* widget) const
+void MainWindow::fitCaptionRows()
 {
-    // What of the widget's rectangle is left uncovered by the siblings drawn
-    // over it, on the right and below; the caption starts at its top left.
-    const QRect rect = widget->geometry();
-    QSize room = rect.size();
-    const QObjectList& stack = children(); // bottom first
-    for (qsizetype i = stack.indexOf(widget) + 1; i < stack.size(); ++i) {
-        const auto* above = qobject_cast<const QWidget*>(stack[i]);
-        if (above == nullptr || above->isHidden() || !above->geometry().intersects(rect))
-            continue;
-        if (above->x() > rect.x())
-            room.setWidth(std::min(room.width(), above->x() - rect.x()));
-        if (above->y() > rect.y())
-            room.setHeight(std::min(room.height(), above->y() - rect.y()));
+    QMap<int, QList<QWidget*>> rows;
+    for (size_t row = 0; row < m_controls.size(); ++row) {
+        if (const int caption = captionRow(mainWindowControls()[row]); caption >= 0)
+            rows[caption].append(m_controls[row]);
     }
-    return room;
-}
-
-void MainWindow::fitCaptions(const QList<QWidget*>& row)
-{
-    QList<CaptionRoom> captions;
-    for (const QWidget* widget : row) {
-        if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
-            const int margin = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
-                               button->style()->pixelMetric(QStyle::PM_ButtonMargin);
-            captions.append({button->text(), button->size() - QSize(margin, margin / 2)});
-        } else {
-            captions.append({widget->property("text").toString(), visibleRoom(widget)});
-        }
-    }
-    const QFont fitted = fontFitting(font(), captions);
-    for (QWidget* widget : row)
-        widget->setFont(fitted);
+    for (const QList<QWidget*>& row : rows)
+        fitCaptions(row, font());
 }
 
 MainWindow::~MainWindow() = default;
@@ -351,53 +323,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     Q_EMIT copyMenuRequested(static_cast<ListId>(found - m_listEdits.cbegin()),
                              edit->viewport()->mapToGlobal(at));
     return true;
-}
-
-QPushButton* MainWindow::addButton(const QString& name, const QString& caption, const QRect& rect)
-{
-    auto* button = new QPushButton(caption, this);
-    placeButton(button, name, rect);
-    return button;
-}
-
-void MainWindow::placeButton(QPushButton* button, const QString& name, const QRect& rect)
-{
-    button->setObjectName(name);
-    button->setGeometry(rect);
-    button->setFocusPolicy(Qt::StrongFocus);
-}
-
-void MainWindow::addListEdit(ListDocument& list, ListId id, const QString& name, const QRect& rect)
-{
-    auto* edit = new ListEdit(list, this);
-    edit->setObjectName(name);
-    edit->setGeometry(rect);
-    m_listEdits[index(id)] = edit;
-}
-
-QLineEdit* MainWindow::addEntryField(const QString& name, ListId list, const QRect& rect)
-{
-    auto* field = new EntryField(fieldHint(list), this);
-    field->setObjectName(name);
-    field->setGeometry(rect);
-    return field;
-}
-
-QLabel* MainWindow::addLabel(const QString& name, const QString& caption, const QRect& rect,
-                             QWidget* field)
-{
-    auto* label = new QLabel(caption, this);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // Screen readers read the label with its field.
-    label->setBuddy(field);
-    // The desktop's window colours (those of an edit field's background and
-    // text), not the dialog face the window itself is painted with.
-    label->setBackgroundRole(QPalette::Base);
-    label->setForegroundRole(QPalette::Text);
-    label->setAutoFillBackground(true);
-    return label;
 }
 
 void MainWindow::markLists(PictureFolder* pictures)

@@ -11,11 +11,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace scp {
 
@@ -27,8 +27,8 @@ class ListPictures;
 class ListProblems;
 class PicturePreviews;
 class ListFindBar;
-class ListZoom;
 class WindowGrowth;
+struct WindowControl;
 
 // The program's icon, in every size the resources hold.
 QIcon applicationIcon();
@@ -82,7 +82,6 @@ public:
     void selectProblemAt(ListId list, int position);
     // The list's problem count and F8; none while the lists are not marked.
     ListProblems* problems(ListId list) const;
-    ListZoom& zoom() const { return *m_zoom; }
 
 Q_SIGNALS:
     // Add (or Enter in the entry field) with the entry as it was then.
@@ -107,25 +106,27 @@ protected:
 private:
     static size_t index(ListId list) { return static_cast<size_t>(list); }
     ListEdit& listEdit(ListId list) const { return *m_listEdits[index(list)]; }
-    QPushButton* addButton(const QString& name, const QString& caption, const QRect& rect);
-    static void placeButton(QPushButton* button, const QString& name, const QRect& rect);
-    void addListEdit(ListDocument& list, ListId id, const QString& name, const QRect& rect);
-    QLineEdit* addEntryField(const QString& name, ListId list, const QRect& rect);
-    QLabel* addLabel(const QString& name, const QString& caption, const QRect& rect,
-                     QWidget* field);
+    // `document`: the list's, for a list box.
+    QWidget* makeControl(const WindowControl& control, ListDocument* document);
+    QWidget* followTabPositions();
+    void connectControls();
+    void connectList(ListId list);
+    void addEntry(ListId list);
     void stackLabelsUnderFields();
-    QSize visibleRoom(const QWidget* widget) const;
-    void fitCaptions(const QList<QWidget*>& row);
-    void addListTools(QSize drawn, const QList<QWidget*>& centreButtons);
+    void fitCaptionRows();
+    void addListTools();
+    void growWithWindow(QSize drawn);
 
+    // The table's controls, row by row; a problem count from addListTools().
+    std::vector<QWidget*> m_controls;
     std::array<ListEdit*, 3> m_listEdits = {};
+    std::array<QLineEdit*, 3> m_entryFields = {};
     std::array<ListMarks*, 3> m_listMarks = {};
     std::array<ListPictures*, 3> m_listPictures = {};
     std::array<int, 3> m_menuPositions = {};
     std::array<QLabel*, 3> m_problemLabels = {};
     std::array<ListProblems*, 3> m_listProblems = {}; // owned by the list boxes; none unmarked
     std::array<ListFindBar*, 3> m_findBars = {};
-    ListZoom* m_zoom = nullptr;
     std::unique_ptr<WindowGrowth> m_growth;
     QString m_folderName;
     bool m_keepsNoJournal = false;

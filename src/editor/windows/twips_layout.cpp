@@ -4,6 +4,8 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPushButton>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -17,6 +19,25 @@ bool fits(const QFontMetrics& metrics, const CaptionRoom& caption)
     const QRect needed = metrics.boundingRect(
         QRect(0, 0, caption.room.width(), 10 * caption.room.height()), flags, caption.text);
     return needed.width() <= caption.room.width() && needed.height() <= caption.room.height();
+}
+
+// What of the widget's rectangle is left uncovered by the siblings drawn
+// over it, on the right and below; the caption starts at its top left.
+QSize visibleRoom(const QWidget* widget)
+{
+    const QRect rect = widget->geometry();
+    QSize room = rect.size();
+    const QObjectList& stack = widget->parentWidget()->children(); // bottom first
+    for (qsizetype i = stack.indexOf(widget) + 1; i < stack.size(); ++i) {
+        const auto* above = qobject_cast<const QWidget*>(stack[i]);
+        if (above == nullptr || above->isHidden() || !above->geometry().intersects(rect))
+            continue;
+        if (above->x() > rect.x())
+            room.setWidth(std::min(room.width(), above->x() - rect.x()));
+        if (above->y() > rect.y())
+            room.setHeight(std::min(room.height(), above->y() - rect.y()));
+    }
+    return room;
 }
 
 } // namespace
@@ -33,6 +54,23 @@ QFont fontFitting(QFont font, const QList<CaptionRoom>& captions)
     while (pixels > kSmallest && !allFit())
         font.setPixelSize(--pixels);
     return font;
+}
+
+void fitCaptions(const QList<QWidget*>& row, const QFont& font)
+{
+    QList<CaptionRoom> captions;
+    for (const QWidget* widget : row) {
+        if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+            const int margin = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                               button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+            captions.append({button->text(), button->size() - QSize(margin, margin / 2)});
+        } else {
+            captions.append({widget->property("text").toString(), visibleRoom(widget)});
+        }
+    }
+    const QFont fitted = fontFitting(font, captions);
+    for (QWidget* widget : row)
+        widget->setFont(fitted);
 }
 
 } // namespace scp

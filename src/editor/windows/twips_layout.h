@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QString>
 
+class QWidget;
+
 namespace scp {
 
 // The windows were laid out in twips, 15 to a pixel at 96 dots per inch;
@@ -30,5 +32,10 @@ struct CaptionRoom {
 // today. Keeps the font's family and size where every caption fits its room,
 // and otherwise steps the size down until they do (never below 8 pixels).
 QFont fontFitting(QFont font, const QList<CaptionRoom>& captions);
+
+// Gives the controls of `row`, whose captions are read together, the font
+// their captions all fit: a button's inside its frame, any other's in what
+// of it the siblings drawn over it leave uncovered.
+void fitCaptions(const QList<QWidget*>& row, const QFont& font);
 
 } // namespace scp

@@ -6,11 +6,9 @@
 #include "fail_on_warnings.h"
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
-#include "lists/list_zoom.h"
 #include "recovery/recovery_store.h"
 #include "test_files.h"
 #include "ui_driver.h"
-#include "windows/main_window.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
 
@@ -100,16 +98,15 @@ private Q_SLOTS:
                 u"LINE\r\n"_s + entries.join(scp::spacerText(scp::spacerWidth(list)));
             listBox(list).list().setText(texts[size_t(list)]);
         }
-        auto& zoom = static_cast<scp::MainWindow*>(form)->zoom();
         const struct {
             QSize size;
             int zoomSteps;
         } views[] = {{{811, 389}, 0}, {{1200, 700}, 0}, {{1200, 700}, 2}, {{811, 389}, 2}};
         for (const auto& [size, zoomSteps] : views) {
             form->resize(size);
-            zoom.setPercent(100);
+            QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_0, Qt::ControlModifier);
             for (int step = 0; step < zoomSteps; ++step)
-                zoom.zoomIn();
+                QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_Plus, Qt::ControlModifier);
             QCoreApplication::processEvents();
             for (const ListId list : scp::kAllLists) {
                 const scp::ListEdit& box = listBox(list);
@@ -143,19 +140,17 @@ private Q_SLOTS:
         // The three lists zoom together, from any of them, by keys and wheel.
         const qreal normal = listPoints(ListId::Gumps);
         QVERIFY(normal >= 8.5);
-        auto& zoom = static_cast<scp::MainWindow*>(form)->zoom();
         QTest::keyClick(&listBox(ListId::Tiles), Qt::Key_Plus,
                         Qt::ControlModifier | Qt::ShiftModifier);
         QTest::keyClick(&listBox(ListId::Items), Qt::Key_Plus,
                         Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(zoom.percent(), 125);
+        QCOMPARE(listPoints(ListId::Gumps), normal * 1.25);
         QTest::keyClick(&listBox(ListId::Items), Qt::Key_Minus, Qt::ControlModifier);
-        QCOMPARE(zoom.percent(), 110);
+        QCOMPARE(listPoints(ListId::Gumps), normal * 1.1);
         QWidget* viewport = listBox(ListId::Gumps).viewport();
         QWheelEvent wheel(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), {}, {0, 240},
                           Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &wheel);
-        QCOMPARE(zoom.percent(), 150);
         for (ListId list : scp::kAllLists)
             QCOMPARE(listPoints(list), normal * 1.5);
 
