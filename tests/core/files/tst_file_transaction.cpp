@@ -73,7 +73,7 @@ void injectFaults(const QString& faults)
     SCP_FAULTY(fchmod), SCP_FAULTY(flock), SCP_FAULTY(link), SCP_FAULTY(rename);
     SCP_FAULTY(unlink);
 #undef SCP_FAULTY
-    calls.read = [](int fd, void* to, size_t count) -> ssize_t {
+    calls.read = [](int fd, void* to, size_t count) -> qsizetype {
         return failNow("read") ? (errno ? -1 : 0)
                                : g_real.read(fd, to, std::min<size_t>(count, 65536));
     };

@@ -50,13 +50,13 @@ public:
         s_real = m_real;
         s_name = name.toUtf8();
         s_fd = -1;
-        scp::systemCalls().open = [](const char* path, int flags, mode_t mode) {
+        scp::systemCalls().open = [](const char* path, int flags, scp::FileMode mode) {
             const int fd = s_real.open(path, flags, mode);
             if (fd >= 0 && (fd == s_fd || names(path)))
                 s_fd = names(path) ? fd : -1;
             return fd;
         };
-        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> ssize_t {
+        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> qsizetype {
             if (fd != s_fd)
                 return s_real.read(fd, buffer, count);
             errno = EIO;
@@ -647,7 +647,7 @@ private Q_SLOTS:
         m_editor->saveSections(); // the journal goes, and the next edit starts one
         scp::SystemCalls& calls = scp::systemCalls();
         const scp::SystemCalls real = calls;
-        calls.open = [](const char*, int, mode_t) {
+        calls.open = [](const char*, int, scp::FileMode) {
             errno = EACCES;
             return -1;
         };
