@@ -41,7 +41,7 @@ void fill(scp::MemoryEntryLists& set, qsizetype bytes)
         text += entry;
         while (text.size() < bytes / 3)
             text += spacer + entry;
-        set.lists().setListText(list, text);
+        set.box(list).setText(text);
     }
 }
 

@@ -254,7 +254,7 @@ private Q_SLOTS:
         QVERIFY(kind != u"sparse"_s || ::setrlimit(RLIMIT_AS, &tight) == 0);
 #endif
         scp::MemoryEntryLists set;
-        set.lists().setListText(ListId::Items, u"unsaved work"_s);
+        set.box(ListId::Items).setText(u"unsaved work"_s);
         const QByteArray untouched = set.lists().box(ListId::Gumps).encoded().bytes;
 
         injectFaults(faults);

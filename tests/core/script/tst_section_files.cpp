@@ -53,16 +53,17 @@ private Q_SLOTS:
             l.clearList(ListId::Tiles);
             l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
             l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
-            l.setListText(ListId::Gumps, scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
-                                             scp::fieldHint(ListId::Gumps));
+            set.box(ListId::Gumps)
+                .setText(scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
+                         scp::fieldHint(ListId::Gumps));
             l.clearList(ListId::Items);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
         } else if (lists == u"edited"_s) {
             // Typed line breaks of any kind and Windows-1252 letters.
-            l.setListText(ListId::Gumps, u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
-            l.setListText(ListId::Tiles, u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
-            l.setListText(ListId::Items, u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
+            set.box(ListId::Gumps).setText(u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
+            set.box(ListId::Tiles).setText(u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
+            set.box(ListId::Items).setText(u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
         }
         QVERIFY(m_files->compileScript(l, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
@@ -82,7 +83,7 @@ private Q_SLOTS:
         QVERIFY(writeBytes(file("mantle.scp"), "previous script\r\n"));
         const auto before = snapshot(m_dir->path());
         scp::MemoryEntryLists set;
-        set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
+        set.box(ListId::Items).setText(u"line one\r\nbad \u015F here"_s);
         QVERIFY(!m_files->compileScript(set.lists(), m_reporter));
         QVERIFY(!m_files->saveSections(set.lists(), m_reporter));
         const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
