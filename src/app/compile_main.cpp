@@ -9,7 +9,9 @@
 #include "pictures/bmp_header.h"
 #include "script/imported_files.h"
 #include "script/memory_entry_lists.h"
+#include "script/patch_info_state.h"
 #include "script/reporter.h"
+#include "script/script_compile.h"
 #include "script/section_files.h"
 #include "text/counted.h"
 
@@ -93,10 +95,10 @@ int check(const QString& given, const scp::EntryLists& lists)
 // patch.ini's problems as errors in the same line format, the file named as
 // DIR was given: whether there were any. One that cannot be read fails the
 // run as any input does.
-std::optional<bool> checkPatchInfo(const QString& given, const scp::SectionFiles& files,
+std::optional<bool> checkPatchInfo(const QString& given, const scp::PatchInfoState& patchInfo,
                                    scp::Reporter& reporter)
 {
-    const scp::PatchInfoFile read = files.readPatchInfoFile();
+    const scp::PatchInfoFile read = patchInfo.readPatchInfoFile();
     if (read.file.missing)
         return false;
     if (!read.file.outcome) {
@@ -210,19 +212,21 @@ int compileFolder(const QString& given, bool checkOnly)
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     PrintingReporter reporter;
     scp::MemoryEntryLists lists;
-    scp::SectionFiles files(folder);
-    if (!files.loadSections(lists.lists(), reporter))
+    scp::PatchInfoState patchInfo(folder);
+    if (!scp::SectionFiles(folder).loadSections(lists.lists(), reporter))
         return Failure;
     if (checkOnly) {
-        const std::optional<bool> patchInfoFound = checkPatchInfo(given, files, reporter);
+        const std::optional<bool> patchInfoFound = checkPatchInfo(given, patchInfo, reporter);
         if (!patchInfoFound)
             return Failure;
         const int found = check(given, lists.lists());
         return *patchInfoFound ? kFindings : found;
     }
-    if (!files.loadPatchInfo(reporter))
+    if (!patchInfo.loadPatchInfo(reporter))
         return Failure;
-    return files.compileScript(lists.lists(), reporter) ? Success : Failure;
+    return scp::ScriptCompile(folder).compileScript(lists.lists(), patchInfo.patchInfo(), reporter)
+               ? Success
+               : Failure;
 }
 
 } // namespace

@@ -92,7 +92,7 @@ bool sameText(const QTextDocument& a, const QTextDocument& b)
 } // namespace
 
 Editor::Editor(const QDir& folder, const QString& journalFolder)
-    : m_sectionFiles(folder),
+    : m_sectionFiles(folder), m_patchInfo(folder), m_compile(folder),
       m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
                                               placeholderList(ListId::Tiles),
                                               placeholderList(ListId::Items)},
@@ -179,12 +179,14 @@ void Editor::start()
         });
     }
     // An empty folder starts as it always has: nothing is read.
-    if (m_sectionFiles.hasSectionFiles() || m_sectionFiles.hasPatchInfoFile())
+    if (m_sectionFiles.hasSectionFiles() || m_patchInfo.hasPatchInfoFile()) {
         load();
-    else
+    } else {
         m_sectionFiles.rememberFolderAsIs();
-    if (!m_sectionFiles.hasSectionFiles() && fileStatus(m_sectionFiles.scriptPath()).exists)
-        noteScriptCanBeImported(m_mainWindow.get(), m_sectionFiles.scriptPath());
+        m_patchInfo.rememberFolderAsIs();
+    }
+    if (!m_sectionFiles.hasSectionFiles() && fileStatus(m_compile.scriptPath()).exists)
+        noteScriptCanBeImported(m_mainWindow.get(), m_compile.scriptPath());
     // Once the window is up and the files are in.
     QTimer::singleShot(0, this, [this, lock] {
         whenFree([this, lock] {
@@ -307,7 +309,7 @@ QList<ListId> Editor::unsavedLists() const
 void Editor::updateUnsaved()
 {
     const bool listsUnsaved = !unsavedLists().isEmpty();
-    m_mainWindow->setWindowModified(listsUnsaved || m_sectionFiles.patchInfoUnsaved());
+    m_mainWindow->setWindowModified(listsUnsaved || m_patchInfo.patchInfoUnsaved());
     // The lists back to what the files hold: nothing to keep against a crash
     // (the journal keeps lists only).
     if (!listsUnsaved)
@@ -317,7 +319,7 @@ void Editor::updateUnsaved()
 bool Editor::maySaveBefore(const QString& before)
 {
     const QList<ListId> lists = unsavedLists();
-    const bool patchInfo = m_sectionFiles.patchInfoUnsaved();
+    const bool patchInfo = m_patchInfo.patchInfoUnsaved();
     if (lists.isEmpty() && !patchInfo)
         return true;
     switch (asking([&] { return askToSaveLists(m_mainWindow.get(), lists, before, patchInfo); })) {
@@ -482,7 +484,7 @@ void Editor::startLoad()
         // A file not there is a list not saved yet. One that cannot be read
         // (patch.ini too) keeps only its own part from loading; all such
         // are said at once.
-        folder = m_sectionFiles.readEach();
+        folder = m_sectionFiles.readEach(m_patchInfo);
         if (!folder.failures.isEmpty())
             reporter.failure(folder.failures.join(u'\n'));
         m_work = nullptr;
@@ -557,9 +559,9 @@ void Editor::listsFilled()
     if (!import) {
         m_sectionFiles.rememberSections(contents);
         if (m_loading->patchInfo)
-            m_sectionFiles.rememberPatchInfo(*m_loading->patchInfo);
+            m_patchInfo.rememberPatchInfo(*m_loading->patchInfo);
         else
-            m_sectionFiles.rememberPatchInfoUnread();
+            m_patchInfo.rememberPatchInfoUnread();
         for (size_t i = 0; i < m_lists.size(); ++i) {
             if (contents[i].read)
                 m_lists[i]->markSaved();
@@ -571,7 +573,7 @@ void Editor::listsFilled()
     } else if (import->patchInfo) {
         // The script's own name, creator, mail and kind: unsaved, as its lists
         // are. A script with the usual lines leaves the folder's as they are.
-        m_sectionFiles.setPatchInfo(import->patchInfo);
+        m_patchInfo.setPatchInfo(import->patchInfo);
     }
     updateUnsaved(); // the patch info's part, which no list reports
     m_loading.reset();
@@ -633,9 +635,9 @@ void Editor::clearList(ListId list)
 bool Editor::mayReplaceScript()
 {
     QString unreadable;
-    if (m_sectionFiles.mayReplaceScript(&unreadable))
+    if (m_compile.mayReplaceScript(&unreadable))
         return true;
-    const QString path = m_sectionFiles.scriptPath();
+    const QString path = m_compile.scriptPath();
     switch (asking([&] { return askToReplaceScript(m_mainWindow.get(), path, unreadable); })) {
     case ScriptAnswer::Replace:
         return true;
@@ -660,7 +662,7 @@ void Editor::compileScript()
         if (!mayCompileWithErrors() || !mayReplaceScript())
             return;
         runWork(listsAreLong(), [this](Reporter& reporter) {
-            m_sectionFiles.compileScript(m_entryLists, reporter);
+            m_compile.compileScript(m_entryLists, m_patchInfo.patchInfo(), reporter);
         });
     });
 }
@@ -692,13 +694,13 @@ void Editor::editPatchInfo()
 {
     whenFree([this] {
         // A folder without patch info shows what its script says today.
-        const PatchInfo current = m_sectionFiles.patchInfo().value_or(PatchInfo::defaults());
+        const PatchInfo current = m_patchInfo.patchInfo().value_or(PatchInfo::defaults());
         const std::optional<PatchInfo> edited =
             asking([&] { return askForPatchInfo(m_mainWindow.get(), current); });
         // OK with nothing changed changes nothing: the folder keeps its script.
         if (!edited || *edited == current)
             return;
-        m_sectionFiles.setPatchInfo(*edited);
+        m_patchInfo.setPatchInfo(*edited);
         updateUnsaved();
     });
 }
@@ -755,9 +757,9 @@ bool Editor::saveNow()
     for (ListId list : kAllLists)
         askAbout(sectionFileName(list), m_sectionFiles.sectionRecord(list),
                  m_sectionFiles.sectionPath(list), u"the %1 list"_s.arg(listName(list)));
-    if (m_sectionFiles.patchInfoUnsaved())
-        askAbout(QString::fromLatin1(kPatchInfoFileName), m_sectionFiles.patchInfoRecord(),
-                 m_sectionFiles.patchInfoPath(), u"the patch info"_s);
+    if (m_patchInfo.patchInfoUnsaved())
+        askAbout(QString::fromLatin1(kPatchInfoFileName), m_patchInfo.patchInfoRecord(),
+                 m_patchInfo.patchInfoPath(), u"the patch info"_s);
     if (!changed.isEmpty() &&
         !asking([&] { return askToReplace(m_mainWindow.get(), changed, unreadable); }))
         return false;
@@ -768,7 +770,7 @@ bool Editor::saveNow()
                 list->markSaved();
             updateUnsaved(); // the patch info's part, which no list reports
         });
-        saved = m_sectionFiles.saveSections(m_entryLists, marking);
+        saved = m_sectionFiles.saveSections(m_entryLists, m_patchInfo, marking);
     });
     return saved;
 }
@@ -848,8 +850,8 @@ void Editor::moveToAFolder(bool compile)
     CarriedWork work;
     for (ListId list : kAllLists)
         work.lists[size_t(list)] = this->list(list).text();
-    if (m_sectionFiles.patchInfoUnsaved())
-        work.patchInfo = m_sectionFiles.patchInfo();
+    if (m_patchInfo.patchInfoUnsaved())
+        work.patchInfo = m_patchInfo.patchInfo();
     work.compile = compile;
     m_carried = std::move(work);
     leaveFor(path);
@@ -905,7 +907,7 @@ void Editor::carryOn(const CarriedWork& work)
                 this->list(list).setText(work.lists[size_t(list)]);
         }
         if (work.patchInfo)
-            m_sectionFiles.setPatchInfo(work.patchInfo);
+            m_patchInfo.setPatchInfo(work.patchInfo);
         updateUnsaved();
         if (work.compile)
             compileScript();

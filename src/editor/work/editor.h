@@ -6,6 +6,8 @@
 #include "recovery/recovery_store.h"
 #include "script/entry_lists.h"
 #include "script/patch_info.h"
+#include "script/patch_info_state.h"
+#include "script/script_compile.h"
 #include "script/section_files.h"
 #include "windows/link_launcher.h"
 #include "windows/script_import_ui.h"
@@ -203,6 +205,8 @@ private:
     void whenFree(std::function<void()> action);
 
     SectionFiles m_sectionFiles;
+    PatchInfoState m_patchInfo;
+    ScriptCompile m_compile;
     RecoveryStore m_store;
     std::array<std::unique_ptr<ListDocument>, 3> m_lists;
     EntryLists m_entryLists;

@@ -11,7 +11,7 @@
 #include "recovery/journal_format.h"
 #include "recovery/recovery_store.h"
 #include "script/memory_entry_lists.h"
-#include "script/section_files.h"
+#include "script/script_compile.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -265,7 +265,8 @@ private Q_SLOTS:
             scp::MemoryEntryLists other;
             other.box(ListId::Gumps).setText(u"other gumps"_s);
             RecordingReporter reporter;
-            QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(other.lists(), reporter));
+            QVERIFY(scp::ScriptCompile(QDir(m_dir->path()))
+                        .compileScript(other.lists(), std::nullopt, reporter));
             if (script == u"touched"_s) {
                 QFile touched(mantle);
                 QVERIFY(touched.open(QIODevice::ReadWrite) &&
