@@ -299,7 +299,7 @@ private Q_SLOTS:
             if (save)
                 return scp::SectionFiles(folder).saveSections(set.lists(), patchInfo, reporter);
             return scp::SectionFiles(folder).loadSections(set.lists(), reporter) &&
-                   scp::ScriptCompile(folder).compileScript(set.lists(), std::nullopt, reporter);
+                   scp::ScriptCompile(folder).compileScript(set.lists(), {}, reporter);
         };
         const auto attributes = [&] { // what the bytes do not show
             QStringList all;
@@ -405,8 +405,7 @@ private Q_SLOTS:
             native(u".tiles.scp.new-live01"_s).constData(), scp::OpenRead, 0));
         QVERIFY(live.get() >= 0 &&
                 scp::systemCalls().flock(live.get(), scp::LockShared | scp::LockNoWait) == 0);
-        QVERIFY(scp::ScriptCompile(QDir(m_dir->path()))
-                    .compileScript(set.lists(), std::nullopt, reporter));
+        QVERIFY(scp::ScriptCompile(QDir(m_dir->path())).compileScript(set.lists(), {}, reporter));
 
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
                  (QStringList{u".a.scp.new-1"_s, u".b.scp.old-ABC123"_s, u".notes.txt.old-abc123"_s,

@@ -19,7 +19,6 @@ class SectionFilesTest : public QObject {
 
     QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<scp::SectionFiles> m_files;
     std::unique_ptr<scp::ScriptCompile> m_compile;
     RecordingReporter m_reporter;
 
@@ -28,7 +27,6 @@ private Q_SLOTS:
     {
         failOnQtWarnings();
         m_dir = std::make_unique<QTemporaryDir>();
-        m_files = std::make_unique<scp::SectionFiles>(QDir(m_dir->path()));
         m_compile = std::make_unique<scp::ScriptCompile>(QDir(m_dir->path()));
         m_reporter.messages.clear();
     }
@@ -68,14 +66,14 @@ private Q_SLOTS:
             set.box(ListId::Tiles).setText(u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
             set.box(ListId::Items).setText(u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
         }
-        QVERIFY(m_compile->compileScript(l, std::nullopt, m_reporter));
+        QVERIFY(m_compile->compileScript(l, {}, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
         const QByteArray script = readBytes(file("mantle.scp"));
         COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
         // The template's 287 tabs, should code and golden file be edited
         // alike (say by an editor that turns tabs into spaces).
         QVERIFY(lists != u"empty"_s || script.count('\t') == 287);
-        QVERIFY(m_compile->compileScript(l, std::nullopt, m_reporter)); // again: the same bytes
+        QVERIFY(m_compile->compileScript(l, {}, m_reporter)); // again: the same bytes
         QCOMPARE(readBytes(file("mantle.scp")), script);
     }
 
@@ -88,8 +86,9 @@ private Q_SLOTS:
         scp::MemoryEntryLists set;
         set.box(ListId::Items).setText(u"line one\r\nbad \u015F here"_s);
         scp::PatchInfoState patchInfo{QDir(m_dir->path())};
-        QVERIFY(!m_compile->compileScript(set.lists(), std::nullopt, m_reporter));
-        QVERIFY(!m_files->saveSections(set.lists(), patchInfo, m_reporter));
+        QVERIFY(!m_compile->compileScript(set.lists(), {}, m_reporter));
+        QVERIFY(!scp::SectionFiles(QDir(m_dir->path()))
+                     .saveSections(set.lists(), patchInfo, m_reporter));
         const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
                                u"which has no Windows-1252 byte"_s;
         QCOMPARE(m_reporter.messages,

@@ -265,8 +265,8 @@ private Q_SLOTS:
             scp::MemoryEntryLists other;
             other.box(ListId::Gumps).setText(u"other gumps"_s);
             RecordingReporter reporter;
-            QVERIFY(scp::ScriptCompile(QDir(m_dir->path()))
-                        .compileScript(other.lists(), std::nullopt, reporter));
+            QVERIFY(
+                scp::ScriptCompile(QDir(m_dir->path())).compileScript(other.lists(), {}, reporter));
             if (script == u"touched"_s) {
                 QFile touched(mantle);
                 QVERIFY(touched.open(QIODevice::ReadWrite) &&
