@@ -4,8 +4,6 @@
 
 #include "files/folder_path.h"
 
-using namespace Qt::StringLiterals;
-
 namespace scp {
 
 QString PatchInfoState::patchInfoPath() const
