@@ -165,7 +165,7 @@ int usageError(const QString& problem)
     return UsageError;
 }
 
-// The options beside DIR, the parser told of them.
+// The options the program takes besides DIR, as added to the parser.
 struct Options {
     QCommandLineOption help, version, checkOnly, importFrom, force;
 };
