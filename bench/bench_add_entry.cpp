@@ -16,7 +16,7 @@ const QString kEntry = QStringLiteral("0x1234 gump_cloak_m.bmp 120 200");
 void fill(scp::MemoryEntryLists& set, int entries)
 {
     set.lists().clearList(ListId::Gumps);
-    set.lists().setListText(ListId::Gumps, gumpList(entries, kEntry));
+    set.box(ListId::Gumps).setText(gumpList(entries, kEntry));
 }
 
 void BM_AddEntry_Append(benchmark::State& state)

@@ -5,7 +5,7 @@
 
 #include "script/memory_entry_lists.h"
 #include "script/reporter.h"
-#include "script/section_files.h"
+#include "script/script_compile.h"
 #include "script/templates.h"
 
 #include <QFile>
@@ -41,7 +41,7 @@ void fill(scp::MemoryEntryLists& set, qsizetype bytes)
         text += entry;
         while (text.size() < bytes / 3)
             text += spacer + entry;
-        set.lists().setListText(list, text);
+        set.box(list).setText(text);
     }
 }
 
@@ -50,10 +50,10 @@ void BM_CompileScript(benchmark::State& state)
     QTemporaryDir dir;
     scp::MemoryEntryLists set;
     fill(set, state.range(0));
-    scp::SectionFiles files{QDir(dir.path())};
+    scp::ScriptCompile compile{QDir(dir.path())};
     SilentReporter reporter;
     for (auto _ : state) {
-        if (!files.compileScript(set.lists(), reporter)) {
+        if (!compile.compileScript(set.lists(), std::nullopt, reporter)) {
             state.SkipWithError(qPrintable(reporter.error));
             break;
         }
@@ -68,7 +68,6 @@ void BM_ConcatenateAndWrite(benchmark::State& state)
     QTemporaryDir dir;
     scp::MemoryEntryLists set;
     fill(set, state.range(0));
-    scp::SectionFiles files{QDir(dir.path())};
     const QString path = dir.filePath(QStringLiteral("plain.scp"));
     // The same thirteen pieces, already bytes: the least any writer does.
     const QByteArray gap = scp::templateText(scp::Block::Gap).toLatin1();

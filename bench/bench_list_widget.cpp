@@ -27,6 +27,7 @@
 #include "memory_policy.h"
 #include "script/memory_entry_lists.h"
 #include "script/reporter.h"
+#include "script/script_compile.h"
 #include "script/section_files.h"
 #include "widget_bench_main.h"
 #include "windows/main_window.h"
@@ -284,16 +285,21 @@ void BM_Load_Plain(benchmark::State& state)
 }
 
 // SaveAllSections or CompileMantleScp from the window.
-template <bool (scp::SectionFiles::*save)(const scp::EntryLists&, scp::Reporter&)>
-void BM_Save(benchmark::State& state)
+template <bool compile> void BM_Save(benchmark::State& state)
 {
     Window window;
     window.load(int(state.range(0)));
     QTemporaryDir out;
     scp::SectionFiles files{QDir(out.path())};
+    scp::PatchInfoState patchInfo{QDir(out.path())};
+    scp::ScriptCompile script{QDir(out.path())};
     SilentReporter reporter;
-    for (auto _ : state)
-        (files.*save)(window.entryLists, reporter);
+    for (auto _ : state) {
+        if constexpr (compile)
+            script.compileScript(window.entryLists, patchInfo.patchInfo(), reporter);
+        else
+            files.saveSections(window.entryLists, patchInfo, reporter);
+    }
 }
 
 void BM_Save_Plain(benchmark::State& state)
@@ -315,9 +321,9 @@ void BM_Compile_Headless(benchmark::State& state)
     SilentReporter reporter;
     scp::SectionFiles{QDir(sectionFiles(entries).path())}.loadSections(lists.lists(), reporter);
     QTemporaryDir out;
-    scp::SectionFiles files{QDir(out.path())};
+    scp::ScriptCompile compile{QDir(out.path())};
     for (auto _ : state)
-        files.compileScript(lists.lists(), reporter);
+        compile.compileScript(lists.lists(), std::nullopt, reporter);
 }
 
 // The whole headless compiler, as its own process, on a copy of the same
@@ -470,8 +476,8 @@ BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load_Editor)->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Cat)->Apply(sizes)->Iterations(9);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Save<&scp::SectionFiles::saveSections>)->Name("BM_SaveAllSections")->Apply(sizes);
-BENCHMARK(BM_Save<&scp::SectionFiles::compileScript>)->Name("BM_CompileMantleScp")->Apply(sizes);
+BENCHMARK(BM_Save<false>)->Name("BM_SaveAllSections")->Apply(sizes);
+BENCHMARK(BM_Save<true>)->Name("BM_CompileMantleScp")->Apply(sizes);
 BENCHMARK(BM_Save_Plain)->Apply(sizes);
 BENCHMARK(BM_Compile_Headless)->Apply(sizes);
 BENCHMARK(BM_Compile_Process)->Apply(sizes);

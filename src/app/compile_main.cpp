@@ -9,7 +9,9 @@
 #include "pictures/bmp_header.h"
 #include "script/imported_files.h"
 #include "script/memory_entry_lists.h"
+#include "script/patch_info_state.h"
 #include "script/reporter.h"
+#include "script/script_compile.h"
 #include "script/section_files.h"
 #include "text/counted.h"
 
@@ -93,10 +95,10 @@ int check(const QString& given, const scp::EntryLists& lists)
 // patch.ini's problems as errors in the same line format, the file named as
 // DIR was given: whether there were any. One that cannot be read fails the
 // run as any input does.
-std::optional<bool> checkPatchInfo(const QString& given, const scp::SectionFiles& files,
+std::optional<bool> checkPatchInfo(const QString& given, const scp::PatchInfoState& patchInfo,
                                    scp::Reporter& reporter)
 {
-    const scp::PatchInfoFile read = files.readPatchInfoFile();
+    const scp::PatchInfoFile read = patchInfo.readPatchInfoFile();
     if (read.file.missing)
         return false;
     if (!read.file.outcome) {
@@ -163,15 +165,13 @@ int usageError(const QString& problem)
     return UsageError;
 }
 
-} // namespace
+// The options the program takes besides DIR, as added to the parser.
+struct Options {
+    QCommandLineOption help, version, checkOnly, importFrom, force;
+};
 
-int main(int argc, char** argv)
+Options addOptions(QCommandLineParser& parser)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"scpmaker-compile"_s);
-    QCoreApplication::setApplicationVersion(QStringLiteral(SCP_VERSION));
-
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         u"Builds DIR/mantle.scp from the section files gumps.scp, tiles.scp and items.scp\n"
         u"in DIR, exactly as the editor's Load followed by CompileMantleScp would.\n"
@@ -202,53 +202,67 @@ int main(int argc, char** argv)
     parser.addOption(force);
     parser.addPositionalArgument(
         u"DIR"_s, u"Folder of the section files (default: the current folder)."_s, u"[DIR]"_s);
+    return {help, version, checkOnly, importFrom, force};
+}
 
-    if (!parser.parse(QCoreApplication::arguments())) {
-        print(stderr,
-              u"scpmaker-compile: %1\nTry 'scpmaker-compile --help' for more information.\n"_s.arg(
-                  parser.errorText()));
-        return UsageError;
+// DIR's section files (and patch.ini) into its mantle.scp, or, with
+// `checkOnly`, their findings printed.
+int compileFolder(const QString& given, bool checkOnly)
+{
+    const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
+    PrintingReporter reporter;
+    scp::MemoryEntryLists lists;
+    scp::PatchInfoState patchInfo(folder);
+    if (!scp::SectionFiles(folder).loadSections(lists.lists(), reporter))
+        return Failure;
+    if (checkOnly) {
+        const std::optional<bool> patchInfoFound = checkPatchInfo(given, patchInfo, reporter);
+        if (!patchInfoFound)
+            return Failure;
+        const int found = check(given, lists.lists());
+        return *patchInfoFound ? kFindings : found;
     }
+    if (!patchInfo.loadPatchInfo(reporter))
+        return Failure;
+    return scp::ScriptCompile(folder).compileScript(lists.lists(), patchInfo.patchInfo(), reporter)
+               ? Success
+               : Failure;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"scpmaker-compile"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(SCP_VERSION));
+
+    QCommandLineParser parser;
+    const Options options = addOptions(parser);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
     // Qt offers --help-all beside --help, for its own options; the program
     // takes none of them, and both print the same help.
-    if (parser.isSet(help) || parser.isSet(u"help-all"_s)) {
+    if (parser.isSet(options.help) || parser.isSet(u"help-all"_s)) {
         print(stdout, helpText(parser));
         return finished(Success);
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         print(stdout, u"scpmaker-compile %1\n"_s.arg(QCoreApplication::applicationVersion()));
         return finished(Success);
     }
     const QStringList folders = parser.positionalArguments();
-    if (folders.size() > 1) {
-        print(stderr,
-              u"scpmaker-compile: expected at most one folder, got %1\n"
-              u"Try 'scpmaker-compile --help' for more information.\n"_s.arg(folders.size()));
-        return UsageError;
-    }
+    if (folders.size() > 1)
+        return usageError(u"expected at most one folder, got %1"_s.arg(folders.size()));
 
     const QString given = folders.isEmpty() ? QString() : folders.first();
-    if (parser.isSet(importFrom)) {
-        if (parser.isSet(checkOnly))
+    if (parser.isSet(options.importFrom)) {
+        if (parser.isSet(options.checkOnly))
             return usageError(u"--import and --check cannot be used together"_s);
-        return finished(importScript(parser.value(importFrom), given, parser.isSet(force)));
+        return finished(
+            importScript(parser.value(options.importFrom), given, parser.isSet(options.force)));
     }
-    if (parser.isSet(force))
+    if (parser.isSet(options.force))
         return usageError(u"--force goes with --import only"_s);
-    const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
-    PrintingReporter reporter;
-    scp::MemoryEntryLists lists;
-    scp::SectionFiles files(folder);
-    if (!files.loadSections(lists.lists(), reporter))
-        return finished(Failure);
-    if (parser.isSet(checkOnly)) {
-        const std::optional<bool> patchInfoFound = checkPatchInfo(given, files, reporter);
-        if (!patchInfoFound)
-            return finished(Failure);
-        const int found = check(given, lists.lists());
-        return finished(*patchInfoFound ? kFindings : found);
-    }
-    if (!files.loadPatchInfo(reporter))
-        return finished(Failure);
-    return finished(files.compileScript(lists.lists(), reporter) ? Success : Failure);
+    return finished(compileFolder(given, parser.isSet(options.checkOnly)));
 }

@@ -96,7 +96,7 @@ FileBytes readUpTo(const QString& path, qsizetype limit)
         while (done < limit) {
             if (done == result.bytes.size())
                 result.bytes.resize(std::min(done + std::max(done, kChunk), limit));
-            const ssize_t count = retryOnInterrupt([&] {
+            const qsizetype count = retryOnInterrupt([&] {
                 return sys.read(file.get(), result.bytes.data() + done,
                                 size_t(std::min(result.bytes.size() - done, kChunk)));
             });

@@ -100,8 +100,8 @@ int syncFileSystem([[maybe_unused]] int fd)
 SystemCalls realCalls()
 {
     return {
-        [](const char* path, int flags, mode_t mode) {
-            return ::open(path, systemFlags(flags), mode);
+        [](const char* path, int flags, FileMode mode) {
+            return ::open(path, systemFlags(flags), mode_t(mode));
         },
         [](int fd, FileNode* out) {
             struct stat status {};
@@ -112,12 +112,16 @@ SystemCalls realCalls()
             return node(::stat(path, &status), status, out);
         },
         [](int fd, int flags) { return ::fcntl(fd, F_SETFL, systemFlags(flags) & ~O_CLOEXEC); },
-        ::read,
-        ::write,
+        [](int fd, void* buffer, size_t count) { return qsizetype(::read(fd, buffer, count)); },
+        [](int fd, const void* buffer, size_t count) {
+            return qsizetype(::write(fd, buffer, count));
+        },
         ::fsync,
         syncFileSystem,
-        ::fchown,
-        ::fchmod,
+        [](int fd, OwnerId owner, OwnerId group) {
+            return ::fchown(fd, uid_t(owner), gid_t(group));
+        },
+        [](int fd, FileMode mode) { return ::fchmod(fd, mode_t(mode)); },
         [](int fd, int operation) {
             return ::flock(fd, (operation & LockExclusive ? LOCK_EX : LOCK_SH) |
                                    (operation & LockNoWait ? LOCK_NB : 0));

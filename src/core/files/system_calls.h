@@ -3,30 +3,21 @@
 // The file layer's calls to the operating system, in one table that tests
 // can fill with failing ones, and the small helpers around them. Only the
 // file layer's own sources (and the tests that inject faults) include this;
-// it brings no system header's macros with it: the table takes flags of its
+// it brings no system header with it: the table takes flags and types of its
 // own, which the real calls make the system's.
 
 #include <QByteArray>
 #include <QString>
 
 #include <cerrno>
-
-#include <sys/types.h>
-
-#ifdef _WIN32
-#include <basetsd.h>
-#endif
+#include <cstddef>
 
 namespace scp {
 
-#ifdef _WIN32
-using uid_t = int;
-using gid_t = int;
-#ifdef _MSC_VER
-using ssize_t = SSIZE_T;
-using mode_t = int;
-#endif
-#endif
+// A file's permission bits, as the system's mode_t holds them.
+using FileMode = unsigned int;
+// A user's or a group's id, as the system's uid_t and gid_t hold them.
+using OwnerId = unsigned int;
 
 // How the table's open() opens a file. Every file is opened so that a
 // program it starts does not inherit it.
@@ -51,9 +42,9 @@ struct FileNode {
     enum class Kind { Regular, Folder, Fifo, CharacterDevice, BlockDevice, Socket, Other };
     Kind kind = Kind::Other;
     qint64 size = 0;
-    mode_t permissions = 0; // the mode's low twelve bits
-    uid_t owner = 0;
-    gid_t group = 0;
+    FileMode permissions = 0; // the mode's low twelve bits
+    OwnerId owner = 0;
+    OwnerId group = 0;
     quint64 device = 0; // with the inode, which file it is
     quint64 inode = 0;
     qint64 modified = 0; // nanoseconds since the epoch, as fine as the system keeps it
@@ -65,20 +56,20 @@ struct FileNode {
 // breaks off, which no real file system produces on demand. Paths are as
 // encodedPath() gives them. On failure a call returns -1 and sets errno.
 struct SystemCalls {
-    int (*open)(const char* path, int flags, mode_t mode); // flags: OpenFlag
+    int (*open)(const char* path, int flags, FileMode mode); // flags: OpenFlag
     int (*fstat)(int fd, FileNode* status);
     int (*stat)(const char* path, FileNode* status);
     int (*setFlags)(int fd, int flags); // fcntl(F_SETFL), flags: OpenFlag
-    ssize_t (*read)(int fd, void* buffer, size_t count);
-    ssize_t (*write)(int fd, const void* buffer, size_t count);
+    qsizetype (*read)(int fd, void* buffer, size_t count);
+    qsizetype (*write)(int fd, const void* buffer, size_t count);
     int (*fsync)(int fd);
     // Makes everything written to the file system that holds `fd` durable,
     // and fails with the reason of any write to it that failed since `fd`
     // was opened. ENOSYS where the system has no such call, or one that
     // does not report failed writes: the caller syncs each file instead.
     int (*syncFileSystem)(int fd);
-    int (*fchown)(int fd, uid_t owner, gid_t group);
-    int (*fchmod)(int fd, mode_t mode);
+    int (*fchown)(int fd, OwnerId owner, OwnerId group);
+    int (*fchmod)(int fd, FileMode mode);
     int (*flock)(int fd, int operation); // operation: LockFlag
     int (*link)(const char* from, const char* to);
     int (*rename)(const char* from, const char* to); // replaces `to`

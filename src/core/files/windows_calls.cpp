@@ -64,7 +64,7 @@ HANDLE openHandle(const wchar_t* path, DWORD access, DWORD disposition)
                        nullptr);
 }
 
-int openFile(const char* path, int flags, mode_t)
+int openFile(const char* path, int flags, FileMode)
 {
     DWORD access = GENERIC_READ;
     if (flags & OpenWrite)
@@ -173,20 +173,20 @@ int lockFile(int fd, int operation)
     return failed(error);
 }
 
-ssize_t readFile(int fd, void* buffer, size_t count)
+qsizetype readFile(int fd, void* buffer, size_t count)
 {
     DWORD done = 0;
     if (ReadFile(handleOf(fd), buffer, DWORD(std::min<size_t>(count, 1u << 30)), &done, nullptr))
-        return ssize_t(done);
+        return qsizetype(done);
     const DWORD error = GetLastError();
     return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE ? 0 : failed(error);
 }
 
-ssize_t writeFile(int fd, const void* buffer, size_t count)
+qsizetype writeFile(int fd, const void* buffer, size_t count)
 {
     DWORD done = 0;
     if (WriteFile(handleOf(fd), buffer, DWORD(std::min<size_t>(count, 1u << 30)), &done, nullptr))
-        return ssize_t(done);
+        return qsizetype(done);
     return failed();
 }
 
@@ -211,8 +211,8 @@ SystemCalls realCalls()
         // Windows keeps no owner and mode this way: a replaced file gets the
         // permissions its folder gives new files, and a read-only one is
         // refused before anything is written.
-        [](int, uid_t, gid_t) { return 0; },
-        [](int, mode_t) { return 0; },
+        [](int, OwnerId, OwnerId) { return 0; },
+        [](int, FileMode) { return 0; },
         lockFile,
         // No second name for a backup: Windows will not replace a file that
         // is open under any of its names (Wine not even where the removal is

@@ -208,32 +208,74 @@ struct Candidate {
     qsizetype copy = -1; // its copy into the folder, if any
 };
 
-} // namespace
+// The copies a picture from elsewhere needs into the working folder.
+class PlannedCopies {
+public:
+    explicit PlannedCopies(const QString& folder) : m_dir(folder)
+    {
+        for (const QString& name : m_dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            m_held.insert(name.toCaseFolded(), name);
+    }
 
-PictureImport importPictures(const QString& folder, const QStringList& paths, QStringView listText)
+    // Plans the copy of `candidate`, whose bytes are `bytes`, unless the
+    // folder already holds it; why it cannot stand there, or empty.
+    QString plan(Candidate& candidate, const QByteArray& bytes)
+    {
+        const QString& name = candidate.name;
+        const QString folded = name.toCaseFolded();
+        if (const auto dropped = m_copying.constFind(folded); dropped != m_copying.cend()) {
+            if (*dropped != bytes)
+                return u"another picture added with it has the name \"%1\""_s.arg(name);
+        } else if (const QString there = m_held.value(folded); there == name) {
+            const FileBytes old = readFileBytes(m_dir.filePath(name));
+            if (!old.outcome)
+                return u"the working folder holds a file of its name, and "_s + old.reason;
+            if (old.bytes != bytes)
+                return u"the working folder already holds a different \"%1\", which is "
+                       u"left as it is"_s.arg(name);
+        } else if (!there.isEmpty()) {
+            return u"the working folder holds \"%1\", which differs only in case: on "
+                   u"Windows that is the same file"_s.arg(there);
+        } else {
+            m_copying.insert(folded, bytes);
+            candidate.copy = qsizetype(copies.size());
+            copies.push_back({m_dir.filePath(name), bytes, {}});
+        }
+        return {};
+    }
+
+    std::vector<Copy> copies;
+
+private:
+    const QDir m_dir;
+    // The folder's names by case-folded name: a copy must not land beside a
+    // name the patching tool's system takes for the same file.
+    QHash<QString, QString> m_held;
+    QHash<QString, QByteArray> m_copying; // case-folded name -> bytes, for this import
+};
+
+QStringList byFileName(const QStringList& paths)
 {
     QStringList sorted = paths;
     std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
         const QString x = QFileInfo(a).fileName(), y = QFileInfo(b).fileName();
         return x != y ? fileNameLess(x, y) : a < b;
     });
+    return sorted;
+}
 
-    const QDir dir(folder);
+} // namespace
+
+PictureImport importPictures(const QString& folder, const QStringList& paths, QStringView listText)
+{
     const QString home = QFileInfo(folder).canonicalFilePath();
-    // The folder's names by case-folded name: a copy must not land beside a
-    // name the patching tool's system takes for the same file.
-    QHash<QString, QString> held;
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        held.insert(name.toCaseFolded(), name);
-
+    PlannedCopies planned(folder);
     PictureImport result;
     std::vector<Candidate> candidates;
-    QHash<QString, QByteArray> copying; // case-folded name -> bytes, for this import
-    std::vector<Copy> copies;
     const auto skip = [&result](const QString& path, const QString& reason) {
         result.skipped.append({path, reason});
     };
-    for (const QString& path : sorted) {
+    for (const QString& path : byFileName(paths)) {
         const QFileInfo info(path);
         const QString name = info.fileName();
         if (const QString problem = nameProblem(name); !problem.isEmpty()) {
@@ -254,36 +296,15 @@ PictureImport importPictures(const QString& folder, const QStringList& paths, QS
         }
         Candidate candidate{path, name, *size, -1};
         if (!inFolder) {
-            const QString folded = name.toCaseFolded();
-            if (const auto dropped = copying.constFind(folded); dropped != copying.cend()) {
-                if (*dropped != read.bytes) {
-                    skip(path, u"another picture added with it has the name \"%1\""_s.arg(name));
-                    continue;
-                }
-            } else if (const QString there = held.value(folded); there == name) {
-                const FileBytes old = readFileBytes(dir.filePath(name));
-                if (!old.outcome) {
-                    skip(path, u"the working folder holds a file of its name, and "_s + old.reason);
-                    continue;
-                }
-                if (old.bytes != read.bytes) {
-                    skip(path, u"the working folder already holds a different \"%1\", which is "
-                               u"left as it is"_s.arg(name));
-                    continue;
-                }
-            } else if (!there.isEmpty()) {
-                skip(path, u"the working folder holds \"%1\", which differs only in case: on "
-                           u"Windows that is the same file"_s.arg(there));
+            if (const QString problem = planned.plan(candidate, read.bytes); !problem.isEmpty()) {
+                skip(path, problem);
                 continue;
-            } else {
-                copying.insert(folded, read.bytes);
-                candidate.copy = qsizetype(copies.size());
-                copies.push_back({dir.filePath(name), read.bytes, {}});
             }
         }
         candidates.push_back(std::move(candidate));
     }
 
+    std::vector<Copy>& copies = planned.copies;
     writeCopies(copies);
     IdCounter ids(listText);
     for (const Candidate& candidate : candidates) {

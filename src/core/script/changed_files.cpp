@@ -2,7 +2,7 @@
 
 #include "script/changed_files.h"
 
-#include "script/section_files.h"
+#include "script/folder_files.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +27,7 @@ QString whyAsk(const FileRecord& record, const QString& path, const QString& sho
 
 } // namespace
 
-ChangedFiles changedSinceRead(const SectionFiles& files)
+ChangedFiles changedSinceRead(const FolderFiles& files)
 {
     ChangedFiles changed;
     const auto check = [&](const QString& name, const FileRecord& record, const QString& path,
@@ -39,11 +39,11 @@ ChangedFiles changedSinceRead(const SectionFiles& files)
         changed.files.append(name + why);
     };
     for (ListId list : kAllLists)
-        check(sectionFileName(list), files.sectionRecord(list), files.sectionPath(list),
-              u"the %1 list"_s.arg(listName(list)));
-    if (files.patchInfoUnsaved())
-        check(QString::fromLatin1(kPatchInfoFileName), files.patchInfoRecord(),
-              files.patchInfoPath(), u"the patch info"_s);
+        check(sectionFileName(list), files.sections.sectionRecord(list),
+              files.sections.sectionPath(list), u"the %1 list"_s.arg(listName(list)));
+    if (files.patchInfo.patchInfoUnsaved())
+        check(QString::fromLatin1(kPatchInfoFileName), files.patchInfo.patchInfoRecord(),
+              files.patchInfo.patchInfoPath(), u"the patch info"_s);
     return changed;
 }
 

@@ -6,7 +6,7 @@
 
 namespace scp {
 
-class SectionFiles;
+struct FolderFiles;
 
 // The files a save would replace that this editor has not seen as they are
 // now, each named with why ("tiles.scp (changed since it was read or saved
@@ -18,6 +18,6 @@ struct ChangedFiles {
 
 // Of the three section files, and patch.ini where the next save writes it,
 // those not as their records say they were last read or written.
-ChangedFiles changedSinceRead(const SectionFiles& files);
+ChangedFiles changedSinceRead(const FolderFiles& files);
 
 } // namespace scp

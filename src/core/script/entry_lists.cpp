@@ -82,9 +82,4 @@ QString EntryLists::listText(ListId list) const
     return box(list).text();
 }
 
-void EntryLists::setListText(ListId list, const QString& text)
-{
-    box(list).setText(text);
-}
-
 } // namespace scp

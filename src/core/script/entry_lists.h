@@ -48,7 +48,6 @@ public:
     bool holdsOnlyPlaceholder(ListId list) const;
     void clearList(ListId list);
     QString listText(ListId list) const;
-    void setListText(ListId list, const QString& text);
 
     TextBox& box(ListId list) const { return *m_boxes[static_cast<size_t>(list)]; }
 

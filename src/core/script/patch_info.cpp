@@ -76,6 +76,43 @@ QString patchInfoValueProblem(const QString& value)
     return {};
 }
 
+namespace {
+
+// A "key = value" line of [script]: its value taken into `read`, or its
+// problem noted; `seen` are the keys already given.
+void takeValue(PatchInfoRead& read, std::array<bool, kKeys.size()>& seen, int lineNumber,
+               const QString& keyName, const QString& value)
+{
+    const auto problem = [&](const QString& what) {
+        read.problems.append({lineNumber, keyName, what});
+    };
+    const auto* key = std::find_if(kKeys.begin(), kKeys.end(),
+                                   [&](PatchInfoKey k) { return patchInfoKeyName(k) == keyName; });
+    if (key == kKeys.end()) {
+        problem(u"unknown key"_s);
+        return;
+    }
+    const size_t index = size_t(key - kKeys.begin());
+    if (seen[index]) {
+        problem(u"given a second time"_s);
+        return;
+    }
+    seen[index] = true;
+    if (*key == PatchInfoKey::Godwalk) {
+        if (value == u"0"_s || value == u"1"_s)
+            read.info.server = value == u"1"_s;
+        else
+            problem(u"must be 0 or 1, not \"%1\""_s.arg(value));
+        return;
+    }
+    if (const QString wrong = patchInfoValueProblem(value); !wrong.isEmpty())
+        problem(wrong);
+    else
+        field(read.info, *key) = value;
+}
+
+} // namespace
+
 PatchInfoRead parsePatchInfo(const QByteArray& bytes)
 {
     PatchInfoRead read{PatchInfo::defaults(), {}};
@@ -129,30 +166,7 @@ PatchInfoRead parsePatchInfo(const QByteArray& bytes)
                 problem(lineNumber, keyName, u"outside the [script] section"_s);
             continue; // an unknown section's keys were reported with it
         }
-        const auto* key = std::find_if(kKeys.begin(), kKeys.end(), [&](PatchInfoKey k) {
-            return patchInfoKeyName(k) == keyName;
-        });
-        if (key == kKeys.end()) {
-            problem(lineNumber, keyName, u"unknown key"_s);
-            continue;
-        }
-        const size_t index = size_t(key - kKeys.begin());
-        if (seen[index]) {
-            problem(lineNumber, keyName, u"given a second time"_s);
-            continue;
-        }
-        seen[index] = true;
-        if (*key == PatchInfoKey::Godwalk) {
-            if (value == u"0"_s || value == u"1"_s)
-                read.info.server = value == u"1"_s;
-            else
-                problem(lineNumber, keyName, u"must be 0 or 1, not \"%1\""_s.arg(value));
-            continue;
-        }
-        if (const QString wrong = patchInfoValueProblem(value); !wrong.isEmpty())
-            problem(lineNumber, keyName, wrong);
-        else
-            field(read.info, *key) = value;
+        takeValue(read, seen, lineNumber, keyName, value);
     }
     return read;
 }

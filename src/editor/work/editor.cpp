@@ -48,10 +48,9 @@ std::unique_ptr<ListDocument> placeholderList(ListId list)
 } // namespace
 
 Editor::Editor(const QDir& folder, const QString& journalFolder)
-    : m_sectionFiles(folder),
-      m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
-                                              placeholderList(ListId::Tiles),
-                                              placeholderList(ListId::Items)},
+    : m_files(folder), m_store(folder, journalFolder), m_lists{placeholderList(ListId::Gumps),
+                                                               placeholderList(ListId::Tiles),
+                                                               placeholderList(ListId::Items)},
       m_entryLists({m_lists[0].get(), m_lists[1].get(), m_lists[2].get()}),
       m_pictures(folder.path()), m_previews(std::make_unique<PicturePreviews>())
 {
@@ -59,14 +58,14 @@ Editor::Editor(const QDir& folder, const QString& journalFolder)
     const std::array<ListDocument*, 3> lists = documents();
     for (ListDocument* list : lists)
         connect(list, &ListDocument::unsavedChanged, this, [this] { m_saving->updateUnsaved(); });
-    m_recorder = std::make_unique<JournalRecorder>(lists, m_sectionFiles);
+    m_recorder = std::make_unique<JournalRecorder>(lists, m_files.sections);
     m_mainWindow = std::make_unique<MainWindow>(lists);
     MainWindow* main = m_mainWindow.get();
     m_boxes = std::make_unique<MessageBoxReporter>(main);
     m_queue = std::make_unique<WorkQueue>(main, *m_boxes);
-    m_loading = std::make_unique<ListLoading>(*m_queue, lists, *main, m_sectionFiles, *m_recorder,
+    m_loading = std::make_unique<ListLoading>(*m_queue, lists, *main, m_files, *m_recorder,
                                               m_pictures.path());
-    m_saving = std::make_unique<ListSaving>(*m_queue, *main, m_sectionFiles, m_entryLists, lists,
+    m_saving = std::make_unique<ListSaving>(*m_queue, *main, m_files, m_entryLists, lists,
                                             *m_recorder, *m_loading);
     connect(m_loading.get(), &ListLoading::listsReplaced, this, [this] {
         m_saving->updateUnsaved(); // the patch info's part, which no list reports
@@ -130,17 +129,19 @@ void Editor::start()
         });
     }
     // An empty folder starts as it always has: nothing is read.
-    if (m_sectionFiles.hasSectionFiles() || m_sectionFiles.hasPatchInfoFile())
+    if (m_files.sections.hasSectionFiles() || m_files.patchInfo.hasPatchInfoFile()) {
         load();
-    else
-        m_sectionFiles.rememberFolderAsIs();
-    if (!m_sectionFiles.hasSectionFiles() && fileStatus(m_sectionFiles.scriptPath()).exists)
-        noteScriptCanBeImported(m_mainWindow.get(), m_sectionFiles.scriptPath());
+    } else {
+        m_files.sections.rememberFolderAsIs();
+        m_files.patchInfo.rememberFolderAsIs();
+    }
+    if (!m_files.sections.hasSectionFiles() && fileStatus(m_files.script.scriptPath()).exists)
+        noteScriptCanBeImported(m_mainWindow.get(), m_files.script.scriptPath());
     // Once the window is up and the files are in.
     QTimer::singleShot(0, this, [this, lock] {
         m_queue->whenFree([this, lock] {
             const RecoveryOffer offer{*m_queue,        m_mainWindow.get(), m_store,
-                                      m_journal.get(), m_sectionFiles,     documents()};
+                                      m_journal.get(), m_files.sections,   documents()};
             offer.afterStart(lock);
         });
     });
@@ -238,13 +239,13 @@ void Editor::editPatchInfo()
 {
     m_queue->whenFree([this] {
         // A folder without patch info shows what its script says today.
-        const PatchInfo current = m_sectionFiles.patchInfo().value_or(PatchInfo::defaults());
+        const PatchInfo current = m_files.patchInfo.patchInfo().value_or(PatchInfo::defaults());
         const std::optional<PatchInfo> edited =
             m_queue->asking([&] { return askForPatchInfo(m_mainWindow.get(), current); });
         // OK with nothing changed changes nothing: the folder keeps its script.
         if (!edited || *edited == current)
             return;
-        m_sectionFiles.setPatchInfo(*edited);
+        m_files.patchInfo.setPatchInfo(*edited);
         m_saving->updateUnsaved();
     });
 }
@@ -296,8 +297,8 @@ void Editor::moveToAFolder(bool compile)
     CarriedWork work;
     for (ListId list : kAllLists)
         work.lists[size_t(list)] = this->list(list).text();
-    if (m_sectionFiles.patchInfoUnsaved())
-        work.patchInfo = m_sectionFiles.patchInfo();
+    if (m_files.patchInfo.patchInfoUnsaved())
+        work.patchInfo = m_files.patchInfo.patchInfo();
     work.compile = compile;
     m_carried = std::move(work);
     leaveFor(path);
@@ -311,7 +312,7 @@ void Editor::carryOn(const CarriedWork& work)
                 this->list(list).setText(work.lists[size_t(list)]);
         }
         if (work.patchInfo)
-            m_sectionFiles.setPatchInfo(work.patchInfo);
+            m_files.patchInfo.setPatchInfo(work.patchInfo);
         m_saving->updateUnsaved();
         if (work.compile)
             compileScript();

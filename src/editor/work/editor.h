@@ -5,8 +5,10 @@
 #include "pictures/bmp_header.h"
 #include "recovery/recovery_store.h"
 #include "script/entry_lists.h"
+#include "script/folder_files.h"
 #include "script/patch_info.h"
-#include "script/section_files.h"
+#include "script/patch_info_state.h"
+#include "script/script_compile.h"
 #include "windows/file_dialogs.h"
 #include "windows/link_launcher.h"
 #include "windows/script_import_ui.h"
@@ -157,7 +159,9 @@ private:
     // Hands the folder over to the editor of `path`: nothing more runs here.
     void leaveFor(const QString& path);
 
-    SectionFiles m_sectionFiles;
+    FolderFiles m_files;
+    PatchInfoState m_patchInfo;
+    ScriptCompile m_compile;
     RecoveryStore m_store;
     std::array<std::unique_ptr<ListDocument>, 3> m_lists;
     EntryLists m_entryLists;

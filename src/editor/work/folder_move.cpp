@@ -3,7 +3,7 @@
 #include "work/folder_move.h"
 
 #include "files/folder_check.h"
-#include "script/section_files.h"
+#include "script/script_compile.h"
 #include "windows/questions.h"
 #include "work/work_queue.h"
 

@@ -61,7 +61,7 @@ bool sameText(const QTextDocument& a, const QTextDocument& b)
 } // namespace
 
 ListLoading::ListLoading(WorkQueue& queue, const std::array<ListDocument*, 3>& lists,
-                         MainWindow& window, SectionFiles& files, JournalRecorder& recorder,
+                         MainWindow& window, FolderFiles& files, JournalRecorder& recorder,
                          QString pictureFolder)
     : m_queue(queue), m_lists(lists), m_window(window), m_files(files), m_recorder(recorder),
       m_pictureFolder(std::move(pictureFolder))
@@ -77,7 +77,7 @@ void ListLoading::load()
         // A file not there is a list not saved yet. One that cannot be read
         // (patch.ini too) keeps only its own part from loading; all such are
         // said at once.
-        folder = m_files.readEach();
+        folder = m_files.sections.readEach(m_files.patchInfo);
         if (!folder.failures.isEmpty())
             reporter.failure(folder.failures.join(u'\n'));
     };
@@ -137,7 +137,7 @@ void ListLoading::filled()
     } else if (import->patchInfo) {
         // The script's own name, creator, mail and kind: unsaved, as its lists
         // are. A script with the usual lines leaves the folder's as they are.
-        m_files.setPatchInfo(import->patchInfo);
+        m_files.patchInfo.setPatchInfo(import->patchInfo);
     }
     m_filling.reset();
     m_queue.setLoading(false);
@@ -150,11 +150,11 @@ void ListLoading::filled()
 void ListLoading::rememberFiles()
 {
     const SectionContents& contents = m_filling->contents;
-    m_files.rememberSections(contents);
+    m_files.sections.rememberSections(contents);
     if (m_filling->patchInfo)
-        m_files.rememberPatchInfo(*m_filling->patchInfo);
+        m_files.patchInfo.rememberPatchInfo(*m_filling->patchInfo);
     else
-        m_files.rememberPatchInfoUnread();
+        m_files.patchInfo.rememberPatchInfoUnread();
     for (size_t i = 0; i < m_lists.size(); ++i) {
         if (contents[i].read)
             m_lists[i]->markSaved();

@@ -3,7 +3,7 @@
 // Load and Import: the folder's files, or a script, filling the three lists
 // while the window stays live.
 
-#include "script/section_files.h"
+#include "script/folder_files.h"
 
 #include <QObject>
 
@@ -29,7 +29,7 @@ class ListLoading final : public QObject {
 
 public:
     ListLoading(WorkQueue& queue, const std::array<ListDocument*, 3>& lists, MainWindow& window,
-                SectionFiles& files, JournalRecorder& recorder, QString pictureFolder);
+                FolderFiles& files, JournalRecorder& recorder, QString pictureFolder);
     // A fill still going is abandoned: its pointer and progress go first.
     ~ListLoading() override;
 
@@ -56,7 +56,7 @@ private:
     WorkQueue& m_queue;
     std::array<ListDocument*, 3> m_lists;
     MainWindow& m_window;
-    SectionFiles& m_files;
+    FolderFiles& m_files;
     JournalRecorder& m_recorder;
     QString m_pictureFolder; // where the marks look for pictures
     std::unique_ptr<Filling> m_filling;

@@ -4,7 +4,7 @@
 
 #include "lists/list_document.h"
 #include "script/changed_files.h"
-#include "script/section_files.h"
+#include "script/folder_files.h"
 #include "windows/main_window.h"
 #include "windows/questions.h"
 #include "work/journal_recorder.h"
@@ -23,7 +23,7 @@ constexpr qsizetype kLongSave = qsizetype(8) << 20; // characters
 
 } // namespace
 
-ListSaving::ListSaving(WorkQueue& queue, MainWindow& window, SectionFiles& files,
+ListSaving::ListSaving(WorkQueue& queue, MainWindow& window, FolderFiles& files,
                        EntryLists& entryLists, const std::array<ListDocument*, 3>& lists,
                        JournalRecorder& recorder, ListLoading& loading)
     : m_queue(queue), m_window(window), m_files(files), m_entryLists(entryLists), m_lists(lists),
@@ -44,7 +44,7 @@ QList<ListId> ListSaving::unsavedLists() const
 void ListSaving::updateUnsaved()
 {
     const bool listsUnsaved = !unsavedLists().isEmpty();
-    m_window.setWindowModified(listsUnsaved || m_files.patchInfoUnsaved());
+    m_window.setWindowModified(listsUnsaved || m_files.patchInfo.patchInfoUnsaved());
     // The lists back to what the files hold: nothing to keep against a crash
     // (the journal keeps lists only).
     if (!listsUnsaved)
@@ -54,7 +54,7 @@ void ListSaving::updateUnsaved()
 bool ListSaving::maySaveBefore(const QString& before)
 {
     const QList<ListId> lists = unsavedLists();
-    const bool patchInfo = m_files.patchInfoUnsaved();
+    const bool patchInfo = m_files.patchInfo.patchInfoUnsaved();
     if (lists.isEmpty() && !patchInfo)
         return true;
     switch (m_queue.asking([&] { return askToSaveLists(&m_window, lists, before, patchInfo); })) {
@@ -93,7 +93,7 @@ bool ListSaving::save()
         return false;
     bool saved = false;
     const auto save = [this, &saved](Reporter& reporter) {
-        saved = m_files.saveSections(m_entryLists, reporter);
+        saved = m_files.sections.saveSections(m_entryLists, m_files.patchInfo, reporter);
     };
     m_queue.run(save, listsAreLong(), [this] {
         for (ListDocument* list : m_lists)
@@ -111,8 +111,11 @@ void ListSaving::compile()
     // elsewhere, are not written over unasked.
     if (!mayCompileWithErrors() || !mayReplaceScript())
         return;
-    m_queue.run([this](Reporter& reporter) { m_files.compileScript(m_entryLists, reporter); },
-                listsAreLong());
+    m_queue.run(
+        [this](Reporter& reporter) {
+            m_files.script.compileScript(m_entryLists, m_files.patchInfo.patchInfo(), reporter);
+        },
+        listsAreLong());
 }
 
 bool ListSaving::mayCompileWithErrors()
@@ -135,9 +138,9 @@ bool ListSaving::mayCompileWithErrors()
 bool ListSaving::mayReplaceScript()
 {
     QString unreadable;
-    if (m_files.mayReplaceScript(&unreadable))
+    if (m_files.script.mayReplaceScript(&unreadable))
         return true;
-    const QString path = m_files.scriptPath();
+    const QString path = m_files.script.scriptPath();
     switch (m_queue.asking([&] { return askToReplaceScript(&m_window, path, unreadable); })) {
     case ScriptAnswer::Replace:
         return true;

@@ -16,7 +16,7 @@ class JournalRecorder;
 class ListDocument;
 class ListLoading;
 class MainWindow;
-class SectionFiles;
+struct FolderFiles;
 class WorkQueue;
 
 // Writes the lists as the section files (Save) or as the script (Compile),
@@ -26,7 +26,7 @@ class WorkQueue;
 // recovery journal, as the lists and the patch info stand.
 class ListSaving final {
 public:
-    ListSaving(WorkQueue& queue, MainWindow& window, SectionFiles& files, EntryLists& entryLists,
+    ListSaving(WorkQueue& queue, MainWindow& window, FolderFiles& files, EntryLists& entryLists,
                const std::array<ListDocument*, 3>& lists, JournalRecorder& recorder,
                ListLoading& loading);
 
@@ -61,7 +61,7 @@ private:
 
     WorkQueue& m_queue;
     MainWindow& m_window;
-    SectionFiles& m_files;
+    FolderFiles& m_files;
     EntryLists& m_entryLists;
     std::array<ListDocument*, 3> m_lists;
     JournalRecorder& m_recorder;

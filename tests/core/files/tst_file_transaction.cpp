@@ -8,6 +8,7 @@
 #include "files/windows_names.h"
 #include "recording_reporter.h"
 #include "script/memory_entry_lists.h"
+#include "script/script_compile.h"
 #include "script/section_files.h"
 #include "test_files.h"
 
@@ -73,7 +74,7 @@ void injectFaults(const QString& faults)
     SCP_FAULTY(fchmod), SCP_FAULTY(flock), SCP_FAULTY(link), SCP_FAULTY(rename);
     SCP_FAULTY(unlink);
 #undef SCP_FAULTY
-    calls.read = [](int fd, void* to, size_t count) -> ssize_t {
+    calls.read = [](int fd, void* to, size_t count) -> qsizetype {
         return failNow("read") ? (errno ? -1 : 0)
                                : g_real.read(fd, to, std::min<size_t>(count, 65536));
     };
@@ -254,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(kind != u"sparse"_s || ::setrlimit(RLIMIT_AS, &tight) == 0);
 #endif
         scp::MemoryEntryLists set;
-        set.lists().setListText(ListId::Items, u"unsaved work"_s);
+        set.box(ListId::Items).setText(u"unsaved work"_s);
         const QByteArray untouched = set.lists().box(ListId::Gumps).encoded().bytes;
 
         injectFaults(faults);
@@ -293,11 +294,12 @@ private Q_SLOTS:
                 setModeAndOwner(native(it.key()), 0600, true);
             }
             scp::MemoryEntryLists set;
-            scp::SectionFiles files{QDir(m_dir->path())};
+            const QDir folder(m_dir->path());
+            scp::PatchInfoState patchInfo(folder);
             if (save)
-                return files.saveSections(set.lists(), reporter);
-            return files.loadSections(set.lists(), reporter) &&
-                   files.compileScript(set.lists(), reporter);
+                return scp::SectionFiles(folder).saveSections(set.lists(), patchInfo, reporter);
+            return scp::SectionFiles(folder).loadSections(set.lists(), reporter) &&
+                   scp::ScriptCompile(folder).compileScript(set.lists(), {}, reporter);
         };
         const auto attributes = [&] { // what the bytes do not show
             QStringList all;
@@ -385,7 +387,9 @@ private Q_SLOTS:
         injectFaults(u"unlink 0 5 unlink 1 5"_s);
         RecordingReporter reporter;
         scp::MemoryEntryLists set;
-        QVERIFY(scp::SectionFiles(QDir(m_dir->path())).saveSections(set.lists(), reporter));
+        scp::PatchInfoState patchInfo{QDir(m_dir->path())};
+        QVERIFY(
+            scp::SectionFiles(QDir(m_dir->path())).saveSections(set.lists(), patchInfo, reporter));
         const QStringList hidden = QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files);
         QCOMPARE(hidden.filter(QRegularExpression(u"^\\.gumps\\.scp\\.old-\\w{6}$"_s)).size(), 1);
         injectFaults({});
@@ -401,7 +405,7 @@ private Q_SLOTS:
             native(u".tiles.scp.new-live01"_s).constData(), scp::OpenRead, 0));
         QVERIFY(live.get() >= 0 &&
                 scp::systemCalls().flock(live.get(), scp::LockShared | scp::LockNoWait) == 0);
-        QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(set.lists(), reporter));
+        QVERIFY(scp::ScriptCompile(QDir(m_dir->path())).compileScript(set.lists(), {}, reporter));
 
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files),
                  (QStringList{u".a.scp.new-1"_s, u".b.scp.old-ABC123"_s, u".notes.txt.old-abc123"_s,

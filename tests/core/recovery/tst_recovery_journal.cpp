@@ -406,7 +406,7 @@ private Q_SLOTS:
         QSignalSpy failed(&journal, &scp::RecoveryJournal::failed);
         scp::SystemCalls& calls = scp::systemCalls();
         const scp::SystemCalls real = calls;
-        calls.write = [](int, const void*, size_t) -> ssize_t {
+        calls.write = [](int, const void*, size_t) -> qsizetype {
             errno = ENOSPC;
             return -1;
         };

@@ -103,10 +103,10 @@ private Q_SLOTS:
              scp::listPlaceholder(ListId::Gumps) + QString(37, u' ') + u"E"_s}};
         for (const auto& [start, added] : rows) {
             scp::MemoryEntryLists set;
-            set.lists().setListText(ListId::Tiles, start);
+            set.box(ListId::Tiles).setText(start);
             set.lists().addEntry(ListId::Tiles, u"E"_s);
             QCOMPARE(set.lists().listText(ListId::Tiles), added);
-            set.lists().setListText(ListId::Tiles, start);
+            set.box(ListId::Tiles).setText(start);
             set.lists().addEntries(ListId::Tiles, {u"E"_s, u"F"_s});
             QCOMPARE(set.lists().listText(ListId::Tiles), added + QString(37, u' ') + u"F"_s);
         }
@@ -128,7 +128,7 @@ private Q_SLOTS:
                     if (fromFile)
                         set.box(ListId::Gumps).setFileContent(start.toLatin1());
                     else
-                        set.lists().setListText(ListId::Gumps, start);
+                        set.box(ListId::Gumps).setText(start);
                     set.lists().addEntry(ListId::Gumps, entry);
 
                     scp::MemoryTextBox reference(start);

@@ -3,8 +3,8 @@
 #include "test_files.h"
 
 #include "script/changed_files.h"
+#include "script/folder_files.h"
 #include "script/memory_entry_lists.h"
-#include "script/section_files.h"
 #include "text/cp1252.h"
 
 #include <QDateTime>
@@ -21,7 +21,7 @@ class SectionFilesTest : public QObject {
 
     QString file(const char* name) const { return m_dir->filePath(QLatin1StringView(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<scp::SectionFiles> m_files;
+    std::unique_ptr<scp::FolderFiles> m_files;
     RecordingReporter m_reporter;
 
 private Q_SLOTS:
@@ -29,7 +29,7 @@ private Q_SLOTS:
     {
         failOnQtWarnings();
         m_dir = std::make_unique<QTemporaryDir>();
-        m_files = std::make_unique<scp::SectionFiles>(QDir(m_dir->path()));
+        m_files = std::make_unique<scp::FolderFiles>(QDir(m_dir->path()));
         m_reporter.messages.clear();
     }
 
@@ -56,25 +56,26 @@ private Q_SLOTS:
             l.clearList(ListId::Tiles);
             l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
             l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
-            l.setListText(ListId::Gumps, scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
-                                             scp::fieldHint(ListId::Gumps));
+            set.box(ListId::Gumps)
+                .setText(scp::listPlaceholder(ListId::Gumps) + scp::spacerText(37) +
+                         scp::fieldHint(ListId::Gumps));
             l.clearList(ListId::Items);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
             l.addEntry(ListId::Items, u"0x2000 0 0 0 0 1 5 600 0 a sword"_s);
         } else if (lists == u"edited"_s) {
             // Typed line breaks of any kind and Windows-1252 letters.
-            l.setListText(ListId::Gumps, u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
-            l.setListText(ListId::Tiles, u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
-            l.setListText(ListId::Items, u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
+            set.box(ListId::Gumps).setText(u"0x01 caf\u00E9.bmp 1 2\n0x02 \u20AC.bmp 3 4\r\r\n"_s);
+            set.box(ListId::Tiles).setText(u"\t0x03 \u00FF\u00A0.bmp\r0x04 x.bmp"_s);
+            set.box(ListId::Items).setText(u"\u0081\u008D\u008F\u0090\u009D \u0152\u2122"_s);
         }
-        QVERIFY(m_files->compileScript(l, m_reporter));
+        QVERIFY(m_files->script.compileScript(l, {}, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
         const QByteArray script = readBytes(file("mantle.scp"));
         COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
         // The template's 287 tabs, should code and golden file be edited
         // alike (say by an editor that turns tabs into spaces).
         QVERIFY(lists != u"empty"_s || script.count('\t') == 287);
-        QVERIFY(m_files->compileScript(l, m_reporter)); // again: the same bytes
+        QVERIFY(m_files->script.compileScript(l, {}, m_reporter)); // again: the same bytes
         QCOMPARE(readBytes(file("mantle.scp")), script);
     }
 
@@ -85,9 +86,11 @@ private Q_SLOTS:
         QVERIFY(writeBytes(file("mantle.scp"), "previous script\r\n"));
         const auto before = snapshot(m_dir->path());
         scp::MemoryEntryLists set;
-        set.lists().setListText(ListId::Items, u"line one\r\nbad \u015F here"_s);
-        QVERIFY(!m_files->compileScript(set.lists(), m_reporter));
-        QVERIFY(!m_files->saveSections(set.lists(), m_reporter));
+        set.box(ListId::Items).setText(u"line one\r\nbad \u015F here"_s);
+        scp::PatchInfoState patchInfo{QDir(m_dir->path())};
+        QVERIFY(!m_files->script.compileScript(set.lists(), {}, m_reporter));
+        QVERIFY(!scp::SectionFiles(QDir(m_dir->path()))
+                     .saveSections(set.lists(), patchInfo, m_reporter));
         const QString reason = u"the items list has \"\u015F\" (U+015F) at line 2, column 5, "
                                u"which has no Windows-1252 byte"_s;
         QCOMPARE(m_reporter.messages,
@@ -128,14 +131,14 @@ private Q_SLOTS:
         QFETCH(QString, behind);
         QFETCH(QStringList, asked);
         QVERIFY(writeBytes(file("gumps.scp"), "g") && writeBytes(file("tiles.scp"), "t"));
-        scp::FolderContents read = m_files->readEach();
+        scp::FolderContents read = m_files->sections.readEach(m_files->patchInfo);
         read.sections[0].read = behind != u"unreadable"_s;
         if (behind != u"unread"_s)
-            m_files->rememberSections(read.sections);
-        m_files->rememberPatchInfo(*read.patchInfo);
+            m_files->sections.rememberSections(read.sections);
+        m_files->patchInfo.rememberPatchInfo(*read.patchInfo);
         scp::MemoryEntryLists set;
         if (behind == u"save"_s)
-            QVERIFY(m_files->saveSections(set.lists(), m_reporter));
+            QVERIFY(m_files->sections.saveSections(set.lists(), m_files->patchInfo, m_reporter));
         QFile tiles(file("tiles.scp"));
         if (behind == u"change"_s || behind == u"touch"_s || behind == u"save"_s) {
             // The same size: only the time, and then the bytes, tell.
@@ -148,7 +151,7 @@ private Q_SLOTS:
         } else if (behind == u"make"_s) {
             QVERIFY(writeBytes(file("items.scp"), "their items"));
         } else if (behind == u"patch info"_s) {
-            m_files->setPatchInfo(scp::PatchInfo::defaults());
+            m_files->patchInfo.setPatchInfo(scp::PatchInfo::defaults());
             QVERIFY(writeBytes(file("patch.ini"), "[script]\n"));
         }
         const scp::ChangedFiles changed = scp::changedSinceRead(*m_files);

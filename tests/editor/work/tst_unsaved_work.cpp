@@ -11,7 +11,7 @@
 #include "recovery/journal_format.h"
 #include "recovery/recovery_store.h"
 #include "script/memory_entry_lists.h"
-#include "script/section_files.h"
+#include "script/script_compile.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -50,13 +50,13 @@ public:
         s_real = m_real;
         s_name = name.toUtf8();
         s_fd = -1;
-        scp::systemCalls().open = [](const char* path, int flags, mode_t mode) {
+        scp::systemCalls().open = [](const char* path, int flags, scp::FileMode mode) {
             const int fd = s_real.open(path, flags, mode);
             if (fd >= 0 && (fd == s_fd || names(path)))
                 s_fd = names(path) ? fd : -1;
             return fd;
         };
-        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> ssize_t {
+        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> qsizetype {
             if (fd != s_fd)
                 return s_real.read(fd, buffer, count);
             errno = EIO;
@@ -265,7 +265,8 @@ private Q_SLOTS:
             scp::MemoryEntryLists other;
             other.box(ListId::Gumps).setText(u"other gumps"_s);
             RecordingReporter reporter;
-            QVERIFY(scp::SectionFiles(QDir(m_dir->path())).compileScript(other.lists(), reporter));
+            QVERIFY(
+                scp::ScriptCompile(QDir(m_dir->path())).compileScript(other.lists(), {}, reporter));
             if (script == u"touched"_s) {
                 QFile touched(mantle);
                 QVERIFY(touched.open(QIODevice::ReadWrite) &&
@@ -621,7 +622,7 @@ private Q_SLOTS:
         m_editor->saveSections(); // the journal goes, and the next edit starts one
         scp::SystemCalls& calls = scp::systemCalls();
         const scp::SystemCalls real = calls;
-        calls.open = [](const char*, int, mode_t) {
+        calls.open = [](const char*, int, scp::FileMode) {
             errno = EACCES;
             return -1;
         };
