@@ -17,7 +17,6 @@
 #include "bench_lists.h"
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
-#include "lists/list_problems.h"
 #include "pictures/bmp_header.h"
 #include "text/cp1252.h"
 #include "widget_bench_main.h"
@@ -27,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -76,15 +76,19 @@ struct Window {
             std::array{lists[0].get(), lists[1].get(), lists[2].get()});
         form->markLists(&pictures);
         form->show();
-        // Until the marks have read the lists and the problems are counted.
+        // Until the marks have read the lists and each list's count shows
+        // (every list here has a problem).
         for (ListId list : scp::kAllLists) {
-            while (problems(list).count() < 0)
+            while (problems(list).text().isEmpty())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         settle();
     }
     scp::ListEdit& box(ListId list) { return listBox(*form, list); }
-    scp::ListProblems& problems(ListId list) { return *box(list).findChild<scp::ListProblems*>(); }
+    QLabel& problems(ListId list)
+    {
+        return *form->findChild<QLabel*>(scp::listName(list) + QStringLiteral("Problems"));
+    }
 
     QTemporaryDir folder;
     scp::PictureFolder pictures{folder.path()};

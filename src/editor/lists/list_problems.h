@@ -47,8 +47,6 @@ public:
     bool selectNext(bool backward);
     // Selects the whole entry at `position`, as F8 does a marked one.
     void selectEntryAt(int position);
-    // The findings counted; -1 until the first count is done.
-    int count() const { return m_count; }
 
     struct Mark {
         int position;
