@@ -108,9 +108,13 @@ private:
     };
 
     // Reads the entries in [from, to) in place of entries [first, last) and
-    // returns the line starts in (from, to].
+    // returns the line starts in (from, to]. Only [scanFrom, scanTo) is
+    // looked at: the characters before and after it in the stretch are known
+    // to separate nothing (the inside of an entry held, or looked through).
     std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype first,
-                                       qsizetype last);
+                                       qsizetype last, qsizetype scanFrom, qsizetype scanTo);
+    // Reads on for about `characters` (at least one).
+    void readStep(qsizetype characters);
     void placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
                       qsizetype first, qsizetype last);
     void eraseEntries(qsizetype first, qsizetype last);
@@ -123,8 +127,11 @@ private:
     qsizetype firstEndingAfter(qsizetype position) const;
     // Makes the shift apply from entry `index` on.
     void moveShift(qsizetype index);
-    qsizetype separatorFrom(qsizetype position) const;
-    qsizetype entryStartBefore(qsizetype position) const;
+    // The first separator in [from, to), or `to`; the last one in it, plus
+    // one, or `from`. Read a slice at a time: the stretch may be one long
+    // entry.
+    qsizetype separatorIn(qsizetype from, qsizetype to) const;
+    qsizetype afterLastSeparator(qsizetype from, qsizetype to) const;
     void join(Entry& entry);
     void leave(const Entry& entry);
     // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
@@ -142,7 +149,10 @@ private:
     std::unique_ptr<OwnText> m_own;   // the text, when the lint keeps it
     const LintText* m_text = nullptr; // the text read: the lint's own or the caller's
     qsizetype m_size = 0;
-    qsizetype m_read = 0;          // entries starting before this are read; it is not inside one
+    qsizetype m_read = 0; // entries starting before this are read; it is not inside one
+    // How much of the entry starting at m_read is known to hold no separator:
+    // a long one is looked through over several steps.
+    qsizetype m_unendedLength = 0;
     std::vector<Entry*> m_entries; // in text order
     // Where entries live: blocks of them, allocated once and kept, as a list
     // read at once makes a hundred thousand; those released wait in m_spare.
