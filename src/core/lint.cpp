@@ -557,6 +557,16 @@ void ListLint::edited(qsizetype position, qsizetype removed, qsizetype added)
     m_read = wasRead ? m_size : m_read + delta;
 }
 
+std::pair<qsizetype, qsizetype> ListLint::entrySpan(qsizetype position) const
+{
+    qsizetype k = firstEndingAfter(position);
+    if (position == m_size && k > 0 && endAt(k - 1) == m_size)
+        --k;
+    if (k < entryCount() && startAt(k) <= position)
+        return {startAt(k), endAt(k)};
+    return {position, position};
+}
+
 // ---------------------------------------------------------------- findings
 
 const ListLint::Entry* ListLint::earlierOwner(const Entry& entry, KeySlot slot) const

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace scp {
@@ -95,6 +96,10 @@ public:
     // from 1, of the entry it is in (or, between entries, of the next one).
     TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
     qsizetype entryNumber(qsizetype position) const { return firstEndingAfter(position) + 1; }
+    // Where the entry `position` is in starts and ends (at the end of the
+    // text, the last entry, if the text ends in one); both are `position`
+    // between entries. Of the part read, without reading the text again.
+    std::pair<qsizetype, qsizetype> entrySpan(qsizetype position) const;
 
 private:
     struct Entry;

@@ -4,6 +4,7 @@
 
 #include "entry_lists.h"
 #include "lint.h"
+#include "list_search.h"
 
 #include <QObject>
 #include <QString>
@@ -44,6 +45,10 @@ public:
     // (the whole list once isRead()).
     QList<LintFinding> findings(qsizetype from, qsizetype to) const;
     bool isRead() const;
+    // The entry that holds `position`, as entryAround() (list_search.h)
+    // gives it, from the lint's entries once the list is read: a long entry
+    // is not looked through for its ends.
+    EntrySpan entryAround(int position) const;
 
     // How often the marks on screen look at their pictures again, so a
     // picture added, removed or changed on disk shows without an edit.
