@@ -389,15 +389,16 @@ void ListLint::placeEntries(const std::vector<Entry*>& fresh, const std::vector<
         for (size_t i = 0; i < m_entries.size(); ++i)
             m_entries[i]->order = (i + 1) * kSpacing;
     }
-    // A whole list read at once would grow the groups a step at a time.
+    // A whole list read at once would grow the groups a step at a time; read
+    // in steps, it grows them by doubling, not by rehashing at each step.
     const auto placed = m_entries.begin() + first;
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         const auto keyed = std::count_if(placed, placed + count, [slot](const auto& entry) {
             return entry->kinds[slot] == NumberKey::Value;
         });
         QHash<quint64, Group>& groups = m_groups[slot].numbers;
-        if (keyed > 0)
-            groups.reserve(groups.size() + keyed);
+        if (groups.size() + keyed > groups.capacity())
+            groups.reserve(std::max(groups.size() + keyed, 2 * groups.capacity()));
     }
     for (qsizetype i = first; i < first + count; ++i)
         join(*m_entries[size_t(i)]);
@@ -428,7 +429,9 @@ void ListLint::setText(QString text)
 {
     m_own = std::make_unique<OwnText>(std::move(text));
     startReading(*m_own);
-    readMore(m_size);
+    // In one step: the lint's own text is read in place, not copied, and its
+    // groups grow once.
+    readStep(std::max<qsizetype>(m_size, 1));
 }
 
 void ListLint::startReading(const LintText& text)
@@ -454,7 +457,7 @@ bool ListLint::readMore(qsizetype characters)
 {
     // A step at a time, so that no more of the text is copied at once. What
     // is looked through of a long entry counts as read on.
-    constexpr qsizetype kStep = qsizetype(1) << 16;
+    constexpr qsizetype kStep = qsizetype(1) << 20;
     const auto reached = [this] { return m_read + m_unendedLength; };
     const qsizetype goal = characters < m_size - reached() ? reached() + characters : m_size;
     do
