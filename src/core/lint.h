@@ -10,6 +10,8 @@
 // an edit it re-reads only the entries around the edit; findings are then
 // asked for the whole list (the compiler's check) or for a stretch of it
 // (what the editor shows), and worked out from those entries' text then.
+// An entry longer than kLongestEntry is held by where it is alone: its text
+// is never copied, and an edit in it looks at the characters it reached.
 
 #include "lint_rules.h"
 
