@@ -10,6 +10,8 @@
 // an edit it re-reads only the entries around the edit; findings are then
 // asked for the whole list (the compiler's check) or for a stretch of it
 // (what the editor shows), and worked out from those entries' text then.
+// An entry longer than kLongestEntry is held by where it is alone: its text
+// is never copied, and an edit in it looks at the characters it reached.
 
 #include "lint/lint_rules.h"
 
@@ -21,6 +23,7 @@
 
 #include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace scp {
@@ -95,6 +98,10 @@ public:
     // from 1, of the entry it is in (or, between entries, of the next one).
     TextPoint lineColumn(qsizetype position) const { return m_lines.at(position); }
     qsizetype entryNumber(qsizetype position) const { return firstEndingAfter(position) + 1; }
+    // Where the entry `position` is in starts and ends (at the end of the
+    // text, the last entry, if the text ends in one); both are `position`
+    // between entries. Of the part read, without reading the text again.
+    std::pair<qsizetype, qsizetype> entrySpan(qsizetype position) const;
 
 private:
     struct Entry;
@@ -108,9 +115,13 @@ private:
     };
 
     // Reads the entries in [from, to) in place of entries [first, last) and
-    // returns the line starts in (from, to].
+    // returns the line starts in (from, to]. Only [scanFrom, scanTo) is
+    // looked at: the characters before and after it in the stretch are known
+    // to separate nothing (the inside of an entry held, or looked through).
     std::vector<qsizetype> readEntries(qsizetype from, qsizetype to, qsizetype first,
-                                       qsizetype last);
+                                       qsizetype last, qsizetype scanFrom, qsizetype scanTo);
+    // Reads on for about `characters` (at least one).
+    void readStep(qsizetype characters);
     void placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
                       qsizetype first, qsizetype last);
     void eraseEntries(qsizetype first, qsizetype last);
@@ -123,8 +134,11 @@ private:
     qsizetype firstEndingAfter(qsizetype position) const;
     // Makes the shift apply from entry `index` on.
     void moveShift(qsizetype index);
-    qsizetype separatorFrom(qsizetype position) const;
-    qsizetype entryStartBefore(qsizetype position) const;
+    // The first separator in [from, to), or `to`; the last one in it, plus
+    // one, or `from`. Read a slice at a time: the stretch may be one long
+    // entry.
+    qsizetype separatorIn(qsizetype from, qsizetype to) const;
+    qsizetype afterLastSeparator(qsizetype from, qsizetype to) const;
     void join(Entry& entry);
     void leave(const Entry& entry);
     // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
@@ -142,7 +156,10 @@ private:
     std::unique_ptr<OwnText> m_own;   // the text, when the lint keeps it
     const LintText* m_text = nullptr; // the text read: the lint's own or the caller's
     qsizetype m_size = 0;
-    qsizetype m_read = 0;          // entries starting before this are read; it is not inside one
+    qsizetype m_read = 0; // entries starting before this are read; it is not inside one
+    // How much of the entry starting at m_read is known to hold no separator:
+    // a long one is looked through over several steps.
+    qsizetype m_unendedLength = 0;
     std::vector<Entry*> m_entries; // in text order
     // Where entries live: blocks of them, allocated once and kept, as a list
     // read at once makes a hundred thousand; those released wait in m_spare.

@@ -215,6 +215,7 @@ LintLevel lintLevel(LintRule rule)
     case LintRule::FieldCount:
     case LintRule::HexId:
     case LintRule::Number:
+    case LintRule::LongEntry:
         return LintLevel::Error;
     default:
         return LintLevel::Warning;
@@ -241,6 +242,15 @@ QString formatWarning(const QString& file, TextPoint point, const QString& messa
         line += u']';
     }
     return line;
+}
+
+LintFinding longEntryFinding(const LintRules& rules, qsizetype length)
+{
+    return {0, length, LintRule::LongEntry, said(rules, [&] {
+                return u"the entry has %1, more than the %2 an entry can have: a spacer or a "
+                       u"line end is missing, or this is not a list"_s.arg(
+                           counted(length, u"character"), QString::number(kLongestEntry));
+            })};
 }
 
 EntryFields::EntryFields(QStringView entry) : m_text(entry)

@@ -47,6 +47,7 @@ enum class LintRule {
     DuplicateId,     // an earlier entry of the list has the same id
     Layer,           // an item's layer is 1 to 29, not 9 or 15
     SharedAnimation, // an earlier item has the same animation
+    LongEntry,       // longer than kLongestEntry: not read as an entry at all
 };
 
 // Errors leave an entry the patching tool cannot read as one at all: the
@@ -75,6 +76,16 @@ struct TextPoint {
 // list's.
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber = 0, LintLevel level = LintLevel::Warning);
+
+// Real entries are under 300 characters. One longer than this is a file
+// that is no list, or entries run together: it is neither copied nor split
+// into fields, so a list of one 50 MB word costs what a short one does, and
+// its one finding says only that it is too long.
+constexpr qsizetype kLongestEntry = 4096;
+
+// The finding of an entry of `length` characters, longer than kLongestEntry;
+// its position is in the entry.
+LintFinding longEntryFinding(const LintRules& rules, qsizetype length);
 
 // An entry's text split into fields.
 class EntryFields {

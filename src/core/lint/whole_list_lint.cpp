@@ -313,6 +313,12 @@ void lintWhole(const Chars& text, qsizetype size, const LintRules& rules, Pictur
                 break;
         }
         ++entry;
+        if (i - start > kLongestEntry) { // neither decoded nor split: it says only that
+            LintFinding finding = longEntryFinding(rules, i - start);
+            finding.position = start;
+            visit({std::move(finding), {line, start - lineStart + 1}, entry});
+            continue;
+        }
         const Owner here{start, i - start, {line, start - lineStart + 1}};
         const EntryFields fields(text.entry(start, here.length, buffer));
         found.clear();

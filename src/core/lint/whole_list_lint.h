@@ -2,7 +2,8 @@
 
 // The lint of a whole list read once, start to end, as the compiler's check
 // reads each list: from the file's Windows-1252 bytes, an entry decoded at a
-// time, keeping nothing of an entry but what a later one is compared with.
+// time (one longer than kLongestEntry not at all), keeping nothing of an
+// entry but what a later one is compared with.
 // What it finds, and where, is what ListLint (lint.h) finds in the same text;
 // ListLint is for a list that is edited while it is read. Qt Core only.
 

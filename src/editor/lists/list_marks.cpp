@@ -79,6 +79,16 @@ bool ListMarks::isRead() const
     return m_shown.lint->isRead();
 }
 
+EntrySpan ListMarks::entryAround(int position) const
+{
+    QTextDocument& document = *m_edit.document();
+    if (m_shown.document != &document || !m_shown.lint || !m_shown.lint->isRead())
+        return scp::entryAround(document, position);
+    const auto [start, end] =
+        m_shown.lint->entrySpan(std::clamp<qsizetype>(position, 0, m_shown.lint->size()));
+    return {int(start), int(end)};
+}
+
 void ListMarks::followDocument()
 {
     QTextDocument* document = m_edit.document();

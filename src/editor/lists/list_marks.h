@@ -3,6 +3,7 @@
 // The lint's marks on a list box, as a spell checker marks a misspelt word.
 
 #include "lint/lint.h"
+#include "lists/list_search.h"
 #include "script/entry_lists.h"
 
 #include <QObject>
@@ -44,6 +45,10 @@ public:
     // (the whole list once isRead()).
     QList<LintFinding> findings(qsizetype from, qsizetype to) const;
     bool isRead() const;
+    // The entry that holds `position`, as entryAround() (list_search.h)
+    // gives it, from the lint's entries once the list is read: a long entry
+    // is not looked through for its ends.
+    EntrySpan entryAround(int position) const;
 
     // How often the marks on screen look at their pictures again, so a
     // picture added, removed or changed on disk shows without an edit.

@@ -116,7 +116,7 @@ bool ListProblems::selectNext(bool backward)
     // Past the entry the text cursor is in: F8 on a marked entry goes on to
     // the next one.
     const EntrySpan here =
-        entryAround(document, backward ? cursor.selectionStart() : cursor.selectionEnd());
+        m_marks.entryAround(backward ? cursor.selectionStart() : cursor.selectionEnd());
     int mark = backward ? searchMark(here.start, true) : searchMark(here.end, false);
     if (mark < 0) // round the end
         mark = searchMark(backward ? int(document.characterCount()) : 0, backward);
@@ -128,7 +128,7 @@ bool ListProblems::selectNext(bool backward)
 
 void ListProblems::selectEntryAt(int position)
 {
-    EntrySpan entry = entryAround(*m_edit.document(), position);
+    EntrySpan entry = m_marks.entryAround(position);
     if (entry.start == entry.end)
         entry.end = entry.start + 1;
     QTextCursor cursor = m_edit.textCursor();
@@ -199,9 +199,8 @@ int ListProblems::searchMark(int from, bool backward) const
         return nearestMark(from, backward);
     if (m_countedIn == m_edit.document()) {
         // The marks kept, but in the entries edited since: those as they are.
-        const QTextDocument& document = *m_edit.document();
-        const int editedFrom = entryAround(document, m_editedFrom).start;
-        const int editedTo = std::max(entryAround(document, m_editedTo).end, m_editedTo);
+        const int editedFrom = m_marks.entryAround(m_editedFrom).start;
+        const int editedTo = std::max(m_marks.entryAround(m_editedTo).end, m_editedTo);
         int fresh = -1;
         for (const LintFinding& finding : m_marks.findings(editedFrom, editedTo + 1)) {
             const int position = int(finding.position);

@@ -157,6 +157,15 @@ private Q_SLOTS:
             u"layer 9 is unused (layers run 1 to 29, 9 and 15 unused)"_s);
         row("layer too high", items, u"0x1 0 0 0 0 0 0x1E 0 0 n"_s, LintRule::Layer, u"0x1E"_s,
             u"layer 0x1E is out of range"_s);
+        // An entry past the longest is not split into fields: it says only that, and
+        // holds no id or animation for a later entry to repeat.
+        const QString longName = QString(scp::kLongestEntry, u'n');
+        row("long entry", items,
+            u"0x1 0 0 0 0 0 1 58 0 "_s + longName + u"  0x1 0 0 0 0 0 1 58 0 b"_s,
+            LintRule::LongEntry, u"0x1 0 0 0 0 0 1 58 0 "_s + longName,
+            u"the entry has 4117 characters, more than the 4096 an entry can have"_s);
+        row("longest entry", gumps, QString(scp::kLongestEntry, u'x'), LintRule::FieldCount,
+            QString(scp::kLongestEntry, u'x'), u"has 1 field"_s);
         row("shared animation", items, u"0x1 0 0 0 0 0 1 58 0 a  0x2 0 0 0 0 0 1 0x3A 0 b"_s,
             LintRule::SharedAnimation, u"0x3A"_s,
             u"animation 0x3A is already used by item 0x1 on line 1, column 1"_s);
@@ -210,7 +219,8 @@ private Q_SLOTS:
                 "6|"
                 "18446744073709551616|"
                 "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
-                .split('|');
+                .split('|') +
+            QList{QByteArray(scp::kLongestEntry - 6, 'x')}; // with its neighbours, too long or not
         QRandomGenerator random(20261207);
         for (int round = 0; round < 36; ++round) {
             const auto list = ListId(round % 3);
@@ -240,7 +250,8 @@ private Q_SLOTS:
     {
         const QStringList pieces =
             u" |  |\r\n|\r|\n|0x1|F|9|0x3A|58|cloak.bmp|x|0 0 0 0 0 1 0x3A 0 n|"
-            u"GUMPS WILL LOAD HERE"_s.split(u'|');
+            u"GUMPS WILL LOAD HERE"_s.split(u'|') +
+            QStringList{QString(scp::kLongestEntry - 2, u'x')}; // edits make it too long, or not
         QRandomGenerator random(20240610);
         const auto randomText = [&](int count) {
             QString text;
@@ -256,7 +267,9 @@ private Q_SLOTS:
             lint.startReading(text);
             for (int edit = 0; edit < 40; ++edit) {
                 lint.readMore(edit < 12 ? random.bounded(80) : text.size());
-                const int position = random.bounded(int(text.size()) + 1);
+                // While it is read, often near where reading has got to.
+                const int reach = edit < 12 && random.bounded(2) ? 800 : int(text.size());
+                const int position = random.bounded(std::min(reach, int(text.size())) + 1);
                 const int removed = random.bounded(std::min(int(text.size()) - position, 8) + 1);
                 const QString added = randomText(random.bounded(3));
                 text.text.replace(position, removed, added);

@@ -6,6 +6,7 @@
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
+#include "lint/lint_rules.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -156,6 +157,19 @@ private Q_SLOTS:
             QTest::keyClick(&box, Qt::Key_F8, key);
             QCOMPARE(selected(), lines[entry]);
         }
+        // A word too long to be an entry is one problem, visited whole, as it
+        // grows at its end.
+        const QString word = item(u"0x1"_s, 1) + QString(scp::kLongestEntry, u'x');
+        box.list().setText(item(u"0x1"_s, 1) + QString(86, u' ') + word);
+        box.moveCursor(QTextCursor::End);
+        QTest::keyClicks(&box, u"y"_s);
+        QTRY_COMPARE(problems().accessibleName(),
+                     u"1 problem: the entry has 4126 characters, more than the 4096 an entry "
+                     u"can have: a spacer or a line end is missing, or this is not a list"_s);
+        QTest::keyClick(&box, Qt::Key_F8);
+        // Selected by its positions: the text has a break in it for the layout.
+        QCOMPARE(box.textCursor().selectionEnd(), box.list().positionCount());
+        QCOMPARE(box.textCursor().selectionStart(), box.list().positionCount() - word.size() - 1);
         box.list().setText(item(u"0x1"_s, 1));
         QTRY_VERIFY(problems().isHidden());
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
