@@ -270,6 +270,16 @@ private:
     size_t m_mask = 0;
 };
 
+// In place: an entry has a few findings at most, and a sort that takes a
+// buffer would take one for each entry.
+void sortByPosition(QList<LintFinding>& found)
+{
+    for (qsizetype k = 1; k < found.size(); ++k) {
+        for (qsizetype m = k; m > 0 && found[m].position < found[m - 1].position; --m)
+            std::swap(found[m], found[m - 1]);
+    }
+}
+
 // Entries split as ListLint splits them: at line ends, and at a space next
 // to another one. Lines end at CR LF, a lone CR or a lone LF.
 template <typename Chars>
@@ -335,12 +345,7 @@ void lintWhole(const Chars& text, qsizetype size, const LintRules& rules, Pictur
                 found.append(sharedKeyFinding(rules, fields, slot, earlier, owner->point));
             }
         }
-        // In place: an entry has a few findings at most, and a sort that
-        // takes a buffer would take one for each entry.
-        for (qsizetype k = 1; k < found.size(); ++k) {
-            for (qsizetype m = k; m > 0 && found[m].position < found[m - 1].position; --m)
-                std::swap(found[m], found[m - 1]);
-        }
+        sortByPosition(found);
         // An entry holds no line end: its findings are on the line it starts.
         for (LintFinding& finding : found) {
             finding.position += start;
