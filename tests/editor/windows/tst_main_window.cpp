@@ -5,6 +5,7 @@
 #include "windows/busy_work.h"
 #include "windows/link_launcher.h"
 #include "windows/patch_info_dialog.h"
+#include "work/list_loading.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -603,13 +604,30 @@ private Q_SLOTS:
                           Qt::LeftButton);
         backToMain();
     }
-    void busyFeedbackOutlivesItsWindow()
+    void busyFeedbackOfALongLoad()
     {
+        // A Load its files' size says is long has the busy pointer from the
+        // click, before its lists start filling; the editor closed mid-Load
+        // takes it away.
+        QVERIFY(writeBytes(u"items.scp"_s, QByteArray(scp::ListLoading::kLongBytes, ' ')));
+        QSemaphore held;
+        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        for (int i = 0; i < threads; ++i)
+            QThreadPool::globalInstance()->start([&held] { held.acquire(); });
+        clickButton(u"loadButton"_s);
+        const QCursor* pointer = QGuiApplication::overrideCursor();
+        const Qt::CursorShape shape = pointer ? pointer->shape() : Qt::ArrowCursor;
+        held.release(threads);
+        QCOMPARE(shape, Qt::BusyCursor);
+        m_editor.reset();
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+
         // A Load's progress bar is the window's child; the window may go
         // first when the program closes mid-Load.
         auto window = std::make_unique<QWidget>();
-        scp::BusyWork busy(window.get());
-        busy.setEventLoopRuns();
+        QElapsedTimer begun;
+        begun.start();
+        scp::BusyWork busy(window.get(), false, begun);
         QTest::qWait(scp::BusyWork::kProgressAfter);
         busy.step(0.5);
         QVERIFY(window->findChild<QProgressDialog*>() != nullptr);
