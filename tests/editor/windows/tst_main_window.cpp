@@ -1,5 +1,6 @@
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
+#include "lists/section_load.h"
 #include "test_files.h"
 #include "ui_driver.h"
 #include "windows/busy_work.h"
@@ -409,12 +410,12 @@ private Q_SLOTS:
                 writeBytes(u"items.scp"_s, items));
         auto* field = form->findChild<QLineEdit*>(u"newGumpEntry"_s);
         UiDriver driver;
-        // The lists fill on the application's threads: held busy, they hold
-        // the Load until everything below has been asked for.
+        // The lists fill on threads of their own: held busy, they hold the
+        // Load until everything below has been asked for.
         QSemaphore held;
-        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        const int threads = scp::SectionLoad::threads().maxThreadCount();
         for (int i = 0; i < threads; ++i)
-            QThreadPool::globalInstance()->start([&held] { held.acquire(); });
+            scp::SectionLoad::threads().start([&held] { held.acquire(); });
         QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_X);
         driver.answer(u"Discard"_s);
         clickButton(u"loadButton"_s);
@@ -611,9 +612,9 @@ private Q_SLOTS:
         // takes it away.
         QVERIFY(writeBytes(u"items.scp"_s, QByteArray(scp::ListLoading::kLongBytes, ' ')));
         QSemaphore held;
-        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        const int threads = scp::SectionLoad::threads().maxThreadCount();
         for (int i = 0; i < threads; ++i)
-            QThreadPool::globalInstance()->start([&held] { held.acquire(); });
+            scp::SectionLoad::threads().start([&held] { held.acquire(); });
         clickButton(u"loadButton"_s);
         const QCursor* pointer = QGuiApplication::overrideCursor();
         const Qt::CursorShape shape = pointer ? pointer->shape() : Qt::ArrowCursor;
