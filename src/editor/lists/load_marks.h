@@ -33,7 +33,7 @@ public:
 private:
     class Job;
     // One thread of their own, a list at a time: beside the filling, which
-    // has the application's threads, they take no more than one core. (A
+    // has a thread a core, they take no more than one core. (A
     // thread of idle priority would wait on a busy machine, and the Load
     // with it.)
     QThreadPool m_pool;

@@ -40,7 +40,7 @@ SectionLoad::SectionLoad(const SectionContents& contents, QObject* parent) : QOb
         watcher.setFuture(fill->promise.future());
         fill->promise.start();
         const int spacer = spacerWidth(ListId(i));
-        QThreadPool::globalInstance()->start([fill, home, spacer] {
+        threads().start([fill, home, spacer] {
             const qsizetype size = std::max<qsizetype>(1, fill->bytes.size());
             QTextDocument* document =
                 ListDocument::filledDocument(fill->bytes, spacer, [&](qsizetype done) {
@@ -67,6 +67,12 @@ SectionLoad::~SectionLoad()
         m_watchers[i].waitForFinished();
         delete m_fills[i]->document;
     }
+}
+
+QThreadPool& SectionLoad::threads()
+{
+    static QThreadPool pool;
+    return pool;
 }
 
 std::array<QTextDocument*, 3> SectionLoad::takeDocuments()

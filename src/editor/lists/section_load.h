@@ -1,13 +1,14 @@
 #pragma once
 
 // A Load's filling: a document for each of the three lists, filled side by
-// side on the application's pool of threads from the section files' bytes,
-// its progress and its end told by signals.
+// side on a pool of threads of their own from the section files' bytes, its
+// progress and its end told by signals.
 
 #include "script/section_files.h"
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QThreadPool>
 
 #include <array>
 #include <memory>
@@ -31,6 +32,11 @@ public:
     // Once filled(): the three documents, the caller's now, each belonging
     // to the thread this object belongs to.
     std::array<QTextDocument*, 3> takeDocuments();
+
+    // The threads the lists fill on, as many as the machine runs at once.
+    // Not the application's pool: Qt paints large areas on that one, and a
+    // paint queued behind the fills would hold the window until they end.
+    static QThreadPool& threads();
 
 Q_SIGNALS:
     // How much of the three lists is in, 0 to 1, from time to time.

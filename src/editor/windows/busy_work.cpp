@@ -14,6 +14,13 @@ BusyWork::BusyWork(QWidget* window, bool longWork) : m_window(window)
         showPointer();
 }
 
+BusyWork::BusyWork(QWidget* window, bool longWork, const QElapsedTimer& begun)
+    : m_window(window), m_clock(begun), m_eventLoopRuns(true)
+{
+    if (longWork)
+        showPointer();
+}
+
 BusyWork::~BusyWork()
 {
     finish();

@@ -25,8 +25,9 @@ public:
 
     explicit BusyWork(QWidget* window, bool longWork = false);
     // For work that goes on while the event loop runs (a Load filling its
-    // lists): steps then only show the pointer and the progress.
-    void setEventLoopRuns() { m_eventLoopRuns = true; }
+    // lists), begun when `begun` was started (the click): steps then only
+    // show the pointer and the progress, which count their time from there.
+    BusyWork(QWidget* window, bool longWork, const QElapsedTimer& begun);
     ~BusyWork();
     BusyWork(const BusyWork&) = delete;
     BusyWork& operator=(const BusyWork&) = delete;

@@ -2,6 +2,7 @@
 
 #include "work/list_loading.h"
 
+#include "files/file_reading.h"
 #include "lists/list_document.h"
 #include "lists/list_problems.h"
 #include "lists/load_marks.h"
@@ -23,10 +24,10 @@ namespace scp {
 // lists take no typing, and whatever would act on them waits until all three
 // are in.
 struct ListLoading::Filling {
-    Filling(QWidget* window, SectionContents read, const QString& pictures)
-        : busy(window), contents(std::move(read)), marks(contents, pictures)
+    Filling(QWidget* window, const Begun& begun, SectionContents read, const QString& pictures)
+        : busy(window, begun.isLong, begun.clock), contents(std::move(read)),
+          marks(contents, pictures)
     {
-        busy.setEventLoopRuns();
     }
     BusyWork busy; // the pointer and the progress, while the lists fill
     SectionContents contents;
@@ -45,6 +46,13 @@ struct ListLoading::Filling {
 };
 
 namespace {
+
+ListLoading::Begun begunNow(qint64 bytes)
+{
+    ListLoading::Begun begun{QElapsedTimer(), bytes >= ListLoading::kLongBytes};
+    begun.clock.start();
+    return begun;
+}
 
 // Whether two lists' documents hold the same list text.
 bool sameText(const QTextDocument& a, const QTextDocument& b)
@@ -72,6 +80,10 @@ ListLoading::~ListLoading() = default;
 
 void ListLoading::load()
 {
+    qint64 bytes = 0; // told before reading them
+    for (ListId list : kAllLists)
+        bytes += fileStatus(m_files.sections.sectionPath(list)).size;
+    const Begun begun = begunNow(bytes);
     FolderContents folder;
     const auto read = [&](Reporter& reporter) {
         // A file not there is a list not saved yet. One that cannot be read
@@ -81,31 +93,32 @@ void ListLoading::load()
         if (!folder.failures.isEmpty())
             reporter.failure(folder.failures.join(u'\n'));
     };
-    m_queue.run(read, false, {}, [&] {
-        fill(std::move(folder.sections));
+    m_queue.run(read, begun.isLong, {}, [&] {
+        fill(begun, std::move(folder.sections));
         m_filling->patchInfo = std::move(folder.patchInfo);
     });
 }
 
 void ListLoading::import(const QString& path)
 {
+    const Begun begun = begunNow(fileStatus(path).size);
     ScriptFileImport imported;
-    m_queue.run([&](Reporter&) { imported = importScriptFile(path); }, false, {},
+    m_queue.run([&](Reporter&) { imported = importScriptFile(path); }, begun.isLong, {},
                 [&] {
                     if (!imported.outcome)
                         return m_queue.tell(imported.outcome.error(), true);
                     SectionContents contents;
                     for (ListId list : kAllLists)
                         contents[size_t(list)].bytes = imported.script.list(list);
-                    fill(std::move(contents));
+                    fill(begun, std::move(contents));
                     m_filling->import = Filling::Import{path, std::move(imported.script.warnings),
                                                         std::move(imported.script.patchInfo)};
                 });
 }
 
-void ListLoading::fill(SectionContents contents)
+void ListLoading::fill(const Begun& begun, SectionContents contents)
 {
-    m_filling = std::make_unique<Filling>(&m_window, std::move(contents), m_pictureFolder);
+    m_filling = std::make_unique<Filling>(&m_window, begun, std::move(contents), m_pictureFolder);
     m_queue.setLoading(true);
     for (ListDocument* list : m_lists)
         list->setBeingReplaced(true);

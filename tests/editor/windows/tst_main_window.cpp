@@ -1,10 +1,12 @@
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
+#include "lists/section_load.h"
 #include "test_files.h"
 #include "ui_driver.h"
 #include "windows/busy_work.h"
 #include "windows/link_launcher.h"
 #include "windows/patch_info_dialog.h"
+#include "work/list_loading.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -408,12 +410,12 @@ private Q_SLOTS:
                 writeBytes(u"items.scp"_s, items));
         auto* field = form->findChild<QLineEdit*>(u"newGumpEntry"_s);
         UiDriver driver;
-        // The lists fill on the application's threads: held busy, they hold
-        // the Load until everything below has been asked for.
+        // The lists fill on threads of their own: held busy, they hold the
+        // Load until everything below has been asked for.
         QSemaphore held;
-        const int threads = QThreadPool::globalInstance()->maxThreadCount();
+        const int threads = scp::SectionLoad::threads().maxThreadCount();
         for (int i = 0; i < threads; ++i)
-            QThreadPool::globalInstance()->start([&held] { held.acquire(); });
+            scp::SectionLoad::threads().start([&held] { held.acquire(); });
         QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_X);
         driver.answer(u"Discard"_s);
         clickButton(u"loadButton"_s);
@@ -603,13 +605,30 @@ private Q_SLOTS:
                           Qt::LeftButton);
         backToMain();
     }
-    void busyFeedbackOutlivesItsWindow()
+    void busyFeedbackOfALongLoad()
     {
+        // A Load its files' size says is long has the busy pointer from the
+        // click, before its lists start filling; the editor closed mid-Load
+        // takes it away.
+        QVERIFY(writeBytes(u"items.scp"_s, QByteArray(scp::ListLoading::kLongBytes, ' ')));
+        QSemaphore held;
+        const int threads = scp::SectionLoad::threads().maxThreadCount();
+        for (int i = 0; i < threads; ++i)
+            scp::SectionLoad::threads().start([&held] { held.acquire(); });
+        clickButton(u"loadButton"_s);
+        const QCursor* pointer = QGuiApplication::overrideCursor();
+        const Qt::CursorShape shape = pointer ? pointer->shape() : Qt::ArrowCursor;
+        held.release(threads);
+        QCOMPARE(shape, Qt::BusyCursor);
+        m_editor.reset();
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+
         // A Load's progress bar is the window's child; the window may go
         // first when the program closes mid-Load.
         auto window = std::make_unique<QWidget>();
-        scp::BusyWork busy(window.get());
-        busy.setEventLoopRuns();
+        QElapsedTimer begun;
+        begun.start();
+        scp::BusyWork busy(window.get(), false, begun);
         QTest::qWait(scp::BusyWork::kProgressAfter);
         busy.step(0.5);
         QVERIFY(window->findChild<QProgressDialog*>() != nullptr);
