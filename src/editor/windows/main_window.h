@@ -115,6 +115,8 @@ private:
     void stackLabelsUnderFields();
     void fitCaptionRows();
     void addListTools();
+    // The list's find bar, made the first time.
+    ListFindBar& findBar(ListId list);
     void growWithWindow(QSize drawn);
 
     // The table's controls, row by row; a problem count from addListTools().
@@ -126,7 +128,7 @@ private:
     std::array<int, 3> m_menuPositions = {};
     std::array<QLabel*, 3> m_problemLabels = {};
     std::array<ListProblems*, 3> m_listProblems = {}; // owned by the list boxes; none unmarked
-    std::array<ListFindBar*, 3> m_findBars = {};
+    std::array<ListFindBar*, 3> m_findBars = {}; // owned by the list boxes; none until asked for
     std::unique_ptr<WindowGrowth> m_growth;
     QString m_folderName;
     bool m_keepsNoJournal = false;
