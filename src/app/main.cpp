@@ -2,7 +2,7 @@
 // DIR (default: the current folder).
 
 #include "files/folder_check.h"
-#include "windows/main_window.h"
+#include "windows/application_icon.h"
 #include "windows/message_box_reporter.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
@@ -17,8 +17,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QThread>
 
 #include <cstdio>
+#include <future>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -81,8 +83,14 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
 // main window is closed.
 int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
 {
+    // The icon's pictures are decoded while the application connects to the
+    // display, which mostly waits for the display's answers. Qt takes the
+    // first thread that asks for its own as the main one: this one asks first.
+    QThread::currentThread();
+    std::future<QList<QImage>> iconImages =
+        std::async(std::launch::async, scp::applicationIconImages);
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(scp::applicationIcon());
+    QApplication::setWindowIcon(scp::applicationIcon(iconImages.get()));
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);

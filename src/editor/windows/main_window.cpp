@@ -32,14 +32,6 @@ using namespace Qt::StringLiterals;
 
 namespace scp {
 
-QIcon applicationIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(u":/icons/scpmaker-%1.png"_s.arg(size), QSize(size, size));
-    return icon;
-}
-
 MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |

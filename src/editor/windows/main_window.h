@@ -5,7 +5,6 @@
 #include "lists/list_edit_commands.h"
 #include "script/entry_lists.h"
 
-#include <QIcon>
 #include <QPoint>
 #include <QWidget>
 
@@ -29,9 +28,6 @@ class PicturePreviews;
 class ListFindBar;
 class WindowGrowth;
 struct WindowControl;
-
-// The program's icon, in every size the resources hold.
-QIcon applicationIcon();
 
 // The three lists side by side, each with its field-name labels, entry
 // field, Add and Clear, and over it the count of its problems; Load, ABOUT

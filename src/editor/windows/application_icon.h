@@ -1,0 +1,19 @@
+#pragma once
+
+// The program's icon.
+
+#include <QIcon>
+#include <QImage>
+#include <QList>
+
+namespace scp {
+
+// The icon's pictures, one for each size the resources hold, decoded. Safe
+// on any thread, and before the application object exists: main() has them
+// decoded while the application connects to the display.
+QList<QImage> applicationIconImages();
+
+// The icon made of `images`; on the GUI thread.
+QIcon applicationIcon(const QList<QImage>& images = applicationIconImages());
+
+} // namespace scp
