@@ -17,7 +17,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QThread>
 
 #include <cstdio>
 #include <future>
@@ -79,18 +78,29 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
     return arguments;
 }
 
+// The application's icon, its pictures decoded on a thread of their own
+// while the editor makes its window (mostly the font system's first use);
+// it is set before the first window of any kind shows.
+class IconInWaiting {
+public:
+    IconInWaiting() : m_images(std::async(std::launch::async, scp::applicationIconImages)) {}
+    // Sets the icon, the first time.
+    void set()
+    {
+        if (m_images.valid())
+            QApplication::setWindowIcon(scp::applicationIcon(m_images.get()));
+    }
+
+private:
+    std::future<QList<QImage>> m_images;
+};
+
 // The editor of `folder`, or with `recent` of the latest folder, until its
 // main window is closed.
 int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
 {
-    // The icon's pictures are decoded while the application connects to the
-    // display, which mostly waits for the display's answers. Qt takes the
-    // first thread that asks for its own as the main one: this one asks first.
-    QThread::currentThread();
-    std::future<QList<QImage>> iconImages =
-        std::async(std::launch::async, scp::applicationIconImages);
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(scp::applicationIcon(iconImages.get()));
+    IconInWaiting icon;
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -99,16 +109,20 @@ int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
     const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
     if (!places.settingsFile.isEmpty())
         scp::keepSettingsIn(places.settingsFile);
-    if (!places.problem.isEmpty())
+    if (!places.problem.isEmpty()) {
+        icon.set();
         scp::MessageBoxReporter().failure(places.problem);
+    }
     scp::Program program(places.journalFolder);
+    program.setEditorReady([&icon](scp::Editor&) { icon.set(); });
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).
     QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
     // The lists a Load replaced, and the files it read, go back to the system.
     QObject::connect(&program, &scp::Program::freedMemory, &app, &scp::returnFreedMemoryWhenIdle);
     if (recent) {
-        program.openRecent([] {
+        program.openRecent([&icon] {
+            icon.set();
             return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
         });
     } else {

@@ -8,9 +8,8 @@
 
 namespace scp {
 
-// The icon's pictures, one for each size the resources hold, decoded. Safe
-// on any thread, and before the application object exists: main() has them
-// decoded while the application connects to the display.
+// The icon's pictures, one for each size the resources hold, decoded; on
+// any thread.
 QList<QImage> applicationIconImages();
 
 // The icon made of `images`; on the GUI thread.
