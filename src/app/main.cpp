@@ -2,7 +2,7 @@
 // DIR (default: the current folder).
 
 #include "files/folder_check.h"
-#include "windows/main_window.h"
+#include "windows/application_icon.h"
 #include "windows/message_box_reporter.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
@@ -19,6 +19,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <future>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -77,12 +78,29 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
     return arguments;
 }
 
+// The application's icon, its pictures decoded on a thread of their own
+// while the editor makes its window (mostly the font system's first use);
+// it is set before the first window of any kind shows.
+class IconInWaiting {
+public:
+    IconInWaiting() : m_images(std::async(std::launch::async, scp::applicationIconImages)) {}
+    // Sets the icon, the first time.
+    void set()
+    {
+        if (m_images.valid())
+            QApplication::setWindowIcon(scp::applicationIcon(m_images.get()));
+    }
+
+private:
+    std::future<QList<QImage>> m_images;
+};
+
 // The editor of `folder`, or with `recent` of the latest folder, until its
 // main window is closed.
 int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
 {
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(scp::applicationIcon());
+    IconInWaiting icon;
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -91,16 +109,20 @@ int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
     const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
     if (!places.settingsFile.isEmpty())
         scp::keepSettingsIn(places.settingsFile);
-    if (!places.problem.isEmpty())
+    if (!places.problem.isEmpty()) {
+        icon.set();
         scp::MessageBoxReporter().failure(places.problem);
+    }
     scp::Program program(places.journalFolder);
+    program.setEditorReady([&icon](scp::Editor&) { icon.set(); });
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).
     QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
     // The lists a Load replaced, and the files it read, go back to the system.
     QObject::connect(&program, &scp::Program::freedMemory, &app, &scp::returnFreedMemoryWhenIdle);
     if (recent) {
-        program.openRecent([] {
+        program.openRecent([&icon] {
+            icon.set();
             return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
         });
     } else {

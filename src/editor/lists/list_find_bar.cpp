@@ -83,6 +83,11 @@ ListFindBar::ListFindBar(ListEdit& list, const QString& name)
     list.viewport()->installEventFilter(this);
 }
 
+bool ListFindBar::opensOn(const QKeyEvent& key)
+{
+    return isFindKey(key) || stepKey(key, false) != 0;
+}
+
 void ListFindBar::open()
 {
     const QTextCursor cursor = m_list.textCursor();

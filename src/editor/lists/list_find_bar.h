@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
@@ -30,6 +31,9 @@ public:
     // A child of `list`, hidden until opened; `name` names the list's own
     // controls ("gumps" makes "gumpsFindField").
     ListFindBar(ListEdit& list, const QString& name);
+    // A key in the list that opens a bar with nothing typed in it yet:
+    // Ctrl+F, F3 or Shift+F3.
+    static bool opensOn(const QKeyEvent& key);
 
     void open();
     // The next match (or the previous one) of what the field holds.

@@ -32,14 +32,6 @@ using namespace Qt::StringLiterals;
 
 namespace scp {
 
-QIcon applicationIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(u":/icons/scpmaker-%1.png"_s.arg(size), QSize(size, size));
-    return icon;
-}
-
 MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
@@ -47,7 +39,9 @@ MainWindow::MainWindow(const std::array<ListDocument*, 3>& lists, QWidget* paren
 {
     setObjectName(u"mainWindow"_s);
     setFolderName(QString());
-    setWindowIcon(applicationIcon());
+    // The icon is the application's (main() sets it), which every window
+    // shows without one of its own: set here too, its six pictures would be
+    // decoded a second time before the window could show.
     const QRect client = twips(1320, 2115, 12165, 5835);
     setMinimumSize(client.size());
     resize(client.size());
@@ -212,16 +206,22 @@ void MainWindow::connectList(ListId list)
 
 void MainWindow::addListTools()
 {
-    // Each list's problem count stands over it, and its find bar in it.
+    // Each list's problem count stands over it; its find bar is made the
+    // first time it is asked for.
     for (size_t row = 0; row < m_controls.size(); ++row) {
         const WindowControl& control = mainWindowControls()[row];
-        if (control.kind != ControlKind::ProblemCount)
-            continue;
-        m_controls[row] = makeControl(control, nullptr);
-        m_findBars[index(control.list)] =
-            new ListFindBar(listEdit(control.list), listName(control.list));
+        if (control.kind == ControlKind::ProblemCount)
+            m_controls[row] = makeControl(control, nullptr);
     }
     new ListZoom(m_listEdits, this);
+}
+
+ListFindBar& MainWindow::findBar(ListId list)
+{
+    ListFindBar*& bar = m_findBars[index(list)];
+    if (bar == nullptr)
+        bar = new ListFindBar(listEdit(list), listName(list));
+    return *bar;
 }
 
 void MainWindow::growWithWindow(QSize drawn)
@@ -251,7 +251,7 @@ void MainWindow::hideEvent(QHideEvent* event)
 
 void MainWindow::findInList(ListId list)
 {
-    m_findBars[index(list)]->open();
+    findBar(list).open();
 }
 
 ListProblems* MainWindow::problems(ListId list) const
@@ -310,6 +310,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (found == m_listEdits.cend() || event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<const QKeyEvent*>(event);
+    const auto list = static_cast<ListId>(found - m_listEdits.cbegin());
+    // Until the list's find bar is made, its keys make it; from then on the
+    // bar takes them itself.
+    if (m_findBars[index(list)] == nullptr && ListFindBar::opensOn(*key)) {
+        findBar(list).open();
+        return true;
+    }
     if (key->key() != Qt::Key_Menu &&
         !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
         return false;
@@ -319,9 +326,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // A caret scrolled out of sight still puts the menu at the list's edge.
     const QPoint at(std::clamp(caret.x(), 0, viewport.right()),
                     std::clamp(caret.y(), 0, viewport.bottom()));
-    m_menuPositions[size_t(found - m_listEdits.cbegin())] = edit->textCursor().position();
-    Q_EMIT copyMenuRequested(static_cast<ListId>(found - m_listEdits.cbegin()),
-                             edit->viewport()->mapToGlobal(at));
+    m_menuPositions[index(list)] = edit->textCursor().position();
+    Q_EMIT copyMenuRequested(list, edit->viewport()->mapToGlobal(at));
     return true;
 }
 

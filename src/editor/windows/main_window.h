@@ -5,7 +5,6 @@
 #include "lists/list_edit_commands.h"
 #include "script/entry_lists.h"
 
-#include <QIcon>
 #include <QPoint>
 #include <QWidget>
 
@@ -29,9 +28,6 @@ class PicturePreviews;
 class ListFindBar;
 class WindowGrowth;
 struct WindowControl;
-
-// The program's icon, in every size the resources hold.
-QIcon applicationIcon();
 
 // The three lists side by side, each with its field-name labels, entry
 // field, Add and Clear, and over it the count of its problems; Load, ABOUT
@@ -115,6 +111,8 @@ private:
     void stackLabelsUnderFields();
     void fitCaptionRows();
     void addListTools();
+    // The list's find bar, made the first time.
+    ListFindBar& findBar(ListId list);
     void growWithWindow(QSize drawn);
 
     // The table's controls, row by row; a problem count from addListTools().
@@ -126,7 +124,7 @@ private:
     std::array<int, 3> m_menuPositions = {};
     std::array<QLabel*, 3> m_problemLabels = {};
     std::array<ListProblems*, 3> m_listProblems = {}; // owned by the list boxes; none unmarked
-    std::array<ListFindBar*, 3> m_findBars = {};
+    std::array<ListFindBar*, 3> m_findBars = {}; // owned by the list boxes; none until asked for
     std::unique_ptr<WindowGrowth> m_growth;
     QString m_folderName;
     bool m_keepsNoJournal = false;

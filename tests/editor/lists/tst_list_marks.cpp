@@ -261,8 +261,9 @@ private Q_SLOTS:
         scp::ListEdit& box = listBox(ListId::Gumps);
         box.list().setText(u"0x1 a.bmp 2 3"_s);
         box.moveCursor(QTextCursor::End);
-        QTest::keyClick(&box, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(&box, Qt::Key_F3); // before any find: opens the bar, as Ctrl+F does
         auto* field = findWidget<QLineEdit>(u"gumpsFindField"_s);
+        QCOMPARE(QApplication::focusWidget(), field);
         auto* note = findWidget<QLabel>(u"gumpsFindNote"_s);
         QTest::keyClicks(field, u"0x1"_s);
         QTest::keyClick(field, Qt::Key_Return); // the one match again, round the end
