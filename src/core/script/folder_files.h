@@ -17,6 +17,14 @@ struct FolderFiles {
     explicit FolderFiles(const QDir& folder) : sections(folder), patchInfo(folder), script(folder)
     {
     }
+    // Remembers the files as they are while nothing of them has been read
+    // (a folder that starts with none of them).
+    void rememberFolderAsIs()
+    {
+        sections.rememberFolderAsIs();
+        patchInfo.rememberFolderAsIs();
+    }
+
     SectionFiles sections;
     PatchInfoState patchInfo;
     ScriptCompile script;

@@ -129,12 +129,10 @@ void Editor::start()
         });
     }
     // An empty folder starts as it always has: nothing is read.
-    if (m_files.sections.hasSectionFiles() || m_files.patchInfo.hasPatchInfoFile()) {
+    if (m_files.sections.hasSectionFiles() || m_files.patchInfo.hasPatchInfoFile())
         load();
-    } else {
-        m_files.sections.rememberFolderAsIs();
-        m_files.patchInfo.rememberFolderAsIs();
-    }
+    else
+        m_files.rememberFolderAsIs();
     if (!m_files.sections.hasSectionFiles() && fileStatus(m_files.script.scriptPath()).exists)
         noteScriptCanBeImported(m_mainWindow.get(), m_files.script.scriptPath());
     // Once the window is up and the files are in.
