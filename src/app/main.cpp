@@ -19,7 +19,6 @@
 #include <QMessageBox>
 
 #include <cstdio>
-#include <future>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -78,29 +77,12 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
     return arguments;
 }
 
-// The application's icon, its pictures decoded on a thread of their own
-// while the editor makes its window (mostly the font system's first use);
-// it is set before the first window of any kind shows.
-class IconInWaiting {
-public:
-    IconInWaiting() : m_images(std::async(std::launch::async, scp::applicationIconImages)) {}
-    // Sets the icon, the first time.
-    void set()
-    {
-        if (m_images.valid())
-            QApplication::setWindowIcon(scp::applicationIcon(m_images.get()));
-    }
-
-private:
-    std::future<QList<QImage>> m_images;
-};
-
 // The editor of `folder`, or with `recent` of the latest folder, until its
 // main window is closed.
 int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
 {
     QApplication app(argc, argv);
-    IconInWaiting icon;
+    QApplication::setWindowIcon(scp::applicationIcon());
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -109,20 +91,16 @@ int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
     const scp::KeptPlaces places = scp::keptPlaces(QCoreApplication::applicationDirPath());
     if (!places.settingsFile.isEmpty())
         scp::keepSettingsIn(places.settingsFile);
-    if (!places.problem.isEmpty()) {
-        icon.set();
+    if (!places.problem.isEmpty())
         scp::MessageBoxReporter().failure(places.problem);
-    }
     scp::Program program(places.journalFolder);
-    program.setEditorReady([&icon](scp::Editor&) { icon.set(); });
     // exit() leaves every running event loop without asking the other
     // windows (quit() would, and the About window turns a close into Return).
     QObject::connect(&program, &scp::Program::finished, &app, [] { QCoreApplication::exit(0); });
     // The lists a Load replaced, and the files it read, go back to the system.
     QObject::connect(&program, &scp::Program::freedMemory, &app, &scp::returnFreedMemoryWhenIdle);
     if (recent) {
-        program.openRecent([&icon] {
-            icon.set();
+        program.openRecent([] {
             return QFileDialog::getExistingDirectory(nullptr, u"Open Folder"_s, QDir::homePath());
         });
     } else {
