@@ -29,7 +29,7 @@ using scp::ListId;
 namespace {
 
 // Whether a file without permissions is still read: by root, and on Windows,
-// which has no such mode (a read error stands in for it).
+// which has no such mode (an I/O error stands in for it).
 bool readsAnyFile()
 {
 #ifdef Q_OS_UNIX
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("atStart");
         for (const bool atStart : {true, false}) {
             for (const char* file : {"gumps.scp", "tiles.scp", "items.scp", "patch.ini"}) {
-                for (const char* fault : {"read error", "folder", "no permission"})
+                for (const char* fault : {"I/O error", "folder", "no permission"})
                     QTest::addRow("%s, %s, %s", atStart ? "start" : "Load", file, fault)
                         << QString::fromLatin1(file) << QString::fromLatin1(fault) << atStart;
             }
@@ -116,7 +116,7 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(bool, atStart);
         if (fault == u"no permission"_s && readsAnyFile())
-            QSKIP("every file is readable here (the read error covers the failure)");
+            QSKIP("every file is readable here (the I/O error covers the failure)");
         const QString failing = path(file);
         std::optional<ListId> failingList;
         for (ListId list : scp::kAllLists) {
@@ -145,7 +145,7 @@ private Q_SLOTS:
         const auto before = snapshot(m_dir->path());
         {
             const InjectedFaults injected(
-                fault == u"read error"_s ? u"read -1 %1"_s.arg(EIO) : QString(), file);
+                fault == u"I/O error"_s ? u"open -1 %1"_s.arg(EIO) : QString(), file);
             if (atStart) {
                 startEditor();
             } else {
@@ -251,7 +251,7 @@ private Q_SLOTS:
             driver.answer(answer);
         {
             const InjectedFaults failing(
-                script == u"unreadable"_s ? u"read -1 %1"_s.arg(EIO) : QString(), u"mantle.scp"_s);
+                script == u"unreadable"_s ? u"open -1 %1"_s.arg(EIO) : QString(), u"mantle.scp"_s);
             m_editor->compileScript();
         }
         QTRY_VERIFY(listsAreIn());
