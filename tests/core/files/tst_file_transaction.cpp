@@ -10,9 +10,9 @@
 #include "script/memory_entry_lists.h"
 #include "script/script_compile.h"
 #include "script/section_files.h"
+#include "system_faults.h"
 #include "test_files.h"
 
-#include <QHash>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,52 +33,6 @@ using scp::ListId;
 using scp::systemReason;
 
 namespace {
-
-// "call nth errno ...": the nth call (from 0; -1: every call) of that kind,
-// or of any kind for "*", fails with errno; errno 0 makes it return 0 (a
-// read at the end, a write that takes nothing). Reads return at most 64 KiB,
-// as network file systems may.
-QList<std::tuple<QByteArray, int, int>> g_faults;
-QHash<QByteArray, int> g_seen;
-bool g_hit = false;
-
-bool failNow(const char* call)
-{
-    const int any = g_seen["*"]++, own = g_seen[call]++;
-    for (const auto& [name, nth, error] : std::as_const(g_faults)) {
-        if ((name == "*" && nth == any) || (name == call && (nth == own || nth < 0))) {
-            errno = error;
-            return g_hit = true;
-        }
-    }
-    return false;
-}
-
-const scp::SystemCalls g_real = scp::systemCalls();
-
-void injectFaults(const QString& faults)
-{
-    g_faults.clear();
-    g_seen.clear();
-    g_hit = false;
-    const QStringList w = faults.split(u' ', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i + 2 < w.size(); i += 3)
-        g_faults.append({w[i].toLatin1(), w[i + 1].toInt(), w[i + 2].toInt()});
-    scp::SystemCalls& calls = scp::systemCalls();
-#define SCP_FAULTY(fn)                                                                             \
-    calls.fn = [](auto... a) -> decltype(g_real.fn(a...)) {                                        \
-        return failNow(#fn) ? (errno ? -1 : 0) : g_real.fn(a...);                                  \
-    }
-    SCP_FAULTY(open), SCP_FAULTY(fstat), SCP_FAULTY(stat), SCP_FAULTY(setFlags);
-    SCP_FAULTY(write), SCP_FAULTY(fsync), SCP_FAULTY(syncFileSystem), SCP_FAULTY(fchown);
-    SCP_FAULTY(fchmod), SCP_FAULTY(flock), SCP_FAULTY(link), SCP_FAULTY(rename);
-    SCP_FAULTY(unlink);
-#undef SCP_FAULTY
-    calls.read = [](int fd, void* to, size_t count) -> qsizetype {
-        return failNow("read") ? (errno ? -1 : 0)
-                               : g_real.read(fd, to, std::min<size_t>(count, 65536));
-    };
-}
 
 // Owners and modes as the file layer keeps them; Windows keeps neither so.
 #ifdef Q_OS_WIN
@@ -192,7 +146,8 @@ private Q_SLOTS:
             QCOMPARE(snapshot(m_dir->path()), before);
             return;
         }
-        QVERIFY2(outcome.ok() && g_hit == !faults.isEmpty(), qPrintable(outcome.error()));
+        QVERIFY2(outcome.ok() && system_faults::hit == !faults.isEmpty(),
+                 qPrintable(outcome.error()));
         const QMap<QString, QByteArray> expected{{u"plain"_s, "x"},
                                                  {u"gumps.scp"_s, "new\r\n"},
                                                  {u"tiles.scp"_s, ""},
@@ -324,7 +279,7 @@ private Q_SLOTS:
             injectFaults(u"* %1 %2"_s.arg(call).arg(EIO));
             RecordingReporter reporter;
             const bool done = run(reporter);
-            if (!g_hit)
+            if (!system_faults::hit)
                 break;
             // Only calls whose failure costs nothing (a lock, a clean-up, the
             // folder's sync) may let the run succeed.

@@ -9,6 +9,7 @@
 #include "recovery/journal_format.h"
 #include "recovery/recovery_journal.h"
 #include "recovery/recovery_store.h"
+#include "system_faults.h"
 #include "test_files.h"
 
 #include <QRandomGenerator>
@@ -404,16 +405,12 @@ private Q_SLOTS:
         // A disk that takes nothing: one failure, naming the journal and
         // the system's reason; discard() lets it start again.
         QSignalSpy failed(&journal, &scp::RecoveryJournal::failed);
-        scp::SystemCalls& calls = scp::systemCalls();
-        const scp::SystemCalls real = calls;
-        calls.write = [](int, const void*, size_t) -> qsizetype {
-            errno = ENOSPC;
-            return -1;
-        };
-        journal.recordEdit(ListId::Tiles, 0, 0, u"a"_s);
-        journal.recordEdit(ListId::Tiles, 0, 0, u"b"_s);
-        journal.flush();
-        calls = real;
+        {
+            const InjectedFaults full(u"write -1 %1"_s.arg(ENOSPC));
+            journal.recordEdit(ListId::Tiles, 0, 0, u"a"_s);
+            journal.recordEdit(ListId::Tiles, 0, 0, u"b"_s);
+            journal.flush();
+        }
         QTRY_COMPARE(failed.size(), 1);
         QCOMPARE(failed.first().first().toString(),
                  u"Could not write the recovery journal \"%1\": %2"_s.arg(

@@ -407,8 +407,8 @@ private Q_SLOTS:
         // The window stays live while the lists fill, and they take no
         // typing; Adds, a Save, a Clear and another Load asked for meanwhile
         // run once the Load is done, in that order, each Add with the entry
-        // it was given, the Load asking about the Clear then unsaved. The
-        // first Load's own question, answered, holds nothing back.
+        // it was given, the Load asking about the Clear then unsaved. (The
+        // queue's order, questions included: tst_work_queue.)
         const QByteArray items = "0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ') + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
@@ -420,11 +420,8 @@ private Q_SLOTS:
         const int threads = scp::SectionLoad::threads().maxThreadCount();
         for (int i = 0; i < threads; ++i)
             scp::SectionLoad::threads().start([&held] { held.acquire(); });
-        QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_X);
-        driver.answer(u"Discard"_s);
         clickButton(u"loadButton"_s);
-        QVERIFY(!listsAreIn() && driver.boxes.size() == 1);
-        driver.boxes.clear();
+        QVERIFY(!listsAreIn());
         for (const QString& entry : {u"AAA"_s, u"BBB"_s}) {
             field->setText(entry);
             clickButton(u"addGumpButton"_s);

@@ -6,12 +6,12 @@
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
-#include "files/system_calls.h"
 #include "recording_reporter.h"
 #include "recovery/journal_format.h"
 #include "recovery/recovery_store.h"
 #include "script/memory_entry_lists.h"
 #include "script/script_compile.h"
+#include "system_faults.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
@@ -29,7 +29,7 @@ using scp::ListId;
 namespace {
 
 // Whether a file without permissions is still read: by root, and on Windows,
-// which has no such mode (a read error stands in for it).
+// which has no such mode (an I/O error stands in for it).
 bool readsAnyFile()
 {
 #ifdef Q_OS_UNIX
@@ -38,48 +38,6 @@ bool readsAnyFile()
     return true;
 #endif
 }
-
-// While it lives, every read of the file named `name` fails as a bad disk's
-// would, through the file layer's table; an empty name fails nothing.
-class ReadError {
-public:
-    explicit ReadError(const QString& name) : m_real(scp::systemCalls())
-    {
-        if (name.isEmpty())
-            return;
-        s_real = m_real;
-        s_name = name.toUtf8();
-        s_fd = -1;
-        scp::systemCalls().open = [](const char* path, int flags, scp::FileMode mode) {
-            const int fd = s_real.open(path, flags, mode);
-            if (fd >= 0 && (fd == s_fd || names(path)))
-                s_fd = names(path) ? fd : -1;
-            return fd;
-        };
-        scp::systemCalls().read = [](int fd, void* buffer, size_t count) -> qsizetype {
-            if (fd != s_fd)
-                return s_real.read(fd, buffer, count);
-            errno = EIO;
-            return -1;
-        };
-    }
-    ~ReadError() { scp::systemCalls() = m_real; }
-    // Whether `path` names the file, after either separator (Windows').
-    static bool names(QByteArrayView path)
-    {
-        return path.endsWith(s_name) && path.size() > s_name.size() &&
-               (path[path.size() - s_name.size() - 1] == '/' ||
-                path[path.size() - s_name.size() - 1] == '\\');
-    }
-    ReadError(const ReadError&) = delete;
-    ReadError& operator=(const ReadError&) = delete;
-
-private:
-    const scp::SystemCalls m_real;
-    static inline scp::SystemCalls s_real;
-    static inline QByteArray s_name;
-    static inline int s_fd = -1;
-};
 
 } // namespace
 
@@ -144,7 +102,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("atStart");
         for (const bool atStart : {true, false}) {
             for (const char* file : {"gumps.scp", "tiles.scp", "items.scp", "patch.ini"}) {
-                for (const char* fault : {"read error", "folder", "no permission"})
+                for (const char* fault : {"I/O error", "folder", "no permission"})
                     QTest::addRow("%s, %s, %s", atStart ? "start" : "Load", file, fault)
                         << QString::fromLatin1(file) << QString::fromLatin1(fault) << atStart;
             }
@@ -158,7 +116,7 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(bool, atStart);
         if (fault == u"no permission"_s && readsAnyFile())
-            QSKIP("every file is readable here (the read error covers the failure)");
+            QSKIP("every file is readable here (the I/O error covers the failure)");
         const QString failing = path(file);
         std::optional<ListId> failingList;
         for (ListId list : scp::kAllLists) {
@@ -186,7 +144,8 @@ private Q_SLOTS:
             QVERIFY(writeBytes(failing, "[script]\ngodwalk = 2\n"));
         const auto before = snapshot(m_dir->path());
         {
-            const ReadError injected(fault == u"read error"_s ? file : QString());
+            const InjectedFaults injected(
+                fault == u"I/O error"_s ? u"open -1 %1"_s.arg(EIO) : QString(), file);
             if (atStart) {
                 startEditor();
             } else {
@@ -291,7 +250,8 @@ private Q_SLOTS:
         if (!answer.isEmpty())
             driver.answer(answer);
         {
-            const ReadError failing(script == u"unreadable"_s ? u"mantle.scp"_s : QString());
+            const InjectedFaults failing(
+                script == u"unreadable"_s ? u"open -1 %1"_s.arg(EIO) : QString(), u"mantle.scp"_s);
             m_editor->compileScript();
         }
         QTRY_VERIFY(listsAreIn());
@@ -620,16 +580,12 @@ private Q_SLOTS:
         QCOMPARE(readBytes(damaged), QByteArray("GUMPS WILL LOAD HERE"));
 
         m_editor->saveSections(); // the journal goes, and the next edit starts one
-        scp::SystemCalls& calls = scp::systemCalls();
-        const scp::SystemCalls real = calls;
-        calls.open = [](const char*, int, scp::FileMode) {
-            errno = EACCES;
-            return -1;
-        };
-        typeAtEnd(ListId::Items, u"3"_s);
-        typeAtEnd(ListId::Items, u"4"_s);
-        QTRY_COMPARE(driver.boxes.size(), 4);
-        calls = real;
+        {
+            const InjectedFaults refused(u"open -1 %1"_s.arg(EACCES));
+            typeAtEnd(ListId::Items, u"3"_s);
+            typeAtEnd(ListId::Items, u"4"_s);
+            QTRY_COMPARE(driver.boxes.size(), 4);
+        }
         QCOMPARE(driver.boxes.last(),
                  u"warning: Could not write the recovery journal \"%1\": %2. Until the lists "
                  u"are saved, what is not saved is not kept against a crash."_s.arg(
