@@ -38,7 +38,7 @@ struct Encoding {
             split = *longest;
             halves = QByteArray(2 * positions, Qt::Uninitialized);
         }
-        // The largest pieces first, so none is left alone at the end.
+        // The halves first: taken last, a long piece would run alone.
         for (ListId list : kAllLists) {
             if (list != split)
                 pieces.push_back(int(list));
