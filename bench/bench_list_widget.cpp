@@ -327,7 +327,29 @@ void BM_Load_Plain(benchmark::State& state)
     timeLoads(state, [&] { plain.load(folder); });
 }
 
-// SaveAllSections or CompileMantleScp from the window.
+// A copy of the section files of `entries` entries, and the headless
+// compiler run on it as its own process (it writes mantle.scp there).
+struct CompilerFolder {
+    explicit CompilerFolder(int entries)
+    {
+        for (ListId list : scp::kAllLists) {
+            QFile::copy(sectionFiles(entries).filePath(scp::sectionFileName(list)),
+                        folder.filePath(scp::sectionFileName(list)));
+        }
+    }
+    bool compile() const
+    {
+        QProcess compiler;
+        compiler.setStandardOutputFile(QProcess::nullDevice());
+        compiler.start(QStringLiteral(SCP_COMPILE_EXE), {folder.path()});
+        return compiler.waitForFinished() && compiler.exitCode() == 0;
+    }
+    QTemporaryDir folder;
+};
+
+// SaveAllSections or CompileMantleScp from the window, each against a run
+// of the whole headless compiler between two of them (untimed), so that
+// the ratio to that floor comes from the same moments of a shared machine.
 template <bool compile> void BM_Save(benchmark::State& state)
 {
     Window window;
@@ -337,12 +359,25 @@ template <bool compile> void BM_Save(benchmark::State& state)
     scp::PatchInfoState patchInfo{QDir(out.path())};
     scp::ScriptCompile script{QDir(out.path())};
     SilentReporter reporter;
+    const CompilerFolder floor(int(state.range(0)));
+    qint64 saves = 0, processes = 0; // ns
     for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
         if constexpr (compile)
             script.compileScript(window.entryLists, patchInfo.patchInfo(), reporter);
         else
             files.saveSections(window.entryLists, patchInfo, reporter);
+        saves += clock.nsecsElapsed();
+        state.PauseTiming();
+        clock.restart();
+        if (!floor.compile())
+            state.SkipWithError("scpmaker-compile failed");
+        processes += clock.nsecsElapsed();
+        state.ResumeTiming();
     }
+    state.counters["process_ms"] = double(processes) / 1e6 / double(state.iterations());
+    state.counters["ratio_to_process"] = double(saves) / double(processes);
 }
 
 void BM_Save_Plain(benchmark::State& state)
@@ -374,16 +409,9 @@ void BM_Compile_Headless(benchmark::State& state)
 // CompileMantleScp are held against.
 void BM_Compile_Process(benchmark::State& state)
 {
-    QTemporaryDir folder;
-    for (ListId list : scp::kAllLists) {
-        QFile::copy(sectionFiles(int(state.range(0))).filePath(scp::sectionFileName(list)),
-                    folder.filePath(scp::sectionFileName(list)));
-    }
+    const CompilerFolder folder(int(state.range(0)));
     for (auto _ : state) {
-        QProcess compiler;
-        compiler.setStandardOutputFile(QProcess::nullDevice());
-        compiler.start(QStringLiteral(SCP_COMPILE_EXE), {folder.path()});
-        if (!compiler.waitForFinished() || compiler.exitCode() != 0)
+        if (!folder.compile())
             state.SkipWithError("scpmaker-compile failed");
     }
 }

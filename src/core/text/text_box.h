@@ -36,6 +36,24 @@ public:
     // changes the box.
     virtual Cp1252Encoding encoded() const { return encodeCp1252(text()); }
 
+    // A long content encoded in parts, each on a thread of its own: how many
+    // positions the box has to split (0 for a box that encodes only whole),
+    // and the bytes of positions [from, to) written to `out`, which has room
+    // for two a position (a line end). Its index of a character with no
+    // byte is counted in the part's text.
+    virtual qsizetype encodingPositions() const { return 0; }
+    struct EncodedPart {
+        qsizetype size = 0; // bytes written
+        qsizetype badIndex = -1;
+    };
+    virtual EncodedPart encodePart(qsizetype from, qsizetype to, char* out) const
+    {
+        Q_UNUSED(from);
+        Q_UNUSED(to);
+        Q_UNUSED(out);
+        return {};
+    }
+
     // Takes a file's bytes (Windows-1252) as the whole content, line ends
     // normalised; by default decoded and set as text.
     virtual void setFileContent(const QByteArray& bytes) { setText(decodeCp1252(bytes)); }

@@ -103,34 +103,43 @@ int ListDocument::positionCount() const
 
 Cp1252Encoding ListDocument::encoded() const
 {
-    // At most two bytes a position (a line end); the rest is given back.
+    // At most two bytes a position (a line end); what is not written is
+    // never touched, and stays unused rather than copied to a tighter block.
     Cp1252Encoding result;
     result.bytes = QByteArray(2 * qsizetype(positionCount()), Qt::Uninitialized);
-    char* const start = result.bytes.data();
-    char* out = start;
-    qsizetype index = 0; // in text()
+    const EncodedPart part = encodePart(0, positionCount(), result.bytes.data());
+    result.badIndex = part.badIndex;
+    if (!result.ok())
+        result.bytes = QByteArray();
+    else
+        result.bytes.resize(part.size);
+    return result;
+}
+
+TextBox::EncodedPart ListDocument::encodePart(qsizetype from, qsizetype to, char* out) const
+{
+    EncodedPart part;
+    char* const start = out;
+    qsizetype index = 0; // in the part's text
     auto characters = [&](QStringView characters) {
-        if (result.badIndex >= 0)
+        if (part.badIndex >= 0)
             return;
         const qsizetype bad = encodeCp1252To(characters, out);
         if (bad >= 0)
-            result.badIndex = index + bad;
+            part.badIndex = index + bad;
         out += characters.size();
         index += characters.size();
     };
     walk(
-        *m_document, 0, positionCount(), characters,
+        *m_document, from, to, characters,
         [&](char16_t standsFor) { characters(QStringView(&standsFor, 1)); },
         [&] {
             *out++ = '\r';
             *out++ = '\n';
             index += 2;
         });
-    if (result.badIndex >= 0)
-        result.bytes = QByteArray();
-    else
-        result.bytes.resize(out - start);
-    return result;
+    part.size = out - start;
+    return part;
 }
 
 bool ListDocument::isEmpty() const

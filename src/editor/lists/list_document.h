@@ -100,6 +100,8 @@ public:
     bool holds(const QString& text) const override;
     // Straight from the document, a block at a time.
     Cp1252Encoding encoded() const override;
+    qsizetype encodingPositions() const override { return positionCount(); }
+    EncodedPart encodePart(qsizetype from, qsizetype to, char* out) const override;
 
     // The list text of the document range [from, to), CR LF line ends.
     QString text(int from, int to) const;

@@ -7,6 +7,7 @@
 #include "fail_on_warnings.h"
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
+#include "script/list_encoding.h"
 #include "text_box_contract.h"
 #include "ui_driver.h"
 
@@ -499,6 +500,38 @@ private Q_SLOTS:
                                               }),
                  nullptr);
         QVERIFY(heard > 0);
+    }
+
+    void encodesALongListInHalvesAsWhole_data()
+    {
+        QTest::addColumn<double>("badAt"); // how far into the list, or none
+        QTest::newRow("every character has a byte") << -1.0;
+        QTest::newRow("none for one in the first half") << 0.3;
+        QTest::newRow("none for the first of the second half") << 0.5;
+        QTest::newRow("none for one in the second half") << 0.9;
+    }
+
+    void encodesALongListInHalvesAsWhole()
+    {
+        // A list long enough to go to two threads in halves, with a line end
+        // in each: the bytes, and where a character with none stands, are
+        // those of the whole text.
+        QFETCH(double, badAt);
+        QString text = gumpList(20000);
+        text.insert(text.size() / 4, u"\r\n"_s);
+        text.insert(text.size() * 3 / 4, u"\r\n"_s);
+        const qsizetype positions = text.size() - 2; // a line end is one
+        // At the middle: the line end before it is two characters.
+        const qsizetype bad = badAt == 0.5 ? positions / 2 + 1 : qsizetype(badAt * positions);
+        if (bad >= 0)
+            text[bad] = u'\u0100';
+        ListDocument gumps(text), tiles(u"0x1 a.bmp 1 1"_s), items;
+        const scp::EntryLists lists({&gumps, &tiles, &items});
+        QCOMPARE(gumps.positionCount(), positions);
+        const scp::Cp1252Encoding halves = scp::encodeLists(lists)[0];
+        const scp::Cp1252Encoding whole = scp::encodeCp1252(text);
+        QCOMPARE(halves.badIndex, whole.badIndex);
+        QVERIFY(halves.bytes == whole.bytes);
     }
 
     void knowsWhetherItIsSaved()
