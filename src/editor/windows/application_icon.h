@@ -3,16 +3,10 @@
 // The program's icon.
 
 #include <QIcon>
-#include <QImage>
-#include <QList>
 
 namespace scp {
 
-// The icon's pictures, one for each size the resources hold, decoded; on
-// any thread.
-QList<QImage> applicationIconImages();
-
-// The icon made of `images`; on the GUI thread.
-QIcon applicationIcon(const QList<QImage>& images = applicationIconImages());
+// The icon, one picture for each size the resources hold, each decoded once.
+QIcon applicationIcon();
 
 } // namespace scp
