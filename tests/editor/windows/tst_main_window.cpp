@@ -25,8 +25,29 @@
 #include <QTextCursor>
 #include <QThreadPool>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 using scp::ListId;
+
+// While it lives, every thread the lists fill on is kept busy, so a Load
+// started meanwhile waits to fill until it goes.
+class FillsHeld {
+public:
+    FillsHeld()
+    {
+        for (int i = 0; i < m_threads; ++i)
+            scp::SectionLoad::threads().start([this] { m_held.acquire(); });
+    }
+    ~FillsHeld() { release(); }
+    FillsHeld(const FillsHeld&) = delete;
+    FillsHeld& operator=(const FillsHeld&) = delete;
+    void release() { m_held.release(std::exchange(m_threads, 0)); }
+
+private:
+    QSemaphore m_held;
+    int m_threads = scp::SectionLoad::threads().maxThreadCount();
+};
 
 class MainWindowTest : public QObject, EditorFixture {
     Q_OBJECT
@@ -416,10 +437,7 @@ private Q_SLOTS:
         UiDriver driver;
         // The lists fill on threads of their own: held busy, they hold the
         // Load until everything below has been asked for.
-        QSemaphore held;
-        const int threads = scp::SectionLoad::threads().maxThreadCount();
-        for (int i = 0; i < threads; ++i)
-            scp::SectionLoad::threads().start([&held] { held.acquire(); });
+        FillsHeld fills;
         clickButton(u"loadButton"_s);
         QVERIFY(!listsAreIn());
         for (const QString& entry : {u"AAA"_s, u"BBB"_s}) {
@@ -431,7 +449,7 @@ private Q_SLOTS:
         driver.answer(u"Cancel"_s);
         clickButton(u"loadButton"_s);
         QVERIFY(driver.boxes.isEmpty() && !listsAreIn());
-        held.release(threads);
+        fills.release();
         QTRY_COMPARE(driver.boxes.size(), 2);
         QCOMPARE(driver.boxes.first(), u"Gumps,Tiles,Items Saved!"_s);
         QVERIFY(driver.boxes.last().startsWith(u"warning: The tiles list has changes"_s));
@@ -612,14 +630,11 @@ private Q_SLOTS:
         // click, before its lists start filling; the editor closed mid-Load
         // takes it away.
         QVERIFY(writeBytes(u"items.scp"_s, QByteArray(scp::ListLoading::kLongBytes, ' ')));
-        QSemaphore held;
-        const int threads = scp::SectionLoad::threads().maxThreadCount();
-        for (int i = 0; i < threads; ++i)
-            scp::SectionLoad::threads().start([&held] { held.acquire(); });
+        FillsHeld fills;
         clickButton(u"loadButton"_s);
         const QCursor* pointer = QGuiApplication::overrideCursor();
         const Qt::CursorShape shape = pointer ? pointer->shape() : Qt::ArrowCursor;
-        held.release(threads);
+        fills.release();
         QCOMPARE(shape, Qt::BusyCursor);
         m_editor.reset();
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
