@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace scp {
 
 // Where operations report to: the editor shows message boxes, the headless
@@ -15,6 +17,10 @@ public:
     virtual void failure(const QString& text) = 0;
     // How far a long job has come, 0 to 1, for whoever watches it.
     virtual void progress(double /*fraction*/) {}
+    // Runs `blocking`, a step that touches nothing but its own data (the
+    // files being written), and returns once it is done. A window runs it
+    // beside its own thread so that it stays painted meanwhile.
+    virtual void runAside(const std::function<void()>& blocking) { blocking(); }
 };
 
 } // namespace scp

@@ -76,14 +76,21 @@ bool ScriptCompile::compileScript(const EntryLists& lists,
         script.append(list != kAllLists.end() ? encoded[static_cast<size_t>(*list)].bytes
                                               : piece->encoded().bytes);
     }
-    if (const Outcome written = writeFileAtomically(target, script); !written) {
+    Outcome written;
+    qint64 modified = 0;
+    reporter.runAside([&] {
+        written = writeFileAtomically(target, script);
+        if (written)
+            modified = fileStatus(target).modified;
+    });
+    if (!written) {
         reporter.failure(written.error());
         return false;
     }
     qint64 size = 0;
     for (const QByteArray& piece : script)
         size += piece.size();
-    m_scriptRecord = FileRecord::written(size, fileStatus(target).modified);
+    m_scriptRecord = FileRecord::written(size, modified);
     reporter.information(QString::fromLatin1(kCompiledMessage));
     return true;
 }

@@ -37,15 +37,23 @@ bool SectionFiles::saveSections(const EntryLists& lists, PatchInfoState& patchIn
     if (withPatchInfo)
         transaction.add(patchInfo.patchInfoPath(), patchInfoFile);
     reporter.progress(0.75);
-    if (const Outcome outcome = transaction.commit(); !outcome) {
+    Outcome outcome;
+    std::array<qint64, 3> modified{};
+    reporter.runAside([&] {
+        outcome = transaction.commit();
+        // Taken straight after the write: another program's change from now
+        // on has another time.
+        for (ListId list : kAllLists)
+            modified[static_cast<size_t>(list)] =
+                outcome ? fileStatus(sectionPath(list)).modified : 0;
+    });
+    if (!outcome) {
         reporter.failure(outcome.error());
         return false;
     }
     for (ListId list : kAllLists) {
-        // Taken straight after the write: another program's change from now
-        // on has another time.
         const auto i = static_cast<size_t>(list);
-        m_records[i] = FileRecord::of(encoded[i].bytes, fileStatus(sectionPath(list)).modified);
+        m_records[i] = FileRecord::of(encoded[i].bytes, modified[i]);
     }
     if (withPatchInfo)
         patchInfo.rememberSaved(patchInfoFile);

@@ -3,7 +3,12 @@
 #include "windows/busy_work.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <memory>
 
 namespace scp {
 
@@ -38,6 +43,17 @@ void BusyWork::showPointer()
 
 void BusyWork::step(double fraction)
 {
+    show(fraction);
+    const qint64 elapsed = m_clock.elapsed();
+    if (!m_finished && !m_eventLoopRuns && elapsed - m_lastRepaint >= kRepaintEvery) {
+        m_lastRepaint = elapsed;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void BusyWork::show(double fraction)
+{
+    m_fraction = fraction;
     if (m_finished)
         return;
     const qint64 elapsed = m_clock.elapsed();
@@ -60,10 +76,22 @@ void BusyWork::step(double fraction)
     }
     if (m_progress)
         m_progress->setValue(int(qBound(0.0, fraction, 1.0) * 1000));
-    if (!m_eventLoopRuns && elapsed - m_lastRepaint >= kRepaintEvery) {
-        m_lastRepaint = elapsed;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+}
+
+void BusyWork::runAside(const std::function<void()>& blocking)
+{
+    // The event loop below paints the windows and runs their timers; the
+    // user's input waits in the queue, as it does between step()s, and a
+    // close asked meanwhile waits for the work (see WorkQueue).
+    QEventLoop loop;
+    const std::unique_ptr<QThread> thread(QThread::create(blocking));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer feedback;
+    QObject::connect(&feedback, &QTimer::timeout, &loop, [this] { show(m_fraction); });
+    feedback.start(kRepaintEvery);
+    thread->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
 }
 
 void BusyWork::finish()

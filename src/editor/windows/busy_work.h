@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+#include <functional>
+
 class QProgressDialog;
 class QWidget;
 
@@ -34,12 +36,16 @@ public:
 
     // `fraction` (0 to 1) of the work is done.
     void step(double fraction);
+    // Runs `blocking` on a thread of its own, the window meanwhile painted
+    // and its input held back, and returns once it is done.
+    void runAside(const std::function<void()>& blocking);
     // Pointer and progress go, as before a message box; later steps show
     // nothing.
     void finish();
 
 private:
     void showPointer();
+    void show(double fraction);
 
     QPointer<QWidget> m_window;
     QElapsedTimer m_clock;
@@ -47,6 +53,7 @@ private:
     bool m_pointer = false;
     bool m_finished = false;
     bool m_eventLoopRuns = false;
+    double m_fraction = 0;                // the last step's
     QPointer<QProgressDialog> m_progress; // a child of the window, which may go first
 };
 

@@ -29,6 +29,7 @@ public:
         m_messages.failure(text);
     }
     void progress(double fraction) override { m_work.step(fraction); }
+    void runAside(const std::function<void()>& blocking) override { m_work.runAside(blocking); }
 
 private:
     BusyWork& m_work;

@@ -31,6 +31,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_files = std::make_unique<scp::FolderFiles>(QDir(m_dir->path()));
         m_reporter.messages.clear();
+        m_reporter.asides = 0;
     }
 
     void scripts_data()
@@ -70,6 +71,7 @@ private Q_SLOTS:
         }
         QVERIFY(m_files->script.compileScript(l, {}, m_reporter));
         QCOMPARE(m_reporter.messages, QStringList{u"info: Mantle.Scp has been created"_s});
+        QCOMPARE(m_reporter.asides, 1); // the writing, where a window goes on painting
         const QByteArray script = readBytes(file("mantle.scp"));
         COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
         // The template's 287 tabs, should code and golden file be edited
@@ -138,7 +140,8 @@ private Q_SLOTS:
         m_files->patchInfo.rememberPatchInfo(*read.patchInfo);
         scp::MemoryEntryLists set;
         if (behind == u"save"_s)
-            QVERIFY(m_files->sections.saveSections(set.lists(), m_files->patchInfo, m_reporter));
+            QVERIFY(m_files->sections.saveSections(set.lists(), m_files->patchInfo, m_reporter) &&
+                    m_reporter.asides == 1);
         QFile tiles(file("tiles.scp"));
         if (behind == u"change"_s || behind == u"touch"_s || behind == u"save"_s) {
             // The same size: only the time, and then the bytes, tell.

@@ -1,12 +1,18 @@
 // The order the editor's work runs in, without a window: what is asked for
 // while work runs, a question is open or a Load fills waits, then runs in the
 // order asked; Cancel stops only the work that asked; a failure ends the work
-// without its success step and lets what waited run.
+// without its success step and lets what waited run; a step run aside leaves
+// the window's thread to its events.
 
 #include "fail_on_warnings.h"
 #include "work/work_queue.h"
 
+#include <QDeadlineTimer>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 #include <functional>
 
@@ -98,6 +104,27 @@ private Q_SLOTS:
                    queue.runWaiting();
                })
             << QStringList{u"load"_s, u"failure: loaded"_s, u"A"_s, u"B"_s};
+        QTest::newRow("a step aside, the window's thread free meanwhile")
+            << Scenario([](scp::WorkQueue& queue, QStringList& log) {
+                   queue.run([&](scp::Reporter& reporter) {
+                       std::atomic<bool> timerRan = false;
+                       QTimer::singleShot(0, [&] {
+                           log << u"timer"_s;
+                           queue.whenFree([&] { log << u"asked meanwhile"_s; });
+                           timerRan = true;
+                       });
+                       reporter.runAside([&] {
+                           // Held here, the timer would never run.
+                           for (QDeadlineTimer wait(5000); !timerRan && !wait.hasExpired();)
+                               QThread::msleep(1);
+                           log << (QThread::currentThread() == qApp->thread()
+                                       ? u"aside, on the window's thread"_s
+                                       : u"aside"_s);
+                       });
+                       reporter.information(u"done"_s);
+                   });
+               })
+            << QStringList{u"timer"_s, u"aside"_s, u"info: done"_s, u"asked meanwhile"_s};
         QTest::newRow("stopped, as the editor leaves its folder")
             << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.setLoading(true);
