@@ -8,8 +8,6 @@
 #include "text/text_box.h"
 
 #include <QObject>
-#include <QRegularExpression>
-#include <QTest>
 
 #include <functional>
 #include <memory>

@@ -4,7 +4,6 @@
 #include "fail_on_warnings.h"
 
 #include <QFile>
-#include <QTest>
 
 #include <windows.h>
 

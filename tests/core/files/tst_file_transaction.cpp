@@ -4,7 +4,6 @@
 
 #include "fail_on_warnings.h"
 #include "files/file_transaction.h"
-#include "files/system_calls.h"
 #include "files/windows_names.h"
 #include "recording_reporter.h"
 #include "script/memory_entry_lists.h"
@@ -13,9 +12,7 @@
 #include "system_faults.h"
 #include "test_files.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <chrono>
 #include <thread>

@@ -8,10 +8,7 @@
 #include "text/cp1252.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using scp::ListId;

@@ -4,14 +4,10 @@
 // saved.
 
 #include "editor_windows.h"
-#include "fail_on_warnings.h"
-#include "lists/list_document.h"
-#include "lists/list_edit.h"
 #include "script/list_encoding.h"
 #include "text_box_contract.h"
 #include "ui_driver.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
@@ -19,13 +15,8 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QThread>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using scp::ListDocument;

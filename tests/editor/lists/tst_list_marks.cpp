@@ -13,7 +13,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextBlock>
 #include <QToolTip>
 
 using namespace Qt::StringLiterals;

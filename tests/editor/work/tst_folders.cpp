@@ -13,9 +13,6 @@
 #include "work/editor_settings.h"
 #include "work/program.h"
 
-#include <QMenu>
-#include <QTemporaryDir>
-
 using namespace Qt::StringLiterals;
 using scp::ListId;
 

@@ -6,8 +6,6 @@
 #include "fail_on_warnings.h"
 #include "work/work_queue.h"
 
-#include <QTest>
-
 #include <functional>
 
 using namespace Qt::StringLiterals;
