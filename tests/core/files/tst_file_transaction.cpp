@@ -33,16 +33,8 @@ namespace {
 
 // Owners and modes as the file layer keeps them; Windows keeps neither so.
 #ifdef Q_OS_WIN
-bool runsAsRoot()
-{
-    return false;
-}
 void setModeAndOwner(const QByteArray&, uint, bool) {}
 #else
-bool runsAsRoot()
-{
-    return ::geteuid() == 0;
-}
 // Root gives the file away, to see the owner kept.
 void setModeAndOwner(const QByteArray& path, uint mode, bool giveAway)
 {
