@@ -283,25 +283,15 @@ private Q_SLOTS:
                 document.findBlockByNumber(random.bounded(document.blockCount()));
             int at = box->edit.textCursor().selectionStart();
             int to = box->edit.textCursor().selectionEnd();
-            switch (random.bounded(6)) {
-            case 0:
-            case 1:
-                break;
-            case 2:
+            const int where = random.bounded(6); // 0 and 1: at the caret
+            if (where == 2 || where == 5)
                 at = to = random.bounded(last + 1);
-                break;
-            case 3:
+            if (where == 3)
                 at = to = row.position() + random.bounded(2) * (row.length() - 1);
-                break;
-            case 4:
-                at = row.position();
-                to = row.position() + row.length() - 1;
-                break;
-            default:
-                at = random.bounded(last + 1);
+            if (where == 4)
+                at = row.position(), to = at + row.length() - 1;
+            if (where == 5)
                 to = qMin(last, at + random.bounded(1, 150));
-                break;
-            }
             const qsizetype from = textIndex(at);
             const qsizetype end = textIndex(to);
             QTextCursor cursor(box->edit.document());
@@ -313,16 +303,12 @@ private Q_SLOTS:
             auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
 
             switch (random.bounded(10)) {
-            case 0:
-                // A space makes a spacer-long run, an x parts one.
-                if (random.bounded(2)) {
-                    QTest::keyClick(&box->edit, Qt::Key_Space);
-                    replace(u" "_s);
-                } else {
-                    QTest::keyClick(&box->edit, Qt::Key_X);
-                    replace(u"x"_s);
-                }
+            case 0: { // a space makes a spacer-long run, an x parts one
+                const bool space = random.bounded(2);
+                QTest::keyClick(&box->edit, space ? Qt::Key_Space : Qt::Key_X);
+                replace(space ? u" "_s : u"x"_s);
                 break;
+            }
             case 1:
                 QTest::keyClick(&box->edit, Qt::Key_Return,
                                 random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
