@@ -54,6 +54,13 @@ inline scp::ListEdit& listBox(scp::ListId list)
     return *mainWindow().findChild<scp::ListEdit*>(scp::listName(list) + QStringLiteral("List"));
 }
 
+// "Gumps", "Tiles", "Items", as the controls' names spell a list.
+inline QString listTitle(scp::ListId list)
+{
+    const QString name = scp::listName(list);
+    return name.at(0).toUpper() + name.sliced(1);
+}
+
 inline QString listText(scp::ListId list)
 {
     return listBox(list).list().text();

@@ -145,16 +145,11 @@ private Q_SLOTS:
 
     void addAndClearEachList()
     {
-        const struct {
-            ListId list;
-            QString add, clear, field;
-            int spacer;
-        } rows[] = {
-            {ListId::Gumps, u"addGumpButton"_s, u"clearGumpsButton"_s, u"newGumpEntry"_s, 37},
-            {ListId::Tiles, u"addTileButton"_s, u"clearTilesButton"_s, u"newTileEntry"_s, 37},
-            {ListId::Items, u"addItemButton"_s, u"clearItemsButton"_s, u"newItemEntry"_s, 86}};
         const QString entry = u"0x1234 Filename.bmp 44 44"_s;
-        for (const auto& [list, add, clear, field, spacer] : rows) {
+        for (const ListId list : scp::kAllLists) {
+            const QString noun = listTitle(list).chopped(1); // "Gump"
+            const QString add = u"add%1Button"_s.arg(noun), field = u"new%1Entry"_s.arg(noun);
+            const int spacer = list == ListId::Items ? 86 : 37;
             QCOMPARE(listText(list), scp::listPlaceholder(list));
             auto* edit = form->findChild<QLineEdit*>(field);
             edit->setText(entry);
@@ -168,7 +163,7 @@ private Q_SLOTS:
             for (int add = 0; add < 3; ++add) // one undo step an Add
                 listBox(list).undo();
             QCOMPARE(listText(list), scp::listPlaceholder(list));
-            clickButton(clear);
+            clickButton(u"clear%1Button"_s.arg(listTitle(list)));
             QCOMPARE(listText(list), QString());
             clickButton(add); // no spacer before the first entry
             QCOMPARE(listText(list), entry);
@@ -228,22 +223,21 @@ private Q_SLOTS:
     {
         const struct {
             ListId list;
-            QString menu, item, text;
+            QString text;
             int from, to; // the selection; none when from == to
             QString copied;
-        } rows[] = {{ListId::Gumps, u"gumpsCopyMenu"_s, u"copyGumpsAction"_s, u"0x10\u00A0g.bmp"_s,
-                     0, 0, u"0x10\u00A0g.bmp"_s},
-                    {ListId::Tiles, u"tilesCopyMenu"_s, u"copyTilesAction"_s, u"TILES\r\n"_s, 0, 0,
-                     u"TILES\r\n"_s},
-                    {ListId::Items, u"itemsCopyMenu"_s, u"copyItemsAction"_s,
-                     u"alpha beta\r\ngamma"_s, 8, 13, u"ta\r\nga"_s}};
+        } rows[] = {{ListId::Gumps, u"0x10\u00A0g.bmp"_s, 0, 0, u"0x10\u00A0g.bmp"_s},
+                    {ListId::Tiles, u"TILES\r\n"_s, 0, 0, u"TILES\r\n"_s},
+                    {ListId::Items, u"alpha beta\r\ngamma"_s, 8, 13, u"ta\r\nga"_s}};
         for (const auto& row : rows)
             listBox(row.list).list().setText(row.text);
         QClipboard* clipboard = QGuiApplication::clipboard();
         QStringList seen; // emptied first, so nothing older outlives the copy
         QObject watch;
         connect(clipboard, &QClipboard::dataChanged, &watch, [&] { seen << clipboard->text(); });
-        for (const auto& [list, menu, item, text, from, to, copied] : rows) {
+        for (const auto& [list, text, from, to, copied] : rows) {
+            const QString name = listTitle(list), menu = scp::listName(list) + u"CopyMenu"_s,
+                          item = u"copy%1Action"_s.arg(name);
             clipboard->setText(u"older"_s);
             seen.clear();
             UiDriver driver;
@@ -257,11 +251,10 @@ private Q_SLOTS:
                 list == ListId::Items
                     ? QString()
                     : u" = addPictures%1Action=Add pictures... showPicture%1Action=Show picture "
-                      u"usePictureSize%1Action="_s.arg(item.mid(4, item.size() - 10));
+                      u"usePictureSize%1Action="_s.arg(name);
             QCOMPARE(driver.menus.size(), 2);
             for (const QString& shown : driver.menus) { // the find and problem keys between
                 // Copy first, then the usual edit commands.
-                const QString name = item.mid(4, item.size() - 10); // "Gumps"
                 QVERIFY2(shown.startsWith(
                              u"%1: %2=Copy undo%3Action=&Undo redo%3Action=&Redo cut%3Action=Cu&t "
                              u"paste%3Action=&Paste delete%3Action=Delete "
@@ -357,8 +350,7 @@ private Q_SLOTS:
         // list through the menu; none but Select All while a list takes no
         // edits.
         const auto chosen = [&](ListId list, const QString& verb, bool run = true) {
-            const QString name =
-                scp::listName(list).replace(0, 1, scp::listName(list)[0].toUpper());
+            const QString name = listTitle(list);
             UiDriver driver;
             if (run)
                 driver.choose(verb + name + u"Action"_s);
