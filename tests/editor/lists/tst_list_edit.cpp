@@ -256,9 +256,8 @@ private Q_SLOTS:
         // copy, Add, undo and redo on a long list held in rows of a few
         // entries, checked against the same edits on a string; after each
         // edit, undo and redo every spacer-long run, and only such a run,
-        // ends a row. Selections
-        // span row breaks; undo and redo must land on a text seen before (or
-        // stay, after an edit that changed nothing, such as x typed over x).
+        // ends a row. Selections span row breaks; undo and redo must land on
+        // a text seen before (or stay, after an edit that changed nothing).
         auto box = std::make_unique<Box>();
         box->edit.setFocus();
         QString model = gumpList(300);

@@ -1,13 +1,7 @@
 // A real crash: an editor process with lists of 100,000 entries each, typed
 // into, added to, cleared, pasted into and undone, killed with SIGKILL once
 // its journal on disk holds every edit; the next start restores its lists
-// byte for byte.
-//
-// The test runs itself as that editor: `tst_crash_recovery --editor FOLDER
-// JOURNALS EXPECTED` makes the edits, writes what the lists then hold to
-// EXPECTED as a save would, says "ready" and waits to be killed;
-// `--typing FOLDER JOURNALS` types a little into the gumps list and
-// refuses to save over another program's change.
+// byte for byte. The test runs itself as that editor (runEditor).
 
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
