@@ -19,6 +19,8 @@
 #include <QTextLayout>
 #include <QWidget>
 
+using scp::ListId;
+
 // What the editor remembers between runs goes to a scratch folder of the
 // test's own, on every platform (the registry too, on Windows), so a test
 // neither reads the user's window nor leaves its own behind.

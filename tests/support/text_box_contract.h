@@ -12,8 +12,6 @@
 #include <functional>
 #include <memory>
 
-using namespace Qt::StringLiterals;
-
 class TextBoxContract : public QObject {
     Q_OBJECT
 public:

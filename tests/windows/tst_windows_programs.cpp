@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 std::wstring wide(const QString& path)

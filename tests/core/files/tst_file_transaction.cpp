@@ -25,7 +25,6 @@
 #include <unistd.h>
 #endif
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 using scp::systemReason;
 

@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 namespace {

@@ -10,8 +10,6 @@
 #include <QDeadlineTimer>
 #include <QTemporaryDir>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // A console program's text output ends lines as its system does.

@@ -8,7 +8,6 @@
 
 #include <QRandomGenerator>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 class EntryListsTest : public QObject {

@@ -14,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 using Lists = std::array<QByteArray, 3>; // gumps, tiles, items
 

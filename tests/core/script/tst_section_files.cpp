@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <QTemporaryDir>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 class SectionFilesTest : public QObject {

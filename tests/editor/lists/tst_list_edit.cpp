@@ -18,7 +18,6 @@
 #include <QTextCursor>
 #include <QThread>
 
-using namespace Qt::StringLiterals;
 using scp::ListDocument;
 using scp::ListEdit;
 

@@ -16,9 +16,6 @@
 #include <QLineEdit>
 #include <QToolTip>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 namespace {
 
 // An items entry with no finding, unless its id is no number.

@@ -13,9 +13,6 @@
 #include <QToolTip>
 #include <QUrl>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 namespace {
 
 void drop(ListId list, const QStringList& paths)

@@ -22,9 +22,6 @@
 
 #include <utility>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 // While it lives, every thread the lists fill on is kept busy, so a Load
 // started meanwhile waits to fill until it goes.
 class FillsHeld {

@@ -13,9 +13,6 @@
 #include <QHash>
 #include <QWheelEvent>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 class WindowGrowthTest : public QObject, EditorFixture {
     Q_OBJECT
 

@@ -19,9 +19,6 @@
 
 #include <cstdio>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 namespace {
 
 constexpr int kEntries = 100'000;

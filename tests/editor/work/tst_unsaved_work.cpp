@@ -18,9 +18,6 @@
 #include <QDateTime>
 #include <QSignalSpy>
 
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 class UnsavedWorkTest : public QObject, EditorFixture {
     Q_OBJECT
 

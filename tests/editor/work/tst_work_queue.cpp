@@ -8,8 +8,6 @@
 
 #include <functional>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // Keeps the messages in the log they share with the work.
