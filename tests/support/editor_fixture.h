@@ -9,8 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextCursor>
 
 #include <memory>

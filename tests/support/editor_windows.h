@@ -19,6 +19,8 @@
 #include <QTextLayout>
 #include <QWidget>
 
+using scp::ListId;
+
 // What the editor remembers between runs goes to a scratch folder of the
 // test's own, on every platform (the registry too, on Windows), so a test
 // neither reads the user's window nor leaves its own behind.
@@ -52,6 +54,13 @@ inline QWidget& mainWindow()
 inline scp::ListEdit& listBox(scp::ListId list)
 {
     return *mainWindow().findChild<scp::ListEdit*>(scp::listName(list) + QStringLiteral("List"));
+}
+
+// "Gumps", "Tiles", "Items", as the controls' names spell a list.
+inline QString listTitle(scp::ListId list)
+{
+    const QString name = scp::listName(list);
+    return name.at(0).toUpper() + name.sliced(1);
 }
 
 inline QString listText(scp::ListId list)

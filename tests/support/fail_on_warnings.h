@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace Qt::StringLiterals; // u"..."_s, in every test
+
 // Call from every test class's init(): any Qt warning fails the test. The
 // offscreen platform cannot raise windows, grab the keyboard and the like,
 // and says so each time; those are about the test's platform, not the

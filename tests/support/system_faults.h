@@ -12,6 +12,21 @@
 #include <algorithm>
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+// Root reads and writes past a file's permissions; Windows keeps no such
+// permissions at all.
+inline bool runsAsRoot()
+{
+#ifdef Q_OS_UNIX
+    return ::geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
 namespace system_faults {
 inline const scp::SystemCalls real = scp::systemCalls();
 inline QMutex lock;

@@ -8,13 +8,9 @@
 #include "text/text_box.h"
 
 #include <QObject>
-#include <QRegularExpression>
-#include <QTest>
 
 #include <functional>
 #include <memory>
-
-using namespace Qt::StringLiterals;
 
 class TextBoxContract : public QObject {
     Q_OBJECT

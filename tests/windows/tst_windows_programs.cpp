@@ -4,11 +4,8 @@
 #include "fail_on_warnings.h"
 
 #include <QFile>
-#include <QTest>
 
 #include <windows.h>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

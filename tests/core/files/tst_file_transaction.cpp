@@ -4,7 +4,6 @@
 
 #include "fail_on_warnings.h"
 #include "files/file_transaction.h"
-#include "files/system_calls.h"
 #include "files/windows_names.h"
 #include "recording_reporter.h"
 #include "script/memory_entry_lists.h"
@@ -13,9 +12,7 @@
 #include "system_faults.h"
 #include "test_files.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <chrono>
 #include <thread>
@@ -28,7 +25,6 @@
 #include <unistd.h>
 #endif
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 using scp::systemReason;
 
@@ -36,16 +32,8 @@ namespace {
 
 // Owners and modes as the file layer keeps them; Windows keeps neither so.
 #ifdef Q_OS_WIN
-bool runsAsRoot()
-{
-    return false;
-}
 void setModeAndOwner(const QByteArray&, uint, bool) {}
 #else
-bool runsAsRoot()
-{
-    return ::geteuid() == 0;
-}
 // Root gives the file away, to see the owner kept.
 void setModeAndOwner(const QByteArray& path, uint mode, bool giveAway)
 {

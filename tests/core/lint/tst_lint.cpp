@@ -8,7 +8,6 @@
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QtEndian>
 
 #ifndef Q_OS_WIN

@@ -5,7 +5,6 @@
 #include "fail_on_warnings.h"
 #include "files/file_reading.h"
 #include "files/file_record.h"
-#include "files/system_calls.h"
 #include "recovery/journal_format.h"
 #include "recovery/recovery_journal.h"
 #include "recovery/recovery_store.h"
@@ -15,10 +14,8 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QtEndian>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 namespace {
@@ -194,12 +191,9 @@ private Q_SLOTS:
         QCOMPARE(replayed(journal, ListId::Tiles), u"t"_s);
         QCOMPARE(replayed(journal, ListId::Items), u"<none>"_s);
 
-        // Cut anywhere in its last record, a journal gives what came before;
-        // so does one whose last record was torn, or whose end the system
-        // filled with zeros.
+        // One whose last record was torn, or whose end the system filled
+        // with zeros, gives what came before. (Cut short: fuzzed.)
         const qsizetype last = journal.size() - editRecord(ListId::Gumps, 0, 0, u"X"_s).size();
-        for (qsizetype cut = last; cut < journal.size(); ++cut)
-            QCOMPARE(replayed(journal.first(cut), ListId::Gumps), u"ab \u015F\ncd\nef\ngh\u20AC"_s);
         QByteArray torn = journal;
         torn[torn.size() - 6] = 'Y';
         QCOMPARE(replayed(torn, ListId::Gumps), u"ab \u015F\ncd\nef\ngh\u20AC"_s);

@@ -8,11 +8,7 @@
 #include "test_files.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QTemporaryDir>
-#include <QTest>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -1,17 +1,13 @@
 // Lists as text and bytes: Windows-1252 and line ends, what every text box
 // does, and Add.
 
-#include "fail_on_warnings.h"
 #include "script/memory_entry_lists.h"
-#include "text/cp1252.h"
 #include "text/line_ends.h"
 #include "text/memory_text_box.h"
 #include "text_box_contract.h"
 
 #include <QRandomGenerator>
-#include <QTest>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 class EntryListsTest : public QObject {

@@ -13,9 +13,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTest>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 using Lists = std::array<QByteArray, 3>; // gumps, tiles, items
 

@@ -8,12 +8,8 @@
 #include "text/cp1252.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
-using namespace Qt::StringLiterals;
 using scp::ListId;
 
 class SectionFilesTest : public QObject {

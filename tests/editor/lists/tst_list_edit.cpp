@@ -4,14 +4,10 @@
 // saved.
 
 #include "editor_windows.h"
-#include "fail_on_warnings.h"
-#include "lists/list_document.h"
-#include "lists/list_edit.h"
 #include "script/list_encoding.h"
 #include "text_box_contract.h"
 #include "ui_driver.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
@@ -19,15 +15,9 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QThread>
 
-#include <memory>
-
-using namespace Qt::StringLiterals;
 using scp::ListDocument;
 using scp::ListEdit;
 
@@ -265,9 +255,8 @@ private Q_SLOTS:
         // copy, Add, undo and redo on a long list held in rows of a few
         // entries, checked against the same edits on a string; after each
         // edit, undo and redo every spacer-long run, and only such a run,
-        // ends a row. Selections
-        // span row breaks; undo and redo must land on a text seen before (or
-        // stay, after an edit that changed nothing, such as x typed over x).
+        // ends a row. Selections span row breaks; undo and redo must land on
+        // a text seen before (or stay, after an edit that changed nothing).
         auto box = std::make_unique<Box>();
         box->edit.setFocus();
         QString model = gumpList(300);
@@ -292,25 +281,15 @@ private Q_SLOTS:
                 document.findBlockByNumber(random.bounded(document.blockCount()));
             int at = box->edit.textCursor().selectionStart();
             int to = box->edit.textCursor().selectionEnd();
-            switch (random.bounded(6)) {
-            case 0:
-            case 1:
-                break;
-            case 2:
+            const int where = random.bounded(6); // 0 and 1: at the caret
+            if (where == 2 || where == 5)
                 at = to = random.bounded(last + 1);
-                break;
-            case 3:
+            if (where == 3)
                 at = to = row.position() + random.bounded(2) * (row.length() - 1);
-                break;
-            case 4:
-                at = row.position();
-                to = row.position() + row.length() - 1;
-                break;
-            default:
-                at = random.bounded(last + 1);
+            if (where == 4)
+                at = row.position(), to = at + row.length() - 1;
+            if (where == 5)
                 to = qMin(last, at + random.bounded(1, 150));
-                break;
-            }
             const qsizetype from = textIndex(at);
             const qsizetype end = textIndex(to);
             QTextCursor cursor(box->edit.document());
@@ -322,16 +301,12 @@ private Q_SLOTS:
             auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
 
             switch (random.bounded(10)) {
-            case 0:
-                // A space makes a spacer-long run, an x parts one.
-                if (random.bounded(2)) {
-                    QTest::keyClick(&box->edit, Qt::Key_Space);
-                    replace(u" "_s);
-                } else {
-                    QTest::keyClick(&box->edit, Qt::Key_X);
-                    replace(u"x"_s);
-                }
+            case 0: { // a space makes a spacer-long run, an x parts one
+                const bool space = random.bounded(2);
+                QTest::keyClick(&box->edit, space ? Qt::Key_Space : Qt::Key_X);
+                replace(space ? u" "_s : u"x"_s);
                 break;
+            }
             case 1:
                 QTest::keyClick(&box->edit, Qt::Key_Return,
                                 random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);

@@ -7,17 +7,14 @@
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "lint/lint_rules.h"
+#include "lists/list_search.h"
 #include "test_files.h"
 #include "ui_driver.h"
 
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextBlock>
 #include <QToolTip>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
 
 namespace {
 
@@ -199,6 +196,20 @@ private Q_SLOTS:
             QTest::keyClick(&box, Qt::Key_F8, key);
             QCOMPARE(selected(), entries[entry]);
         }
+    }
+
+    // Before the marks have read a list (as right after a Load, timing
+    // allowing), F8 takes an entry's ends from the text: line ends, and runs
+    // of two spaces or more.
+    void entriesEndAtLineEndsAndSpacers()
+    {
+        const scp::ListDocument list(u"0x1 a\r\n0x2 b  0x3 c\n0x4"_s);
+        QList<std::pair<int, int>> spans;
+        for (const int at : {2, 5, 8, 14, 20}) {
+            const scp::EntrySpan span = scp::entryAround(*list.document(), at);
+            spans.append({span.start, span.end});
+        }
+        QCOMPARE(spans, (QList<std::pair<int, int>>{{0, 5}, {5, 5}, {6, 11}, {13, 18}, {19, 22}}));
     }
 
     void findFromTheKeyboard()

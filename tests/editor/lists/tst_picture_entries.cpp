@@ -10,12 +10,8 @@
 
 #include <QHelpEvent>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QToolTip>
 #include <QUrl>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
 
 namespace {
 
@@ -80,10 +76,10 @@ private Q_SLOTS:
         out(u"note.txt"_s, bmpBytes(1, 1));
         startEditor();
         scp::ListEdit& gumps = listBox(ListId::Gumps);
-        // Ids in hex with and without 0x, with gaps, the largest in capitals;
-        // "300" is hexadecimal too.
+        // Ids in hex with and without 0x, with gaps, the largest in either
+        // case and carried into a letter; "300" is hexadecimal too.
         const QString before =
-            u"0x03AF a.bmp 1 1"_s + kGumpSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
+            u"0x0f9F a.bmp 1 1"_s + kGumpSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
         gumps.list().setText(before);
 
         UiDriver driver;
@@ -91,9 +87,9 @@ private Q_SLOTS:
                              path(u"pic10.bmp"_s), elsewhere.filePath(u"clash.bmp"_s),
                              elsewhere.filePath(u"Pic10.bmp"_s), elsewhere.filePath(u"fake.bmp"_s),
                              elsewhere.filePath(u"note.txt"_s), elsewhere.filePath(u"gone.bmp"_s)});
-        QCOMPARE(listText(ListId::Gumps), before + kGumpSpacer + u"0x03B0 pic2.bmp 3 2"_s +
-                                              kGumpSpacer + u"0x03B1 pic10.bmp 5 4"_s +
-                                              kGumpSpacer + u"0x03B2 same.bmp 2 2"_s);
+        QCOMPARE(listText(ListId::Gumps), before + kGumpSpacer + u"0x0FA0 pic2.bmp 3 2"_s +
+                                              kGumpSpacer + u"0x0FA1 pic10.bmp 5 4"_s +
+                                              kGumpSpacer + u"0x0FA2 same.bmp 2 2"_s);
         QTRY_COMPARE(driver.boxes.size(), 1);
         const QString message = driver.boxes.first();
         QVERIFY2(message.startsWith(u"warning: 3 pictures were added; these files were not:\n"_s),

@@ -12,23 +12,15 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSemaphore>
-#include <QTextCursor>
 #include <QThreadPool>
 
 #include <utility>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
 
 // While it lives, every thread the lists fill on is kept busy, so a Load
 // started meanwhile waits to fill until it goes.
@@ -150,16 +142,11 @@ private Q_SLOTS:
 
     void addAndClearEachList()
     {
-        const struct {
-            ListId list;
-            QString add, clear, field;
-            int spacer;
-        } rows[] = {
-            {ListId::Gumps, u"addGumpButton"_s, u"clearGumpsButton"_s, u"newGumpEntry"_s, 37},
-            {ListId::Tiles, u"addTileButton"_s, u"clearTilesButton"_s, u"newTileEntry"_s, 37},
-            {ListId::Items, u"addItemButton"_s, u"clearItemsButton"_s, u"newItemEntry"_s, 86}};
         const QString entry = u"0x1234 Filename.bmp 44 44"_s;
-        for (const auto& [list, add, clear, field, spacer] : rows) {
+        for (const ListId list : scp::kAllLists) {
+            const QString noun = listTitle(list).chopped(1); // "Gump"
+            const QString add = u"add%1Button"_s.arg(noun), field = u"new%1Entry"_s.arg(noun);
+            const int spacer = list == ListId::Items ? 86 : 37;
             QCOMPARE(listText(list), scp::listPlaceholder(list));
             auto* edit = form->findChild<QLineEdit*>(field);
             edit->setText(entry);
@@ -173,7 +160,7 @@ private Q_SLOTS:
             for (int add = 0; add < 3; ++add) // one undo step an Add
                 listBox(list).undo();
             QCOMPARE(listText(list), scp::listPlaceholder(list));
-            clickButton(clear);
+            clickButton(u"clear%1Button"_s.arg(listTitle(list)));
             QCOMPARE(listText(list), QString());
             clickButton(add); // no spacer before the first entry
             QCOMPARE(listText(list), entry);
@@ -233,22 +220,21 @@ private Q_SLOTS:
     {
         const struct {
             ListId list;
-            QString menu, item, text;
+            QString text;
             int from, to; // the selection; none when from == to
             QString copied;
-        } rows[] = {{ListId::Gumps, u"gumpsCopyMenu"_s, u"copyGumpsAction"_s, u"0x10\u00A0g.bmp"_s,
-                     0, 0, u"0x10\u00A0g.bmp"_s},
-                    {ListId::Tiles, u"tilesCopyMenu"_s, u"copyTilesAction"_s, u"TILES\r\n"_s, 0, 0,
-                     u"TILES\r\n"_s},
-                    {ListId::Items, u"itemsCopyMenu"_s, u"copyItemsAction"_s,
-                     u"alpha beta\r\ngamma"_s, 8, 13, u"ta\r\nga"_s}};
+        } rows[] = {{ListId::Gumps, u"0x10\u00A0g.bmp"_s, 0, 0, u"0x10\u00A0g.bmp"_s},
+                    {ListId::Tiles, u"TILES\r\n"_s, 0, 0, u"TILES\r\n"_s},
+                    {ListId::Items, u"alpha beta\r\ngamma"_s, 8, 13, u"ta\r\nga"_s}};
         for (const auto& row : rows)
             listBox(row.list).list().setText(row.text);
         QClipboard* clipboard = QGuiApplication::clipboard();
         QStringList seen; // emptied first, so nothing older outlives the copy
         QObject watch;
         connect(clipboard, &QClipboard::dataChanged, &watch, [&] { seen << clipboard->text(); });
-        for (const auto& [list, menu, item, text, from, to, copied] : rows) {
+        for (const auto& [list, text, from, to, copied] : rows) {
+            const QString name = listTitle(list), menu = scp::listName(list) + u"CopyMenu"_s,
+                          item = u"copy%1Action"_s.arg(name);
             clipboard->setText(u"older"_s);
             seen.clear();
             UiDriver driver;
@@ -262,11 +248,10 @@ private Q_SLOTS:
                 list == ListId::Items
                     ? QString()
                     : u" = addPictures%1Action=Add pictures... showPicture%1Action=Show picture "
-                      u"usePictureSize%1Action="_s.arg(item.mid(4, item.size() - 10));
+                      u"usePictureSize%1Action="_s.arg(name);
             QCOMPARE(driver.menus.size(), 2);
             for (const QString& shown : driver.menus) { // the find and problem keys between
                 // Copy first, then the usual edit commands.
-                const QString name = item.mid(4, item.size() - 10); // "Gumps"
                 QVERIFY2(shown.startsWith(
                              u"%1: %2=Copy undo%3Action=&Undo redo%3Action=&Redo cut%3Action=Cu&t "
                              u"paste%3Action=&Paste delete%3Action=Delete "
@@ -322,53 +307,38 @@ private Q_SLOTS:
         }
     }
 
-    void compileAsksAboutErrors_data()
-    {
-        QTest::addColumn<QString>("tiles");
-        QTest::addColumn<QString>("answer"); // none: nothing is asked
-        QTest::addColumn<bool>("written");
-        const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
-        QTest::newRow("Compile anyway") << wrongCount << u"Compile anyway"_s << true;
-        QTest::newRow("Show the first problem")
-            << wrongCount << u"Show the first problem"_s << false;
-        QTest::newRow("Cancel") << wrongCount << u"Cancel"_s << false;
-        QTest::newRow("Escape") << wrongCount << u"Escape"_s << false;
-        QTest::newRow("warnings only") << u"0x1 t.bmp 1 1     0x1 t.bmp 1 1"_s << QString() << true;
-    }
     void compileAsksAboutErrors()
     {
         // The gumps' missing picture is a warning: the first error is the
         // tiles' second entry, and the items' placeholder the last. Each
         // answer is read in the bytes on disk.
-        QFETCH(QString, tiles);
-        QFETCH(QString, answer);
-        QFETCH(bool, written);
+        const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
         listBox(ListId::Gumps).list().setText(u"0x1 g.bmp 1 1"_s);
-        listBox(ListId::Tiles).list().setText(tiles);
-        if (answer.isEmpty())
-            listBox(ListId::Items).list().setText(u"0x1 0 0 0 0 1 5 600 0 sword"_s);
+        listBox(ListId::Tiles).list().setText(wrongCount);
         UiDriver driver;
-        if (!answer.isEmpty())
+        for (const QString& answer : {u"Escape"_s, u"Cancel"_s, u"Show the first problem"_s}) {
             driver.answer(answer);
+            m_editor->compileScript();
+        }
+        QVERIFY(!QFile::exists(u"mantle.scp"_s));
+        QCOMPARE(form->focusWidget(), &listBox(ListId::Tiles));
+        QCOMPARE(listBox(ListId::Tiles).textCursor().selectedText(), u"0x2 t.bmp 44"_s);
+        driver.answer(u"Compile anyway"_s);
         m_editor->compileScript();
-        QCOMPARE(QFile::exists(u"mantle.scp"_s), written);
-        if (written)
-            QVERIFY(readBytes(u"mantle.scp"_s).contains(tiles.toLatin1()));
+        QVERIFY(readBytes(u"mantle.scp"_s).contains(wrongCount.toLatin1()));
         const QString question =
             u"warning: The script will carry problems the patching tool cannot read as entries: "
             u"1 problem in the tiles list and 1 problem in the items list.\n\nThe first, in the "
             u"tiles list: the entry has 3 fields, a tile needs 4: hexid filename.bmp width "
             u"height.\n\nCompile anyway?"_s;
-        QStringList boxes;
-        if (!answer.isEmpty())
-            boxes << question;
-        if (written)
-            boxes << u"Mantle.Scp has been created"_s;
-        QCOMPARE(driver.boxes, boxes);
-        if (answer == u"Show the first problem"_s) {
-            QCOMPARE(form->focusWidget(), &listBox(ListId::Tiles));
-            QCOMPARE(listBox(ListId::Tiles).textCursor().selectedText(), u"0x2 t.bmp 44"_s);
-        }
+        QCOMPARE(driver.boxes, QStringList(4, question) << u"Mantle.Scp has been created"_s);
+        // Warnings alone ask nothing.
+        const QString warnings = u"0x1 t.bmp 1 1     0x1 t.bmp 1 1"_s;
+        listBox(ListId::Tiles).list().setText(warnings);
+        listBox(ListId::Items).list().setText(u"0x1 0 0 0 0 1 5 600 0 sword"_s);
+        m_editor->compileScript();
+        QVERIFY(readBytes(u"mantle.scp"_s).contains(warnings.toLatin1()));
+        QCOMPARE(driver.boxes.mid(5), QStringList{u"Mantle.Scp has been created"_s});
     }
 
     void listMenuEditCommands()
@@ -377,8 +347,7 @@ private Q_SLOTS:
         // list through the menu; none but Select All while a list takes no
         // edits.
         const auto chosen = [&](ListId list, const QString& verb, bool run = true) {
-            const QString name =
-                scp::listName(list).replace(0, 1, scp::listName(list)[0].toUpper());
+            const QString name = listTitle(list);
             UiDriver driver;
             if (run)
                 driver.choose(verb + name + u"Action"_s);
@@ -401,15 +370,16 @@ private Q_SLOTS:
             QCOMPARE(chosen(list, u"selectAll"_s), u"selectAll"_s);
             QCOMPARE(edit.textCursor().selectedText().size(),
                      scp::listPlaceholder(list).size() - 1);
-            QCOMPARE(chosen(list, u"cut"_s), u"cut delete selectAll"_s);
-            QCOMPARE(listText(list), QString());
-            QCOMPARE(clipboard->text(), scp::listPlaceholder(list));
-            QCOMPARE(chosen(list, u"undo"_s), u"undo paste"_s);
-            QCOMPARE(listText(list), scp::listPlaceholder(list));
-            QCOMPARE(chosen(list, u"redo"_s), u"redo paste selectAll"_s);
-            QCOMPARE(listText(list), QString());
-            QCOMPARE(chosen(list, u"paste"_s), u"undo paste"_s);
-            QCOMPARE(listText(list), scp::listPlaceholder(list));
+            // Each command, what was enabled when it was chosen, and the list after.
+            for (const auto& [verb, enabled, emptied] :
+                 {std::tuple{u"cut"_s, u"cut delete selectAll"_s, true},
+                  {u"undo"_s, u"undo paste"_s, false},
+                  {u"redo"_s, u"redo paste selectAll"_s, true},
+                  {u"paste"_s, u"undo paste"_s, false}}) {
+                QCOMPARE(chosen(list, verb), enabled);
+                QCOMPARE(listText(list), emptied ? QString() : scp::listPlaceholder(list));
+                QCOMPARE(clipboard->text(), scp::listPlaceholder(list));
+            }
             QTextCursor word(edit.document());
             word.setPosition(0);
             word.setPosition(6, QTextCursor::KeepAnchor);

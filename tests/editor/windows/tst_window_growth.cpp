@@ -4,21 +4,14 @@
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
-#include "lists/list_document.h"
-#include "lists/list_edit.h"
 #include "recovery/recovery_store.h"
 #include "test_files.h"
 #include "ui_driver.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
 
-#include <QFile>
 #include <QHash>
-#include <QSettings>
 #include <QWheelEvent>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
 
 class WindowGrowthTest : public QObject, EditorFixture {
     Q_OBJECT

@@ -1,13 +1,7 @@
 // A real crash: an editor process with lists of 100,000 entries each, typed
 // into, added to, cleared, pasted into and undone, killed with SIGKILL once
 // its journal on disk holds every edit; the next start restores its lists
-// byte for byte.
-//
-// The test runs itself as that editor: `tst_crash_recovery --editor FOLDER
-// JOURNALS EXPECTED` makes the edits, writes what the lists then hold to
-// EXPECTED as a save would, says "ready" and waits to be killed;
-// `--typing FOLDER JOURNALS` types a little into the gumps list and
-// refuses to save over another program's change.
+// byte for byte. The test runs itself as that editor (runEditor).
 
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
@@ -18,19 +12,12 @@
 #include "ui_driver.h"
 #include "work/editor.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextCursor>
 
-#include <algorithm>
 #include <cstdio>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
 
 namespace {
 
@@ -69,32 +56,22 @@ bool changeBehind(const QString& path, const QByteArray& bytes)
 // Types into the gumps list after another program has changed gumps.scp
 // (so the journal has no base for the list, only its text), and answers
 // the save's Replace question Cancel.
-int runTypingEditor(const QString& folder, const QString& journals)
+bool typeAfterTheirChange(scp::Editor& editor, const QString& folder)
 {
-    scp::Editor editor(QDir(folder), journals);
-    editor.show();
-    while (!listsAreIn())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (!changeBehind(QDir(folder).filePath(u"gumps.scp"_s), "g1 theirs"))
-        return 1;
+        return false;
     listBox(ListId::Gumps).moveCursor(QTextCursor::End);
     QTest::keyClicks(&listBox(ListId::Gumps), u" typed"_s);
     UiDriver driver;
     driver.answer(u"Cancel"_s);
     editor.saveSections();
-    if (driver.boxes.size() != 1)
-        return 1;
-    std::puts("ready");
-    std::fflush(stdout);
-    return QApplication::exec();
+    return driver.boxes.size() == 1;
 }
 
-int runEditor(const QString& folder, const QString& journals, const QString& expected)
+// Types, adds, clears, pastes and undoes in every list, and writes what the
+// lists then hold to `expected` as a save would.
+bool editEveryList(const QString& expected)
 {
-    scp::Editor editor(QDir(folder), journals);
-    editor.show();
-    while (!listsAreIn())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QWidget& form = mainWindow();
     const auto edit = [&](ListId list) -> scp::ListEdit& { return listBox(list); };
     const auto press = [&](const QString& button) {
@@ -124,11 +101,42 @@ int runEditor(const QString& folder, const QString& journals, const QString& exp
     QByteArray lists;
     for (ListId list : scp::kAllLists)
         lists += scp::encodeCp1252(listText(list)).bytes + '\0';
-    if (!writeBytes(expected, lists))
+    return writeBytes(expected, lists);
+}
+
+// `MODE FOLDER JOURNALS [EXPECTED]`: the editor's edits made, says "ready"
+// and waits to be killed.
+int runEditor(char** argv)
+{
+    const QString mode = QString::fromLocal8Bit(argv[1]), folder = QString::fromLocal8Bit(argv[2]);
+    scp::Editor editor(QDir(folder), QString::fromLocal8Bit(argv[3]));
+    editor.show();
+    while (!listsAreIn())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!(mode == u"--typing"_s ? typeAfterTheirChange(editor, folder)
+                                : editEveryList(QString::fromLocal8Bit(argv[4]))))
         return 1;
     std::puts("ready");
     std::fflush(stdout);
     return QApplication::exec();
+}
+
+// This program started as an editor with `args` (MODE FOLDER JOURNALS ...),
+// killed with SIGKILL once ready and once the journal on disk holds what
+// `lists()` gives: its writer syncs on its own thread shortly after the
+// last edit.
+void killOnceJournalled(const QStringList& args, const std::function<QList<QByteArray>()>& lists)
+{
+    QProcess editor;
+    editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    editor.start(QCoreApplication::applicationFilePath(), args);
+    QVERIFY(editor.waitForStarted());
+    QVERIFY2(editor.waitForReadyRead(120'000), "the editor never got ready");
+    QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
+    QTRY_VERIFY_WITH_TIMEOUT(journalHolds(args[1], args[2], lists()), 60'000);
+    editor.kill(); // nothing of the editor's runs any more
+    QVERIFY(editor.waitForFinished());
+    QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
 }
 
 } // namespace
@@ -148,21 +156,10 @@ private Q_SLOTS:
             writeBytes(folder.filePath(u"items.scp"_s),
                        entries("0x2000 0 0 0 0 3 20 970 0 Mantle of Night", 86)));
         const QString expectedPath = scratch.filePath(u"expected"_s);
-        QProcess editor;
-        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        editor.start(QCoreApplication::applicationFilePath(),
-                     {u"--editor"_s, folder.path(), journals.path(), expectedPath});
-        QVERIFY(editor.waitForStarted());
-        QVERIFY2(editor.waitForReadyRead(120'000), "the editor never got ready");
-        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
-        const QList<QByteArray> expected = readBytes(expectedPath).split('\0');
+        QList<QByteArray> expected;
+        killOnceJournalled({u"--editor"_s, folder.path(), journals.path(), expectedPath},
+                           [&] { return expected = readBytes(expectedPath).split('\0'); });
         QCOMPARE(expected.size(), 4);
-        // The journal's writer syncs on its own thread shortly after the
-        // last edit: kill only once the file on disk holds every edit.
-        QTRY_VERIFY_WITH_TIMEOUT(journalHolds(folder.path(), journals.path(), expected), 60'000);
-        editor.kill(); // SIGKILL: nothing of the editor's runs any more
-        QVERIFY(editor.waitForFinished());
-        QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
 
         UiDriver driver;
         driver.answer(u"Restore"_s);
@@ -172,39 +169,24 @@ private Q_SLOTS:
         QVERIFY(mainWindow().isWindowModified());
         restarted.saveSections();
         QCOMPARE(driver.boxes.size(), 2);
-        COMPARE_BYTES(readBytes(folder.filePath(u"gumps.scp"_s)), expected[0]);
-        COMPARE_BYTES(readBytes(folder.filePath(u"tiles.scp"_s)), expected[1]);
-        COMPARE_BYTES(readBytes(folder.filePath(u"items.scp"_s)), expected[2]);
+        for (const ListId list : scp::kAllLists)
+            COMPARE_BYTES(readBytes(folder.filePath(scp::sectionFileName(list))),
+                          expected[int(list)]);
     }
 
     // A section file changed before the crash and refused then is named by
-    // the Restore question and asked about by the save after it: Cancel
+    // the Restore question and asked about by each save after it: Cancel
     // writes nothing, Replace writes the restored lists. (One changed after
     // the editor ended: tst_unsaved_work's bringsBackWhatWasNotSaved.)
-    void restoreKnowsWhatTheFilesWere_data()
-    {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("Cancel") << u"Cancel"_s;
-        QTest::newRow("Replace") << u"Replace"_s;
-    }
     void restoreKnowsWhatTheFilesWere()
     {
-        QFETCH(QString, answer);
         QTemporaryDir folder, journals;
         const QString gumps = folder.filePath(u"gumps.scp"_s);
         QVERIFY(writeBytes(gumps, "g1") && writeBytes(folder.filePath(u"tiles.scp"_s), "t1") &&
                 writeBytes(folder.filePath(u"items.scp"_s), "i1"));
-        QProcess editor;
-        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        editor.start(QCoreApplication::applicationFilePath(),
-                     {u"--typing"_s, folder.path(), journals.path()});
-        QVERIFY(editor.waitForStarted());
-        QVERIFY2(editor.waitForReadyRead(60'000), "the editor never got ready");
-        QCOMPARE(editor.readLine().trimmed(), QByteArray("ready"));
-        QTRY_VERIFY_WITH_TIMEOUT(journalHolds(folder.path(), journals.path(), {"g1 typed", {}, {}}),
-                                 30'000);
-        editor.kill();
-        QVERIFY(editor.waitForFinished());
+        killOnceJournalled({u"--typing"_s, folder.path(), journals.path()}, [] {
+            return QList<QByteArray>{"g1 typed", {}, {}};
+        });
 
         UiDriver driver;
         driver.answer(u"Restore"_s);
@@ -218,29 +200,26 @@ private Q_SLOTS:
                  qPrintable(driver.boxes[0]));
         QCOMPARE(listText(ListId::Gumps), u"g1 typed"_s);
         const auto before = snapshot(folder.path());
-        driver.answer(answer);
+        const QString asked = u"\n\n    gumps.scp (changed since it was read or saved here)\n\n"_s;
+        driver.answer(u"Cancel"_s);
         restarted.saveSections();
-        QVERIFY(driver.boxes[1].contains(
-            u"\n\n    gumps.scp (changed since it was read or saved here)\n\n"_s));
-        if (answer == u"Cancel"_s) {
-            QCOMPARE(driver.boxes.size(), 2);
-            QCOMPARE(snapshot(folder.path()), before);
-        } else {
-            QCOMPARE(driver.boxes.last(), u"Gumps,Tiles,Items Saved!"_s);
-            QCOMPARE(readBytes(gumps), QByteArray("g1 typed"));
-            QCOMPARE(readBytes(folder.filePath(u"tiles.scp"_s)), QByteArray("t1"));
-        }
+        QVERIFY(driver.boxes.size() == 2 && driver.boxes[1].contains(asked));
+        QCOMPARE(snapshot(folder.path()), before);
+        driver.answer(u"Replace"_s);
+        restarted.saveSections();
+        QCOMPARE(driver.boxes.mid(2),
+                 QStringList({driver.boxes[1], u"Gumps,Tiles,Items Saved!"_s}));
+        QCOMPARE(readBytes(gumps), QByteArray("g1 typed"));
+        QCOMPARE(readBytes(folder.filePath(u"tiles.scp"_s)), QByteArray("t1"));
     }
 };
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--typing") == 0)
-        return runTypingEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    if (argc == 5 && qstrcmp(argv[1], "--editor") == 0)
-        return runEditor(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                         QString::fromLocal8Bit(argv[4]));
+    if ((argc == 4 && qstrcmp(argv[1], "--typing") == 0) ||
+        (argc == 5 && qstrcmp(argv[1], "--editor") == 0))
+        return runEditor(argv);
     CrashRecoveryTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -13,12 +13,6 @@
 #include "work/editor_settings.h"
 #include "work/program.h"
 
-#include <QMenu>
-#include <QTemporaryDir>
-
-using namespace Qt::StringLiterals;
-using scp::ListId;
-
 class FoldersTest : public QObject {
     Q_OBJECT
 

@@ -8,15 +8,11 @@
 #include "work/work_queue.h"
 
 #include <QDeadlineTimer>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
-
 #include <functional>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
