@@ -76,6 +76,10 @@ struct TextPoint {
 // list's.
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber = 0, LintLevel level = LintLevel::Warning);
+// The same appended to `out`, and a number as QString::number() writes it.
+void appendWarning(QString& out, QStringView file, TextPoint point, QStringView message,
+                   qsizetype entryNumber, LintLevel level);
+void appendNumber(QString& out, qint64 number);
 
 // Real entries are under 300 characters. One longer than this is a file
 // that is no list, or entries run together: it is neither copied nor split

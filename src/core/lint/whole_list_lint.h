@@ -40,5 +40,7 @@ void lintWholeList(QByteArrayView bytes, const LintRules& rules, PictureFolder* 
 // The same for a text that may hold characters with no byte.
 QList<PlacedFinding> lintWholeList(QStringView text, const LintRules& rules,
                                    PictureFolder* pictures = nullptr);
+void lintWholeList(QStringView text, const LintRules& rules, PictureFolder* pictures,
+                   const FindingVisitor& visit);
 
 } // namespace scp
