@@ -390,10 +390,21 @@ void appendPictureFindings(const LintRules& rules, const EntryFields& entry,
     const qsizetype from = entry.start(widthOff ? kWidthField : kHeightField);
     out.append({from, entry.end(heightOff ? kHeightField : kWidthField) - from,
                 LintRule::PictureSize, said(rules, [&] {
-                    return u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
-                        name, QString::number(picture.size.width),
-                        QString::number(picture.size.height), entry.field(kWidthField),
-                        entry.field(kHeightField));
+                    // "\"%1\" is %2 x %3 pixels, the entry says %4 x %5", put
+                    // together piece by piece: a long list may say it thousands of times.
+                    QString message;
+                    message.reserve(name.size() + 64);
+                    message += u'"';
+                    message += name;
+                    message += u"\" is "_s;
+                    appendNumber(message, picture.size.width);
+                    message += u" x "_s;
+                    appendNumber(message, picture.size.height);
+                    message += u" pixels, the entry says "_s;
+                    message += entry.field(kWidthField);
+                    message += u" x "_s;
+                    message += entry.field(kHeightField);
+                    return message;
                 })});
 }
 

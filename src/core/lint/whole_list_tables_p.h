@@ -24,41 +24,49 @@
 namespace scp::wholelist {
 
 // Keys that fit in 64 bits, each with where its first entry starts. Ids are
-// mostly added counting up: a key above every one before it is new, and is
-// kept in order without a look-up; only the others go to a table, open
-// addressing over Fibonacci hashing.
+// mostly added counting up, and are small, as are the lists: a key above
+// every one before it is new, and is kept in order without a look-up, in
+// 32 bits with its start where both fit. Only the others go to a table,
+// open addressing over Fibonacci hashing.
 class ValueOwners {
 public:
     // Where the first entry with `key` starts, if any; else `start` is kept for it.
     std::optional<qsizetype> claim(quint64 key, qsizetype start)
     {
-        const Slot slot{key, quint64(start) + 1};
-        if (m_ascending.isEmpty() || key > m_ascending.back().key) {
-            m_ascending.push_back(slot);
+        const bool ascending = m_ascending.isEmpty() || key > m_ascending.back().key;
+        if (ascending && key <= kNarrow && quint64(start) <= kNarrow) {
+            m_ascending.push_back({quint32(key), quint32(start)});
             return std::nullopt;
         }
-        const auto at = std::lower_bound(m_ascending.begin(), m_ascending.end(), key,
-                                         [](const Slot& s, quint64 k) { return s.key < k; });
-        if (at->key == key)
-            return at->start();
+        if (!ascending) {
+            const auto at =
+                std::lower_bound(m_ascending.cbegin(), m_ascending.cend(), key,
+                                 [](const Narrow& narrow, quint64 k) { return narrow.key < k; });
+            if (at->key == key)
+                return at->start;
+        }
         if ((m_used + 1) * 2 > qsizetype(m_slots.size()))
             grow();
         for (size_t i = slotOf(key);; i = (i + 1) & m_mask) {
             if (m_slots[i].startPlusOne == 0) {
-                m_slots[i] = slot;
+                m_slots[i] = {key, quint64(start) + 1};
                 ++m_used;
                 return std::nullopt;
             }
             if (m_slots[i].key == key)
-                return m_slots[i].start();
+                return qsizetype(m_slots[i].startPlusOne - 1);
         }
     }
 
 private:
+    static constexpr quint64 kNarrow = 0xFFFF'FFFF;
+    struct Narrow {
+        quint32 key;
+        quint32 start;
+    };
     struct Slot {
         quint64 key = 0;
         quint64 startPlusOne = 0; // 0: an empty slot
-        qsizetype start() const { return qsizetype(startPlusOne - 1); }
     };
     size_t slotOf(quint64 key) const { return size_t((key * 0x9E3779B97F4A7C15ull) >> m_shift); }
     void grow()
@@ -79,7 +87,7 @@ private:
 
     // Lists of plain data grow by realloc(), which moves a long one's pages
     // rather than copying them into new ones.
-    QList<Slot> m_ascending;   // the keys above all before them, in order
+    QList<Narrow> m_ascending; // keys above all before them, in order
     std::vector<Slot> m_slots; // the others
     size_t m_mask = 0;
     int m_shift = 64;
