@@ -11,30 +11,31 @@ namespace scp {
 
 namespace {
 
-// Control characters written as "\xNN": a terminal shown the report takes
+// Control characters written as "\\xNN": a terminal shown the report takes
 // none of them as a command, and a NUL cuts no line short. The C1 controls
 // come from the bytes Windows-1252 leaves undefined, each its own code
 // point; a terminal may take 0x9B or 0x9D for the start of a command.
-QString escapedControls(const QString& text)
+// `text` itself where it holds none, as nearly every message does; else
+// `buffer`, filled with it so written.
+QStringView escapedControls(QStringView text, QString& buffer)
 {
     const auto isControl = [](QChar c) {
         return c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F);
     };
     if (std::none_of(text.cbegin(), text.cend(), isControl))
         return text;
-    QString out;
-    out.reserve(text.size() + 16);
+    buffer.clear();
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (const QChar c : text) {
         if (!isControl(c)) {
-            out += c;
+            buffer += c;
             continue;
         }
-        out += QLatin1StringView("\\x");
-        out += QLatin1Char(kHex[c.unicode() >> 4]);
-        out += QLatin1Char(kHex[c.unicode() & 0xF]);
+        buffer += QLatin1StringView("\\x");
+        buffer += QLatin1Char(kHex[c.unicode() >> 4]);
+        buffer += QLatin1Char(kHex[c.unicode() & 0xF]);
     }
-    return out;
+    return buffer;
 }
 
 // The report is handed on in pieces of about this many characters, each
@@ -48,12 +49,16 @@ bool checkLists(const EntryLists& lists, PictureFolder& pictures,
                 const std::function<QString(ListId)>& fileName, const ReportWriter& write)
 {
     bool found = false;
-    QString lines; // a piece of the report; its memory serves every piece
+    QString lines;   // a piece of the report; its memory serves every piece
+    QString escaped; // a message with control characters, written as such
     for (const ListId list : kAllLists) {
-        const QString file = escapedControls(fileName(list));
+        QString fileBuffer;
+        const QString named = fileName(list);
+        const QStringView file = escapedControls(named, fileBuffer);
         const FindingVisitor add = [&](PlacedFinding&& placed) {
-            appendWarning(lines, file, placed.point, escapedControls(placed.finding.message),
-                          placed.entry, lintLevel(placed.finding.rule));
+            appendWarning(lines, file, placed.point,
+                          escapedControls(placed.finding.message, escaped), placed.entry,
+                          lintLevel(placed.finding.rule));
             lines += u'\n';
             found = true;
             if (lines.size() >= kPiece) {

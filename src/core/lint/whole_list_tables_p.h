@@ -158,14 +158,14 @@ public:
         const size_t length = size_t(size) * sizeof(Char);
         const size_t hash = hashOf(bytes, length);
         for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
-            if (m_slots[i] == 0) {
-                m_known.push_back({QByteArray(bytes, qsizetype(length)), hash, ask(name, size)});
-                m_slots[i] = quint32(m_known.size());
+            const Slot& slot = m_slots[i];
+            if (slot.indexPlusOne == 0) {
+                m_known.push_back({QByteArray(bytes, qsizetype(length)), ask(name, size)});
+                m_slots[i] = {hash, quint32(m_known.size())};
                 return m_known.back().info;
             }
-            const Known& known = m_known[m_slots[i] - 1];
-            if (known.hash == hash && size_t(known.name.size()) == length &&
-                std::memcmp(known.name.constData(), bytes, length) == 0)
+            const Known& known = m_known[slot.indexPlusOne - 1];
+            if (slot.hash == hash && sameName(known.name, bytes, length))
                 return known.info;
         }
     }
@@ -174,9 +174,29 @@ public:
 private:
     struct Known {
         QByteArray name; // as the list holds it
-        size_t hash;
         PictureInfo info;
     };
+    struct Slot {
+        size_t hash = 0;
+        quint32 indexPlusOne = 0; // in m_known; 0: an empty slot
+    };
+    static quint64 wordAt(const char* bytes)
+    {
+        quint64 word;
+        std::memcpy(&word, bytes, 8);
+        return word;
+    }
+    // Most names are 8 to 16 bytes: two words, the second over the first.
+    static bool sameName(const QByteArray& known, const char* bytes, size_t length)
+    {
+        if (size_t(known.size()) != length)
+            return false;
+        if (length < 8 || length > 16)
+            return std::memcmp(known.constData(), bytes, length) == 0;
+        const char* other = known.constData();
+        return wordAt(other) == wordAt(bytes) &&
+               wordAt(other + length - 8) == wordAt(bytes + length - 8);
+    }
     PictureInfo ask(const Char* name, qsizetype size)
     {
         if constexpr (sizeof(Char) == 1) {
@@ -213,19 +233,22 @@ private:
     }
     void grow()
     {
-        m_slots.assign(std::max<size_t>(m_slots.size() * 2, 64), 0);
+        const std::vector<Slot> old =
+            std::exchange(m_slots, std::vector<Slot>(std::max<size_t>(m_slots.size() * 2, 64)));
         m_mask = m_slots.size() - 1;
-        for (size_t k = 0; k < m_known.size(); ++k) {
-            size_t i = m_known[k].hash & m_mask;
-            while (m_slots[i] != 0)
+        for (const Slot& slot : old) {
+            if (slot.indexPlusOne == 0)
+                continue;
+            size_t i = slot.hash & m_mask;
+            while (m_slots[i].indexPlusOne != 0)
                 i = (i + 1) & m_mask;
-            m_slots[i] = quint32(k + 1);
+            m_slots[i] = slot;
         }
     }
 
     PictureFolder& m_folder;
     std::vector<Known> m_known;
-    std::vector<quint32> m_slots; // an index in m_known + 1, or 0
+    std::vector<Slot> m_slots;
     size_t m_mask = 0;
 };
 
