@@ -165,9 +165,10 @@ std::optional<quint64> cleanPictureEntry(const Chars& text, qsizetype start, con
 {
     const auto* c = text.chars;
     const qsizetype length = span.end - start;
-    if (span.spaces != 3 || c[start] == u' ' || length == rules.placeholder.size() ||
-        length == rules.hint.size())
+    // Of the length of the placeholder or the hint, it may be one of them.
+    if (span.spaces != 3 || length == rules.placeholder.size() || length == rules.hint.size())
         return std::nullopt;
+    // An entry starting with a space fails the id's digits.
     const auto [idEnd, nameEnd, widthEnd] = span.spaceAt;
     qsizetype from = start;
     if (idEnd - start > 2 && c[start] == u'0' && (c[start + 1] == u'x' || c[start + 1] == u'X'))
