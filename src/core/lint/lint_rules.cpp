@@ -17,9 +17,7 @@ namespace scp {
 namespace {
 
 constexpr int kPictureFields = 4;
-constexpr int kItemFields = EntryFields::kKept;
 constexpr int kNameField = 1, kWidthField = 2, kHeightField = 3;
-constexpr int kLayerField = 6, kAnimationField = 7;
 
 const char16_t* const kItemNumberNames[] = {u"flag1",  u"flag2", u"flag3",     u"flag4",
                                             u"weight", u"layer", u"animation", u"height"};

@@ -110,6 +110,11 @@ private:
     std::array<qsizetype, kKept> m_starts{};
 };
 
+// An item's fields: at least ten, the tenth its name; the layer and the
+// animation are read by place.
+constexpr int kItemFields = EntryFields::kKept;
+constexpr int kLayerField = 6, kAnimationField = 7;
+
 // A number as entries are compared by it: its value where that fits in 64
 // bits, else its digits. A longer number is a slip (a pasted run of digits)
 // rather than an id, and is compared by how it is written: hexadecimal

@@ -2,6 +2,7 @@
 
 #include "lint/whole_list_lint.h"
 
+#include "lint/whole_list_clean_p.h"
 #include "lint/whole_list_tables_p.h"
 #include "pictures/bmp_header.h"
 #include "text/cp1252.h"
@@ -103,15 +104,6 @@ void sortByPosition(QList<LintFinding>& found)
     }
 }
 
-// Where an entry that starts at `start` ends, and the first three single
-// spaces in it, where a picture entry's fields part. Entries split as
-// ListLint splits them: at line ends, and at a space next to another one.
-struct EntrySpan {
-    qsizetype end = 0;
-    int spaces = 0; // single spaces after the entry's first character
-    std::array<qsizetype, 3> spaceAt{};
-};
-
 template <typename Chars> EntrySpan entrySpan(const Chars& text, qsizetype start, qsizetype size)
 {
     const auto* chars = text.chars;
@@ -125,80 +117,9 @@ template <typename Chars> EntrySpan entrySpan(const Chars& text, qsizetype start
         if (ch == u'\r' || ch == u'\n' ||
             (ch == u' ' && (chars[i - 1] == u' ' || (i + 1 < size && chars[i + 1] == u' '))))
             return span.end = i, span;
-        if (ch == u' ' && span.spaces++ < 3)
+        if (ch == u' ' && span.spaces++ < int(span.spaceAt.size()))
             span.spaceAt[size_t(span.spaces - 1)] = i;
     }
-}
-
-int hexValue(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    const char16_t lower = c | 0x20; // 'A' to 'F' and nothing else become 'a' to 'f'
-    return lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : -1;
-}
-
-// A size of up to 18 decimal digits (below 2^60, as the rules read it); -1
-// for anything else, which the rules read themselves.
-template <typename Char> qint64 decimalSize(const Char* from, const Char* to)
-{
-    if (to == from || to - from > 18)
-        return -1;
-    qint64 value = 0;
-    for (; from != to; ++from) {
-        if (*from < u'0' || *from > u'9')
-            return -1;
-        value = value * 10 + (*from - u'0');
-    }
-    return value;
-}
-
-// The id of a picture list's entry of four fields in which no rule finds
-// anything, read from the characters as they are; none for any other
-// entry, or one whose id does not fit in 64 bits, which the rules read.
-// Nearly every entry of a long list is such, and is neither decoded nor
-// split again. Mirrors readEntry() and appendPictureFindings() for them.
-template <typename Chars>
-std::optional<quint64> cleanPictureEntry(const Chars& text, qsizetype start, const EntrySpan& span,
-                                         const LintRules& rules,
-                                         PictureAnswers<typename Chars::Char>* pictures)
-{
-    const auto* c = text.chars;
-    const qsizetype length = span.end - start;
-    // Of the length of the placeholder or the hint, it may be one of them.
-    if (span.spaces != 3 || length == rules.placeholder.size() || length == rules.hint.size())
-        return std::nullopt;
-    // An entry starting with a space fails the id's digits.
-    const auto [idEnd, nameEnd, widthEnd] = span.spaceAt;
-    qsizetype from = start;
-    if (idEnd - start > 2 && c[start] == u'0' && (c[start + 1] == u'x' || c[start + 1] == u'X'))
-        from += 2;
-    while (from + 1 < idEnd && c[from] == u'0')
-        ++from;
-    if (idEnd - from > 16)
-        return std::nullopt;
-    quint64 id = 0;
-    for (qsizetype i = from; i < idEnd; ++i) {
-        const int digit = hexValue(c[i]);
-        if (digit < 0)
-            return std::nullopt;
-        id = id << 4 | quint64(digit);
-    }
-    const qsizetype n = nameEnd - idEnd - 1;
-    if (n < 4 || c[nameEnd - 4] != u'.' || (c[nameEnd - 3] | 0x20) != u'b' ||
-        (c[nameEnd - 2] | 0x20) != u'm' || (c[nameEnd - 1] | 0x20) != u'p')
-        return std::nullopt;
-    const qint64 width = decimalSize(c + nameEnd + 1, c + widthEnd);
-    const qint64 height = decimalSize(c + widthEnd + 1, c + span.end);
-    if (width < 0 || height < 0)
-        return std::nullopt;
-    if (pictures) {
-        const PictureInfo& picture = (*pictures)(c + idEnd + 1, n);
-        if (picture.state != PictureInfo::State::Readable || picture.size.width != width ||
-            picture.size.height != height)
-            return std::nullopt;
-    }
-    return id;
 }
 
 // One reading of a whole list, start to end.
@@ -247,19 +168,33 @@ public:
                 m_visit({std::move(finding), {m_line, start - m_lineStart + 1}, m_entry});
                 continue;
             }
-            if (m_rules.list != ListId::Items) {
-                // A repeated id is said by the rules, from the entry read again.
-                const auto id = cleanPictureEntry(m_text, start, span, m_rules, pictures);
-                if (id && !m_owners.claimValue(IdKey, *id, start))
-                    continue;
-            }
-            lintEntry(start, i, pictures);
+            const Clean clean = readClean(start, span, pictures);
+            if (clean != Clean::Yes)
+                lintEntry(start, i, pictures, clean == Clean::IdKept);
         }
     }
 
 private:
+    // Whether the entry was read straight from its characters, with nothing
+    // to say, or is left to the rules: a key an earlier entry has is said
+    // by them, from the entry read again. An item whose id is new is left
+    // to them with the id kept already, when its animation repeats.
+    enum class Clean { Yes, No, IdKept };
+    Clean readClean(qsizetype start, const EntrySpan& span, Pictures* pictures)
+    {
+        if (m_rules.list != ListId::Items) {
+            const auto id = cleanPictureEntry(m_text, start, span, m_rules, pictures);
+            return id && !m_owners.claimValue(IdKey, *id, start) ? Clean::Yes : Clean::No;
+        }
+        const auto keys = cleanItemEntry(m_text, start, span, m_rules);
+        if (!keys || m_owners.claimValue(IdKey, keys->id, start))
+            return Clean::No;
+        return m_owners.claimValue(AnimationKey, keys->animation, start) ? Clean::IdKept
+                                                                         : Clean::Yes;
+    }
+
     // The findings of the entry from `start` to `end`, by the rules, in order.
-    void lintEntry(qsizetype start, qsizetype end, Pictures* pictures)
+    void lintEntry(qsizetype start, qsizetype end, Pictures* pictures, bool idKept)
     {
         const EntryFields fields(m_text.entry(start, end - start, m_buffer));
         m_found.clear();
@@ -272,6 +207,8 @@ private:
                                   pictures->path(), m_found);
         }
         for (const KeySlot slot : {IdKey, AnimationKey}) {
+            if (slot == IdKey && idKept)
+                continue;
             if (const auto owner = m_owners.claim(slot, read.keys[slot], start)) {
                 // Found again only for what the finding says of it.
                 const EntryFields earlier(

@@ -221,15 +221,18 @@ private Q_SLOTS:
                 "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
                 .split('|') +
             QList{QByteArray(scp::kLongestEntry - 6, 'x')}; // with its neighbours, too long or not
-        // Entries of their own, many of them right, read straight from the bytes: ids
-        // and sizes at the edges of what that reads, and just past them.
+        // Entries of their own, many of them right, read straight from the bytes: ids,
+        // sizes, layers and animations at the edges of what that reads, and just past them.
         const QList<QByteArray> ids = QByteArray("0X00000000000000000003a|FFFFFFFFFFFFFFFF|"
                                                  "1FFFFFFFFFFFFFFFF|10000000000000000")
                                           .split('|');
         const QList<QByteArray> bodies =
             QByteArray("cloak.bmp 64 32|cloak.bmp 64 320|cloak.bmp 064 32|broken.bmp 0 0|"
-                       "cloak.bmp 999999999999999999 1000000000000000000")
-                .split('|');
+                       "cloak.bmp 999999999999999999 1000000000000000000|"
+                       "0 0 0 0 1 5 58 0 Cloak of Night|0 0 0 0 1 29 00# 0 n|a 0 0 0 1 5 # 0 n|"
+                       "0 0 0 0 1 15 # 0 n|0 0 0 0 1 30 # 0 n|0 0 0 0 1 0 # 0 n|"
+                       "0 0 0 0 1 1 999999999999999999 0 n|0 0 0 0 1 1 18446744073709551615 0 n")
+                .split('|'); // # an animation, mostly one of its own
         QRandomGenerator random(20261207);
         const auto body = [&]() -> QByteArray { // a gump's, right or not, or an item's start
             switch (random.bounded(3)) {
@@ -238,7 +241,8 @@ private Q_SLOTS:
             case 1:
                 return "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n";
             default:
-                return bodies[random.bounded(int(bodies.size()))];
+                return QByteArray(bodies[random.bounded(int(bodies.size()))])
+                    .replace('#', QByteArray::number(random.bounded(1000)));
             }
         };
         for (int round = 0; round < 36; ++round) {
