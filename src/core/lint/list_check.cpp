@@ -11,7 +11,7 @@ namespace scp {
 
 namespace {
 
-// Control characters written as "\\xNN": a terminal shown the report takes
+// Control characters written as "\xNN": a terminal shown the report takes
 // none of them as a command, and a NUL cuts no line short. The C1 controls
 // come from the bytes Windows-1252 leaves undefined, each its own code
 // point; a terminal may take 0x9B or 0x9D for the start of a command.
