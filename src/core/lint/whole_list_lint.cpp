@@ -11,7 +11,6 @@
 #include <QString>
 #include <QtEndian>
 
-#include <array>
 #include <bit>
 #include <cstring>
 #include <optional>
@@ -104,6 +103,7 @@ void sortByPosition(QList<LintFinding>& found)
     }
 }
 
+// The entry that starts at `start`: where it ends, and its first single spaces.
 template <typename Chars> EntrySpan entrySpan(const Chars& text, qsizetype start, qsizetype size)
 {
     const auto* chars = text.chars;
