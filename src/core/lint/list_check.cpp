@@ -41,7 +41,7 @@ QStringView escapedControls(QStringView text, QString& buffer)
 // The report is handed on in pieces of about this many characters, each
 // ending a line: a whole one would be megabytes of fresh memory, which cost
 // more, page by page, than the findings themselves.
-constexpr qsizetype kPiece = 16 * 1024;
+constexpr qsizetype kPiece = 64 * 1024;
 
 } // namespace
 
