@@ -30,7 +30,7 @@ namespace {
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
 constexpr ExitCode kFindings = Failure; // a check that found something fails a build script
 
-void print(FILE* stream, const QString& text)
+void print(FILE* stream, QStringView text)
 {
     // Written by its length: a NUL in it ends nothing.
     const QByteArray bytes = text.toLocal8Bit();
@@ -79,16 +79,14 @@ int check(const QString& given, const scp::EntryLists& lists)
 {
     const QDir folder(given.isEmpty() ? QDir::currentPath() : given);
     scp::PictureFolder pictures(folder.path(), scp::PictureFolder::Lookups::OncePerName);
-    const std::array<QString, 3> reports = scp::checkLists(lists, pictures, [&](scp::ListId list) {
-        return QDir::toNativeSeparators(given.isEmpty()
-                                            ? scp::sectionFileName(list)
-                                            : folder.filePath(scp::sectionFileName(list)));
-    });
-    bool found = false;
-    for (const scp::ListId list : scp::kAllLists) {
-        print(stdout, reports[static_cast<size_t>(list)]);
-        found = found || !reports[static_cast<size_t>(list)].isEmpty();
-    }
+    const bool found = scp::checkLists(
+        lists, pictures,
+        [&](scp::ListId list) {
+            return QDir::toNativeSeparators(given.isEmpty()
+                                                ? scp::sectionFileName(list)
+                                                : folder.filePath(scp::sectionFileName(list)));
+        },
+        [](QStringView lines) { print(stdout, lines); });
     return found ? kFindings : Success;
 }
 

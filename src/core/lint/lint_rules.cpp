@@ -8,6 +8,7 @@
 #include <QtNumeric>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -16,9 +17,7 @@ namespace scp {
 namespace {
 
 constexpr int kPictureFields = 4;
-constexpr int kItemFields = EntryFields::kKept;
 constexpr int kNameField = 1, kWidthField = 2, kHeightField = 3;
-constexpr int kLayerField = 6, kAnimationField = 7;
 
 const char16_t* const kItemNumberNames[] = {u"flag1",  u"flag2", u"flag3",     u"flag4",
                                             u"weight", u"layer", u"animation", u"height"};
@@ -222,25 +221,45 @@ LintLevel lintLevel(LintRule rule)
     }
 }
 
+void appendNumber(QString& out, qint64 number)
+{
+    // Without QString::number()'s string of its own: a check of long lists
+    // writes three numbers a finding, tens of thousands of times.
+    char16_t digits[24];
+    size_t at = std::size(digits);
+    quint64 left = number < 0 ? 0 - quint64(number) : quint64(number);
+    do {
+        digits[--at] = char16_t(u'0' + left % 10);
+        left /= 10;
+    } while (left != 0);
+    if (number < 0)
+        digits[--at] = u'-';
+    out += QStringView(digits + at, std::size(digits) - at);
+}
+
+void appendWarning(QString& out, QStringView file, TextPoint point, QStringView message,
+                   qsizetype entryNumber, LintLevel level)
+{
+    out += file;
+    out += u':';
+    appendNumber(out, point.line);
+    out += u':';
+    appendNumber(out, point.column);
+    out += level == LintLevel::Error ? u": error: "_s : u": warning: "_s;
+    out += message;
+    if (entryNumber > 0) {
+        out += u" [entry "_s;
+        appendNumber(out, entryNumber);
+        out += u']';
+    }
+}
+
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber, LintLevel level)
 {
-    // Put together piece by piece: a check of long lists says this tens of
-    // thousands of times.
     QString line;
     line.reserve(file.size() + message.size() + 64);
-    line += file;
-    line += u':';
-    line += QString::number(point.line);
-    line += u':';
-    line += QString::number(point.column);
-    line += level == LintLevel::Error ? u": error: "_s : u": warning: "_s;
-    line += message;
-    if (entryNumber > 0) {
-        line += u" [entry "_s;
-        line += QString::number(entryNumber);
-        line += u']';
-    }
+    appendWarning(line, file, point, message, entryNumber, level);
     return line;
 }
 
@@ -369,10 +388,21 @@ void appendPictureFindings(const LintRules& rules, const EntryFields& entry,
     const qsizetype from = entry.start(widthOff ? kWidthField : kHeightField);
     out.append({from, entry.end(heightOff ? kHeightField : kWidthField) - from,
                 LintRule::PictureSize, said(rules, [&] {
-                    return u"\"%1\" is %2 x %3 pixels, the entry says %4 x %5"_s.arg(
-                        name, QString::number(picture.size.width),
-                        QString::number(picture.size.height), entry.field(kWidthField),
-                        entry.field(kHeightField));
+                    // "\"%1\" is %2 x %3 pixels, the entry says %4 x %5", put
+                    // together piece by piece: a long list may say it thousands of times.
+                    QString message;
+                    message.reserve(name.size() + 64);
+                    message += u'"';
+                    message += name;
+                    message += u"\" is "_s;
+                    appendNumber(message, picture.size.width);
+                    message += u" x "_s;
+                    appendNumber(message, picture.size.height);
+                    message += u" pixels, the entry says "_s;
+                    message += entry.field(kWidthField);
+                    message += u" x "_s;
+                    message += entry.field(kHeightField);
+                    return message;
                 })});
 }
 

@@ -76,6 +76,10 @@ struct TextPoint {
 // list's.
 QString formatWarning(const QString& file, TextPoint point, const QString& message,
                       qsizetype entryNumber = 0, LintLevel level = LintLevel::Warning);
+// The same appended to `out`, and a number as QString::number() writes it.
+void appendWarning(QString& out, QStringView file, TextPoint point, QStringView message,
+                   qsizetype entryNumber, LintLevel level);
+void appendNumber(QString& out, qint64 number);
 
 // Real entries are under 300 characters. One longer than this is a file
 // that is no list, or entries run together: it is neither copied nor split
@@ -105,6 +109,11 @@ private:
     int m_count = 1;
     std::array<qsizetype, kKept> m_starts{};
 };
+
+// An item's fields: at least ten, the tenth its name; the layer and the
+// animation are read by place.
+constexpr int kItemFields = EntryFields::kKept;
+constexpr int kLayerField = 6, kAnimationField = 7;
 
 // A number as entries are compared by it: its value where that fits in 64
 // bits, else its digits. A longer number is a slip (a pasted run of digits)

@@ -7,18 +7,24 @@
 
 #include <QString>
 
-#include <array>
 #include <functional>
 
 namespace scp {
 
 class PictureFolder;
 
-// Each list's findings as warning lines ("FILE:LINE:COLUMN: warning: MESSAGE
-// [entry N]", one per line, each ending in a line end), the file named by
-// `fileName`. The three lists are read side by side, on threads of their own
-// where the pool has them free; `pictures` is asked from all of them.
-std::array<QString, 3> checkLists(const EntryLists& lists, PictureFolder& pictures,
-                                  const std::function<QString(ListId)>& fileName);
+// Receives a report in pieces, each ending a line.
+using ReportWriter = std::function<void(QStringView lines)>;
+
+// Writes each list's findings as warning lines ("FILE:LINE:COLUMN: warning:
+// MESSAGE [entry N]", one per line, each ending in a line end) to `write`
+// as they are found, the lists in the editor's order, the file named by
+// `fileName`; whether there were any. The lists are read one after another
+// on the calling thread: read side by side on threads of their own, a
+// check of long lists took a tenth more processor time (the threads' own
+// memory, and the waits for the pictures' answers), and on a busy machine
+// the processor time is what a check takes.
+bool checkLists(const EntryLists& lists, PictureFolder& pictures,
+                const std::function<QString(ListId)>& fileName, const ReportWriter& write);
 
 } // namespace scp

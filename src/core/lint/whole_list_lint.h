@@ -1,9 +1,10 @@
 #pragma once
 
 // The lint of a whole list read once, start to end, as the compiler's check
-// reads each list: from the file's Windows-1252 bytes, an entry decoded at a
-// time (one longer than kLongestEntry not at all), keeping nothing of an
-// entry but what a later one is compared with.
+// reads each list: from the file's Windows-1252 bytes, an entry in which no
+// rule finds anything read from them as they are, any other decoded at a
+// time (one longer than kLongestEntry not at all), keeping of an entry only
+// where it starts, for a later one with the same key.
 // What it finds, and where, is what ListLint (lint.h) finds in the same text;
 // ListLint is for a list that is edited while it is read. Qt Core only.
 
@@ -40,5 +41,7 @@ void lintWholeList(QByteArrayView bytes, const LintRules& rules, PictureFolder* 
 // The same for a text that may hold characters with no byte.
 QList<PlacedFinding> lintWholeList(QStringView text, const LintRules& rules,
                                    PictureFolder* pictures = nullptr);
+void lintWholeList(QStringView text, const LintRules& rules, PictureFolder* pictures,
+                   const FindingVisitor& visit);
 
 } // namespace scp

@@ -220,18 +220,41 @@ private Q_SLOTS:
                 "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
                 .split('|') +
             QList{QByteArray(scp::kLongestEntry - 6, 'x')}; // with its neighbours, too long or not
+        // Entries of their own, many of them right, read straight from the bytes: ids,
+        // sizes, layers and animations at the edges of what that reads, and just past them.
+        const QList<QByteArray> ids = QByteArray("0X00000000000000000003a|FFFFFFFFFFFFFFFF|"
+                                                 "1FFFFFFFFFFFFFFFF|10000000000000000")
+                                          .split('|');
+        const QList<QByteArray> bodies =
+            QByteArray("cloak.bmp 64 32|cloak.bmp 64 320|cloak.bmp 064 32|broken.bmp 0 0|"
+                       "cloak.bmp 999999999999999999 1000000000000000000|"
+                       "0 0 0 0 1 5 58 0 Cloak of Night|0 0 0 0 1 29 00# 0 n|a 0 0 0 1 5 # 0 n|"
+                       "0 0 0 0 1 15 # 0 n|0 0 0 0 1 30 # 0 n|0 0 0 0 1 0 # 0 n|"
+                       "0 0 0 0 1 1 999999999999999999 0 n|0 0 0 0 1 1 18446744073709551615 0 n")
+                .split('|'); // # an animation, mostly one of its own
         QRandomGenerator random(20261207);
+        const auto body = [&]() -> QByteArray { // a gump's, right or not, or an item's start
+            switch (random.bounded(3)) {
+            case 0:
+                return "p" + QByteArray::number(random.bounded(90)) + ".bmp 1 2";
+            case 1:
+                return "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n";
+            default:
+                return QByteArray(bodies[random.bounded(int(bodies.size()))])
+                    .replace('#', QByteArray::number(random.bounded(1000)));
+            }
+        };
         for (int round = 0; round < 36; ++round) {
             const auto list = ListId(round % 3);
             QByteArray bytes;
             for (int i = 0; i < (round < 30 ? 80 : 3000); ++i) {
-                if (random.bounded(3) == 0) // an entry of its own: a gump's, or an item's start
-                    bytes +=
-                        QByteArray::number(random.bounded(round < 30 ? 20 : 2000), 16) + ' ' +
-                        (random.bounded(2)
-                             ? "p" + QByteArray::number(random.bounded(90)) + ".bmp 1 2"
-                             : "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n") +
-                        "  ";
+                if (random.bounded(3) == 0) {
+                    const QByteArray id =
+                        random.bounded(4)
+                            ? QByteArray::number(random.bounded(round < 30 ? 20 : 2000), 16)
+                            : ids[random.bounded(int(ids.size()))];
+                    bytes += id + ' ' + body() + "  ";
+                }
                 bytes += pieces[random.bounded(int(pieces.size()))];
             }
             scp::ListLint lint(scp::lintRules(list), &m_folder);
