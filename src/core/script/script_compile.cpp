@@ -76,7 +76,7 @@ bool ScriptCompile::compileScript(const EntryLists& lists,
         script.append(list != kAllLists.end() ? encoded[static_cast<size_t>(*list)].bytes
                                               : piece->encoded().bytes);
     }
-    Outcome written;
+    Outcome written = Outcome::failure(u"the script was not written"_s);
     qint64 modified = 0;
     reporter.runAside([&] {
         written = writeFileAtomically(target, script);

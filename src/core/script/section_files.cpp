@@ -37,7 +37,8 @@ bool SectionFiles::saveSections(const EntryLists& lists, PatchInfoState& patchIn
     if (withPatchInfo)
         transaction.add(patchInfo.patchInfoPath(), patchInfoFile);
     reporter.progress(0.75);
-    Outcome outcome;
+    // A reporter that never ran the step wrote nothing.
+    Outcome outcome = Outcome::failure(QStringLiteral("the files were not written"));
     std::array<qint64, 3> modified{};
     reporter.runAside([&] {
         outcome = transaction.commit();

@@ -242,6 +242,7 @@ void ListDocument::noteChange(int position, int removed, int added)
 {
     if (m_settling)
         return;
+    ++m_edits;
     // Undo and redo bring back states that had their breaks; settling one
     // would be an edit, and would drop what redo still holds. Only they
     // leave something to redo.
@@ -342,6 +343,12 @@ void ListDocument::markSaved()
     m_saved = m_document;
     m_document->setModified(false);
     updateUnsaved();
+}
+
+void ListDocument::markSaved(const Held& written)
+{
+    if (held() == written)
+        markSaved();
 }
 
 void ListDocument::updateUnsaved()

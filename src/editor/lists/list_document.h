@@ -148,6 +148,17 @@ public:
     bool isUnsaved() const;
     // The list as it is now is what its section file holds.
     void markSaved();
+    // The list as it stands, to be marked saved once its file is written
+    // (the window goes on taking events meanwhile).
+    struct Held {
+        const QTextDocument* document = nullptr;
+        quint64 edits = 0;
+        bool operator==(const Held&) const = default;
+    };
+    Held held() const { return {m_document, m_edits}; }
+    // markSaved() where the list still stands as `written`: an edit that
+    // came after is not in the file, and keeps the list unsaved.
+    void markSaved(const Held& written);
 
     // A Load is filling the list's next document: the list takes no edits
     // until it is adopted.
@@ -182,6 +193,7 @@ private:
     QPointer<QTextDocument> m_replaced; // what undo can still bring back
     QPointer<QTextDocument> m_saved;    // what holds the list as saved
     bool m_unsaved = false;
+    quint64 m_edits = 0; // edits of the list's text, undo and redo among them
     bool m_beingReplaced = false;
     int m_spacer;
     // Document ranges [first, second] edited since the breaks were settled.

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <exception>
 #include <memory>
 
 namespace scp {
@@ -84,14 +85,27 @@ void BusyWork::runAside(const std::function<void()>& blocking)
     // user's input waits in the queue, as it does between step()s, and a
     // close asked meanwhile waits for the work (see WorkQueue).
     QEventLoop loop;
-    const std::unique_ptr<QThread> thread(QThread::create(blocking));
+    std::exception_ptr failed;
+    const std::unique_ptr<QThread> thread(QThread::create([&blocking, &failed] {
+        try {
+            blocking();
+        } catch (...) {
+            failed = std::current_exception(); // as if it had run here
+        }
+    }));
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    if (!thread->isRunning() && !thread->isFinished()) {
+        blocking(); // no thread to be had: here, as before
+        return;
+    }
     QTimer feedback;
     QObject::connect(&feedback, &QTimer::timeout, &loop, [this] { show(m_fraction); });
     feedback.start(kRepaintEvery);
-    thread->start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     thread->wait();
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 void BusyWork::finish()

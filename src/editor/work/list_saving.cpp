@@ -95,9 +95,14 @@ bool ListSaving::save()
     const auto save = [this, &saved](Reporter& reporter) {
         saved = m_files.sections.saveSections(m_entryLists, m_files.patchInfo, reporter);
     };
-    m_queue.run(save, listsAreLong(), [this] {
-        for (ListDocument* list : m_lists)
-            list->markSaved();
+    // What a drop or an input method puts in a list while the files are
+    // written is not in them.
+    std::array<ListDocument::Held, 3> written;
+    for (size_t i = 0; i < written.size(); ++i)
+        written[i] = m_lists[i]->held();
+    m_queue.run(save, listsAreLong(), [this, &written] {
+        for (size_t i = 0; i < written.size(); ++i)
+            m_lists[i]->markSaved(written[i]);
         updateUnsaved(); // the patch info's part, which no list reports
     });
     return saved;

@@ -104,7 +104,8 @@ private Q_SLOTS:
             << Scenario([](scp::WorkQueue& queue, QStringList& log) {
                    queue.run([&](scp::Reporter& reporter) {
                        std::atomic<bool> timerRan = false;
-                       QTimer::singleShot(0, [&] {
+                       QObject scenario; // the timer goes with it, should the step hold it
+                       QTimer::singleShot(0, &scenario, [&] {
                            log << u"timer"_s;
                            queue.whenFree([&] { log << u"asked meanwhile"_s; });
                            timerRan = true;
