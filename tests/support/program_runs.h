@@ -10,8 +10,7 @@ struct Run {
     QByteArray out, err;
 };
 
-// Runs `program` in `folder`; its standard output goes to the file `output`
-// where one is given.
+// Runs `program` in `folder`, its standard output to the file `output` if given.
 inline Run runProgram(const QString& program, const QStringList& args, const QString& folder,
                       const QString& output = {})
 {

@@ -45,9 +45,7 @@ private Q_SLOTS:
                                 m_dir->filePath(QLatin1StringView(name))));
     }
 
-    // A folder a finished child worked in may stay in use a moment longer
-    // (under Wine it does): its removal is tried again for a while, and only
-    // a folder still held after that fails the test.
+    // A folder a finished child used may stay busy a moment (Wine): removal is retried.
     void cleanup()
     {
         m_dir->setAutoRemove(false);
@@ -67,9 +65,8 @@ private Q_SLOTS:
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
-        // The example ships the pictures its entries name, at their sizes: a
-        // newcomer's first look at it shows no problem.
-        // With its drive on Windows: the program runs in another folder.
+        // The example ships its pictures at their sizes: no problem at first look. With its
+        // drive on Windows: the program runs in another folder.
         const Run check =
             compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()});
         QCOMPARE(check.out + check.err, QByteArray());
@@ -85,9 +82,8 @@ private Q_SLOTS:
 #endif
     }
 
-    // patch.ini changes the script's NAME, CREATOR and EMAIL lines and the
-    // GODWALK digit, and nothing else; a bad value writes nothing, and
-    // --check names it in its line format.
+    // patch.ini changes NAME, CREATOR, EMAIL and GODWALK only; a bad value writes
+    // nothing, and --check names it in its line format.
     void compilesPatchInfo()
     {
         const QString ini = m_dir->filePath(u"patch.ini"_s);
@@ -104,8 +100,7 @@ private Q_SLOTS:
                                    "NAME Caf\xE9 \x80\r\nCREATOR Me\r\nEMAIL me@example.org\r\n")
                           .replace(godwalk + "1\r\n", godwalk + "0\r\n"));
 
-        // One problem stands for all (each one's words: tst_patch_info), beyond
-        // ASCII, as the console gets it.
+        // One problem stands for all (tst_patch_info), beyond ASCII, as the console gets it.
         const QString problem = u"name: \"\u03A9\" (U+03A9) at line 1, column 1"_s;
         QFile::remove(script);
         QVERIFY(writeBytes(ini, "[script]\nname = \xCE\xA9\n"));
@@ -169,8 +164,7 @@ private Q_SLOTS:
     }
     void commandLine()
     {
-        // --help and --version: the packaging test runs them without a display.
-        // Usage errors exit 2 and name what was wrong; nothing is written.
+        // --help and --version: the packaging test. Usage errors exit 2, write nothing.
         for (const QStringList& args : {QStringList{u"--bogus"_s}, QStringList{u"a"_s, u"b"_s}}) {
             const Run run = compile(args);
             QCOMPARE(run.exitCode, 2);
@@ -178,8 +172,7 @@ private Q_SLOTS:
                          run.err.contains("--help"),
                      run.err.constData());
         }
-        // "--" ends the options: a folder named like one is still a folder,
-        // and a failure is one line naming the file, exit 1, nothing written.
+        // "--" ends the options; a failure is one line naming the file, exit 1.
         const Run missing = compile({u"--"_s, u"--bogus"_s});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY(missing.out.isEmpty());
@@ -190,9 +183,7 @@ private Q_SLOTS:
                      kLineEnd);
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
 
-        // The help names the program, whatever path started it, on its usage
-        // line alone (started as "s", no other "s" changes), and compiles
-        // nothing. (--help-all: the packaging test.)
+        // The help names the program as started, on its usage line alone, compiles nothing.
         const Run help = compile({u"--help"_s});
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]" + kLineEnd) &&
@@ -209,8 +200,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
     }
 
-    // --check prints one line a finding and writes nothing; exit 1 on any.
-    // What each finding says is the lint's business.
+    // --check prints one line a finding, writes nothing, exits 1 on any (words: the lint's).
     void checkPrintsFindings()
     {
         QByteArray picture(54, '\0'); // a BMP header: 2 x 3 pixels
@@ -248,10 +238,8 @@ private Q_SLOTS:
             QCOMPARE(run.err, QByteArray());
             QCOMPARE(snapshot(m_dir->path()), before);
         }
-        // Control bytes are written as \xNN, a NUL ends nothing, and a
-        // picture name holding one is not asked of the file system (Qt
-        // would warn). Entries the tool cannot read are errors; the folder
-        // given as "." is the working folder.
+        // Control bytes as \xNN, a NUL ends nothing and is not asked of the file system;
+        // unreadable entries are errors; "." is the working folder.
         QVERIFY(writeBytes(m_dir->filePath(u"tiles.scp"_s),
                            QByteArray("0x\x7f\x1b\x9d a") + '\0' + ".bmp 1 1\r\nzz"));
         const Run controls = compile({u"--check"_s, u"."_s});
@@ -273,8 +261,7 @@ private Q_SLOTS:
     }
 
 #ifdef Q_OS_WIN
-    // A folder named as Windows would not take it is refused by that name,
-    // never read as another: "DIR." would be DIR, which holds the example.
+    // A name Windows would not take is refused as given: "DIR." is not DIR.
     void refusesNamesWindowsWouldChange()
     {
         const auto before = snapshot(m_dir->path());
