@@ -124,8 +124,7 @@ mkdir -p "$WINEPREFIX/drive_c/scptest" # the folder around /D='s, not the instal
 for mode in all current; do
     before=$(state)
     if [[ $mode == all ]]; then
-        folder='C:\scptest\scpmaker'
-        win "$setup" /S /AllUsers "/D=$folder" || fail "setup /S /AllUsers failed"
+        win "$setup" /S /AllUsers '/D=C:\scptest\scpmaker' || fail "setup /S /AllUsers failed"
         menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/scpmaker.lnk"
         hive=HKLM
         installed=$WINEPREFIX/drive_c/scptest/scpmaker

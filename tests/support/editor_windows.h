@@ -85,6 +85,15 @@ inline void clickButton(const QString& name)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Selects the box's document positions [from, to).
+inline void selectRange(scp::ListEdit& box, int from, int to)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+}
+
 // What the box's marks underline, as it paints them now.
 inline QStringList markedTexts(scp::ListEdit& box)
 {

@@ -58,25 +58,20 @@ private Q_SLOTS:
     void compilesTheExample()
     {
         for (const QStringList& args : {QStringList{m_dir->path()}, QStringList{}}) {
-            const Run run = compile(args); // a folder given, then the current one
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.out, "Mantle.Scp has been created" + kLineEnd);
-            QCOMPARE(run.err, QByteArray());
+            // A folder given, then the current one.
+            QCOMPARE(compile(args), (Run{0, "Mantle.Scp has been created" + kLineEnd, {}}));
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
         // The example ships its pictures at their sizes: no problem at first look. With its
         // drive on Windows: the program runs in another folder.
-        const Run check =
-            compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()});
-        QCOMPARE(check.out + check.err, QByteArray());
-        QCOMPARE(check.exitCode, 0);
+        QCOMPARE(
+            compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()}),
+            (Run{0, {}, {}}));
 #ifndef Q_OS_WIN // Windows has no device that refuses every write
         // Written, but its confirmation never reached anyone: a failure.
         QVERIFY(QFile::remove(m_dir->filePath(u"mantle.scp"_s)));
-        const Run full = compile({}, u"/dev/full"_s);
-        QCOMPARE(full.exitCode, 1);
-        QCOMPARE(full.err, QByteArray("scpmaker-compile: write error\n"));
+        QCOMPARE(compile({}, u"/dev/full"_s), (Run{1, {}, "scpmaker-compile: write error\n"}));
         COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                       readGolden(u"scripts/example.scp"_s));
 #endif
@@ -173,14 +168,12 @@ private Q_SLOTS:
                      run.err.constData());
         }
         // "--" ends the options; a failure is one line naming the file, exit 1.
-        const Run missing = compile({u"--"_s, u"--bogus"_s});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.out.isEmpty());
-        QCOMPARE(missing.err,
-                 u"scpmaker-compile: Could not read \"%1\": No such file or directory"_s
-                         .arg(native(m_dir->path() + u"/--bogus/gumps.scp"_s))
-                         .toLocal8Bit() +
-                     kLineEnd);
+        const QString unread = native(m_dir->path() + u"/--bogus/gumps.scp"_s);
+        QCOMPARE(compile({u"--"_s, u"--bogus"_s}),
+                 (Run{1,
+                      {},
+                      "scpmaker-compile: Could not read \"" + unread.toLocal8Bit() +
+                          "\": No such file or directory" + kLineEnd}));
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
 
         // The help names the program as started, on its usage line alone, compiles nothing.
@@ -232,10 +225,8 @@ private Q_SLOTS:
                                clean ? "0x1 0 0 0 0 0 1 5 0 Mantle of Night"
                                      : "\r\n0x2 0 0 0 0 0 9 5 0 n"));
             const auto before = snapshot(m_dir->path());
-            const Run run = compile({u"--check"_s, m_dir->path()});
-            QCOMPARE(run.out, clean ? QByteArray() : expected);
-            QCOMPARE(run.exitCode, clean ? 0 : 1);
-            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(compile({u"--check"_s, m_dir->path()}),
+                     (Run{clean ? 0 : 1, clean ? QByteArray() : expected, {}}));
             QCOMPARE(snapshot(m_dir->path()), before);
         }
         // Control bytes as \xNN, a NUL ends nothing and is not asked of the file system;

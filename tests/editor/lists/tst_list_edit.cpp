@@ -31,13 +31,7 @@ struct Box {
             qWarning("box not exposed");
     }
     // Selects [start, start + length) of a text with no line ends.
-    void select(int start, int length)
-    {
-        QTextCursor cursor(edit.document());
-        cursor.setPosition(start);
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        edit.setTextCursor(cursor);
-    }
+    void select(int start, int length) { selectRange(edit, start, start + length); }
 
     scp::ListDocument list;
     ListEdit edit;

@@ -30,6 +30,15 @@ class ListMarksTest : public QObject, EditorFixture {
 
     QString selected() const { return listBox(ListId::Items).textCursor().selectedText(); }
     QLabel& problems() const { return *findWidget<QLabel>(u"itemsProblems"_s); }
+    // F8 for each '>' and Shift+F8 for each '<' of `keys`, each selecting its entry.
+    void visit(const char* keys, const QStringList& entries)
+    {
+        for (int i = 0; keys[i] != 0; ++i) {
+            QTest::keyClick(&listBox(ListId::Items), Qt::Key_F8,
+                            keys[i] == '<' ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(selected(), entries[i]);
+        }
+    }
     // Three entries whose ids are no numbers: start, middle, end; read in idle passes.
     void startWithLongItems()
     {
@@ -115,36 +124,22 @@ private Q_SLOTS:
         QVERIFY(listBox(ListId::Tiles).accessibleDescription().startsWith(u"the placeholder"_s));
         const QString reason = u"hex id \"0xZZ10000\" is not a hexadecimal number"_s;
         // Each whole entry in turn, round the end and back; the reason beside the count.
-        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 3},
-                                         {Qt::NoModifier, 10'000},
-                                         {Qt::NoModifier, 19'999},
-                                         {Qt::NoModifier, 3},
-                                         {Qt::ShiftModifier, 19'999},
-                                         {Qt::ShiftModifier, 10'000}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), m_entries[entry]);
-        }
+        const QString &first = m_entries[3], &middle = m_entries[10'000], &last = m_entries[19'999];
+        visit(">>>><<", {first, middle, last, first, last, middle});
         QVERIFY(box.viewport()->rect().contains(box.cursorRect().center()));
         QCOMPARE(problems().accessibleName(), u"3 problems: "_s + reason);
         QVERIFY(box.accessibleDescription().startsWith(reason + u". "_s));
         // Right after an edit, before the count is remade, F8 lands on entries as they are.
         box.moveCursor(QTextCursor::Start);
         QTest::keyClicks(&box, u"Q"_s);
-        QTest::keyClick(&box, Qt::Key_F8, Qt::ShiftModifier);
-        QCOMPARE(selected(), m_entries[19'999]);
-        QTest::keyClick(&box, Qt::Key_F8);
-        QCOMPARE(selected(), u"Q"_s + m_entries[0]); // now no number either
+        visit("<>", {last, u"Q"_s + m_entries[0]}); // now no number either
         QTRY_VERIFY(problems().text().startsWith(u"4 problems: "_s));
         // Entries a line each, the very first marked: a line end ends an entry too.
         const QStringList lines{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3)};
         box.list().setText(lines.join(u"\r\n"_s));
         QTRY_VERIFY(problems().text().startsWith(u"2 problems"_s));
         box.moveCursor(QTextCursor::End);
-        for (const auto& [key, entry] :
-             {std::pair{Qt::ShiftModifier, 0}, {Qt::ShiftModifier, 2}, {Qt::NoModifier, 0}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), lines[entry]);
-        }
+        visit("<<>", {lines[0], lines[2], lines[0]});
         // A word too long to be an entry is one problem, visited whole, as it grows.
         const QString word = item(u"0x1"_s, 1) + QString(scp::kLongestEntry, u'x');
         box.list().setText(item(u"0x1"_s, 1) + QString(86, u' ') + word);
@@ -175,16 +170,9 @@ private Q_SLOTS:
                              entries[2] + u"\r\r\n"_s + entries[3] + u"\r"_s + entries[4] + tail;
         QVERIFY(writeBytes(path(u"items.scp"_s), text.toLatin1()));
         startEditor();
-        scp::ListEdit& box = listBox(ListId::Items);
         QCOMPARE(problems().text(), u"3 problems"_s);
-        box.setFocus();
-        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 2},
-                                         {Qt::NoModifier, 4},
-                                         {Qt::NoModifier, 0},
-                                         {Qt::ShiftModifier, 4}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), entries[entry]);
-        }
+        listBox(ListId::Items).setFocus();
+        visit(">>><", {entries[2], entries[4], entries[0], entries[4]});
     }
 
     // Before the marks have read a list, F8 ends entries at line ends and 2+ spaces.

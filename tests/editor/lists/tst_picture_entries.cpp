@@ -58,21 +58,18 @@ private Q_SLOTS:
     void dropsAddPicturesInNameOrderAfterTheLargestId()
     {
         QTemporaryDir elsewhere;
-        const auto in = [&](const QString& name, const QByteArray& bytes) {
-            QVERIFY(writeBytes(path(name), bytes));
-        };
-        const auto out = [&](const QString& name, const QByteArray& bytes) {
-            QVERIFY(writeBytes(elsewhere.filePath(name), bytes));
-        };
-        in(u"pic10.bmp"_s, bmpBytes(5, 4));
-        in(u"clash.bmp"_s, bmpBytes(1, 1));
-        in(u"same.bmp"_s, bmpBytes(2, 2));
-        out(u"pic2.bmp"_s, bmpBytes(3, 2));
-        out(u"clash.bmp"_s, bmpBytes(9, 9));
-        out(u"same.bmp"_s, bmpBytes(2, 2));
-        out(u"Pic10.bmp"_s, bmpBytes(1, 1)); // another file on Windows
-        out(u"fake.bmp"_s, "GIF89a");
-        out(u"note.txt"_s, bmpBytes(1, 1));
+        // The last three in the working folder; "Pic10.bmp" is another file on Windows.
+        for (const auto& [name, bytes] : {std::pair{u"pic2.bmp"_s, bmpBytes(3, 2)},
+                                          {u"clash.bmp"_s, bmpBytes(9, 9)},
+                                          {u"same.bmp"_s, bmpBytes(2, 2)},
+                                          {u"Pic10.bmp"_s, bmpBytes(1, 1)},
+                                          {u"fake.bmp"_s, QByteArray("GIF89a")},
+                                          {u"note.txt"_s, bmpBytes(1, 1)},
+                                          {u"/pic10.bmp"_s, bmpBytes(5, 4)},
+                                          {u"/clash.bmp"_s, bmpBytes(1, 1)},
+                                          {u"/same.bmp"_s, bmpBytes(2, 2)}})
+            QVERIFY(writeBytes(
+                name.startsWith(u'/') ? m_dir->path() + name : elsewhere.filePath(name), bytes));
         startEditor();
         scp::ListEdit& gumps = listBox(ListId::Gumps);
         // Hex ids with and without 0x, gaps, the largest in mixed case carried into a letter.

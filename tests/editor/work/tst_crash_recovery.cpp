@@ -67,27 +67,25 @@ bool typeAfterTheirChange(scp::Editor& editor, const QString& folder)
 bool editEveryList(const QString& expected)
 {
     QWidget& form = mainWindow();
-    const auto edit = [&](ListId list) -> scp::ListEdit& { return listBox(list); };
     const auto press = [&](const QString& button) {
         QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
     };
-    edit(ListId::Gumps).moveCursor(QTextCursor::Start);
-    QTest::keyClicks(&edit(ListId::Gumps), u"FIRST "_s);
-    edit(ListId::Gumps).moveCursor(QTextCursor::End);
-    QTest::keyClicks(&edit(ListId::Gumps), u" last"_s);
+    listBox(ListId::Gumps).moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&listBox(ListId::Gumps), u"FIRST "_s);
+    listBox(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Gumps), u" last"_s);
     form.findChild<QLineEdit*>(u"newGumpEntry"_s)->setText(u"0x7777 added.bmp 1 2"_s);
     press(u"addGumpButton"_s);
     press(u"clearTilesButton"_s);
-    QTest::keyClicks(&edit(ListId::Tiles), u"gone"_s);
-    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
-    edit(ListId::Tiles).moveCursor(QTextCursor::End);
-    QTest::keyClicks(&edit(ListId::Tiles), u"T"_s);
-    QTextCursor middle(edit(ListId::Items).document());
-    middle.setPosition(edit(ListId::Items).document()->characterCount() / 2);
-    edit(ListId::Items).setTextCursor(middle);
+    QTest::keyClicks(&listBox(ListId::Tiles), u"gone"_s);
+    QTest::keyClick(&listBox(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&listBox(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    listBox(ListId::Tiles).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Tiles), u"T"_s);
+    const int middle = listBox(ListId::Items).document()->characterCount() / 2;
+    selectRange(listBox(ListId::Items), middle, middle);
     QGuiApplication::clipboard()->setText(u"pasted one\r\npasted two\n"_s);
-    QTest::keyClick(&edit(ListId::Items), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&listBox(ListId::Items), Qt::Key_V, Qt::ControlModifier);
 
     QByteArray lists;
     for (ListId list : scp::kAllLists)
