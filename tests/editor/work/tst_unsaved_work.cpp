@@ -75,8 +75,10 @@ private Q_SLOTS:
         if (fault == u"no permission"_s && (runsAsRoot() || QSysInfo::kernelType() == u"winnt"_s))
             QSKIP("every file is readable here (the I/O error covers the failure)");
         const QString failing = path(file);
-        const auto found = std::ranges::find(scp::kAllLists, file, scp::sectionFileName);
-        const auto failingList = found == scp::kAllLists.end() ? std::nullopt : std::optional(*found);
+        std::optional<ListId> failingList;
+        for (ListId list : scp::kAllLists)
+            if (scp::sectionFileName(list) == file)
+                failingList = list;
         writeSections("g1", "t1", "i1");
         QVERIFY(writeBytes(path(u"patch.ini"_s), "[script]\nname = Mine\n"));
         UiDriver driver;
