@@ -205,14 +205,10 @@ int main(int argc, char** argv)
     // A screen larger than the window; named from its folder, as a Windows path has
     // the colons the platform's options are split on.
     QTemporaryDir screens;
-    if (!QDir::setCurrent(screens.path()))
+    if (!QDir::setCurrent(screens.path()) ||
+        !writeBytes(u"screens.json"_s, R"({"screens": [{"name": "wide", "x": 0, "y": 0,
+            "width": 1600, "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"))
         return 1;
-    QFile config(u"screens.json"_s);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1600,
-                         "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
-        return 1;
-    config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
     QApplication app(argc, argv);
     WindowGrowthTest test;
