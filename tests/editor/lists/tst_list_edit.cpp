@@ -30,7 +30,6 @@ struct Box {
         if (!QTest::qWaitForWindowExposed(&edit))
             qWarning("box not exposed");
     }
-    // Selects [start, start + length) of a text with no line ends.
     void select(int start, int length) { selectRange(edit, start, start + length); }
 
     scp::ListDocument list;

@@ -71,7 +71,6 @@ private Q_SLOTS:
         QDir::setCurrent(QDir::tempPath()); // lets the scratch directory go
     }
 
-    // Each test: an editor of its own, in an empty current folder.
     void init()
     {
         failOnQtWarnings();
@@ -370,8 +369,7 @@ private Q_SLOTS:
 
     void workAskedDuringALoadWaitsForIt()
     {
-        // Adds, a Save, a Clear and a Load asked for while the lists fill run after it, in
-        // order (the queue's own order: tst_work_queue).
+        // Work asked for while the lists fill runs after, in order (more: tst_work_queue).
         const QByteArray items = "0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ') + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
@@ -499,7 +497,6 @@ private Q_SLOTS:
 
     void aboutPlaceAndTheWaysBack()
     {
-        // Centred the first time, then where the user moved it.
         pressAbout();
         QWidget& about = *m_aboutWindow;
         auto* image = about.findChild<QLabel*>(u"picture"_s);

@@ -238,30 +238,19 @@ private Q_SLOTS:
     void closeAndLoadAskFirst_data()
     {
         QTest::addColumn<QString>("action"); // close or load
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("goesOn");
-        QTest::addColumn<QByteArray>("gumps"); // gumps.scp afterwards
-        for (const QString& action : {u"close"_s, u"load"_s}) {
-            const auto row = [&](const QString& answer) -> QTestData& {
-                return QTest::addRow("%s, %s", qPrintable(action), qPrintable(answer))
-                       << action << answer;
-            };
-            row(u"Save"_s) << true << QByteArray("g typed");
-            row(u"Save, Cancel"_s) << false << QByteArray("g");
-            row(u"Discard"_s) << true << QByteArray("g");
-            row(u"Cancel"_s) << false << QByteArray("g");
-            row(u"Escape"_s) << false << QByteArray("g");
-            row(u"close"_s) << false << QByteArray("g");
-            QTest::addRow("%s, typing undone", qPrintable(action))
-                << action << QString() << true << QByteArray("g");
-        }
+        QTest::addColumn<QString>("answer"); // none: the typing undone, nothing asked
+        for (const char* action : {"close", "load"})
+            for (const char* answer :
+                 {"Save", "Save, Cancel", "Discard", "Cancel", "Escape", "close", ""})
+                QTest::addRow("%s, %s", action, *answer ? answer : "typing undone")
+                    << QString::fromLatin1(action) << QString::fromLatin1(answer);
     }
     void closeAndLoadAskFirst()
     {
         QFETCH(QString, action);
         QFETCH(QString, answer);
-        QFETCH(bool, goesOn);
-        QFETCH(QByteArray, gumps);
+        const bool goesOn = answer == u"Save"_s || answer == u"Discard"_s || answer.isEmpty();
+        const QByteArray gumps = answer == u"Save"_s ? "g typed" : "g"; // gumps.scp afterwards
         writeSections("g", "t", "i");
         UiDriver driver;
         startEditor();
@@ -481,8 +470,7 @@ private Q_SLOTS:
     }
     void saysWhatKeepsAJournalFromBeingUsed()
     {
-        // A damaged journal is said and left; a second editor keeps none; a refused write is said
-        // once.
+        // A damaged journal is said and left; a second editor keeps none; a failed write is said.
         writeSections("g", "t", "i");
         const QString damaged = m_journals->filePath(journalName());
         QVERIFY(writeBytes(damaged, "GUMPS WILL LOAD HERE"));
