@@ -127,27 +127,21 @@ private Q_SLOTS:
     void everyProblemNamesItsLineAndKey_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no Windows-1252 byte")
-            << "[script]\nname = \xC5\x9F\n"_ba
-            << u"/f/patch.ini:2: name: \"ş\" (U+015F) at line 1, column 1 cannot be written in "
-               "Windows-1252"_s;
-        QTest::newRow("line break") << "[script]\r\ncreator = a\rb\n"_ba
-                                    << u"/f/patch.ini:2: creator: the value has a line break; "
-                                       "the script needs it on one line"_s;
-        QTest::newRow("unknown key")
-            << "[script]\nversion = 2\n"_ba << u"/f/patch.ini:2: version: unknown key"_s;
-        QTest::newRow("godwalk 2") << "[script]\ngodwalk = 2\n"_ba
-                                   << u"/f/patch.ini:2: godwalk: must be 0 or 1, not \"2\""_s;
-        QTest::newRow("key twice") << "[script]\nname = a\nname = b\n"_ba
-                                   << u"/f/patch.ini:3: name: given a second time"_s;
-        QTest::newRow("outside [script]")
-            << "name = a\n"_ba << u"/f/patch.ini:1: name: outside the [script] section"_s;
-        QTest::newRow("other section")
-            << "[script]\n[extra]\nx = 1\n"_ba
-            << u"/f/patch.ini:2: unknown section [extra]; the only one is [script]"_s;
-        QTest::newRow("not UTF-8")
-            << "[script]\nname = \xE9\n"_ba << u"/f/patch.ini: not UTF-8 text"_s;
+        QTest::addColumn<QString>("message"); // after "/f/patch.ini"
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& message) {
+            QTest::newRow(name) << bytes << message;
+        };
+        row("no Windows-1252 byte", "[script]\nname = \xC5\x9F\n",
+            u":2: name: \"ş\" (U+015F) at line 1, column 1 cannot be written in Windows-1252"_s);
+        row("line break", "[script]\r\ncreator = a\rb\n",
+            u":2: creator: the value has a line break; the script needs it on one line"_s);
+        row("unknown key", "[script]\nversion = 2\n", u":2: version: unknown key"_s);
+        row("godwalk 2", "[script]\ngodwalk = 2\n", u":2: godwalk: must be 0 or 1, not \"2\""_s);
+        row("key twice", "[script]\nname = a\nname = b\n", u":3: name: given a second time"_s);
+        row("outside [script]", "name = a\n", u":1: name: outside the [script] section"_s);
+        row("other section", "[script]\n[extra]\nx = 1\n",
+            u":2: unknown section [extra]; the only one is [script]"_s);
+        row("not UTF-8", "[script]\nname = \xE9\n", u": not UTF-8 text"_s);
     }
     void everyProblemNamesItsLineAndKey()
     {
@@ -155,7 +149,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const scp::PatchInfoRead read = scp::parsePatchInfo(bytes);
         QCOMPARE(read.problems.size(), 1);
-        QCOMPARE(scp::describePatchInfoProblem(u"/f/patch.ini"_s, read.problems.front()), message);
+        QCOMPARE(scp::describePatchInfoProblem(u"/f/patch.ini"_s, read.problems.front()),
+                 u"/f/patch.ini"_s + message);
     }
     void commandLine()
     {

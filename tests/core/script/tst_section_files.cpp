@@ -102,23 +102,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("behind"); // since the folder was read
         QTest::addColumn<QStringList>("asked");
-        const QString changed = u" (changed since it was read or saved here)"_s;
-        QTest::newRow("nothing") << u""_s << QStringList();
-        QTest::newRow("changed") << u"change"_s << QStringList{u"tiles.scp"_s + changed};
-        QTest::newRow("touched") << u"touch"_s << QStringList();
-        QTest::newRow("saved here, then changed")
-            << u"save"_s << QStringList{u"tiles.scp"_s + changed};
-        QTest::newRow("made") << u"make"_s
-                              << QStringList{u"items.scp (made since this editor started)"_s};
-        QTest::newRow("never read")
-            << u"unread"_s
-            << QStringList{u"gumps.scp (never read here)"_s, u"tiles.scp (never read here)"_s};
-        QTest::newRow("unreadable")
-            << u"unreadable"_s
-            << QStringList{u"gumps.scp (it could not be read, so what it holds on disk would be "
-                           u"replaced by the gumps list shown)"_s};
-        QTest::newRow("patch.ini, with the patch info unsaved")
-            << u"patch info"_s << QStringList{u"patch.ini (made since this editor started)"_s};
+        const auto row = [](const char* name, const QString& behind, const QStringList& asked) {
+            QTest::newRow(name) << behind << asked;
+        };
+        const QString changed = u"tiles.scp (changed since it was read or saved here)"_s;
+        row("nothing", {}, {});
+        row("changed", u"change"_s, {changed});
+        row("touched", u"touch"_s, {});
+        row("saved here, then changed", u"save"_s, {changed});
+        row("made", u"make"_s, {u"items.scp (made since this editor started)"_s});
+        row("never read", u"unread"_s,
+            {u"gumps.scp (never read here)"_s, u"tiles.scp (never read here)"_s});
+        row("unreadable", u"unreadable"_s,
+            {u"gumps.scp (it could not be read, so what it holds on disk would be replaced by "
+             u"the gumps list shown)"_s});
+        row("patch.ini, with the patch info unsaved", u"patch info"_s,
+            {u"patch.ini (made since this editor started)"_s});
     }
     void changedSinceRead()
     {
