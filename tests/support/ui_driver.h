@@ -89,6 +89,5 @@ private:
     }
 
     QTimer m_timer;
-    QStringList m_answers;
-    QStringList m_boxAnswers;
+    QStringList m_answers, m_boxAnswers;
 };
