@@ -3,6 +3,7 @@
 #include "lists/section_load.h"
 #include "test_files.h"
 #include "ui_driver.h"
+#include "windows/application_icon.h"
 #include "windows/busy_work.h"
 #include "windows/link_launcher.h"
 #include "windows/patch_info_dialog.h"
@@ -89,7 +90,9 @@ private Q_SLOTS:
                      (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
                  Qt::WindowMaximizeButtonHint);
         QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget*>(u"loadButton"_s));
-        QVERIFY(QDir::current().isEmpty()); // nothing written at start
+        QVERIFY(QDir::current().isEmpty());               // nothing written at start
+        QCOMPARE(scp::applicationIcon().availableSizes(), // every picture in the resources
+                 (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
         for (const QString& field : {u"newGumpEntry"_s, u"newTileEntry"_s, u"newItemEntry"_s})
             QCOMPARE(form->findChild<QLineEdit*>(field)->text(), // an unedited field holds its hint
                      scp::fieldHint(field == u"newItemEntry"_s ? ListId::Items : ListId::Gumps));
