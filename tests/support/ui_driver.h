@@ -62,10 +62,9 @@ private:
                 wanted = QStringLiteral("Escape");
             }
             QAbstractButton* button = nullptr;
-            for (QAbstractButton* candidate : box->buttons()) {
+            for (QAbstractButton* candidate : box->buttons())
                 if (candidate->text().remove(u'&') == wanted)
                     button = candidate;
-            }
             answerLater([box, button, wanted] {
                 if (wanted == QStringLiteral("close"))
                     box->close();

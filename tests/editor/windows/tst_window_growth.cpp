@@ -73,11 +73,10 @@ private Q_SLOTS:
         std::array<QString, 3> texts;
         for (const ListId list : scp::kAllLists) {
             QStringList entries;
-            for (int i = 0; i < 30; ++i) {
+            for (int i = 0; i < 30; ++i)
                 entries << (list == ListId::Items ? u"0x%1 0 0 0 0 1 0 0 0 item"_s
                                                   : u"0x%1 g.bmp 44 44"_s)
                                .arg(i, 4, 16, QChar(u'0'));
-            }
             if (list == ListId::Gumps)
                 entries[10] = longEntry;
             texts[size_t(list)] =
@@ -106,10 +105,9 @@ private Q_SLOTS:
                     QVERIFY2(rows.contains(entry),
                              qPrintable(u"%1 at %2"_s.arg(entry).arg(size.width())));
                 // No row starts with the spaces after an entry (unless wider than the box).
-                for (const int row : rows) {
+                for (const int row : rows)
                     QVERIFY(row >= positions.size() || positions.at(row) != u' ' ||
                             box.document()->characterAt(row) == QChar::LineSeparator);
-                }
                 QVERIFY(rows.size() > entries.size() || list != ListId::Gumps);
                 QCOMPARE(box.list().text(), texts[size_t(list)]);
                 QCOMPARE(box.list().encoded().bytes, texts[size_t(list)].toLatin1());
