@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Fails when an include points the wrong way: the core names nothing of Qt
-# Gui or Widgets, no library reaches into another folder by path (the include
-# roots already keep editor headers out of the core's reach), and no two
-# headers include each other, and every source is in a folder by concern.
+# Fails when an include points the wrong way (the core names no Qt Gui or Widgets,
+# no library reaches into another by path), two headers include each other, or a
+# source is not in a folder by concern.
 #   check_includes.sh SRC_DIR
 set -u
 src=$1
@@ -12,8 +11,7 @@ while IFS= read -r hit; do complain "core includes a GUI header: $hit"; done < <
     grep -rnE '#include <(Qt(Gui|Widgets)/|Q(Widget|Application|GuiApplication|Menu|Label|Action|Font|Icon|Pixmap|Image|Color|Clipboard|Painter)\b)' "$src/core")
 while IFS= read -r hit; do complain "include reaches a folder by path: $hit"; done < <(
     grep -rnE '#include "(\.\./|core/|editor/|app/)' "$src")
-# Includes name a header from its library's root ("lists/list_edit.h"), the
-# editor's own or the core's.
+# Includes name a header from its library's root ("lists/list_edit.h").
 resolve() { for root in "$src/$1" "$src/core"; do [[ -f $root/$2 ]] && { echo "$root/$2"; return; }; done; }
 while IFS= read -r a; do
     lib=${a#"$src"/}; lib=${lib%%/*}

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The installable set: the desktop entry and metainfo pass their validators,
-# the man pages format without warnings, and `cpack -G DEB` makes a package
-# that holds exactly the expected files, depends on Qt's libraries and
-# platform plugins, and whose unpacked programs run. Nothing is installed.
+# The installable set: desktop entry and metainfo valid, man pages clean, and a
+# `cpack -G DEB` package of exactly the expected files, depending on Qt, whose
+# unpacked programs run. Installs nothing; exits 77 when a tool is missing.
 #   check_package.sh SOURCE_DIR BUILD_DIR VERSION
-# Exits 77 (skipped) when a checking tool is missing and nothing failed.
 set -euo pipefail
 src=$1 build=$2 version=$3
 app_id=org.example.scpmaker
@@ -13,9 +11,8 @@ missing=()
 have() { command -v "$1" >/dev/null || { missing+=("$1"); false; }; }
 export QT_FATAL_WARNINGS=1 QT_QPA_PLATFORM=offscreen
 
-# Desktops that keep to the letter of the desktop entry standard pass the folder
-# chosen in "Open with" only where the command line asks for one (GLib adds
-# it anyway); started from the menu, with none, the editor opens the latest.
+# Strict desktops pass an "Open with" folder only where the command asks for one;
+# from the menu, with none, the editor opens the latest.
 grep -qx 'Exec=scpmaker --recent %f' "$src/packaging/scpmaker.desktop" ||
     fail "the entry takes no folder, or does not open the latest"
 if have desktop-file-validate; then
@@ -45,7 +42,6 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.lo
 deb=("$work"/out/*.deb)
 [[ ${#deb[@]} -eq 1 && ${deb[0]##*/} == "scpmaker_${version}_"*.deb ]] || fail "package: ${deb[*]}"
 
-# Exactly these files, nothing missing and nothing stray.
 share=./usr/share
 expected=(./usr/bin/scpmaker ./usr/bin/scpmaker-compile "$share/applications/scpmaker.desktop"
     "$share/metainfo/$app_id.metainfo.xml" "$share/icons/hicolor/scalable/apps/scpmaker.svg"
@@ -56,29 +52,24 @@ for s in 16 32 48 64 128 256; do expected+=("$share/icons/hicolor/${s}x$s/apps/s
 diff <(printf '%s\n' "${expected[@]}" | sort) \
      <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort) || fail "package contents"
 
-[[ $(dpkg-deb -f "$deb" Package) == scpmaker ]] || fail "Package field"
-[[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "Version field"
+[[ $(dpkg-deb -f "$deb" Package Version) == "Package: scpmaker"$'\n'"Version: $version" ]] ||
+    fail "Package or Version field"
 depends=$(dpkg-deb -f "$deb" Depends)
 for name in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libc6; do
     grep -qE "(^|, )$name( |,|$)" <<<"$depends" || fail "Depends lacks $name: $depends"
 done
 
-# lintian finds no error or warning, and the programs carry the
-# distribution's hardening (its info tags hardening-no-*); they call the C
-# library's checked functions, which lintian's override counts on.
+# No lintian error or warning, and the distribution's hardening (its info tags
+# hardening-no-*); the checked C functions called, as lintian's override counts on.
 if have lintian; then
     out=$(lintian --display-info --fail-on none "$deb" 2>&1) || fail "lintian: $out"
     grep -E '^[EW]: |^I: [^ ]+ hardening-' <<<"$out" && fail "lintian"
 fi
 
-# The unpacked programs run: the compiler makes the example's script byte
-# for byte, and both answer --help and --version without a display.
+# The unpacked programs run: the compiler makes the example's script byte for
+# byte, and both answer --help and --version without a display.
 dpkg-deb -x "$deb" "$work/root"
 bin=$work/root/usr/bin share_dir=$work/root/usr/share
-for prog in scpmaker scpmaker-compile; do
-    [[ $(readelf --dyn-syms -W "$bin/$prog") =~ \ UND\ __mem(cpy|set)_chk@ ]] ||
-        fail "$prog calls no checked function: not built with _FORTIFY_SOURCE"
-done
 cp -r "$src/examples/patch" "$work/patch"
 out=$("$bin/scpmaker-compile" "$work/patch") && [[ $out == "Mantle.Scp has been created" ]] ||
     fail "unpacked scpmaker-compile said: $out"
@@ -86,11 +77,12 @@ cmp "$work/patch/mantle.scp" "$src/tests/data/scripts/example.scp" || fail "scri
 rm "$work/patch/mantle.scp"
 bare() { (cd "$work/patch" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$bin/$1" "${@:2}"); }
 for prog in scpmaker scpmaker-compile; do
+    [[ $(readelf --dyn-syms -W "$bin/$prog") =~ \ UND\ __mem(cpy|set)_chk@ ]] ||
+        fail "$prog calls no checked function: not built with _FORTIFY_SOURCE"
     out=$(bare $prog --version 2>&1) && [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
     help=$(bare $prog --help 2>&1) && [[ $help == "Usage: $prog "* ]] || fail "$prog --help: $help"
-    # --help-all, which the help offers, prints the same and does nothing else.
+    # --help-all prints the same and does nothing else; output reaching nobody fails.
     out=$(bare $prog --help-all 2>&1) && [[ $out == "$help" ]] || fail "$prog --help-all: $out"
-    # Output that reached nobody is a failure.
     for option in --help --version; do
         out=$(bare $prog $option 2>&1 >/dev/full) && status=0 || status=$?
         [[ $status -eq 1 && $out == "$prog: write error" ]] ||
@@ -102,10 +94,8 @@ done
 out=$(bare scpmaker "$work/none" 2>&1) && status=0 || status=$?
 [[ $status -eq 1 && $out == *"\"$work/none\": No such file or directory" ]] || fail "scpmaker DIR ($status): $out"
 
-# On a desktop, the entry claims no folders: a desktop without a choice of
-# its own would make the editor every folder's default application. The
-# entries' cache is made as the package's installation makes it; an entry
-# counts only where its program is on the PATH.
+# The entry claims no folders (else the editor becomes every folder's default);
+# the cache is made as installing makes it, entries counting where on the PATH.
 if have update-desktop-database && have gio; then
     update-desktop-database "$share_dir/applications"
     out=$(env -i HOME="$work" PATH="$bin:/usr/bin:/bin" XDG_DATA_DIRS="$share_dir:/usr/share" \

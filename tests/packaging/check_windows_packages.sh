@@ -1,24 +1,17 @@
 #!/usr/bin/env bash
-# The Windows packages, made by cpack from this build into a temporary
-# folder and tried under Wine:
-# - the zip holds exactly the two programs, the Qt libraries and plugins,
-#   the compiler's runtime and LICENSE, all stripped, and nothing in it
-#   needs a library that is neither in it nor part of Windows (each
-#   program's subsystem: tst_windows_programs); the compiler run from the
-#   unpacked zip makes the example's script byte for byte;
-# - the installer, run silently into a Wine prefix of its own, for all users
-#   into a folder given with /D= and for the current user into its default
-#   folder: the installed compiler works, the Start-menu entry and the
-#   entry under installed programs are there, the editor started from the
-#   installed folder on an Xvfb display shows its main window, and the
-#   uninstaller leaves nothing of it behind.
+# The Windows packages made by cpack, tried under Wine: the zip holds exactly the
+# programs, Qt, the runtime and LICENSE, stripped and needing nothing outside it
+# but Windows (subsystems: tst_windows_programs), and its compiler makes the
+# example's script; the installer, silently for all users (/D=) and for the
+# current user, installs a working compiler, Start-menu and uninstall entries and
+# an editor that shows its window, and its uninstaller leaves nothing behind.
 #   check_windows_packages.sh SOURCE_DIR BUILD_DIR VERSION
 set -euo pipefail
 src=$1 build=$2 version=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
-wine=${SCP_WINE:-/usr/lib/wine/wine64}
+wine=${SCP_WINE:-/usr/lib/wine/wine64} server=$(dirname "$wine")/wineserver
 objdump=x86_64-w64-mingw32-objdump
-for tool in "$wine" "$(dirname "$wine")/wineserver" $objdump Xvfb xwininfo; do
+for tool in "$wine" "$server" $objdump Xvfb xwininfo; do
     command -v "$tool" >/dev/null || { echo "SKIPPED: $tool not found"; exit 77; }
 done
 
@@ -29,16 +22,13 @@ unset WINEPATH # the packages must bring what they need
 xvfb=
 cleanup() { # on the way out, whatever stopped: nothing here may fail the run
     set +e
-    if [[ -d $WINEPREFIX ]]; then
-        "$(dirname "$wine")/wineserver" -k 2>/dev/null
-        "$(dirname "$wine")/wineserver" -w 2>/dev/null
-    fi
+    [[ ! -d $WINEPREFIX ]] || { "$server" -k; "$server" -w; } 2>/dev/null
     [[ -z $xvfb ]] || kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 win() { "$wine" "$@" 2>/dev/null; }
-settle() { "$(dirname "$wine")/wineserver" -w; } # every Windows process has ended
+settle() { "$server" -w; } # every Windows process has ended
 
 cpack -G "ZIP;NSIS64" --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack"; }
@@ -46,7 +36,6 @@ name=scpmaker-$version-win64
 zip=$work/out/$name.zip setup=$work/out/$name-setup.exe
 [[ -f $zip && -f $setup ]] || fail "packages: $(ls "$work/out")"
 
-# Exactly these files, nothing missing and nothing stray.
 expected=(LICENSE scpmaker.exe scpmaker-compile.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll
     imageformats/qjpeg.dll styles/qwindowsvistastyle.dll)
@@ -57,8 +46,7 @@ diff <(printf "$name/%s\n" "${expected[@]}" scpmaker.ini | sort) \
 unpacked=$work/zip/$name
 [[ ! -s $unpacked/scpmaker.ini ]] || fail "the zip's scpmaker.ini is not empty"
 
-# Wine's desktop takes the display it is first started with: the X server
-# comes first.
+# Wine's desktop takes the display it is first started with: the X server first.
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -89,25 +77,19 @@ compiles "$unpacked/scpmaker-compile.exe"
 for prog in scpmaker scpmaker-compile; do
     out=$(win "$unpacked/$prog.exe" --version | tr -d '\r')
     [[ $out == "$prog $version" ]] || fail "$prog --version: $out"
-    # --help-all, which the help offers, prints the same help, and opens no
-    # window on the display.
+    # --help-all, which the help offers, prints the same help and opens no window.
     help=$(win "$unpacked/$prog.exe" --help | tr -d '\r')
     out=$(timeout 60 "$wine" "$unpacked/$prog.exe" --help-all 2>/dev/null | tr -d '\r')
     [[ $help == "Usage: $prog "* && $out == "$help" ]] || fail "$prog --help-all: $out"
 done
 
-# The unpacked zip is a portable copy: the editor keeps its settings in its
-# scpmaker.ini and its journals beside it, and nothing in the registry or
-# the user's data folder; with no folder to keep them in (a file where it
-# would be stands for a read-only medium) it says so and starts all the same.
+# The unpacked zip is portable: settings in its scpmaker.ini, journals beside it,
+# nothing in the registry or user data; with no folder for journals (a file
+# there stands for a read-only medium) it says so and starts all the same.
 windows_shown() { [[ $(xwininfo -display "$display" -root -tree) == *"$1"* ]]; }
 await_window() { # TITLE LOG: waits up to a minute for a window so named
-    for _ in $(seq 60); do
-        windows_shown "$1" && return 0
-        sleep 1
-    done
-    cat "$2"
-    return 1
+    for _ in $(seq 60); do windows_shown "$1" && return 0; sleep 1; done
+    cat "$2"; return 1
 }
 user_data() { find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/scpmaker' 2>/dev/null; }
 mkdir -p "$work/portable-patch"
@@ -124,15 +106,13 @@ grep -q 'geometry=' "$unpacked/scpmaker.ini" ||
 rm -rf "$unpacked/recovery" && : >"$unpacked/recovery"
 (cd "$work/portable-patch" && "$wine" "$unpacked/scpmaker.exe" >"$work/readonly.log" 2>&1 &)
 await_window '"scpmaker"' "$work/readonly.log" || fail "read-only portable: nothing said"
-"$(dirname "$wine")/wineserver" -k
+"$server" -k
 settle
 [[ -z $(user_data) ]] || fail "read-only portable: left $(user_data)"
 rm -f "$unpacked/recovery"
 
-# Everything a Windows program may leave: files outside Wine's own, and the
-# registry below the keys an installer writes. The editor's own data (the
-# recovery journals of its user, and its lock, left by the editor killed
-# below) is the user's, which no uninstaller takes.
+# All a Windows program may leave: files outside Wine's own, and the registry
+# below an installer's keys; the editor's own user data no uninstaller takes.
 state() {
     settle
     (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -path '*/Temp' -prune -o \
@@ -144,8 +124,7 @@ mkdir -p "$WINEPREFIX/drive_c/scptest" # the folder around /D='s, not the instal
 for mode in all current; do
     before=$(state)
     if [[ $mode == all ]]; then
-        folder='C:\scptest\scpmaker'
-        win "$setup" /S /AllUsers "/D=$folder" || fail "setup /S /AllUsers failed"
+        win "$setup" /S /AllUsers '/D=C:\scptest\scpmaker' || fail "setup /S /AllUsers failed"
         menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/scpmaker.lnk"
         hive=HKLM
         installed=$WINEPREFIX/drive_c/scptest/scpmaker
@@ -174,7 +153,7 @@ for mode in all current; do
     # An installed copy keeps its journals in the user's data folder.
     find "$WINEPREFIX/drive_c/users" -path '*/AppData/Local/scpmaker/recovery/*.lock' |
         grep -q . || fail "$mode: no journal lock in the user's data folder"
-    "$(dirname "$wine")/wineserver" -k
+    "$server" -k
     sleep 1
 
     win "$installed/uninstall.exe" /S || fail "$mode: uninstall failed"

@@ -1,7 +1,6 @@
 #pragma once
 
-// An editor a test starts in folders of its own: one for the lists' files and
-// one for the recovery journals, both new for each test that asks.
+// An editor a test starts in new folders of its own: the lists' and the journals'.
 
 #include "editor_windows.h"
 #include "work/editor.h"
@@ -13,8 +12,7 @@
 
 #include <memory>
 
-// Key by key at the end of a list, as typed; beyond ASCII too, where
-// QTest::keyClicks stops.
+// Key by key at the end of a list, beyond ASCII too, where QTest::keyClicks stops.
 inline void typeAtEnd(scp::ListId id, const QString& text)
 {
     listBox(id).moveCursor(QTextCursor::End);

@@ -1,7 +1,6 @@
 #pragma once
 
-// The editor's windows as a user finds them: top-level windows and their
-// controls, by object name.
+// The editor's windows as a user finds them, controls by object name.
 
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
@@ -21,9 +20,7 @@
 
 using scp::ListId;
 
-// What the editor remembers between runs goes to a scratch folder of the
-// test's own, on every platform (the registry too, on Windows), so a test
-// neither reads the user's window nor leaves its own behind.
+// Settings go to a scratch folder (the registry too), never the user's.
 inline void useScratchSettings()
 {
     static QTemporaryDir scratch;
@@ -88,6 +85,15 @@ inline void clickButton(const QString& name)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Selects the box's document positions [from, to).
+inline void selectRange(scp::ListEdit& box, int from, int to)
+{
+    QTextCursor cursor(box.document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+}
+
 // What the box's marks underline, as it paints them now.
 inline QStringList markedTexts(scp::ListEdit& box)
 {
@@ -110,8 +116,7 @@ inline QString gumpList(int entries)
     return list.join(kGumpSpacer);
 }
 
-// Where each row the box shows starts, as a document position, read through
-// the document's layout (every block laid out first).
+// Where each row the box shows starts, as a document position (all laid out first).
 inline QList<int> rowStarts(const scp::ListEdit& box)
 {
     QList<int> starts;
@@ -125,8 +130,7 @@ inline QList<int> rowStarts(const scp::ListEdit& box)
     return starts;
 }
 
-// Where the entries of a list start: its first character, and the first
-// after a line end or after a run of at least `spacer` spaces.
+// Where a list's entries start: its first character, after a line end or a spacer run.
 inline QList<int> entryStarts(const QString& positionText, int spacer)
 {
     QList<int> starts;

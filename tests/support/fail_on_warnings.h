@@ -5,10 +5,8 @@
 
 using namespace Qt::StringLiterals; // u"..."_s, in every test
 
-// Call from every test class's init(): any Qt warning fails the test. The
-// offscreen platform cannot raise windows, grab the keyboard and the like,
-// and says so each time; those are about the test's platform, not the
-// program.
+// Call from every test class's init(): any Qt warning fails the test, but for
+// the offscreen platform's own "not supported" notes.
 inline void failOnQtWarnings()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support )")));

@@ -8,10 +8,17 @@
 struct Run {
     int exitCode = -1; // also when it crashed or ran for over a minute
     QByteArray out, err;
+    bool operator==(const Run&) const = default;
 };
 
-// Runs `program` in `folder`; its standard output goes to the file `output`
-// where one is given.
+// How QCOMPARE shows a run.
+inline char* toString(const Run& run)
+{
+    return qstrdup("exit " + QByteArray::number(run.exitCode) + ", out \"" + run.out +
+                   "\", err \"" + run.err + '"');
+}
+
+// Runs `program` in `folder`, its standard output to the file `output` if given.
 inline Run runProgram(const QString& program, const QStringList& args, const QString& folder,
                       const QString& output = {})
 {

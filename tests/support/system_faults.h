@@ -1,7 +1,6 @@
 #pragma once
 
-// Faults put into the program's real file calls, through the table the file
-// layer calls them by, on whichever thread makes them.
+// Faults put into the program's real file calls through the file layer's table.
 
 #include "files/system_calls.h"
 
@@ -16,8 +15,7 @@
 #include <unistd.h>
 #endif
 
-// Root reads and writes past a file's permissions; Windows keeps no such
-// permissions at all.
+// Root reads and writes past permissions; Windows keeps none.
 inline bool runsAsRoot()
 {
 #ifdef Q_OS_UNIX
@@ -56,11 +54,9 @@ inline bool failNow(const char* call, QByteArrayView path = {})
 }
 } // namespace system_faults
 
-// "call nth errno ...": the nth call (from 0; -1: every call) of that kind,
-// or of any kind for "*", fails with errno; errno 0 makes it return 0 (a
-// read at the end, a write that takes nothing). Reads return at most 64 KiB,
-// as network file systems may. With `onlyOpensOf` (a file's name), only
-// opens of that file count as opens. The faults stay until the next call.
+// "call nth errno ...": the nth call (from 0; -1: all) of that kind, or any for
+// "*", fails with errno (0: returns 0). Reads return at most 64 KiB, as network
+// file systems may; with `onlyOpensOf`, only opens of that file count.
 inline void injectFaults(const QString& faults, const QString& onlyOpensOf = {})
 {
     namespace f = system_faults;

@@ -29,8 +29,7 @@ inline QByteArray readGolden(const QString& relativePath)
     return readBytes(QStringLiteral(SCP_TEST_DATA "/") + relativePath);
 }
 
-// Every entry of a folder, hidden ones included, with its bytes: what a
-// failed operation must leave exactly as it found it.
+// Every entry of a folder with its bytes: what a failure must leave as it was.
 inline QMap<QString, QByteArray> snapshot(const QString& folder)
 {
     QMap<QString, QByteArray> entries;
@@ -40,8 +39,7 @@ inline QMap<QString, QByteArray> snapshot(const QString& folder)
     return entries;
 }
 
-// Where two byte strings first part, with CR, LF and tab spelled out, so "\t"
-// and "    " or "\r\n" and "\n" are told apart.
+// Where two byte strings first part, CR, LF and tab spelled out.
 inline QByteArray firstDifference(const QByteArray& actual, const QByteArray& expected)
 {
     const auto at =

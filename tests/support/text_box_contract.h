@@ -1,7 +1,6 @@
 #pragma once
 
-// What every TextBox must do, whatever holds the text: the in-memory box and
-// the editor's list document both run these cases.
+// What every TextBox must do: the in-memory box and the list document run these.
 
 #include "fail_on_warnings.h"
 #include "text/cp1252.h"
@@ -15,7 +14,6 @@
 class TextBoxContract : public QObject {
     Q_OBJECT
 public:
-    // `create` makes a new, empty box.
     using Create = std::function<std::unique_ptr<scp::TextBox>()>;
     explicit TextBoxContract(Create create) : m_create(std::move(create)) {}
 
@@ -79,9 +77,7 @@ private Q_SLOTS:
         box->appendText(QString());
         QVERIFY(box->isEmpty());
 
-        // A character with no byte is found where text() has it, line ends
-        // (two characters there) and the spaces a list holds otherwise
-        // before it.
+        // A character with no byte is found where text() has it, past line ends and spaces.
         const QString longRow = QString(600, u'a') + QString(40, u' ');
         box->setText(u"alpha\r\n"_s + longRow + u"b\u015Fc"_s);
         QCOMPARE(box->encoded().badIndex, 7 + longRow.size() + 1);

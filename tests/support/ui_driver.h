@@ -1,8 +1,7 @@
 #pragma once
 
-// Answers the popup menus and message boxes an operation opens. The operation
-// waits inside their event loops, so the answers come from a timer that looks
-// at the active popup and the active modal widget.
+// Answers the menus and message boxes an operation opens, from a timer watching
+// the active popup and modal widget while the operation waits in their loops.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,13 +23,10 @@ public:
         m_timer.start(10);
     }
 
-    // The next popup gets the item with this objectName clicked; a popup with
-    // no answer waiting is closed with Escape.
+    // The next popup gets this objectName's item clicked; one unanswered gets Escape.
     void choose(const QString& actionName) { m_answers << actionName; }
-    // The next message box with more than an OK button gets the button with
-    // this text pressed, or "Escape", or "close" (its close box). Without an
-    // answer waiting, such a box fails the test and gets Escape. Boxes with
-    // only OK get it.
+    // The next box with more than OK gets this button, "Escape" or "close" pressed;
+    // one unanswered fails the test and gets Escape. OK-only boxes get OK.
     void answer(const QString& button) { m_boxAnswers << button; }
 
 private:
@@ -66,10 +62,9 @@ private:
                 wanted = QStringLiteral("Escape");
             }
             QAbstractButton* button = nullptr;
-            for (QAbstractButton* candidate : box->buttons()) {
+            for (QAbstractButton* candidate : box->buttons())
                 if (candidate->text().remove(u'&') == wanted)
                     button = candidate;
-            }
             answerLater([box, button, wanted] {
                 if (wanted == QStringLiteral("close"))
                     box->close();
@@ -81,9 +76,8 @@ private:
         }
     }
 
-    // Answers once the timer's slot has returned, with the timer running
-    // again: a chosen command may open a message box of its own, and Qt does
-    // not fire a timer again while its slot is still running.
+    // Answers once the slot has returned, the timer running again: Qt fires no timer
+    // whose slot still runs, and a command may open a box of its own.
     void answerLater(std::function<void()> answer)
     {
         m_timer.stop();
@@ -94,6 +88,5 @@ private:
     }
 
     QTimer m_timer;
-    QStringList m_answers;
-    QStringList m_boxAnswers;
+    QStringList m_answers, m_boxAnswers;
 };

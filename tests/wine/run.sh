@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under Wine: CTest's emulator there.
 #   run.sh PROGRAM.exe [ARGS...]
-# The Wine prefix (WINEPREFIX) is made on first use, once however many tests
-# start together. QtTest's output does not reach a pipe under Wine, so a test
-# run with "-o FILE,txt" writes FILE, and it is printed here once the test
-# ends, with Unix line ends. Wine hands a program no QT_* variable: the
-# tests' set-up names them WINEQT_*, which reach it as QT_*.
+# The prefix is made once however many tests start. QtTest's output reaches no
+# pipe under Wine: "-o FILE,txt" is printed once the test ends, with Unix line
+# ends. Wine passes no QT_* variable: the set-up's WINEQT_* reach it as QT_*.
 set -u
 wine=${SCP_WINE:-/usr/lib/wine/wine64}
 : "${WINEPREFIX:?WINEPREFIX is not set}"
@@ -27,18 +25,14 @@ for ((i = 1; i < ${#args[@]}; i++)); do
     [[ ${args[i - 1]} == -o && ${args[i]} == *,txt ]] && out=${args[i]%,txt}
 done
 [[ -n $out ]] && rm -f "$out"
-# The Wine server and Wine's own services that a program starts outlive it
-# and inherit its output: given CTest's pipe, they could hold the test open
-# until its timeout. The program writes to a file, printed once it ends.
+# Wine's server and services outlive the program and inherit its output, which
+# could hold CTest's pipe open: the program writes to a file, printed at its end.
 said=$(mktemp)
 "$wine" "$@" </dev/null >"$said" 2>&1 &
 program=$!
-# Wine now and then leaves a test's program hanging in its exit after QtTest
-# has written its totals: its last thread waits on a condition variable of
-# the threads library that nothing will signal (tst_picture_entries, whose
-# previews are decoded on a thread of their own, does so in most runs). One
-# whose log has said its totals and not changed for 30 seconds is ended
-# here, and judged by them.
+# Wine now and then leaves a test hanging in its exit after QtTest's totals
+# (docs/testing.md says what is known): one whose log has said them and not
+# changed for 30 seconds is ended, judged by them.
 hung=
 while kill -0 "$program" 2>/dev/null; do
     sleep 0.2

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# What a screen reader finds through AT-SPI on a private session bus: every
-# control by name and role, each entry field named by its labels, and About
-# and Return pressed by their own actions; and a folder that cannot be opened,
-# with only an X display set, said in a message box whose OK ends the program.
-# Exits 77 without the tools.
-#   check_accessibility.sh SCPMAKER_EXE
+# What a screen reader finds through AT-SPI on a private session bus: controls by
+# name and role, fields named by their labels, About and Return pressed by their
+# actions; a folder that cannot be opened said in a box whose OK ends the program.
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
 command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null &&
@@ -12,13 +9,11 @@ command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null &&
     { echo "SKIP: needs Xvfb, dbus-run-session and python3-pyatspi"; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
 mkdir -m 700 "$work/runtime" && mkdir "$work/folder"
-# Recovery journals and the window's settings go to the scratch folder, not
-# the user's.
+# Journals and the window's settings go to the scratch folder.
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 XDG_RUNTIME_DIR=$work/runtime \
     XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 
-# A private X server with no window manager, on a display it picks itself
-# (-displayfd), so parallel runs and a desktop's own display never collide.
+# A private X server, no window manager, on a display it picks (-displayfd).
 xvfb=
 start_x() {
     : >"$work/display"
@@ -82,9 +77,8 @@ about = check("About scpmaker", {"Return": "push button", "Visit web site": "lab
 about["Return"].queryAction().doAction(0)
 check(main_title, {})
 
-# Started from a desktop's menu, where nobody reads stderr, on an X display
-# alone (no WAYLAND_DISPLAY): the reason a folder cannot be opened shows in a
-# message box, and its OK ends the program with a failure.
+# From a desktop's menu on an X display alone: the reason a folder cannot be opened
+# shows in a message box, and its OK ends the program with a failure.
 missing = os.path.join(sys.argv[2], "none")
 refused = subprocess.Popen([sys.argv[1], missing], stderr=subprocess.DEVNULL,
                            env={k: v for k, v in os.environ.items() if k != "WAYLAND_DISPLAY"})
@@ -110,8 +104,7 @@ print("PASS: accessible names and roles over AT-SPI, and the refused folder's bo
 PY
 }
 
-# A server the editor cannot reach (seen now and then when X servers start
-# side by side) gets a fresh one, twice; any other failure is the verdict.
+# A server the editor cannot reach gets a fresh one, twice; else the verdict stands.
 for _ in 1 2 3; do
     start_x
     status=0

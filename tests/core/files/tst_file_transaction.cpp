@@ -1,6 +1,5 @@
-// Reading and writing files: whole or not at all, with the system's own
-// reason, whatever fails on the way. Faults go into the program's real file
-// calls through the table the file layer calls them by.
+// Files are read and written whole or not at all, failing with the system's own
+// reason; faults go in through the file layer's table of calls.
 
 #include "fail_on_warnings.h"
 #include "files/file_transaction.h"
@@ -42,8 +41,7 @@ void setModeAndOwner(const QByteArray& path, uint mode, bool giveAway)
 }
 #endif
 
-// What a Windows program that holds a file open without sharing it makes a
-// replace of it fail with.
+// What a Windows program holding a file open unshared makes a replace fail with.
 const int kHeld = scp::kWindowsError + 32; // ERROR_SHARING_VIOLATION
 
 } // namespace
@@ -76,31 +74,27 @@ private Q_SLOTS:
         // A single failing call of each kind: everyFailingCallChangesNothing.
         const QString gumps = u"gumps.scp"_s, items = u"items.scp"_s;
         row("as is", {}, 0640);
-        // Root keeps the user's group unless refused; the group then gets no
-        // more than others.
+        // Root keeps the user's group unless refused; the group then gets no more than others.
         row("chown refused", u"fchown -1 %1"_s.arg(EPERM), runsAsRoot() ? 0600 : 0640);
         row("owner refused, group kept", u"fchown 0 %1"_s.arg(EPERM), 0640);
         row("interrupted calls", u"open 0 %1 write 1 %1 fsync 2 %1"_s.arg(EINTR), 0640);
         row("no hard links: copy", u"link -1 %1"_s.arg(EPERM), 0640);
         row("write takes nothing", u"write 1 0"_s, 0, items, systemReason(ENOSPC));
-        // The sixth open makes the backup copy: its own reason, not a later
-        // call's on a file that was never made.
+        // The sixth open makes the backup: its own reason, not a later call's.
         row("backup cannot be made", u"link 0 %1 open 5 %2"_s.arg(EPERM).arg(EMFILE), 0, gumps,
             systemReason(EMFILE));
         row("backup copy cut short", u"link 0 %1 write 5 %2"_s.arg(EPERM).arg(ENOSPC), 0, gumps,
             systemReason(ENOSPC));
         row("last rename fails, copy put back", u"link -1 %1 rename 2 %2"_s.arg(EPERM).arg(EIO), 0,
             items, systemReason(EIO));
-        // Seven files, synced together (one sync of the file system; each
-        // file's own where there is none).
+        // Seven files, synced together (each file's own sync where there is none).
         row("sync of all fails", u"syncFileSystem 0 %1"_s.arg(EIO), 0, gumps, systemReason(EIO));
         row("no sync of all, a file's fails",
             u"syncFileSystem 0 %1 fsync 2 %2"_s.arg(ENOSYS).arg(EIO), 0, items, systemReason(EIO));
         row("folder in the way", u"folder"_s, 0, u"tiles.scp"_s,
             u"it is not a regular file (a folder)"_s);
         row("missing folder", u"missing"_s, 0, u"gone/items.scp"_s, systemReason(ENOENT));
-        // Another program holding a target open (Windows): a hold that ends
-        // is waited out, one that does not is reported after a second.
+        // A Windows hold that ends is waited out; one that does not fails after a second.
         row("held a moment", u"rename 0 %1 rename 1 %1 rename 2 %1"_s.arg(kHeld), 0640);
         row("held throughout", u"rename -1 %1"_s.arg(kHeld), 0, gumps, systemReason(kHeld));
     }
@@ -164,8 +158,6 @@ private Q_SLOTS:
                             const QString& reason) {
             QTest::newRow(name) << kind << faults << reason;
         };
-        // A folder, a missing file and EIO part way: the window, compiler and
-        // every-call tests.
         const QString big = u"big"_s, notRegular = u"it is not a regular file (%1)"_s;
         row("interrupted, read in parts", big, u"open 0 %1 read 1 %1"_s.arg(EINTR), {});
         row("cut short at 64 KiB", big, u"read 1 0"_s,
@@ -221,8 +213,7 @@ private Q_SLOTS:
     }
     void everyFailingCallChangesNothing()
     {
-        // Save replaces two files and creates one; compile reads three and
-        // replaces the script.
+        // Save replaces two files and creates one; compile reads three, replaces one.
         QFETCH(bool, save);
         QMap<QString, QByteArray> before{{u"gumps.scp"_s, "0x1 g.bmp 1 1"},
                                          {u"items.scp"_s, "0x2 0 0 0 0 1 5 600 0 i"},
@@ -269,8 +260,7 @@ private Q_SLOTS:
             const bool done = run(reporter);
             if (!system_faults::hit)
                 break;
-            // Only calls whose failure costs nothing (a lock, a clean-up, the
-            // folder's sync) may let the run succeed.
+            // Only a lock, a clean-up or the folder's sync may fail without failing the run.
             QVERIFY2(done ? snapshot(m_dir->path()) == after && attributes() == kept
                           : reporter.messages.size() == 1 &&
                                 failure.match(reporter.messages.first()).hasMatch() &&
@@ -281,10 +271,8 @@ private Q_SLOTS:
     }
 
 #ifdef Q_OS_WIN
-    // A real hold: a handle that shares neither writing nor removal, as an
-    // editor's or a virus scanner's. Let go within half a second, the write
-    // goes through; held on, it fails in Windows' words and leaves all as it
-    // was, no temporary included.
+    // A real unshared hold: let go within half a second the write goes through; held
+    // on, it fails in Windows' words and leaves all as it was.
     void aTargetHeldOpenIsWaitedOutOrReported()
     {
         using namespace std::chrono_literals;
@@ -342,8 +330,7 @@ private Q_SLOTS:
              {".mantle.scp.new-abc123", ".items.scp.old-9z8y7x", ".tiles.scp.new-live01",
               ".notes.txt.old-abc123", ".a.scp.new-1", ".b.scp.old-ABC123"})
             QVERIFY(writeBytes(path(QLatin1StringView(name)), "x"));
-        // Held as a running commit holds its files (a lock; on Windows its
-        // removal is shared, so only the lock keeps it).
+        // Held as a running commit holds its files (on Windows only the lock keeps it).
         const scp::Descriptor live(scp::systemCalls().open(
             native(u".tiles.scp.new-live01"_s).constData(), scp::OpenRead, 0));
         QVERIFY(live.get() >= 0 &&
@@ -356,9 +343,8 @@ private Q_SLOTS:
                               u"mantle.scp"_s, u"tiles.scp"_s}));
     }
 
-    // Names Windows would not take as given: the reason the file layer gives
-    // there instead of touching another file than the one named. Pure text,
-    // so it runs everywhere.
+    // Names Windows would not take as given: the reason given there instead of
+    // touching another file (pure text, so it runs everywhere).
     void windowsNameProblems_data()
     {
         QTest::addColumn<QString>("path");

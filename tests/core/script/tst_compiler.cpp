@@ -45,9 +45,7 @@ private Q_SLOTS:
                                 m_dir->filePath(QLatin1StringView(name))));
     }
 
-    // A folder a finished child worked in may stay in use a moment longer
-    // (under Wine it does): its removal is tried again for a while, and only
-    // a folder still held after that fails the test.
+    // A folder a finished child used may stay busy a moment (Wine): removal is retried.
     void cleanup()
     {
         m_dir->setAutoRemove(false);
@@ -60,34 +58,27 @@ private Q_SLOTS:
     void compilesTheExample()
     {
         for (const QStringList& args : {QStringList{m_dir->path()}, QStringList{}}) {
-            const Run run = compile(args); // a folder given, then the current one
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.out, "Mantle.Scp has been created" + kLineEnd);
-            QCOMPARE(run.err, QByteArray());
+            // A folder given, then the current one.
+            QCOMPARE(compile(args), (Run{0, "Mantle.Scp has been created" + kLineEnd, {}}));
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
-        // The example ships the pictures its entries name, at their sizes: a
-        // newcomer's first look at it shows no problem.
-        // With its drive on Windows: the program runs in another folder.
-        const Run check =
-            compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()});
-        QCOMPARE(check.out + check.err, QByteArray());
-        QCOMPARE(check.exitCode, 0);
+        // The example ships its pictures at their sizes: no problem at first look. With its
+        // drive on Windows: the program runs in another folder.
+        QCOMPARE(
+            compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()}),
+            (Run{0, {}, {}}));
 #ifndef Q_OS_WIN // Windows has no device that refuses every write
         // Written, but its confirmation never reached anyone: a failure.
         QVERIFY(QFile::remove(m_dir->filePath(u"mantle.scp"_s)));
-        const Run full = compile({}, u"/dev/full"_s);
-        QCOMPARE(full.exitCode, 1);
-        QCOMPARE(full.err, QByteArray("scpmaker-compile: write error\n"));
+        QCOMPARE(compile({}, u"/dev/full"_s), (Run{1, {}, "scpmaker-compile: write error\n"}));
         COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                       readGolden(u"scripts/example.scp"_s));
 #endif
     }
 
-    // patch.ini changes the script's NAME, CREATOR and EMAIL lines and the
-    // GODWALK digit, and nothing else; a bad value writes nothing, and
-    // --check names it in its line format.
+    // patch.ini changes NAME, CREATOR, EMAIL and GODWALK only; a bad value writes
+    // nothing, and --check names it in its line format.
     void compilesPatchInfo()
     {
         const QString ini = m_dir->filePath(u"patch.ini"_s);
@@ -104,8 +95,7 @@ private Q_SLOTS:
                                    "NAME Caf\xE9 \x80\r\nCREATOR Me\r\nEMAIL me@example.org\r\n")
                           .replace(godwalk + "1\r\n", godwalk + "0\r\n"));
 
-        // One problem stands for all (each one's words: tst_patch_info), beyond
-        // ASCII, as the console gets it.
+        // One problem stands for all (tst_patch_info), beyond ASCII, as the console gets it.
         const QString problem = u"name: \"\u03A9\" (U+03A9) at line 1, column 1"_s;
         QFile::remove(script);
         QVERIFY(writeBytes(ini, "[script]\nname = \xCE\xA9\n"));
@@ -129,35 +119,29 @@ private Q_SLOTS:
             "\xEF\xBB\xBF; made by hand\r\n[script]\r\n  name=My patch  \r\n# note\r\n"
             "godwalk = 0\r\n");
         QVERIFY(read.problems.isEmpty());
-        QCOMPARE(read.info.name, u"My patch"_s);
-        QCOMPARE(read.info.creator, scp::PatchInfo::defaults().creator);
-        QVERIFY(!read.info.server);
+        scp::PatchInfo expected = scp::PatchInfo::defaults();
+        expected.name = u"My patch"_s, expected.server = false;
+        QCOMPARE(read.info, expected);
     }
 
     void everyProblemNamesItsLineAndKey_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no Windows-1252 byte")
-            << "[script]\nname = \xC5\x9F\n"_ba
-            << u"/f/patch.ini:2: name: \"ş\" (U+015F) at line 1, column 1 cannot be written in "
-               "Windows-1252"_s;
-        QTest::newRow("line break") << "[script]\r\ncreator = a\rb\n"_ba
-                                    << u"/f/patch.ini:2: creator: the value has a line break; "
-                                       "the script needs it on one line"_s;
-        QTest::newRow("unknown key")
-            << "[script]\nversion = 2\n"_ba << u"/f/patch.ini:2: version: unknown key"_s;
-        QTest::newRow("godwalk 2") << "[script]\ngodwalk = 2\n"_ba
-                                   << u"/f/patch.ini:2: godwalk: must be 0 or 1, not \"2\""_s;
-        QTest::newRow("key twice") << "[script]\nname = a\nname = b\n"_ba
-                                   << u"/f/patch.ini:3: name: given a second time"_s;
-        QTest::newRow("outside [script]")
-            << "name = a\n"_ba << u"/f/patch.ini:1: name: outside the [script] section"_s;
-        QTest::newRow("other section")
-            << "[script]\n[extra]\nx = 1\n"_ba
-            << u"/f/patch.ini:2: unknown section [extra]; the only one is [script]"_s;
-        QTest::newRow("not UTF-8")
-            << "[script]\nname = \xE9\n"_ba << u"/f/patch.ini: not UTF-8 text"_s;
+        QTest::addColumn<QString>("message"); // after "/f/patch.ini"
+        const auto row = [](const char* name, const QByteArray& bytes, const QString& message) {
+            QTest::newRow(name) << bytes << message;
+        };
+        row("no Windows-1252 byte", "[script]\nname = \xC5\x9F\n",
+            u":2: name: \"ş\" (U+015F) at line 1, column 1 cannot be written in Windows-1252"_s);
+        row("line break", "[script]\r\ncreator = a\rb\n",
+            u":2: creator: the value has a line break; the script needs it on one line"_s);
+        row("unknown key", "[script]\nversion = 2\n", u":2: version: unknown key"_s);
+        row("godwalk 2", "[script]\ngodwalk = 2\n", u":2: godwalk: must be 0 or 1, not \"2\""_s);
+        row("key twice", "[script]\nname = a\nname = b\n", u":3: name: given a second time"_s);
+        row("outside [script]", "name = a\n", u":1: name: outside the [script] section"_s);
+        row("other section", "[script]\n[extra]\nx = 1\n",
+            u":2: unknown section [extra]; the only one is [script]"_s);
+        row("not UTF-8", "[script]\nname = \xE9\n", u": not UTF-8 text"_s);
     }
     void everyProblemNamesItsLineAndKey()
     {
@@ -165,12 +149,12 @@ private Q_SLOTS:
         QFETCH(QString, message);
         const scp::PatchInfoRead read = scp::parsePatchInfo(bytes);
         QCOMPARE(read.problems.size(), 1);
-        QCOMPARE(scp::describePatchInfoProblem(u"/f/patch.ini"_s, read.problems.front()), message);
+        QCOMPARE(scp::describePatchInfoProblem(u"/f/patch.ini"_s, read.problems.front()),
+                 u"/f/patch.ini"_s + message);
     }
     void commandLine()
     {
-        // --help and --version: the packaging test runs them without a display.
-        // Usage errors exit 2 and name what was wrong; nothing is written.
+        // --help and --version: the packaging test. Usage errors exit 2, write nothing.
         for (const QStringList& args : {QStringList{u"--bogus"_s}, QStringList{u"a"_s, u"b"_s}}) {
             const Run run = compile(args);
             QCOMPARE(run.exitCode, 2);
@@ -178,21 +162,16 @@ private Q_SLOTS:
                          run.err.contains("--help"),
                      run.err.constData());
         }
-        // "--" ends the options: a folder named like one is still a folder,
-        // and a failure is one line naming the file, exit 1, nothing written.
-        const Run missing = compile({u"--"_s, u"--bogus"_s});
-        QCOMPARE(missing.exitCode, 1);
-        QVERIFY(missing.out.isEmpty());
-        QCOMPARE(missing.err,
-                 u"scpmaker-compile: Could not read \"%1\": No such file or directory"_s
-                         .arg(native(m_dir->path() + u"/--bogus/gumps.scp"_s))
-                         .toLocal8Bit() +
-                     kLineEnd);
+        // "--" ends the options; a failure is one line naming the file, exit 1.
+        const QString unread = native(m_dir->path() + u"/--bogus/gumps.scp"_s);
+        QCOMPARE(compile({u"--"_s, u"--bogus"_s}),
+                 (Run{1,
+                      {},
+                      "scpmaker-compile: Could not read \"" + unread.toLocal8Bit() +
+                          "\": No such file or directory" + kLineEnd}));
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
 
-        // The help names the program, whatever path started it, on its usage
-        // line alone (started as "s", no other "s" changes), and compiles
-        // nothing. (--help-all: the packaging test.)
+        // The help names the program as started, on its usage line alone, compiles nothing.
         const Run help = compile({u"--help"_s});
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith("Usage: scpmaker-compile [options] [DIR]" + kLineEnd) &&
@@ -209,8 +188,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir->filePath(u"mantle.scp"_s)));
     }
 
-    // --check prints one line a finding and writes nothing; exit 1 on any.
-    // What each finding says is the lint's business.
+    // --check prints one line a finding, writes nothing, exits 1 on any (words: the lint's).
     void checkPrintsFindings()
     {
         QByteArray picture(54, '\0'); // a BMP header: 2 x 3 pixels
@@ -242,16 +220,12 @@ private Q_SLOTS:
                                clean ? "0x1 0 0 0 0 0 1 5 0 Mantle of Night"
                                      : "\r\n0x2 0 0 0 0 0 9 5 0 n"));
             const auto before = snapshot(m_dir->path());
-            const Run run = compile({u"--check"_s, m_dir->path()});
-            QCOMPARE(run.out, clean ? QByteArray() : expected);
-            QCOMPARE(run.exitCode, clean ? 0 : 1);
-            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(compile({u"--check"_s, m_dir->path()}),
+                     (Run{clean ? 0 : 1, clean ? QByteArray() : expected, {}}));
             QCOMPARE(snapshot(m_dir->path()), before);
         }
-        // Control bytes are written as \xNN, a NUL ends nothing, and a
-        // picture name holding one is not asked of the file system (Qt
-        // would warn). Entries the tool cannot read are errors; the folder
-        // given as "." is the working folder.
+        // Control bytes as \xNN, a NUL ends nothing and is not asked of the file system;
+        // unreadable entries are errors; "." is the working folder.
         QVERIFY(writeBytes(m_dir->filePath(u"tiles.scp"_s),
                            QByteArray("0x\x7f\x1b\x9d a") + '\0' + ".bmp 1 1\r\nzz"));
         const Run controls = compile({u"--check"_s, u"."_s});
@@ -273,8 +247,7 @@ private Q_SLOTS:
     }
 
 #ifdef Q_OS_WIN
-    // A folder named as Windows would not take it is refused by that name,
-    // never read as another: "DIR." would be DIR, which holds the example.
+    // A name Windows would not take is refused as given: "DIR." is not DIR.
     void refusesNamesWindowsWouldChange()
     {
         const auto before = snapshot(m_dir->path());

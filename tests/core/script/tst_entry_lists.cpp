@@ -1,5 +1,4 @@
-// Lists as text and bytes: Windows-1252 and line ends, what every text box
-// does, and Add.
+// Lists as text and bytes: Windows-1252, line ends, the text box contract, Add.
 
 #include "script/memory_entry_lists.h"
 #include "text/line_ends.h"
@@ -18,10 +17,8 @@ private Q_SLOTS:
 
     void highRangeMatchesTheCodePage()
     {
-        // The 27 characters Windows-1252 gives bytes 0x80..0x9F, from the code
-        // page's published table; 0 marks the five undefined bytes, which keep
-        // the C1 control of their own number. A round trip cannot see a wrong
-        // but consistent entry: this can.
+        // Bytes 0x80..0x9F from the code page's table (0: undefined, its own C1 control):
+        // a round trip cannot see a wrong but consistent entry.
         const char16_t published[32] = {
             0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
             0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -39,8 +36,7 @@ private Q_SLOTS:
 
     void bytesRoundTripAcrossBlocks()
     {
-        // Random bytes at lengths around the encoder's 16-character blocks,
-        // with a character that has no byte at every place of a block.
+        // Random bytes around the encoder's 16-character blocks, a bad one at every place.
         QRandomGenerator random(1252);
         for (int size : {15, 16, 17, 33, 4099}) {
             QByteArray bytes(size, Qt::Uninitialized);
@@ -56,8 +52,7 @@ private Q_SLOTS:
 
     void charactersWithNoByte()
     {
-        // Found first, whatever follows; U+0080 is a control character where
-        // byte 0x80 is the euro sign. Lines are counted by the files test.
+        // Found first, whatever follows; U+0080 is a control where byte 0x80 is the euro.
         const std::pair<QString, QString> rows[] = {
             {u"\n\u0080\u2192"_s, u"U+0080 at line 2, column 1"_s},
             {u"\u00E9\U0001F600"_s, u"\"\U0001F600\" (U+1F600) at line 1, column 2"_s},
@@ -88,8 +83,7 @@ private Q_SLOTS:
     }
     void placeholderGivesWayToTheFirstAdd()
     {
-        // A list that is its placeholder alone, line end or not, becomes the
-        // entry (or the entries of one drop); anything more and Add appends.
+        // A list of its placeholder alone becomes the entry; anything more and Add appends.
         const QString placeholder = scp::listPlaceholder(ListId::Tiles);
         const std::pair<QString, QString> rows[] = {
             {placeholder, u"E"_s},
@@ -110,10 +104,8 @@ private Q_SLOTS:
 
     void appendMatchesTheWholeTextRewrite()
     {
-        // Add appends once. The text it leaves must be the one two whole-text
-        // rewrites (text + spacer unless the text is exactly "", then text +
-        // entry) leave, whatever the list and the entry hold, a list that is
-        // a file's bytes included.
+        // Add leaves what two whole-text rewrites would (text + spacer unless "", then
+        // + entry), whatever the list and the entry hold, a file's bytes included.
         const QString starts[] = {QString(), u" "_s, u"\r\n"_s, u"a\r\nb"_s, u"x\r\n\r\n"_s};
         const QString entries[] = {QString(), u"E"_s, u"two\nlines"_s, u"ends in CR\r"_s,
                                    u"\u00A0nbsp\u0081"_s};

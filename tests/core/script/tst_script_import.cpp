@@ -1,6 +1,5 @@
-// A script back into its lists and patch info, from the core and through
-// scpmaker-compile --import; random lists and mutated scripts from fixed
-// seeds, so that the sanitizer build fuzzes it too.
+// A script back into its lists and patch info, in the core and through --import;
+// fuzzed from fixed seeds, so the sanitizer build fuzzes it too.
 
 #include "fail_on_warnings.h"
 #include "program_runs.h"
@@ -19,8 +18,7 @@ using Lists = std::array<QByteArray, 3>; // gumps, tiles, items
 
 namespace {
 
-// A script as the compile writes it; with patch info, the head's lines as
-// patch.ini makes the compile write them.
+// A script as the compile writes it, with patch info's head lines when given.
 QByteArray assembled(const Lists& lists, const std::optional<scp::PatchInfo>& info)
 {
     const auto block = [](scp::Block b) { return scp::templateText(b).toLatin1(); };
@@ -98,9 +96,8 @@ class ScriptImportTest : public QObject {
     QString path(const QString& name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    // The lists and patch info come back from the script compiled from them,
-    // also with LF line ends and a blank line after its end, as an editor
-    // may save it; the patch info also through patch.ini.
+    // Lists and patch info come back from their script, also with LF line ends and a
+    // blank line after its end; the patch info also through patch.ini.
     static void comesBack(const Lists& lists, const std::optional<scp::PatchInfo>& info)
     {
         QByteArray script = assembled(lists, info);
@@ -124,10 +121,8 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
     }
 
-    // Written by hand: entries kept line by line (tabs, runs of spaces),
-    // comments and the blank lines at a section's ends left out, comments
-    // reported; the patch info as its lines say; lines outside the sections
-    // that the compile would not write reported as not kept.
+    // By hand: entries kept line by line, comments and a section's edge blank lines
+    // left out and reported, as are lines outside the sections the compile would not write.
     void handMadeScript()
     {
         const scp::ScriptImport imported = scp::importScript(
@@ -156,9 +151,8 @@ private Q_SLOTS:
             }));
     }
 
-    // "{" on the title's line, "}" on the last entry's where the section has
-    // no line "}" of its own; an entry ending in "}" before its own "}" line
-    // keeps it.
+    // "{" on the title's line, "}" on the last entry's; an entry ending in "}" before
+    // its own "}" line keeps it.
     void bracesOnTitleAndEntryLines()
     {
         const scp::ScriptImport imported =
@@ -194,10 +188,8 @@ private Q_SLOTS:
         }
     }
 
-    // From a fixed seed: random lists and patch info come back from their
-    // script; golden scripts give lists that compile back to them byte for
-    // byte; mutated ones get an answer within their lines, and their lists
-    // come back in turn.
+    // Random lists come back from their script; golden scripts compile back byte for
+    // byte; mutated ones get an answer within their lines, their lists come back.
     void fuzzed()
     {
         // Values a random one seldom is: in quotes, padded, empty.
@@ -233,14 +225,11 @@ private Q_SLOTS:
         }
     }
 
-    // --import writes the files once, then keeps them unless --force; a
-    // failure in the middle leaves each as it was; usage errors write
-    // nothing; the folder compiles back to the script, its patch info too
-    // once the compile reads patch.ini.
+    // --import writes once, then keeps the files unless --force; a failure leaves
+    // each; usage errors write nothing; the folder compiles back to the script.
     void commandLine()
     {
         QVERIFY(QDir(m_dir->path()).mkdir(u"patch"_s));
-        // With its drive on Windows: the program runs in another folder.
         const QString example =
             QFileInfo(QStringLiteral(SCP_TEST_DATA "/scripts/example.scp")).absoluteFilePath();
         const Run first = compile({u"--import"_s, example, u"patch"_s});

@@ -38,8 +38,7 @@ private Q_SLOTS:
     }
     void scripts()
     {
-        // The golden scripts were joined by hand from the template blocks
-        // (tests/data/blocks) and the lists below, apart from this code.
+        // The golden scripts were joined by hand from tests/data/blocks, apart from this code.
         QFETCH(QString, lists);
         scp::MemoryEntryLists set;
         auto& l = set.lists();
@@ -47,9 +46,8 @@ private Q_SLOTS:
             for (ListId list : scp::kAllLists)
                 l.clearList(list);
         } else if (lists == u"entries"_s) {
-            // Two tiles on one line, 37 spaces apart, then one empty line
-            // before the closing brace; the gumps hint after the placeholder,
-            // as the seed's Add left it.
+            // Two tiles on a line, then an empty line before "}"; the gumps hint after the
+            // placeholder, as the seed's Add left it.
             l.clearList(ListId::Tiles);
             l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
             l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
@@ -70,15 +68,13 @@ private Q_SLOTS:
         QCOMPARE(m_reporter.asides, 1); // the writing, where a window goes on painting
         const QByteArray script = readBytes(file("mantle.scp"));
         COMPARE_BYTES(script, readGolden(u"scripts/%1.scp"_s.arg(lists)));
-        // The template's 287 tabs, should code and golden file be edited
-        // alike (say by an editor that turns tabs into spaces).
+        // The template's 287 tabs, should code and golden file both lose them.
         QVERIFY(lists != u"empty"_s || script.count('\t') == 287);
         QVERIFY(m_files->script.compileScript(l, {}, m_reporter)); // again: the same bytes
         QCOMPARE(readBytes(file("mantle.scp")), script);
     }
 
-    // Neither the script nor the section files are written when a list holds
-    // a character that has no byte; the list keeps it.
+    // Nothing is written while a list holds a character with no byte; the list keeps it.
     void unwritableCharacterWritesNothing()
     {
         QVERIFY(writeBytes(file("mantle.scp"), "previous script\r\n"));
@@ -100,29 +96,28 @@ private Q_SLOTS:
         QCOMPARE(set.lists().listText(ListId::Items), u"line one\r\nbad \u015F here"_s);
     }
 
-    // A save asks before it replaces a file not as it was read or written
-    // here, and says how; one that only its time says changed is as it was.
+    // A save asks before it replaces a file changed since read or written here; a
+    // changed time alone is no change.
     void changedSinceRead_data()
     {
         QTest::addColumn<QString>("behind"); // since the folder was read
         QTest::addColumn<QStringList>("asked");
-        const QString changed = u" (changed since it was read or saved here)"_s;
-        QTest::newRow("nothing") << u""_s << QStringList();
-        QTest::newRow("changed") << u"change"_s << QStringList{u"tiles.scp"_s + changed};
-        QTest::newRow("touched") << u"touch"_s << QStringList();
-        QTest::newRow("saved here, then changed")
-            << u"save"_s << QStringList{u"tiles.scp"_s + changed};
-        QTest::newRow("made") << u"make"_s
-                              << QStringList{u"items.scp (made since this editor started)"_s};
-        QTest::newRow("never read")
-            << u"unread"_s
-            << QStringList{u"gumps.scp (never read here)"_s, u"tiles.scp (never read here)"_s};
-        QTest::newRow("unreadable")
-            << u"unreadable"_s
-            << QStringList{u"gumps.scp (it could not be read, so what it holds on disk would be "
-                           u"replaced by the gumps list shown)"_s};
-        QTest::newRow("patch.ini, with the patch info unsaved")
-            << u"patch info"_s << QStringList{u"patch.ini (made since this editor started)"_s};
+        const auto row = [](const char* name, const QString& behind, const QStringList& asked) {
+            QTest::newRow(name) << behind << asked;
+        };
+        const QString changed = u"tiles.scp (changed since it was read or saved here)"_s;
+        row("nothing", {}, {});
+        row("changed", u"change"_s, {changed});
+        row("touched", u"touch"_s, {});
+        row("saved here, then changed", u"save"_s, {changed});
+        row("made", u"make"_s, {u"items.scp (made since this editor started)"_s});
+        row("never read", u"unread"_s,
+            {u"gumps.scp (never read here)"_s, u"tiles.scp (never read here)"_s});
+        row("unreadable", u"unreadable"_s,
+            {u"gumps.scp (it could not be read, so what it holds on disk would be replaced by "
+             u"the gumps list shown)"_s});
+        row("patch.ini, with the patch info unsaved", u"patch info"_s,
+            {u"patch.ini (made since this editor started)"_s});
     }
     void changedSinceRead()
     {

@@ -1,7 +1,5 @@
-// The list box: what typing, keys, pastes and presses do to a list, and how
-// it shows it; and its document with no window: the row-break rule, whole
-// texts and their undo, filling from a file's bytes, and whether the list is
-// saved.
+// The list box: what typing, keys, pastes and presses do to a list and how it shows
+// it; its document alone: the row-break rule, whole texts, fills, the saved state.
 
 #include "editor_windows.h"
 #include "script/list_encoding.h"
@@ -32,22 +30,14 @@ struct Box {
         if (!QTest::qWaitForWindowExposed(&edit))
             qWarning("box not exposed");
     }
-    // Selects [start, start + length) of a text with no line ends.
-    void select(int start, int length)
-    {
-        QTextCursor cursor(edit.document());
-        cursor.setPosition(start);
-        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        edit.setTextCursor(cursor);
-    }
+    void select(int start, int length) { selectRange(edit, start, start + length); }
 
     scp::ListDocument list;
     ListEdit edit;
 };
 
-// Whether every break in the document stands where the rule puts one: the
-// last space of each run of at least `spacer` spaces between two other
-// characters of a line, and nowhere else (runs longer than a chunk aside).
+// Whether the breaks stand only at the last space of each run of at least `spacer`
+// spaces inside a line (runs longer than a chunk aside).
 bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
 {
     QString text;
@@ -85,10 +75,8 @@ private Q_SLOTS:
 
     void rowsEndWhereLongSpacerRunsDo()
     {
-        // The last space of each spacer run is a break, a paragraph break
-        // once its row holds 512 characters, whether the list was put in
-        // whole, added to or filled from a file; every reading gives the
-        // spaces back. Items break at their own, longer spacer only.
+        // A spacer run's last space is a break (a paragraph break at 512 characters), put
+        // in whole, added or filled; the text reads back as it was. Items: their spacer.
         const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25);
         ListDocument whole(list);
         ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
@@ -109,12 +97,10 @@ private Q_SLOTS:
             QCOMPARE(document->encoded().bytes, text.toLatin1());
             QVERIFY(breaksWhereTheyBelong(*document->document(), document == &itemList ? 86 : 37));
         }
-        QCOMPARE(whole.document()->blockCount(), 4); // the line, then rows of 9 entries
-        QCOMPARE(added.document()->blockCount(), 4);
-        QCOMPARE(filled.document()->blockCount(), 4);
+        for (const ListDocument* document : {&whole, &added, &filled}) // the line, rows of 9
+            QCOMPARE(document->document()->blockCount(), 4);
 
-        // At the drawn size nothing moves from where wrapping puts it in a box
-        // that holds the list as one paragraph.
+        // At the drawn size the rows are where one wrapped paragraph puts them.
         Box box;
         box.edit.resize(177, 600); // every row on screen
         box.list.setText(list);
@@ -131,9 +117,8 @@ private Q_SLOTS:
 
     void typingMovesBreaksAndLongWordsGoInChunks()
     {
-        // In a wide box, a space typed into a 36-space run makes it end a row,
-        // a Backspace in a spacer run makes it share one; each undo and redo
-        // brings back text and rows together.
+        // A space typed into a 36-space run ends a row, a Backspace in a spacer joins
+        // rows; undo and redo bring back text and rows together.
         auto box = std::make_unique<Box>();
         box->edit.resize(900, 200);
         const QString list = u"a"_s + QString(36, u' ') + u"b"_s + kGumpSpacer + u"c"_s;
@@ -174,9 +159,8 @@ private Q_SLOTS:
         QApplication::sendEvent(&box->edit, &separator);
         QCOMPARE(box->list.text(), u"a\r\n"_s + edited.mid(1));
 
-        // A word of 10,000 characters goes in chunks no layout spends long
-        // on; the caret steps over a chunk's end as over any character, and
-        // typing at the word's end, copying and saving read it whole.
+        // A 10,000-character word goes in chunks; the caret steps over a chunk's end,
+        // typing, copying and saving read it whole.
         const QString word = QString(10000, u'w') + u"\u20ac"_s;
         box->list.setText(word + kGumpSpacer + u"next"_s);
         QTextBlock block = box->edit.document()->begin();
@@ -237,8 +221,8 @@ private Q_SLOTS:
         box->list.setText(lines);
         box->select(1, 3); // "ine" of the first line
         box->list.appendText(u"0x1234 Filename.bmp 44 44"_s);
-        QCOMPARE(box->edit.textCursor().anchor(), 1);
-        QCOMPARE(box->edit.textCursor().position(), 4);
+        QCOMPARE(std::pair(box->edit.textCursor().anchor(), box->edit.textCursor().position()),
+                 std::pair(1, 4));
         QTextCursor end(box->edit.document());
         end.movePosition(QTextCursor::End);
         QVERIFY(box->edit.viewport()->rect().contains(box->edit.cursorRect(end)));
@@ -251,12 +235,9 @@ private Q_SLOTS:
 
     void randomEditsMatchAPlainString()
     {
-        // Seeded typing, Enter, Shift+Enter, Backspace, Delete, paste, cut,
-        // copy, Add, undo and redo on a long list held in rows of a few
-        // entries, checked against the same edits on a string; after each
-        // edit, undo and redo every spacer-long run, and only such a run,
-        // ends a row. Selections span row breaks; undo and redo must land on
-        // a text seen before (or stay, after an edit that changed nothing).
+        // Seeded keys, pastes, cuts, copies, Adds, undo and redo on a long list, checked
+        // against the same edits on a string; after each, only spacer-long runs end rows,
+        // and undo and redo land on a text seen before.
         auto box = std::make_unique<Box>();
         box->edit.setFocus();
         QString model = gumpList(300);
@@ -273,8 +254,7 @@ private Q_SLOTS:
         };
         QRandomGenerator random(20240611);
         for (int step = 0; step < 400; ++step) {
-            // Edits go on at the caret, or start anywhere, at a row's edge
-            // where breaks meet, over a whole row or over a stretch of rows.
+            // At the caret, anywhere, at a row's edge, over a row or over a stretch.
             const QTextDocument& document = *box->edit.document();
             const int last = document.characterCount() - 1;
             const QTextBlock row =
@@ -292,10 +272,7 @@ private Q_SLOTS:
                 to = qMin(last, at + random.bounded(1, 150));
             const qsizetype from = textIndex(at);
             const qsizetype end = textIndex(to);
-            QTextCursor cursor(box->edit.document());
-            cursor.setPosition(at);
-            cursor.setPosition(to, QTextCursor::KeepAnchor);
-            box->edit.setTextCursor(cursor);
+            box->select(at, to - at);
             const QString selected = model.mid(from, end - from);
             auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
             auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
@@ -369,8 +346,7 @@ private Q_SLOTS:
             }
             }
             QCOMPARE(box->list.text(), model);
-            // Edits through the box's slots, as a menu makes them, have their
-            // breaks moved once control is back in the event loop.
+            // Edits through the box's slots have their breaks moved in the event loop.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
             QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
                      qPrintable(u"step %1"_s.arg(step)));
@@ -382,7 +358,6 @@ private Q_SLOTS:
                 ++now;
             }
         }
-        // Undone to the start and redone to the end: the history holds.
         while (box->edit.document()->isUndoAvailable())
             box->edit.undo();
         QCOMPARE(box->list.text(), history.first());
@@ -400,15 +375,12 @@ private Q_SLOTS:
         connect(&box->edit, &ListEdit::mousePressed, &box->edit,
                 [&](Qt::MouseButton b) { pressed.push_back(b); });
         UiDriver driver;
-        // The right button, through the window as the platform delivers it
-        // (that path also raises the context menu event): no Qt menu, and
-        // the selection stays for the copy menu.
+        // The right button, as the platform delivers it: no menu, the selection stays.
         const QPoint at = box->edit.viewport()->mapTo(&box->edit, QPoint(5, 5));
         QTest::mouseClick(box->edit.windowHandle(), Qt::RightButton, {}, at);
         QTest::qWait(50);
         QCOMPARE(driver.menus, QStringList());
         QCOMPARE(box->edit.selectedText(), u"beta"_s);
-        // The left button places the caret, the middle one is told too.
         QTest::mouseClick(box->edit.viewport(), Qt::LeftButton, {}, QPoint(2, 5));
         QCOMPARE(box->edit.textCursor().position(), 0);
         QVERIFY(!box->edit.textCursor().hasSelection());
@@ -418,9 +390,8 @@ private Q_SLOTS:
 
     void wholeTextsUndoWithinABound()
     {
-        // Load and Clear put in a new document. Undo brings the replaced one
-        // back with its own history, unless it was long and the new text is
-        // not empty; then, and once a newer replacement comes, it is freed.
+        // Undo of a Load or Clear brings the replaced document back, unless it was long
+        // and the new text not empty; a newer replacement frees it.
         ListDocument list(u"old"_s);
         QTextCursor(list.document()).insertText(u"x"_s);
         const QPointer<QTextDocument> small = list.document();
@@ -448,8 +419,7 @@ private Q_SLOTS:
 
     void fillsOnAnyThreadAndStopsWhenAsked()
     {
-        // A document filled on another thread becomes the list's in the
-        // list's font; a fill told to stop leaves nothing.
+        // A document filled on another thread takes the list's font; a stopped fill is none.
         ListDocument list(u"first"_s);
         QFont font = list.document()->defaultFont();
         font.setPointSize(31);
@@ -488,9 +458,7 @@ private Q_SLOTS:
 
     void encodesALongListInHalvesAsWhole()
     {
-        // A list long enough to go to two threads in halves, with a line end
-        // in each: the bytes, and where a character with none stands, are
-        // those of the whole text.
+        // Split in halves for two threads: the bytes and the bad index are the whole text's.
         QFETCH(double, badAt);
         QString text = gumpList(20000);
         text.insert(text.size() / 4, u"\r\n"_s);
@@ -511,24 +479,18 @@ private Q_SLOTS:
 
     void knowsWhetherItIsSaved()
     {
-        // Saved while it is the document it was saved as, at that undo step:
-        // an edit, a Clear or a Load makes it unsaved, undoing them saved.
+        // Unsaved after an edit, Clear or Load; saved again when undone to the saved step.
         ListDocument list(u"saved"_s);
         QSignalSpy unsaved(&list, &ListDocument::unsavedChanged);
         QVERIFY(!list.isUnsaved());
         list.appendText(u" more"_s);
-        QVERIFY(list.isUnsaved());
         list.document()->undo();
-        QVERIFY(!list.isUnsaved());
         list.setText(QString());
-        QVERIFY(list.isUnsaved());
         list.document()->undo();
-        QVERIFY(!list.isUnsaved());
         list.appendText(u"!"_s);
         list.markSaved();
-        QVERIFY(!list.isUnsaved());
-        list.document()->undo();
-        QVERIFY(list.isUnsaved()); // the file has the "!" now
+        list.document()->undo(); // unsaved: the file has the "!" now
+        // The state after each step: the signal carries isUnsaved() as it changes.
         QCOMPARE(unsaved,
                  (QList<QVariantList>{{true}, {false}, {true}, {false}, {true}, {false}, {true}}));
     }

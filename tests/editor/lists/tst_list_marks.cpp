@@ -1,8 +1,5 @@
-// The lint's marks on the list boxes: what they underline, the reasons a
-// pointer finds, and how they follow a list's edits and replaced documents;
-// and finding one's way in a long list from the keyboard alone: the find
-// bar, F8 to the marked entries, the problem counts and the reason a screen
-// reader hears.
+// The lint's marks on the list boxes: what they underline and follow, and the way
+// through a long list from the keyboard: find bar, F8, counts, spoken reasons.
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
@@ -33,8 +30,16 @@ class ListMarksTest : public QObject, EditorFixture {
 
     QString selected() const { return listBox(ListId::Items).textCursor().selectedText(); }
     QLabel& problems() const { return *findWidget<QLabel>(u"itemsProblems"_s); }
-    // Three entries whose ids are no numbers, at the start, the middle and
-    // the end; the list is read by the marks in idle passes.
+    // F8 for each '>' and Shift+F8 for each '<' of `keys`, each selecting its entry.
+    void visit(const char* keys, const QStringList& entries)
+    {
+        for (int i = 0; keys[i] != 0; ++i) {
+            QTest::keyClick(&listBox(ListId::Items), Qt::Key_F8,
+                            keys[i] == '<' ? Qt::ShiftModifier : Qt::NoModifier);
+            QCOMPARE(selected(), entries[i]);
+        }
+    }
+    // Three entries whose ids are no numbers: start, middle, end; read in idle passes.
     void startWithLongItems()
     {
         startEditor();
@@ -101,8 +106,7 @@ private Q_SLOTS:
         list.setText(u"0xZ1 a.bmp 2 3"_s);
         list.setText(u"0xZ1 a.bmp 2 3"_s);
         QCOMPARE(markedTexts(box), QStringList({u"0xZ1"_s, u"a.bmp"_s}));
-        // A long list is read from its document in idle passes; an edit in
-        // the part already read is read again.
+        // A long list is read in idle passes; an edit in the part read is read again.
         list.setText(u"1 a.bmp 2 3"_s + (kGumpSpacer + u"0x2 a.bmp 2 3"_s).repeated(60'000));
         QCoreApplication::processEvents();
         box.moveCursor(QTextCursor::Start);
@@ -115,47 +119,28 @@ private Q_SLOTS:
         scp::ListEdit& box = listBox(ListId::Items);
         QTRY_COMPARE(problems().text(), u"3 problems"_s);
         QCOMPARE(problems().accessibleName(), u"3 problems"_s);
-        // The placeholder, under the tiles list's text cursor: its reason is
-        // shown only with the focus in that list.
+        // The placeholder's reason is shown only with the focus in its list.
         QCOMPARE(findWidget<QLabel>(u"tilesProblems"_s)->accessibleName(), u"1 problem"_s);
         QVERIFY(listBox(ListId::Tiles).accessibleDescription().startsWith(u"the placeholder"_s));
         const QString reason = u"hex id \"0xZZ10000\" is not a hexadecimal number"_s;
-        // Each whole entry in turn, round the end and back; the reason at the
-        // text cursor beside the count and in the list's description.
-        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 3},
-                                         {Qt::NoModifier, 10'000},
-                                         {Qt::NoModifier, 19'999},
-                                         {Qt::NoModifier, 3},
-                                         {Qt::ShiftModifier, 19'999},
-                                         {Qt::ShiftModifier, 10'000}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), m_entries[entry]);
-        }
+        // Each whole entry in turn, round the end and back; the reason beside the count.
+        const QString &first = m_entries[3], &middle = m_entries[10'000], &last = m_entries[19'999];
+        visit(">>>><<", {first, middle, last, first, last, middle});
         QVERIFY(box.viewport()->rect().contains(box.cursorRect().center()));
         QCOMPARE(problems().accessibleName(), u"3 problems: "_s + reason);
         QVERIFY(box.accessibleDescription().startsWith(reason + u". "_s));
-        // Right after an edit, before the count is made again, F8 still
-        // lands on the entries as they are now.
+        // Right after an edit, before the count is remade, F8 lands on entries as they are.
         box.moveCursor(QTextCursor::Start);
         QTest::keyClicks(&box, u"Q"_s);
-        QTest::keyClick(&box, Qt::Key_F8, Qt::ShiftModifier);
-        QCOMPARE(selected(), m_entries[19'999]);
-        QTest::keyClick(&box, Qt::Key_F8);
-        QCOMPARE(selected(), u"Q"_s + m_entries[0]); // now no number either
+        visit("<>", {last, u"Q"_s + m_entries[0]}); // now no number either
         QTRY_VERIFY(problems().text().startsWith(u"4 problems: "_s));
-        // Entries a line each, the very first marked: a line end ends an
-        // entry too.
+        // Entries a line each, the very first marked: a line end ends an entry too.
         const QStringList lines{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3)};
         box.list().setText(lines.join(u"\r\n"_s));
         QTRY_VERIFY(problems().text().startsWith(u"2 problems"_s));
         box.moveCursor(QTextCursor::End);
-        for (const auto& [key, entry] :
-             {std::pair{Qt::ShiftModifier, 0}, {Qt::ShiftModifier, 2}, {Qt::NoModifier, 0}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), lines[entry]);
-        }
-        // A word too long to be an entry is one problem, visited whole, as it
-        // grows at its end.
+        visit("<<>", {lines[0], lines[2], lines[0]});
+        // A word too long to be an entry is one problem, visited whole, as it grows.
         const QString word = item(u"0x1"_s, 1) + QString(scp::kLongestEntry, u'x');
         box.list().setText(item(u"0x1"_s, 1) + QString(86, u' ') + word);
         box.moveCursor(QTextCursor::End);
@@ -172,9 +157,8 @@ private Q_SLOTS:
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
     }
 
-    // A Load's marks are counted as the lists fill, from the files: the count
-    // and F8 have them the moment the lists are in, at the right entries
-    // after line ends of every kind, in a list the marks have yet to read.
+    // A Load's marks are counted from the files as the lists fill: F8 has them at once,
+    // after line ends of every kind.
     void loadedMarksAtOnce()
     {
         const QStringList entries{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3),
@@ -186,21 +170,12 @@ private Q_SLOTS:
                              entries[2] + u"\r\r\n"_s + entries[3] + u"\r"_s + entries[4] + tail;
         QVERIFY(writeBytes(path(u"items.scp"_s), text.toLatin1()));
         startEditor();
-        scp::ListEdit& box = listBox(ListId::Items);
         QCOMPARE(problems().text(), u"3 problems"_s);
-        box.setFocus();
-        for (const auto& [key, entry] : {std::pair{Qt::NoModifier, 2},
-                                         {Qt::NoModifier, 4},
-                                         {Qt::NoModifier, 0},
-                                         {Qt::ShiftModifier, 4}}) {
-            QTest::keyClick(&box, Qt::Key_F8, key);
-            QCOMPARE(selected(), entries[entry]);
-        }
+        listBox(ListId::Items).setFocus();
+        visit(">>><", {entries[2], entries[4], entries[0], entries[4]});
     }
 
-    // Before the marks have read a list (as right after a Load, timing
-    // allowing), F8 takes an entry's ends from the text: line ends, and runs
-    // of two spaces or more.
+    // Before the marks have read a list, F8 ends entries at line ends and 2+ spaces.
     void entriesEndAtLineEndsAndSpacers()
     {
         const scp::ListDocument list(u"0x1 a\r\n0x2 b  0x3 c\n0x4"_s);
@@ -253,8 +228,7 @@ private Q_SLOTS:
         QVERIFY(!field->isVisible());
         QCOMPARE(QApplication::focusWidget(), &box);
         QCOMPARE(box.textCursor().selectionStart(), second.position() - 10);
-        // F3 in the list goes on with it (the one match, round the end); the
-        // copy menu offers find too.
+        // F3 in the list goes on (the one match, round the end); the copy menu finds too.
         QTest::keyClick(&box, Qt::Key_F3);
         QCOMPARE(noted(), u"wrapped to the top"_s);
         QCOMPARE(box.textCursor().selectionStart(), second.position() - 10);
@@ -266,8 +240,7 @@ private Q_SLOTS:
 
     void findBarFitsTheNarrowestList()
     {
-        // At the size the window was drawn at: twelve characters of the field
-        // in sight, and the note whole, on a line of its own, over the list.
+        // As drawn: twelve characters of the field in sight, the note whole over the list.
         startEditor();
         scp::ListEdit& box = listBox(ListId::Gumps);
         box.list().setText(u"0x1 a.bmp 2 3"_s);

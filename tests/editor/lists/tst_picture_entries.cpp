@@ -1,6 +1,5 @@
-// Pictures as entries: drops and the file dialog, the ids and order they get,
-// what is copied and what is refused; the preview, the size fix, and marks
-// that follow the folder.
+// Pictures as entries: drops and the dialog, their ids and order, what is copied
+// or refused; the preview, the size fix, and marks that follow the folder.
 
 #include "bmp_bytes.h"
 #include "editor_fixture.h"
@@ -59,25 +58,21 @@ private Q_SLOTS:
     void dropsAddPicturesInNameOrderAfterTheLargestId()
     {
         QTemporaryDir elsewhere;
-        const auto in = [&](const QString& name, const QByteArray& bytes) {
-            QVERIFY(writeBytes(path(name), bytes));
-        };
-        const auto out = [&](const QString& name, const QByteArray& bytes) {
-            QVERIFY(writeBytes(elsewhere.filePath(name), bytes));
-        };
-        in(u"pic10.bmp"_s, bmpBytes(5, 4));
-        in(u"clash.bmp"_s, bmpBytes(1, 1));
-        in(u"same.bmp"_s, bmpBytes(2, 2));
-        out(u"pic2.bmp"_s, bmpBytes(3, 2));
-        out(u"clash.bmp"_s, bmpBytes(9, 9));
-        out(u"same.bmp"_s, bmpBytes(2, 2));
-        out(u"Pic10.bmp"_s, bmpBytes(1, 1)); // another file on Windows
-        out(u"fake.bmp"_s, "GIF89a");
-        out(u"note.txt"_s, bmpBytes(1, 1));
+        // The last three in the working folder; "Pic10.bmp" is another file on Windows.
+        for (const auto& [name, bytes] : {std::pair{u"pic2.bmp"_s, bmpBytes(3, 2)},
+                                          {u"clash.bmp"_s, bmpBytes(9, 9)},
+                                          {u"same.bmp"_s, bmpBytes(2, 2)},
+                                          {u"Pic10.bmp"_s, bmpBytes(1, 1)},
+                                          {u"fake.bmp"_s, QByteArray("GIF89a")},
+                                          {u"note.txt"_s, bmpBytes(1, 1)},
+                                          {u"/pic10.bmp"_s, bmpBytes(5, 4)},
+                                          {u"/clash.bmp"_s, bmpBytes(1, 1)},
+                                          {u"/same.bmp"_s, bmpBytes(2, 2)}})
+            QVERIFY(writeBytes(
+                name.startsWith(u'/') ? m_dir->path() + name : elsewhere.filePath(name), bytes));
         startEditor();
         scp::ListEdit& gumps = listBox(ListId::Gumps);
-        // Ids in hex with and without 0x, with gaps, the largest in either
-        // case and carried into a letter; "300" is hexadecimal too.
+        // Hex ids with and without 0x, gaps, the largest in mixed case carried into a letter.
         const QString before =
             u"0x0f9F a.bmp 1 1"_s + kGumpSpacer + u"300 b.bmp 1 1\r\n0x2 c.bmp 1 1"_s;
         gumps.list().setText(before);
@@ -142,8 +137,7 @@ private Q_SLOTS:
                              kGumpSpacer + u"0x2 x.bmp 1 1"_s;
         box.list().setText(text);
 
-        // Scaled down to 256 on the longer side, with the true size and the
-        // entry's marks; decoded on another thread, shown once in.
+        // Scaled down to 256 on the longer side, true size and marks; decoded aside.
         hover(box, u"big.bmp"_s);
         QTRY_VERIFY(QToolTip::text().contains(u"width=\"256\" height=\"128\""_s));
         QString tip = QToolTip::text();
@@ -159,8 +153,7 @@ private Q_SLOTS:
         // Over an entry whose picture is missing, the marks' tooltip as before.
         QCOMPARE(hover(box, u"x.bmp"_s).count(u"<p>"_s), 1);
 
-        // The fix, offered where the size mark is: one undo step, the rest
-        // of the list untouched.
+        // The fix where the size mark is: one undo step, the rest untouched.
         QTextCursor fixAt(box.document());
         fixAt.setPosition(int(text.indexOf(u"60 30"_s)));
         UiDriver driver;

@@ -22,8 +22,7 @@
 
 #include <utility>
 
-// While it lives, every thread the lists fill on is kept busy, so a Load
-// started meanwhile waits to fill until it goes.
+// Holds every thread the lists fill on, so a Load started meanwhile waits to fill.
 class FillsHeld {
 public:
     FillsHeld()
@@ -73,8 +72,6 @@ private Q_SLOTS:
         QDir::setCurrent(QDir::tempPath()); // lets the scratch directory go
     }
 
-    // Each test starts an editor of its own in an empty folder, the current
-    // one: section files go there.
     void init()
     {
         failOnQtWarnings();
@@ -93,15 +90,13 @@ private Q_SLOTS:
                      (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
                  Qt::WindowMaximizeButtonHint);
         QCOMPARE(QApplication::focusWidget(), form->findChild<QWidget*>(u"loadButton"_s));
-        QVERIFY(QDir::current().isEmpty()); // nothing written at start
-        // The icon, in every size the resources hold.
-        QCOMPARE(scp::applicationIcon().availableSizes(),
+        QVERIFY(QDir::current().isEmpty());               // nothing written at start
+        QCOMPARE(scp::applicationIcon().availableSizes(), // every picture in the resources
                  (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
         for (const QString& field : {u"newGumpEntry"_s, u"newTileEntry"_s, u"newItemEntry"_s})
             QCOMPARE(form->findChild<QLineEdit*>(field)->text(), // an unedited field holds its hint
                      scp::fieldHint(field == u"newItemEntry"_s ? ListId::Items : ListId::Gumps));
-        // Every field whole and every caption readable: no control is drawn
-        // over a field, or over the part of a label its caption takes.
+        // No control drawn over a field, or over the part of a label its caption takes.
         auto whole = [this](const QWidget* widget, const QFont& font) {
             QRect shown = widget->geometry();
             if (const auto* label = qobject_cast<const QLabel*>(widget))
@@ -115,8 +110,7 @@ private Q_SLOTS:
             if ((qobject_cast<QLabel*>(widget) || qobject_cast<QLineEdit*>(widget)) &&
                 !widget->isHidden())
                 QVERIFY2(whole(widget, widget->font()), qPrintable(widget->objectName()));
-        // Captions shrink only where they must, to one size for a row: the
-        // largest at which each of its captions reads whole.
+        // A row's captions share the largest size at which each reads whole.
         auto pixels = [this](const QString& name) {
             return QFontInfo(form->findChild<QWidget*>(name)->font()).pixelSize();
         };
@@ -131,8 +125,7 @@ private Q_SLOTS:
                                    u"itemFieldsLabel"_s}) {
             QFont larger = form->findChild<QWidget*>(row.section(u' ', 0, 0))->font();
             larger.setPixelSize(QFontInfo(larger).pixelSize() + 1);
-            const QStringList names = row.split(u' ');
-            QVERIFY2(!std::ranges::all_of(names,
+            QVERIFY2(!std::ranges::all_of(row.split(u' '),
                                           [&](const QString& name) {
                                               return whole(form->findChild<QWidget*>(name), larger);
                                           }),
@@ -169,8 +162,7 @@ private Q_SLOTS:
 
     void saveCompileAndLoadThroughTheButtons()
     {
-        // Save's menu opens at the pointer for a click, under the button when
-        // pressed from the keyboard; Escape in it runs nothing.
+        // Save's menu at the pointer for a click, under the button from the keyboard.
         auto* save = form->findChild<QPushButton*>(u"saveButton"_s);
         const QPoint under = save->mapToGlobal(save->rect().bottomLeft());
         QCursor::setPos(300, 200);
@@ -243,7 +235,6 @@ private Q_SLOTS:
                 QTest::mouseClick(edit.viewport(), button, {}, QPoint(10, 10)); // Escape: no copy
             QTest::keyClick(&edit, Qt::Key_Menu);           // from the keyboard too
             QTest::keyClick(&edit, 'A', Qt::ShiftModifier); // typed, as any letter
-            // The gumps' and tiles' menus end with their picture items.
             const QString pictures =
                 list == ListId::Items
                     ? QString()
@@ -251,7 +242,6 @@ private Q_SLOTS:
                       u"usePictureSize%1Action="_s.arg(name);
             QCOMPARE(driver.menus.size(), 2);
             for (const QString& shown : driver.menus) { // the find and problem keys between
-                // Copy first, then the usual edit commands.
                 QVERIFY2(shown.startsWith(
                              u"%1: %2=Copy undo%3Action=&Undo redo%3Action=&Redo cut%3Action=Cu&t "
                              u"paste%3Action=&Paste delete%3Action=Delete "
@@ -265,10 +255,7 @@ private Q_SLOTS:
             QCOMPARE(edit.list().text().size(), text.size() + 1);
             edit.undo();
 
-            QTextCursor selection(edit.document());
-            selection.setPosition(from);
-            selection.setPosition(to, QTextCursor::KeepAnchor);
-            edit.setTextCursor(selection);
+            selectRange(edit, from, to);
             driver.choose(item);
             QTest::keyClick(&edit, Qt::Key_F10, Qt::ShiftModifier);
             QCOMPARE(seen, QStringList({QString(), copied}));
@@ -281,9 +268,7 @@ private Q_SLOTS:
 
     void hintGivesWayToTyping()
     {
-        // A click into the hint or Tab into the field selects it, so typing
-        // replaces it; once the field holds an entry, a click places the
-        // caret as usual.
+        // A click or Tab into the hint selects it; a click in an entry places the caret.
         const QString entry = u"0x0F00 cloak.bmp 120 200"_s;
         for (const auto& [field, before] : {std::pair{u"newGumpEntry"_s, u"gumpsList"_s},
                                             std::pair{u"newItemEntry"_s, u"addItemButton"_s}}) {
@@ -309,9 +294,7 @@ private Q_SLOTS:
 
     void compileAsksAboutErrors()
     {
-        // The gumps' missing picture is a warning: the first error is the
-        // tiles' second entry, and the items' placeholder the last. Each
-        // answer is read in the bytes on disk.
+        // The gumps' missing picture is only a warning: the first error is the tiles'.
         const QString wrongCount = u"0x1 t.bmp 1 1     0x2 t.bmp 44"_s;
         listBox(ListId::Gumps).list().setText(u"0x1 g.bmp 1 1"_s);
         listBox(ListId::Tiles).list().setText(wrongCount);
@@ -343,9 +326,7 @@ private Q_SLOTS:
 
     void listMenuEditCommands()
     {
-        // Each command enabled only when it can act, and acting on its own
-        // list through the menu; none but Select All while a list takes no
-        // edits.
+        // Each command enabled only when it can act; only Select All while replaced.
         const auto chosen = [&](ListId list, const QString& verb, bool run = true) {
             const QString name = listTitle(list);
             UiDriver driver;
@@ -370,7 +351,6 @@ private Q_SLOTS:
             QCOMPARE(chosen(list, u"selectAll"_s), u"selectAll"_s);
             QCOMPARE(edit.textCursor().selectedText().size(),
                      scp::listPlaceholder(list).size() - 1);
-            // Each command, what was enabled when it was chosen, and the list after.
             for (const auto& [verb, enabled, emptied] :
                  {std::tuple{u"cut"_s, u"cut delete selectAll"_s, true},
                   {u"undo"_s, u"undo paste"_s, false},
@@ -380,10 +360,7 @@ private Q_SLOTS:
                 QCOMPARE(listText(list), emptied ? QString() : scp::listPlaceholder(list));
                 QCOMPARE(clipboard->text(), scp::listPlaceholder(list));
             }
-            QTextCursor word(edit.document());
-            word.setPosition(0);
-            word.setPosition(6, QTextCursor::KeepAnchor);
-            edit.setTextCursor(word);
+            selectRange(edit, 0, 6);
             QCOMPARE(chosen(list, u"delete"_s), u"undo cut paste delete selectAll"_s);
             QCOMPARE(listText(list), scp::listPlaceholder(list).mid(6));
             edit.list().setBeingReplaced(true);
@@ -395,18 +372,12 @@ private Q_SLOTS:
 
     void workAskedDuringALoadWaitsForIt()
     {
-        // The window stays live while the lists fill, and they take no
-        // typing; Adds, a Save, a Clear and another Load asked for meanwhile
-        // run once the Load is done, in that order, each Add with the entry
-        // it was given, the Load asking about the Clear then unsaved. (The
-        // queue's order, questions included: tst_work_queue.)
+        // Work asked for while the lists fill runs after, in order (more: tst_work_queue).
         const QByteArray items = "0x2 0 0 0 0 3 20 970 0 Cape" + QByteArray(86, ' ') + "0x3";
         QVERIFY(writeBytes(u"gumps.scp"_s, "g") && writeBytes(u"tiles.scp"_s, "t") &&
                 writeBytes(u"items.scp"_s, items));
         auto* field = form->findChild<QLineEdit*>(u"newGumpEntry"_s);
         UiDriver driver;
-        // The lists fill on threads of their own: held busy, they hold the
-        // Load until everything below has been asked for.
         FillsHeld fills;
         clickButton(u"loadButton"_s);
         QVERIFY(!listsAreIn());
@@ -424,16 +395,14 @@ private Q_SLOTS:
         QCOMPARE(driver.boxes.first(), u"Gumps,Tiles,Items Saved!"_s);
         QVERIFY(driver.boxes.last().startsWith(u"warning: The tiles list has changes"_s));
         QVERIFY(listsAreIn());
-        QCOMPARE(readBytes(u"items.scp"_s), items);
         const QByteArray spacer(37, ' ');
-        QCOMPARE(readBytes(u"gumps.scp"_s), "g" + spacer + "AAA" + spacer + "BBB");
-        QCOMPARE(readBytes(u"tiles.scp"_s), "t");
+        QCOMPARE(readBytes(u"gumps.scp"_s) + '|' + readBytes(u"tiles.scp"_s) + '|' +
+                     readBytes(u"items.scp"_s),
+                 "g" + spacer + "AAA" + spacer + "BBB|t|" + items);
         QVERIFY(listBox(ListId::Tiles).list().isEmpty());
     }
 
-    // The patch info dialog from the Save menu: the unsaved marker and
-    // question, patch.ini written with the section files all or none, read
-    // by Load and the start.
+    // patch.ini: its unsaved marker and question, saved all or none with the lists.
     void patchInfoThroughTheSaveMenu()
     {
         UiDriver driver;
@@ -441,7 +410,6 @@ private Q_SLOTS:
             driver.choose(action);
             clickButton(u"saveButton"_s);
         };
-        // `act` gets the dialog once it is up; OK then ends it.
         const auto edit = [&](const std::function<void(QDialog&)>& act) {
             QTimer timer;
             connect(&timer, &QTimer::timeout, this, [&] {
@@ -461,8 +429,7 @@ private Q_SLOTS:
         const auto name = [](QDialog& dialog) {
             return dialog.findChild<QLineEdit*>(u"patchNameField"_s);
         };
-        // What the script cannot hold is refused; OK on what it says already
-        // changes nothing.
+        // What the script cannot hold is refused; OK on the same text changes nothing.
         edit([&](QDialog& dialog) {
             QCOMPARE(name(dialog)->text(), u"The Mantle Patch v1.0"_s);
             name(dialog)->setText(u"\u03A9"_s);
@@ -481,7 +448,6 @@ private Q_SLOTS:
         });
         QVERIFY(form->isWindowModified());
 
-        // Saved with the section files, all or none.
         QVERIFY(QDir::current().mkdir(u"patch.ini"_s));
         const auto before = snapshot(m_dir->path());
         fromSaveMenu(u"saveSectionsAction"_s);
@@ -493,9 +459,7 @@ private Q_SLOTS:
             scp::patchInfoBytes({u"Bob\u2019s"_s, u"The scpmaker developers"_s, u"b@c"_s, false}));
         QVERIFY(!form->isWindowModified() && QFile::exists(u"gumps.scp"_s));
 
-        // A bad patch.ini keeps the patch info as it was, not the lists
-        // from loading; a good one is read, and its change unsaved is asked
-        // about.
+        // A bad patch.ini keeps the patch info; a good one is read.
         QVERIFY(writeBytes(u"gumps.scp"_s, "0x1 a.bmp 1 1") &&
                 writeBytes(u"patch.ini"_s, "[script]\ngodwalk = 2\n"));
         clickButton(u"loadButton"_s);
@@ -520,8 +484,7 @@ private Q_SLOTS:
                               u"warning: The patch info has changes that patch.ini does not "
                               u"have yet.\n\nSave them before closing?"_s}));
 
-        // The start reads patch.ini in a folder with no section file, and
-        // the script carries it.
+        // The start reads patch.ini without section files; the script carries it.
         m_editor.reset();
         for (const char* name : {"gumps.scp", "tiles.scp", "items.scp"})
             QVERIFY(QFile::remove(QString::fromLatin1(name)));
@@ -537,11 +500,8 @@ private Q_SLOTS:
 
     void aboutPlaceAndTheWaysBack()
     {
-        // Centred on the screen the first time, and back at the same place
-        // after the user has moved it.
         pressAbout();
         QWidget& about = *m_aboutWindow;
-        // The picture shown as it is: a null image without the JPEG plugin.
         auto* image = about.findChild<QLabel*>(u"picture"_s);
         const QImage picture(u":/about.jpg"_s);
         QCOMPARE(image->grab().toImage().pixel(150, 90), picture.pixel(150, 90));
@@ -561,8 +521,7 @@ private Q_SLOTS:
 
     void aboutLinks()
     {
-        // Each link hands its command to the launcher once a click, and
-        // none when pressed, dragged off and released; the window stays.
+        // A link runs once a click, never when dragged off before the release.
         m_editor->setLinkLauncher([this](const QString& text) { m_launched << text; });
         QDesktopServices::setUrlHandler(u"http"_s, this, "openUrl");
         QDesktopServices::setUrlHandler(u"mailto"_s, this, "openUrl");
@@ -583,7 +542,6 @@ private Q_SLOTS:
             QCOMPARE(m_launched, QStringList({command, command}));
             QVERIFY(m_aboutWindow->isVisible() && !form->isVisible());
 
-            // The desktop launcher opens the address after "start ", as one URL.
             m_launched.clear();
             scp::openWithDesktop(command);
             QCOMPARE(m_launched, QStringList{u"opened "_s + command.sliced(6)});
@@ -596,9 +554,7 @@ private Q_SLOTS:
     }
     void busyFeedbackOfALongLoad()
     {
-        // A Load its files' size says is long has the busy pointer from the
-        // click, before its lists start filling; the editor closed mid-Load
-        // takes it away.
+        // A long Load has the busy pointer before its lists fill; closing takes it away.
         QVERIFY(writeBytes(u"items.scp"_s, QByteArray(scp::ListLoading::kLongBytes, ' ')));
         FillsHeld fills;
         clickButton(u"loadButton"_s);
@@ -609,8 +565,7 @@ private Q_SLOTS:
         m_editor.reset();
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 
-        // A Load's progress bar is the window's child; the window may go
-        // first when the program closes mid-Load.
+        // The progress bar is the window's child; the window may go first.
         auto window = std::make_unique<QWidget>();
         QElapsedTimer begun;
         begun.start();
@@ -624,8 +579,7 @@ private Q_SLOTS:
     // Last: it ends the application's event loop.
     void closingEndsTheProgram()
     {
-        // The About window, up as well, does not keep the program alive
-        // (it turns a polite close request into Return).
+        // The About window up does not keep the program alive.
         m_editor->showAbout();
         connect(m_editor.get(), &scp::Editor::finished, qApp, [] { QCoreApplication::exit(0); });
         QTimer::singleShot(0, [this] { form->close(); });

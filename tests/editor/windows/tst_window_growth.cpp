@@ -1,6 +1,5 @@
-// The main window as it grows, maximises and comes back as it was left, and
-// the lists' zoom: every control's rectangle, what is remembered, and one
-// entry a row in the lists at every size and zoom.
+// The main window grown, maximised and restored, and the lists' zoom: every
+// control's rectangle, what is remembered, one entry a row at every size.
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
@@ -16,7 +15,6 @@
 class WindowGrowthTest : public QObject, EditorFixture {
     Q_OBJECT
 
-    // The editor closed and started again.
     void restart()
     {
         m_editor->close();
@@ -36,10 +34,8 @@ private Q_SLOTS:
 
     void controlsFollowTheirListsAsTheWindowGrows()
     {
-        // 301 px wider and 200 px higher: the lists take the room (100, 100
-        // and 101 px wide, their problem counts with them), what lies right
-        // of a list moves with it, and what lies under them moves down.
-        // Back at its first size, everything is as drawn.
+        // 301 x 200 px more: the lists take it (100, 100, 101 px wide, counts with them),
+        // what lies right of or under a list moves with it; back, all is as drawn.
         QCOMPARE(form->size(), QSize(811, 389));
         QHash<QString, QRect> drawn;
         for (const QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -58,8 +54,7 @@ private Q_SLOTS:
         form->resize(811, 389);
         for (const auto& [name, was] : drawn.asKeyValueRange())
             QCOMPARE(rect(name), was);
-        // Maximised, the lists and the bottom row reach the screen's edges,
-        // with the margins they were drawn with; back, all is as drawn.
+        // Maximised, the lists and bottom row reach the screen's edges, margins kept.
         form->showMaximized();
         QTRY_VERIFY(form->size().width() > 1000);
         QCOMPARE(rect(u"itemsList"_s).right(), form->width() - 3);
@@ -72,19 +67,16 @@ private Q_SLOTS:
 
     void oneEntryARowAtEverySizeAndZoom()
     {
-        // Each list of entries as Add makes them, the gumps holding one entry
-        // longer than its box is wide: as drawn, at 1200 x 700 and two zoom
-        // steps up, every entry starts a row, and an entry wider than its
-        // box wraps within itself; the lists' bytes stay as they were.
+        // At every size and two zoom steps up each entry starts a row, one wider than
+        // its box wraps within itself, and the lists' bytes stay as they were.
         const QString longEntry = u"0x0100 "_s + QString(60, u'n') + u".bmp 44 44"_s;
         std::array<QString, 3> texts;
         for (const ListId list : scp::kAllLists) {
             QStringList entries;
-            for (int i = 0; i < 30; ++i) {
+            for (int i = 0; i < 30; ++i)
                 entries << (list == ListId::Items ? u"0x%1 0 0 0 0 1 0 0 0 item"_s
                                                   : u"0x%1 g.bmp 44 44"_s)
                                .arg(i, 4, 16, QChar(u'0'));
-            }
             if (list == ListId::Gumps)
                 entries[10] = longEntry;
             texts[size_t(list)] =
@@ -112,13 +104,10 @@ private Q_SLOTS:
                 for (const int entry : entries)
                     QVERIFY2(rows.contains(entry),
                              qPrintable(u"%1 at %2"_s.arg(entry).arg(size.width())));
-                // An entry wider than its box wraps within itself: no row
-                // starts with the spaces after an entry (where the spaces are
-                // wider than the box, the break after them takes a row).
-                for (const int row : rows) {
+                // No row starts with the spaces after an entry (unless wider than the box).
+                for (const int row : rows)
                     QVERIFY(row >= positions.size() || positions.at(row) != u' ' ||
                             box.document()->characterAt(row) == QChar::LineSeparator);
-                }
                 QVERIFY(rows.size() > entries.size() || list != ListId::Gumps);
                 QCOMPARE(box.list().text(), texts[size_t(list)]);
                 QCOMPARE(box.list().encoded().bytes, texts[size_t(list)].toLatin1());
@@ -171,9 +160,8 @@ private Q_SLOTS:
 
     void aPortableCopyKeepsItsOwn()
     {
-        // A copy with scpmaker.ini beside its program keeps its settings
-        // there and its journals in "recovery" beside it, and nothing in
-        // the user's places; any other copy keeps them in the user's.
+        // A copy with scpmaker.ini beside it keeps its settings there and its journals
+        // in "recovery"; any other copy keeps them in the user's places.
         QTemporaryDir installed, portable, readOnly;
         QCOMPARE(scp::keptPlaces(installed.path()).settingsFile, QString());
         QCOMPARE(scp::keptPlaces(installed.path()).journalFolder,
@@ -197,9 +185,7 @@ private Q_SLOTS:
         QVERIFY(!QSettings(QSettings::IniFormat, QSettings::UserScope, u"scpmaker"_s, u"scpmaker"_s)
                      .contains(u"mainWindow/geometry"_s));
 
-        // One whose folder takes no files (a file where its journals would
-        // go stands for a read-only medium) keeps no journal, and an editor
-        // keeping none starts without a word.
+        // A folder taking no files keeps no journal, and the editor starts without a word.
         QVERIFY(writeBytes(readOnly.filePath(u"scpmaker.ini"_s), "") &&
                 writeBytes(readOnly.filePath(u"recovery"_s), ""));
         const scp::KeptPlaces none = scp::keptPlaces(readOnly.path());
@@ -214,18 +200,13 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    // A screen larger than the window, for it to grow and maximise on. The
-    // platform's options are separated by colons, which a Windows path has:
-    // the file is named from the folder it is in.
+    // A screen larger than the window; named from its folder, as a Windows path has
+    // the colons the platform's options are split on.
     QTemporaryDir screens;
-    if (!QDir::setCurrent(screens.path()))
+    if (!QDir::setCurrent(screens.path()) ||
+        !writeBytes(u"screens.json"_s, R"({"screens": [{"name": "wide", "x": 0, "y": 0,
+            "width": 1600, "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"))
         return 1;
-    QFile config(u"screens.json"_s);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 1600,
-                         "height": 1000, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
-        return 1;
-    config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=screens.json");
     QApplication app(argc, argv);
     WindowGrowthTest test;

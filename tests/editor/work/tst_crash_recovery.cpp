@@ -1,7 +1,5 @@
-// A real crash: an editor process with lists of 100,000 entries each, typed
-// into, added to, cleared, pasted into and undone, killed with SIGKILL once
-// its journal on disk holds every edit; the next start restores its lists
-// byte for byte. The test runs itself as that editor (runEditor).
+// A real crash: an editor of 100,000-entry lists, edited, killed with SIGKILL once
+// its journal holds every edit; the next start restores its lists byte for byte.
 
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
@@ -28,9 +26,7 @@ QByteArray entries(const QByteArray& entry, int spacer)
     return (entry + QByteArray(spacer, ' ')).repeated(kEntries).chopped(spacer);
 }
 
-// Whether the journal on disk now brings back `lists` (each list's bytes;
-// an empty one: none); one caught mid-write reads only to its last whole
-// record.
+// Whether the journal on disk brings back `lists` (each list's bytes; empty: none).
 bool journalHolds(const QString& folder, const QString& journals, const QList<QByteArray>& lists)
 {
     const scp::RecoveryStore store{QDir(folder), journals};
@@ -53,9 +49,8 @@ bool changeBehind(const QString& path, const QByteArray& bytes)
            file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFile::FileModificationTime);
 }
 
-// Types into the gumps list after another program has changed gumps.scp
-// (so the journal has no base for the list, only its text), and answers
-// the save's Replace question Cancel.
+// Types into gumps after another program changed gumps.scp (no base, only text),
+// and answers the save's Replace question Cancel.
 bool typeAfterTheirChange(scp::Editor& editor, const QString& folder)
 {
     if (!changeBehind(QDir(folder).filePath(u"gumps.scp"_s), "g1 theirs"))
@@ -68,35 +63,29 @@ bool typeAfterTheirChange(scp::Editor& editor, const QString& folder)
     return driver.boxes.size() == 1;
 }
 
-// Types, adds, clears, pastes and undoes in every list, and writes what the
-// lists then hold to `expected` as a save would.
+// Edits every list, and writes what the lists then hold to `expected`.
 bool editEveryList(const QString& expected)
 {
     QWidget& form = mainWindow();
-    const auto edit = [&](ListId list) -> scp::ListEdit& { return listBox(list); };
     const auto press = [&](const QString& button) {
         QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
     };
-    // Gumps: typed at both ends, and an Add.
-    edit(ListId::Gumps).moveCursor(QTextCursor::Start);
-    QTest::keyClicks(&edit(ListId::Gumps), u"FIRST "_s);
-    edit(ListId::Gumps).moveCursor(QTextCursor::End);
-    QTest::keyClicks(&edit(ListId::Gumps), u" last"_s);
+    listBox(ListId::Gumps).moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&listBox(ListId::Gumps), u"FIRST "_s);
+    listBox(ListId::Gumps).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Gumps), u" last"_s);
     form.findChild<QLineEdit*>(u"newGumpEntry"_s)->setText(u"0x7777 added.bmp 1 2"_s);
     press(u"addGumpButton"_s);
-    // Tiles: cleared, typed into, both undone, then typed into again.
     press(u"clearTilesButton"_s);
-    QTest::keyClicks(&edit(ListId::Tiles), u"gone"_s);
-    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(&edit(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
-    edit(ListId::Tiles).moveCursor(QTextCursor::End);
-    QTest::keyClicks(&edit(ListId::Tiles), u"T"_s);
-    // Items: lines pasted in the middle.
-    QTextCursor middle(edit(ListId::Items).document());
-    middle.setPosition(edit(ListId::Items).document()->characterCount() / 2);
-    edit(ListId::Items).setTextCursor(middle);
+    QTest::keyClicks(&listBox(ListId::Tiles), u"gone"_s);
+    QTest::keyClick(&listBox(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&listBox(ListId::Tiles), Qt::Key_Z, Qt::ControlModifier);
+    listBox(ListId::Tiles).moveCursor(QTextCursor::End);
+    QTest::keyClicks(&listBox(ListId::Tiles), u"T"_s);
+    const int middle = listBox(ListId::Items).document()->characterCount() / 2;
+    selectRange(listBox(ListId::Items), middle, middle);
     QGuiApplication::clipboard()->setText(u"pasted one\r\npasted two\n"_s);
-    QTest::keyClick(&edit(ListId::Items), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&listBox(ListId::Items), Qt::Key_V, Qt::ControlModifier);
 
     QByteArray lists;
     for (ListId list : scp::kAllLists)
@@ -104,8 +93,7 @@ bool editEveryList(const QString& expected)
     return writeBytes(expected, lists);
 }
 
-// `MODE FOLDER JOURNALS [EXPECTED]`: the editor's edits made, says "ready"
-// and waits to be killed.
+// `MODE FOLDER JOURNALS [EXPECTED]`: the edits made, says "ready", waits to be killed.
 int runEditor(char** argv)
 {
     const QString mode = QString::fromLocal8Bit(argv[1]), folder = QString::fromLocal8Bit(argv[2]);
@@ -121,10 +109,8 @@ int runEditor(char** argv)
     return QApplication::exec();
 }
 
-// This program started as an editor with `args` (MODE FOLDER JOURNALS ...),
-// killed with SIGKILL once ready and once the journal on disk holds what
-// `lists()` gives: its writer syncs on its own thread shortly after the
-// last edit.
+// This program run as an editor with `args`, killed once ready and its journal
+// on disk holds `lists()` (its writer syncs shortly after the last edit).
 void killOnceJournalled(const QStringList& args, const std::function<QList<QByteArray>()>& lists)
 {
     QProcess editor;
@@ -174,10 +160,8 @@ private Q_SLOTS:
                           expected[int(list)]);
     }
 
-    // A section file changed before the crash and refused then is named by
-    // the Restore question and asked about by each save after it: Cancel
-    // writes nothing, Replace writes the restored lists. (One changed after
-    // the editor ended: tst_unsaved_work's bringsBackWhatWasNotSaved.)
+    // A file changed before the crash is named by Restore and asked about by each
+    // save: Cancel writes nothing, Replace writes (after: bringsBackWhatWasNotSaved).
     void restoreKnowsWhatTheFilesWere()
     {
         QTemporaryDir folder, journals;

@@ -1,8 +1,5 @@
-// A patch is a folder the user chooses: Open Folder asks about unsaved work
-// as Load does and then starts in the folder as a start there would, the
-// recent folders remember where the user worked, and a launch from the
-// desktop's menu lands in the latest of them, or in lists of no folder yet
-// whose first save asks for one.
+// Open Folder asks as Load does and starts in the folder; the recent folders, and
+// a desktop launch into the latest, or into lists whose first save asks a folder.
 
 #include "bmp_bytes.h"
 #include "editor_fixture.h"
@@ -77,8 +74,7 @@ private Q_SLOTS:
         driver.answer(answer);
         m_chosen = second;
         if (answer == u"Discard"_s) {
-            // From the Save menu: the editor that chose goes only once its
-            // menu's own event loop is over (the sanitizer build watches).
+            // From the Save menu: the editor goes once its menu's loop is over.
             driver.choose(u"openFolderAction"_s);
             clickButton(u"saveButton"_s);
         } else {
@@ -103,9 +99,8 @@ private Q_SLOTS:
 
     void whatCannotBeOpenedOrIsGoneStaysBehind()
     {
-        // A folder that cannot be entered is said, and the editor stays;
-        // the recent list shows a folder since removed disabled, and its
-        // items take it away, or all of them.
+        // A folder that cannot be entered is said; a removed recent folder shows
+        // disabled, and its items take it away, or all of them.
         const QString first = folder(u"first"_s, "a"), gone = folder(u"gone"_s);
         scp::setRecentFolders({gone});
         QVERIFY(QDir(gone).removeRecursively());
@@ -157,19 +152,15 @@ private Q_SLOTS:
         const QString first = folder(u"first"_s, "a"), gone = folder(u"gone"_s);
         scp::setRecentFolders({gone, first});
         QVERIFY(QDir(gone).removeRecursively());
-        startProgram();
-        m_program->openRecent([] { return u"never asked"_s; });
-        QTRY_COMPARE(mainWindow().windowTitle(), title(first));
-        scp::setRecentFolders({});
-        startProgram();
-        m_program->openRecent([&] { return first; });
-        QTRY_COMPARE(mainWindow().windowTitle(), title(first));
+        for (const QString& chosen : {u"never asked"_s, first}) {
+            startProgram();
+            m_program->openRecent([chosen] { return chosen; });
+            QTRY_COMPARE(mainWindow().windowTitle(), title(first));
+            scp::setRecentFolders({});
+        }
 
-        // Cancelled: lists of no folder, which the first save asks one for;
-        // Cancel there writes nothing, a folder holding a patch or a picture
-        // of theirs is refused, and an empty one takes the lists and the
-        // pictures added, saved.
-        scp::setRecentFolders({});
+        // Cancelled: lists of no folder; their first save asks one (Cancel writes nothing,
+        // a folder with a patch or picture is refused, an empty one takes all).
         startProgram();
         m_program->openRecent([] { return QString(); });
         QTRY_COMPARE(mainWindow().windowTitle(),

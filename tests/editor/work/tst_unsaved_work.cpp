@@ -1,8 +1,5 @@
-// Nothing the user made is lost: the lists start as the folder's files hold
-// them, closing and Load ask while lists are unsaved, a save asks before it
-// replaces what another program changed, and unsaved typing comes back from
-// the recovery journal after the editor ended without saving. Import makes
-// a script the lists' unsaved work.
+// Nothing the user made is lost: questions before closing, Load, save and compile
+// replace work, and unsaved typing comes back from the recovery journal.
 
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
@@ -31,8 +28,7 @@ class UnsavedWorkTest : public QObject, EditorFixture {
         QVERIFY(writeBytes(path(u"gumps.scp"_s), gumps) &&
                 writeBytes(path(u"tiles.scp"_s), tiles) && writeBytes(path(u"items.scp"_s), items));
     }
-    // An editor started in the folder, its files in and its start-up
-    // questions answered.
+    // An editor started in the folder, its start-up questions answered.
     void startEditor()
     {
         EditorFixture::startEditor();
@@ -54,10 +50,8 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { m_editor.reset(); }
 
-    // One file that cannot be read, at the start or on Load, keeps only its
-    // own part from loading, is said, and is asked about before a save
-    // replaces it; a patch.ini that cannot be used is not written until the
-    // patch info changes.
+    // A file that cannot be read keeps only its own list from loading, is said, and
+    // is asked about before a save replaces it; a bad patch.ini is not written over.
     void loadsWhatCanBeRead_data()
     {
         QTest::addColumn<QString>("file");
@@ -83,10 +77,9 @@ private Q_SLOTS:
             QSKIP("every file is readable here (the I/O error covers the failure)");
         const QString failing = path(file);
         std::optional<ListId> failingList;
-        for (ListId list : scp::kAllLists) {
+        for (ListId list : scp::kAllLists)
             if (scp::sectionFileName(list) == file)
                 failingList = list;
-        }
         writeSections("g1", "t1", "i1");
         QVERIFY(writeBytes(path(u"patch.ini"_s), "[script]\nname = Mine\n"));
         UiDriver driver;
@@ -158,10 +151,8 @@ private Q_SLOTS:
         QCOMPARE(journal.content->lists[size_t(*failingList)], scp::journalTextOf(shown));
     }
 
-    // The editor's compile asks before it replaces a script this program
-    // did not make, and not before one it did, from whatever lists; a
-    // folder with such a script and no section files says, once and
-    // without a question, that it can be imported.
+    // Compile asks before it replaces a script this program did not make; a folder with
+    // such a script and no section files notes once that it can be imported.
     void compileAsksBeforeReplacingAScriptMadeElsewhere_data()
     {
         QTest::addColumn<QString>("script"); // mantle.scp before the compile
@@ -248,43 +239,29 @@ private Q_SLOTS:
     void closeAndLoadAskFirst_data()
     {
         QTest::addColumn<QString>("action"); // close or load
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<bool>("goesOn");
-        QTest::addColumn<QByteArray>("gumps"); // gumps.scp afterwards
-        for (const QString& action : {u"close"_s, u"load"_s}) {
-            const auto row = [&](const QString& answer) -> QTestData& {
-                return QTest::addRow("%s, %s", qPrintable(action), qPrintable(answer))
-                       << action << answer;
-            };
-            row(u"Save"_s) << true << QByteArray("g typed");
-            // Save, then Cancel when the save asks about a file changed on disk.
-            row(u"Save, Cancel"_s) << false << QByteArray("g");
-            row(u"Discard"_s) << true << QByteArray("g");
-            row(u"Cancel"_s) << false << QByteArray("g");
-            row(u"Escape"_s) << false << QByteArray("g");
-            row(u"close"_s) << false << QByteArray("g");
-            QTest::addRow("%s, typing undone", qPrintable(action))
-                << action << QString() << true << QByteArray("g");
-        }
+        QTest::addColumn<QString>("answer"); // none: the typing undone, nothing asked
+        for (const char* action : {"close", "load"})
+            for (const char* answer :
+                 {"Save", "Save, Cancel", "Discard", "Cancel", "Escape", "close", ""})
+                QTest::addRow("%s, %s", action, *answer ? answer : "typing undone")
+                    << QString::fromLatin1(action) << QString::fromLatin1(answer);
     }
     void closeAndLoadAskFirst()
     {
         QFETCH(QString, action);
         QFETCH(QString, answer);
-        QFETCH(bool, goesOn);
-        QFETCH(QByteArray, gumps);
+        const bool goesOn = answer == u"Save"_s || answer == u"Discard"_s || answer.isEmpty();
+        const QByteArray gumps = answer == u"Save"_s ? "g typed" : "g"; // gumps.scp afterwards
         writeSections("g", "t", "i");
         UiDriver driver;
         startEditor();
-        // Typing marks the lists unsaved, and undoing it back to what was
-        // loaded unmarks them; compiling saves no list.
+        // Typing marks the lists unsaved, undoing it unmarks them; a compile saves none.
         typeAtEnd(ListId::Gumps, u" typed"_s);
         if (answer.isEmpty())
             QTest::keyClick(&listBox(ListId::Gumps), Qt::Key_Z, Qt::ControlModifier);
         driver.answer(u"Compile anyway"_s); // one-field entries
         m_editor->compileScript();
-        QCOMPARE(driver.boxes.size(), 2);
-        QCOMPARE(driver.boxes.last(), u"Mantle.Scp has been created"_s);
+        QCOMPARE(driver.boxes.mid(1), QStringList{u"Mantle.Scp has been created"_s});
         driver.boxes.clear();
         QCOMPARE(mainWindow().isWindowModified(), !answer.isEmpty());
         const QString before = listText(ListId::Gumps);
@@ -314,9 +291,7 @@ private Q_SLOTS:
         }
     }
 
-    // Escape writes nothing, Replace saves. (Its Cancel button:
-    // closeAndLoadAskFirst and loadsWhatCanBeRead; which files are asked
-    // about, and how they are named: tst_section_files' changedSinceRead.)
+    // Escape writes nothing, Replace saves (Cancel: closeAndLoadAskFirst).
     void saveAsksBeforeReplacingChangedFiles()
     {
         QVERIFY(writeBytes(path(u"gumps.scp"_s), "g") && writeBytes(path(u"tiles.scp"_s), "t"));
@@ -359,8 +334,7 @@ private Q_SLOTS:
     }
     void bringsBackWhatWasNotSaved()
     {
-        // (Typing, Adds, Clears, pastes and undo, and a real kill, are
-        // tst_crash_recovery's.)
+        // (Typing, Adds, Clears, pastes, undo and a real kill: tst_crash_recovery.)
         QFETCH(QString, answer);
         QFETCH(bool, changedBehind);
         writeSections("g1", "t1", "i1");
@@ -412,9 +386,7 @@ private Q_SLOTS:
 
     void theJournalKeepsEditsAsEdits()
     {
-        // A long list from its file typed into key by key, and a list with
-        // no file: the journal replays to both as they are, holding the
-        // file's own bytes once and each key as an edit of its own.
+        // The journal replays a long typed list and one with no file, holding the file once.
         QByteArray gumps = "0x1 a.bmp 1 1\r\n\xE9";
         for (int i = 0; i < 4000; ++i)
             gumps += QByteArray(37, ' ') + "0x2 b.bmp 2 2";
@@ -443,10 +415,8 @@ private Q_SLOTS:
         QVERIFY(scp::readJournal(written, folder).content->records > keys.size());
     }
 
-    // Unsaved lists are asked about first; then the lists are the script's,
-    // unsaved and written nowhere, each one undo step from what it replaced,
-    // and what was left out is said in one message; a refused script changes
-    // nothing. Import is reached from the keyboard.
+    // Import asks about unsaved lists, then makes the script the lists, unsaved, one
+    // undo step each; what was left out is said at once; a refused script changes nothing.
     void importsAsUnsavedLists()
     {
         writeSections("g1", "t1", "i1");
@@ -507,9 +477,7 @@ private Q_SLOTS:
     }
     void saysWhatKeepsAJournalFromBeingUsed()
     {
-        // A damaged journal is said and left where it is; a second editor in
-        // the folder is told the first one is there and keeps no journal; a
-        // journal that cannot be written is said, once.
+        // A damaged journal is said and left; a second editor keeps none; a failed write is said.
         writeSections("g", "t", "i");
         const QString damaged = m_journals->filePath(journalName());
         QVERIFY(writeBytes(damaged, "GUMPS WILL LOAD HERE"));
@@ -521,7 +489,6 @@ private Q_SLOTS:
             scp::Editor second(QDir(m_dir->path()), m_journals->path());
             second.show();
             QTRY_COMPARE(driver.boxes.size(), 2);
-            // Its window says so, and stands off the first one's.
             const QWidget* window = nullptr;
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->objectName() == u"mainWindow"_s && top != &first)

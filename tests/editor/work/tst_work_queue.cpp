@@ -1,8 +1,5 @@
-// The order the editor's work runs in, without a window: what is asked for
-// while work runs, a question is open or a Load fills waits, then runs in the
-// order asked; Cancel stops only the work that asked; a failure ends the work
-// without its success step and lets what waited run; a step run aside leaves
-// the window's thread to its events.
+// The order work runs in, without a window: what is asked for meanwhile runs in
+// order after; Cancel stops only its own work; a failure skips its success step.
 
 #include "fail_on_warnings.h"
 #include "work/work_queue.h"
