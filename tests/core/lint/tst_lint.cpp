@@ -1,5 +1,3 @@
-// The lint as the editor and the compiler's check use it: rules, pictures, edits.
-
 #include "fail_on_warnings.h"
 #include "lint/lint.h"
 #include "lint/whole_list_lint.h"
@@ -82,111 +80,105 @@ private Q_SLOTS:
 #endif
     }
 
-    // Each rule: a text that breaks it and nothing else (the one finding
-    // marks `marked`, its message holds `message`), or texts that break none.
+    // Each rule: a text that breaks it and nothing else, the one finding marking what is
+    // in [brackets] with a message holding `message`; or a text that breaks none.
     void rules_data()
     {
         QTest::addColumn<ListId>("list");
         QTest::addColumn<QString>("text");
         QTest::addColumn<LintRule>("rule");
-        QTest::addColumn<QString>("marked");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, ListId list, const QString& text, LintRule rule = {},
-                            const QString& marked = {}, const QString& message = {}) {
-            QTest::newRow(name) << list << text << rule << marked << message;
+        const auto row = [](const char* name, ListId list, QStringView text, LintRule rule = {},
+                            QStringView message = {}) {
+            QTest::newRow(name) << list << text.toString() << rule << message.toString();
         };
+        using R = LintRule;
         const ListId gumps = ListId::Gumps, tiles = ListId::Tiles, items = ListId::Items;
         row("pictures", tiles,
             u"0X0f00 cloak.bmp 0x40 0x20  F01 core.bmp 4660 7  0x3 down.bmp 3 5  "
-            u"0x4 os2.bmp 5 6  0x5 os2full.bmp 70000 8  6 Case.BMP 1 1"_s);
+            u"0x4 os2.bmp 5 6  0x5 os2full.bmp 70000 8  6 Case.BMP 1 1");
         row("items", items,
-            u"0x1 0x0 0 0 0 0xFF 0x1 58 0 Mantle of Night  0x2 0 0 0 0 0 29 59 0 a"_s);
-        row("placeholder", gumps, u"GUMPS WILL LOAD HERE\r\n"_s + QString(37, u' '),
-            LintRule::Placeholder, u"GUMPS WILL LOAD HERE"_s,
-            u"placeholder \"GUMPS WILL LOAD HERE\""_s);
-        row("another list's placeholder", items, u"GUMPS WILL LOAD HERE"_s, LintRule::FieldCount,
-            u"GUMPS WILL LOAD HERE"_s, u"has 4 fields"_s);
-        row("hint", tiles, u"0x1 cloak.bmp 64 32  HexID Filename.bmp Width Height"_s,
-            LintRule::Hint, u"HexID Filename.bmp Width Height"_s, u"hint"_s);
-        row("another list's hint", items, u"HexID Filename.bmp Width Height"_s,
-            LintRule::FieldCount, u"HexID Filename.bmp Width Height"_s, u"has 4 fields"_s);
-        row("trailing space", gumps, u"0x1 cloak.bmp 64 32 \r\n"_s, LintRule::FieldCount,
-            u"0x1 cloak.bmp 64 32 "_s, u"has 5 fields"_s);
-        row("item without name", items, u"0x1 0 0 0 0 0 1 0 0"_s, LintRule::FieldCount,
-            u"0x1 0 0 0 0 0 1 0 0"_s, u"has 9 fields, an item needs at least 10"_s);
-        row("hex id", tiles, u"0xG1 cloak.bmp 64 32"_s, LintRule::HexId, u"0xG1"_s,
-            u"hex id \"0xG1\" is not a hexadecimal number"_s);
-        row("width", gumps, u"0x1 cloak.bmp abc 32"_s, LintRule::Number, u"abc"_s,
-            u"width \"abc\" is not a number"_s);
-        row("height", gumps, u"0x1 cloak.bmp 64 0x"_s, LintRule::Number, u"0x"_s,
-            u"height \"0x\" is not a number"_s);
-        row("picture name", gumps, u"0x1 cloak.png 64 32"_s, LintRule::PictureName, u"cloak.png"_s,
-            u"does not end in .bmp"_s);
-        row("picture missing", gumps, u"0x1 gone.bmp 1 1"_s, LintRule::PicturePresent,
-            u"gone.bmp"_s, u"picture \"gone.bmp\" is not in "_s);
+            u"0x1 0x0 0 0 0 0xFF 0x1 58 0 Mantle of Night  0x2 0 0 0 0 0 29 59 0 a");
+        row("placeholder", gumps, u"[GUMPS WILL LOAD HERE]\r\n"_s + QString(37, u' '),
+            R::Placeholder, u"placeholder \"GUMPS WILL LOAD HERE\"");
+        row("another list's placeholder", items, u"[GUMPS WILL LOAD HERE]", R::FieldCount,
+            u"has 4 fields");
+        row("hint", tiles, u"0x1 cloak.bmp 64 32  [HexID Filename.bmp Width Height]", R::Hint,
+            u"hint");
+        row("another list's hint", items, u"[HexID Filename.bmp Width Height]", R::FieldCount,
+            u"has 4 fields");
+        row("trailing space", gumps, u"[0x1 cloak.bmp 64 32 ]\r\n", R::FieldCount, u"has 5 fields");
+        row("item without name", items, u"[0x1 0 0 0 0 0 1 0 0]", R::FieldCount,
+            u"has 9 fields, an item needs at least 10");
+        row("hex id", tiles, u"[0xG1] cloak.bmp 64 32", R::HexId,
+            u"hex id \"0xG1\" is not a hexadecimal number");
+        row("width", gumps, u"0x1 cloak.bmp [abc] 32", R::Number, u"width \"abc\" is not a number");
+        row("height", gumps, u"0x1 cloak.bmp 64 [0x]", R::Number, u"height \"0x\" is not a number");
+        row("picture name", gumps, u"0x1 [cloak.png] 64 32", R::PictureName,
+            u"does not end in .bmp");
+        row("picture missing", gumps, u"0x1 [gone.bmp] 1 1", R::PicturePresent,
+            u"picture \"gone.bmp\" is not in ");
         // A folder that ignores case (Windows') finds the picture as named.
-        const bool ignoresCase = QFileInfo::exists(m_dir.filePath(u"CASE.bmp"_s));
-        row("picture under another case", gumps, u"0x1 case.bmp 1 1"_s, LintRule::PicturePresent,
-            ignoresCase ? QString() : u"case.bmp"_s, u"only \"Case.BMP\", which differs in case"_s);
-        row("picture size", gumps, u"0x1 100%1.bmp 120 200"_s, LintRule::PictureSize, u"120 200"_s,
-            u"\"100%1.bmp\" is 64 x 32 pixels, the entry says 120 x 200"_s);
-        row("picture height 0", gumps, u"0x1 cloak.bmp 64 0"_s, LintRule::PictureSize, u"0"_s,
-            u"is 64 x 32 pixels, the entry says 64 x 0"_s);
-        row("picture not a BMP", tiles, u"0x1 broken.bmp 1 1"_s, LintRule::PictureSize,
-            u"broken.bmp"_s, u"\"broken.bmp\" is not a readable BMP"_s);
-        row("picture of no pixels", tiles, u"0x1 flat.bmp 7 0"_s, LintRule::PictureSize,
-            u"flat.bmp"_s, u"its header gives 7 x 0 pixels"_s);
+        row("picture under another case", gumps,
+            QFileInfo::exists(m_dir.filePath(u"CASE.bmp"_s)) ? u"0x1 case.bmp 1 1"
+                                                             : u"0x1 [case.bmp] 1 1",
+            R::PicturePresent, u"only \"Case.BMP\", which differs in case");
+        row("picture size", gumps, u"0x1 100%1.bmp [120 200]", R::PictureSize,
+            u"\"100%1.bmp\" is 64 x 32 pixels, the entry says 120 x 200");
+        row("picture height 0", gumps, u"0x1 cloak.bmp 64 [0]", R::PictureSize,
+            u"is 64 x 32 pixels, the entry says 64 x 0");
+        row("picture not a BMP", tiles, u"0x1 [broken.bmp] 1 1", R::PictureSize,
+            u"\"broken.bmp\" is not a readable BMP");
+        row("picture of no pixels", tiles, u"0x1 [flat.bmp] 7 0", R::PictureSize,
+            u"its header gives 7 x 0 pixels");
 #ifndef Q_OS_WIN // refused, never waited on
-        row("picture a FIFO", tiles, u"0x1 fifo.bmp 1 1"_s, LintRule::PictureSize, u"fifo.bmp"_s,
-            u"not a regular file (a FIFO)"_s);
+        row("picture a FIFO", tiles, u"0x1 [fifo.bmp] 1 1", R::PictureSize,
+            u"not a regular file (a FIFO)");
 #endif
-        row("duplicate id", gumps, u"0x0F00 cloak.bmp 64 32\r\nF00 cloak.bmp 64 32"_s,
-            LintRule::DuplicateId, u"F00"_s,
-            u"id F00 is already used by gump 0x0F00 on line 1, column 1"_s);
+        row("duplicate id", gumps, u"0x0F00 cloak.bmp 64 32\r\n[F00] cloak.bmp 64 32",
+            R::DuplicateId, u"id F00 is already used by gump 0x0F00 on line 1, column 1");
         // Past 64 bits a number is compared by its digits: the decimal one is another animation.
         row("long animations", items,
             u"1 0 0 0 0 1 1 0x10000000000000000 0 a  2 0 0 0 0 1 1 18446744073709551616 0 "
-            u"b  3 0 0 0 0 1 1 0x0010000000000000000 0 c"_s,
-            LintRule::SharedAnimation, u"0x0010000000000000000"_s,
-            u"animation 0x0010000000000000000 is already used by item 1"_s);
+            u"b  3 0 0 0 0 1 1 [0x0010000000000000000] 0 c",
+            R::SharedAnimation, u"animation 0x0010000000000000000 is already used by item 1");
         row("largest animations", items,
-            u"1 0 0 0 0 1 1 18446744073709551615 0 a  2 0 0 0 0 1 1 0xFFFFFFFFFFFFFFFF 0 b"_s,
-            LintRule::SharedAnimation, u"0xFFFFFFFFFFFFFFFF"_s, u"already used by item 1"_s);
-        row("layer unused", items, u"0x1 0 0 0 0 0 9 0 0 n"_s, LintRule::Layer, u"9"_s,
-            u"layer 9 is unused (layers run 1 to 29, 9 and 15 unused)"_s);
-        row("layer too high", items, u"0x1 0 0 0 0 0 0x1E 0 0 n"_s, LintRule::Layer, u"0x1E"_s,
-            u"layer 0x1E is out of range"_s);
+            u"1 0 0 0 0 1 1 18446744073709551615 0 a  2 0 0 0 0 1 1 [0xFFFFFFFFFFFFFFFF] 0 b",
+            R::SharedAnimation, u"already used by item 1");
+        row("layer unused", items, u"0x1 0 0 0 0 0 [9] 0 0 n", R::Layer,
+            u"layer 9 is unused (layers run 1 to 29, 9 and 15 unused)");
+        row("layer too high", items, u"0x1 0 0 0 0 0 [0x1E] 0 0 n", R::Layer,
+            u"layer 0x1E is out of range");
         // An entry past the longest is not split into fields: it says only that, and
         // holds no id or animation for a later entry to repeat.
-        const QString longName = QString(scp::kLongestEntry, u'n');
         row("long entry", items,
-            u"0x1 0 0 0 0 0 1 58 0 "_s + longName + u"  0x1 0 0 0 0 0 1 58 0 b"_s,
-            LintRule::LongEntry, u"0x1 0 0 0 0 0 1 58 0 "_s + longName,
-            u"the entry has 4117 characters, more than the 4096 an entry can have"_s);
-        row("longest entry", gumps, QString(scp::kLongestEntry, u'x'), LintRule::FieldCount,
-            QString(scp::kLongestEntry, u'x'), u"has 1 field"_s);
-        row("shared animation", items, u"0x1 0 0 0 0 0 1 58 0 a  0x2 0 0 0 0 0 1 0x3A 0 b"_s,
-            LintRule::SharedAnimation, u"0x3A"_s,
-            u"animation 0x3A is already used by item 0x1 on line 1, column 1"_s);
+            u"[0x1 0 0 0 0 0 1 58 0 "_s + QString(scp::kLongestEntry, u'n') +
+                u"]  0x1 0 0 0 0 0 1 58 0 b"_s,
+            R::LongEntry, u"the entry has 4117 characters, more than the 4096 an entry can have");
+        row("longest entry", gumps, u'[' + QString(scp::kLongestEntry, u'x') + u']', R::FieldCount,
+            u"has 1 field");
+        row("shared animation", items, u"0x1 0 0 0 0 0 1 58 0 a  0x2 0 0 0 0 0 1 [0x3A] 0 b",
+            R::SharedAnimation, u"animation 0x3A is already used by item 0x1 on line 1, column 1");
     }
     void rules()
     {
         QFETCH(ListId, list);
         QFETCH(QString, text);
         QFETCH(LintRule, rule);
-        QFETCH(QString, marked);
         QFETCH(QString, message);
+        const qsizetype from = text.indexOf(u'['), to = text.indexOf(u']') - 1;
+        text.remove(u'[').remove(u']');
         scp::ListLint lint(scp::lintRules(list), &m_folder);
         lint.setText(text);
         // The check's lint, from the bytes, finds the same.
         QCOMPARE(scp::lintWholeList(scp::encodeCp1252(text).bytes, scp::lintRules(list), &m_folder),
                  placed(lint));
         const auto all = lint.findings();
-        QVERIFY2(all.size() == (marked.isEmpty() ? 0 : 1), qPrintable(all.value(0).message));
+        QVERIFY2(all.size() == (from < 0 ? 0 : 1), qPrintable(all.value(0).message));
         if (all.isEmpty())
             return;
         QCOMPARE(all[0].rule, rule);
-        QCOMPARE(text.mid(all[0].position, all[0].length), marked);
+        QCOMPARE(std::pair(all[0].position, all[0].length), std::pair(from, to - from));
         QVERIFY2(all[0].message.contains(message), qPrintable(all[0].message));
     }
 
@@ -211,51 +203,45 @@ private Q_SLOTS:
     // bytes or from the text, finds what the editor's finds, where it does.
     void wholeListMatchesListLint()
     {
-        const QList<QByteArray> pieces =
-            QByteArray(
-                " |  |   |\r\n|\r|\n|\r\r\n|\t|\x01|\x80|\x81|\xff|x|0x3A|58|0 0 0 0 0 1 0x3A 0 n|"
-                "cloak.bmp 64 32|case.bmp 1 1|core.bmp 1 1|down.bmp 3 5|broken.bmp 1 1|cloak.png 5 "
-                "6|"
-                "18446744073709551616|"
-                "GUMPS WILL LOAD HERE|HexID Filename.bmp Width Height")
-                .split('|') +
-            QList{QByteArray(scp::kLongestEntry - 6, 'x')}; // with its neighbours, too long or not
+        const auto split = [](QByteArray bytes) { return bytes.split('|'); };
+        const QList<QByteArray> pieces = split(
+            " |  |   |\r\n|\r|\n|\r\r\n|\t|\x01|\x80|\x81|\xff|x|0x3A|58|0 0 0 0 0 1 0x3A 0 n|"
+            "cloak.bmp 64 32|case.bmp 1 1|core.bmp 1 1|down.bmp 3 5|broken.bmp 1 1|"
+            "cloak.png 5 6|18446744073709551616|GUMPS WILL LOAD HERE|"
+            "HexID Filename.bmp Width Height|" +
+            QByteArray(scp::kLongestEntry - 6, 'x')); // with its neighbours, too long or not
         // Entries of their own, many of them right, read straight from the bytes: ids,
         // sizes, layers and animations at the edges of what that reads, and just past them.
-        const QList<QByteArray> ids = QByteArray("0X00000000000000000003a|FFFFFFFFFFFFFFFF|"
-                                                 "1FFFFFFFFFFFFFFFF|10000000000000000")
-                                          .split('|');
-        const QList<QByteArray> bodies =
-            QByteArray("cloak.bmp 64 32|cloak.bmp 64 320|cloak.bmp 064 32|broken.bmp 0 0|"
-                       "cloak.bmp 999999999999999999 1000000000000000000|"
-                       "0 0 0 0 1 5 58 0 Cloak of Night|0 0 0 0 1 29 00# 0 n|a 0 0 0 1 5 # 0 n|"
-                       "0 0 0 0 1 15 # 0 n|0 0 0 0 1 30 # 0 n|0 0 0 0 1 0 # 0 n|"
-                       "0 0 0 0 1 1 999999999999999999 0 n|0 0 0 0 1 1 18446744073709551615 0 n")
-                .split('|'); // # an animation, mostly one of its own
+        const QList<QByteArray> ids =
+            split("0X00000000000000000003a|FFFFFFFFFFFFFFFF|1FFFFFFFFFFFFFFFF|10000000000000000");
+        // # a number, mostly one of its own: a picture's, a layer or an animation
+        const QList<QByteArray> bodies[] = {
+            {"p#.bmp 1 2"},
+            {"0 0 0 0 1 # 0 n"},
+            split(
+                "cloak.bmp 64 32|cloak.bmp 64 320|cloak.bmp 064 32|broken.bmp 0 0|"
+                "cloak.bmp 999999999999999999 1000000000000000000|0 0 0 0 1 5 58 0 Cloak of Night|"
+                "0 0 0 0 1 29 00# 0 n|a 0 0 0 1 5 # 0 n|0 0 0 0 1 15 # 0 n|0 0 0 0 1 30 # 0 n|"
+                "0 0 0 0 1 0 # 0 n|0 0 0 0 1 1 999999999999999999 0 n|"
+                "0 0 0 0 1 1 18446744073709551615 0 n")};
         QRandomGenerator random(20261207);
-        const auto body = [&]() -> QByteArray { // a gump's, right or not, or an item's start
-            switch (random.bounded(3)) {
-            case 0:
-                return "p" + QByteArray::number(random.bounded(90)) + ".bmp 1 2";
-            case 1:
-                return "0 0 0 0 1 " + QByteArray::number(random.bounded(400)) + " 0 n";
-            default:
-                return QByteArray(bodies[random.bounded(int(bodies.size()))])
-                    .replace('#', QByteArray::number(random.bounded(1000)));
-            }
+        const auto pick = [&](const QList<QByteArray>& from) {
+            return from[random.bounded(int(from.size()))];
         };
         for (int round = 0; round < 36; ++round) {
             const auto list = ListId(round % 3);
             QByteArray bytes;
             for (int i = 0; i < (round < 30 ? 80 : 3000); ++i) {
                 if (random.bounded(3) == 0) {
+                    const int kind = random.bounded(3), top[] = {90, 400, 1000};
+                    const QByteArray number = QByteArray::number(random.bounded(top[kind]));
                     const QByteArray id =
                         random.bounded(4)
                             ? QByteArray::number(random.bounded(round < 30 ? 20 : 2000), 16)
-                            : ids[random.bounded(int(ids.size()))];
-                    bytes += id + ' ' + body() + "  ";
+                            : pick(ids);
+                    bytes += id + ' ' + QByteArray(pick(bodies[kind])).replace('#', number) + "  ";
                 }
-                bytes += pieces[random.bounded(int(pieces.size()))];
+                bytes += pick(pieces);
             }
             scp::ListLint lint(scp::lintRules(list), &m_folder);
             lint.setText(scp::decodeCp1252(bytes));
