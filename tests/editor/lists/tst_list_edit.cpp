@@ -242,20 +242,22 @@ private Q_SLOTS:
         box->edit.setFocus();
         QString model = gumpList(300);
         box->list.setText(model);
-        box->edit.document()->clearUndoRedoStacks(); // keep the list long
+        QTextDocument& document = *box->edit.document(); // the list's, once it is set
+        document.clearUndoRedoStacks(); // keep the list long
         QStringList history{model};
         qsizetype now = 0;
-        // The list index of a document position: the length of the text before it.
-        auto textIndex = [&box](int position) {
-            QTextCursor before(box->edit.document());
-            before.setPosition(position, QTextCursor::KeepAnchor);
-            box->edit.setTextCursor(before);
+        const auto textIndex = [&box](int position) { // the length of the text before it
+            box->select(0, position);
             return box->edit.selectedText().size();
         };
+        const std::tuple<Qt::Key, Qt::KeyboardModifier, QString> keys[] = {
+            {Qt::Key_Space, {}, u" "_s}, // makes a spacer-long run
+            {Qt::Key_X, {}, u"x"_s},     // parts one
+            {Qt::Key_Return, {}, u"\r\n"_s},
+            {Qt::Key_Return, Qt::ShiftModifier, u"\r\n"_s}};
         QRandomGenerator random(20240611);
         for (int step = 0; step < 400; ++step) {
             // At the caret, anywhere, at a row's edge, over a row or over a stretch.
-            const QTextDocument& document = *box->edit.document();
             const int last = document.characterCount() - 1;
             const QTextBlock row =
                 document.findBlockByNumber(random.bounded(document.blockCount()));
@@ -270,87 +272,65 @@ private Q_SLOTS:
                 at = row.position(), to = at + row.length() - 1;
             if (where == 5)
                 to = qMin(last, at + random.bounded(1, 150));
-            const qsizetype from = textIndex(at);
-            const qsizetype end = textIndex(to);
+            const qsizetype from = textIndex(at), end = textIndex(to);
             box->select(at, to - at);
             const QString selected = model.mid(from, end - from);
-            auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
-            auto replace = [&](const QString& with) { model.replace(from, end - from, with); };
-
-            switch (random.bounded(10)) {
-            case 0: { // a space makes a spacer-long run, an x parts one
-                const bool space = random.bounded(2);
-                QTest::keyClick(&box->edit, space ? Qt::Key_Space : Qt::Key_X);
-                replace(space ? u" "_s : u"x"_s);
-                break;
-            }
-            case 1:
-                QTest::keyClick(&box->edit, Qt::Key_Return,
-                                random.bounded(2) ? Qt::ShiftModifier : Qt::NoModifier);
-                replace(u"\r\n"_s);
-                break;
-            case 2:
+            const auto lineEndAt = [&model](qsizetype i) { return model.mid(i, 2) == u"\r\n"_s; };
+            const auto replace = [&](const QString& with) {
+                model.replace(from, end - from, with);
+            };
+            const int action = random.bounded(10);
+            if (action < 2) {
+                const auto& [key, modifier, typed] = keys[random.bounded(4)];
+                QTest::keyClick(&box->edit, key, modifier);
+                replace(typed);
+            } else if (action == 2) {
                 QTest::keyClick(&box->edit, Qt::Key_Backspace);
-                replace(QString());
+                replace({});
                 if (end == from && from > 0) {
                     const int width = from >= 2 && lineEndAt(from - 2) ? 2 : 1;
                     model.remove(from - width, width);
                 }
-                break;
-            case 3:
+            } else if (action == 3) {
                 QTest::keyClick(&box->edit, Qt::Key_Delete);
-                replace(QString());
+                replace({});
                 if (end == from)
                     model.remove(from, lineEndAt(from) ? 2 : 1);
-                break;
-            case 4:
+            } else if (action == 4) {
                 QGuiApplication::clipboard()->setText(u"p\nq\u2028r\u00A0s"_s);
                 box->edit.paste();
                 replace(u"p\r\nq\r\nr\u00A0s"_s);
-                break;
-            case 5:
+            } else if (action == 5 || action == 6) { // a copy keeps the selection
                 QGuiApplication::clipboard()->clear();
-                QTest::keyClick(&box->edit, Qt::Key_C, Qt::ControlModifier);
+                action == 5 ? QTest::keyClick(&box->edit, Qt::Key_C, Qt::ControlModifier)
+                            : box->edit.cut();
                 QCOMPARE(QGuiApplication::clipboard()->text(), selected);
-                QCOMPARE(box->edit.selectedText(), selected);
-                continue;
-            case 6:
-                if (end == from)
-                    continue;
-                box->edit.cut();
-                QCOMPARE(QGuiApplication::clipboard()->text(), selected);
-                replace(QString());
-                break;
-            case 7: {
+                QCOMPARE(box->edit.selectedText(), action == 5 ? selected : QString());
+                if (action == 6)
+                    replace({});
+            } else if (action == 7) {
                 const QString entry = u"0x%1 Added.bmp 1 2"_s.arg(step);
-                box->list.appendText(box->list.isEmpty() ? entry : kGumpSpacer + entry);
-                model += model.isEmpty() ? entry : kGumpSpacer + entry;
-                break;
-            }
-            case 8:
-            case 9: {
+                const QString added = model.isEmpty() ? entry : kGumpSpacer + entry;
+                box->list.appendText(added);
+                model += added;
+            } else {
                 const bool undo = random.bounded(2);
-                if (undo ? !box->edit.document()->isUndoAvailable()
-                         : !box->edit.document()->isRedoAvailable())
+                if (undo ? !document.isUndoAvailable() : !document.isRedoAvailable())
                     continue;
                 undo ? box->edit.undo() : box->edit.redo();
-                QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+                QVERIFY2(breaksWhereTheyBelong(document, kGumpSpacer.size()),
                          qPrintable(u"step %1"_s.arg(step)));
-                const QString text = box->list.text();
-                const qsizetype seen =
-                    undo ? history.lastIndexOf(text, now) : history.indexOf(text, now);
-                QVERIFY2(seen >= 0, qPrintable(u"step %1"_s.arg(step)));
-                now = seen;
-                model = text;
+                model = box->list.text();
+                now = undo ? history.lastIndexOf(model, now) : history.indexOf(model, now);
+                QVERIFY2(now >= 0, qPrintable(u"step %1"_s.arg(step)));
                 continue;
-            }
             }
             QCOMPARE(box->list.text(), model);
             // Edits through the box's slots have their breaks moved in the event loop.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-            QVERIFY2(breaksWhereTheyBelong(*box->edit.document(), kGumpSpacer.size()),
+            QVERIFY2(breaksWhereTheyBelong(document, kGumpSpacer.size()),
                      qPrintable(u"step %1"_s.arg(step)));
-            if (!box->edit.document()->isRedoAvailable())
+            if (!document.isRedoAvailable())
                 history.resize(now + 1);
             if (model != history.at(now)) {
                 history.resize(now + 1);
@@ -358,10 +338,10 @@ private Q_SLOTS:
                 ++now;
             }
         }
-        while (box->edit.document()->isUndoAvailable())
+        while (document.isUndoAvailable())
             box->edit.undo();
         QCOMPARE(box->list.text(), history.first());
-        while (box->edit.document()->isRedoAvailable())
+        while (document.isRedoAvailable())
             box->edit.redo();
         QCOMPARE(box->list.text(), history.last());
     }
