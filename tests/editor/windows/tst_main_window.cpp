@@ -410,13 +410,14 @@ private Q_SLOTS:
             driver.choose(action);
             clickButton(u"saveButton"_s);
         };
-        const auto edit = [&](const std::function<void(QDialog&)>& act) {
+        // The patch info dialog, `act` done on it and its name field, then OK.
+        const auto edit = [&](const std::function<void(QDialog&, QLineEdit & name)>& act) {
             QTimer timer;
             connect(&timer, &QTimer::timeout, this, [&] {
                 auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 if (dialog == nullptr)
                     return;
-                act(*dialog);
+                act(*dialog, *dialog->findChild<QLineEdit*>(u"patchNameField"_s));
                 QTest::mouseClick(
                     dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                     Qt::LeftButton);
@@ -426,23 +427,20 @@ private Q_SLOTS:
             timer.start(10);
             fromSaveMenu(u"patchInfoAction"_s);
         };
-        const auto name = [](QDialog& dialog) {
-            return dialog.findChild<QLineEdit*>(u"patchNameField"_s);
-        };
         // What the script cannot hold is refused; OK on the same text changes nothing.
-        edit([&](QDialog& dialog) {
-            QCOMPARE(name(dialog)->text(), u"The Mantle Patch v1.0"_s);
-            name(dialog)->setText(u"\u03A9"_s);
+        edit([&](QDialog& dialog, QLineEdit& name) {
+            QCOMPARE(name.text(), u"The Mantle Patch v1.0"_s);
+            name.setText(u"\u03A9"_s);
             const QString told = dialog.findChild<QLabel*>(u"patchInfoProblems"_s)->text();
             QVERIFY2(
                 !dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled() &&
                     told.startsWith(u"Name: \"\u03A9\""_s),
                 qPrintable(told));
-            name(dialog)->setText(u"The Mantle Patch v1.0"_s);
+            name.setText(u"The Mantle Patch v1.0"_s);
         });
         QVERIFY(!form->isWindowModified());
-        edit([&](QDialog& dialog) {
-            name(dialog)->setText(u"Bob\u2019s"_s);
+        edit([&](QDialog& dialog, QLineEdit& name) {
+            name.setText(u"Bob\u2019s"_s);
             dialog.findChild<QLineEdit*>(u"patchMailField"_s)->setText(u"b@c"_s);
             dialog.findChild<QRadioButton*>(u"clientPatchButton"_s)->click();
         });
@@ -465,13 +463,13 @@ private Q_SLOTS:
         clickButton(u"loadButton"_s);
         QTRY_VERIFY(listsAreIn());
         QCOMPARE(listText(ListId::Gumps), u"0x1 a.bmp 1 1"_s);
-        edit([&](QDialog& dialog) { QCOMPARE(name(dialog)->text(), u"Bob\u2019s"_s); });
+        edit([&](QDialog&, QLineEdit& name) { QCOMPARE(name.text(), u"Bob\u2019s"_s); });
         QVERIFY(writeBytes(u"patch.ini"_s, "[script]\nname = Al\n"));
         clickButton(u"loadButton"_s);
         QTRY_VERIFY(listsAreIn());
-        edit([&](QDialog& dialog) {
-            QCOMPARE(name(dialog)->text(), u"Al"_s);
-            name(dialog)->setText(u"Al's"_s);
+        edit([&](QDialog&, QLineEdit& name) {
+            QCOMPARE(name.text(), u"Al"_s);
+            name.setText(u"Al's"_s);
         });
         driver.answer(u"Cancel"_s);
         m_editor->close();
@@ -492,9 +490,8 @@ private Q_SLOTS:
         driver.answer(u"Compile anyway"_s); // the placeholders
         fromSaveMenu(u"compileScriptAction"_s);
         QVERIFY(readBytes(u"mantle.scp"_s)
-                    .contains("\r\nNAME Al\r\nCREATOR The scpmaker "
-                              "developers\r\nEMAIL scripts@example.org "
-                              ", patches@example.org , tiles@example.org & "
+                    .contains("\r\nNAME Al\r\nCREATOR The scpmaker developers\r\nEMAIL "
+                              "scripts@example.org , patches@example.org , tiles@example.org & "
                               "items@example.org\r\n}"));
     }
 
