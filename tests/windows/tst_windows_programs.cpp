@@ -1,6 +1,3 @@
-// The editor and the compiler as Windows sees them: the version Explorer
-// shows, the icon it draws, and whether starting one opens a console.
-
 #include "fail_on_warnings.h"
 
 #include <QFile>

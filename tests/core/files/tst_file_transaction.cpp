@@ -1,6 +1,3 @@
-// Files are read and written whole or not at all, failing with the system's own
-// reason; faults go in through the file layer's table of calls.
-
 #include "fail_on_warnings.h"
 #include "files/file_transaction.h"
 #include "files/windows_names.h"

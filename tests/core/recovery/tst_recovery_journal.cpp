@@ -1,6 +1,3 @@
-// The recovery journal reads back as the lists were, gives all before a torn last
-// record, and refuses damage, another format or another folder's journal.
-
 #include "fail_on_warnings.h"
 #include "files/file_reading.h"
 #include "files/file_record.h"

@@ -1,6 +1,3 @@
-// patch.ini, read on its own, and scpmaker-compile as a user runs it: the
-// script it writes, its messages, exit codes and options.
-
 #include "fail_on_warnings.h"
 #include "files/windows_names.h"
 #include "program_runs.h"

@@ -1,5 +1,3 @@
-// Lists as text and bytes: Windows-1252, line ends, the text box contract, Add.
-
 #include "script/memory_entry_lists.h"
 #include "text/line_ends.h"
 #include "text/memory_text_box.h"

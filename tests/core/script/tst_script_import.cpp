@@ -1,6 +1,3 @@
-// A script back into its lists and patch info, in the core and through --import;
-// fuzzed from fixed seeds, so the sanitizer build fuzzes it too.
-
 #include "fail_on_warnings.h"
 #include "program_runs.h"
 #include "test_files.h"

@@ -1,6 +1,3 @@
-// The list box: what typing, keys, pastes and presses do to a list and how it shows
-// it; its document alone: the row-break rule, whole texts, fills, the saved state.
-
 #include "editor_windows.h"
 #include "script/list_encoding.h"
 #include "text_box_contract.h"

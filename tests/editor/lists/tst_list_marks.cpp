@@ -1,6 +1,3 @@
-// The lint's marks on the list boxes: what they underline and follow, and the way
-// through a long list from the keyboard: find bar, F8, counts, spoken reasons.
-
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "lint/lint_rules.h"

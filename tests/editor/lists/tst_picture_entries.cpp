@@ -1,6 +1,3 @@
-// Pictures as entries: drops and the dialog, their ids and order, what is copied
-// or refused; the preview, the size fix, and marks that follow the folder.
-
 #include "bmp_bytes.h"
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"

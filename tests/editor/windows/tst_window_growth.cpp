@@ -1,6 +1,3 @@
-// The main window grown, maximised and restored, and the lists' zoom: every
-// control's rectangle, what is remembered, one entry a row at every size.
-
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "recovery/recovery_store.h"

@@ -1,6 +1,3 @@
-// A real crash: an editor of 100,000-entry lists, edited, killed with SIGKILL once
-// its journal holds every edit; the next start restores its lists byte for byte.
-
 #include "editor_windows.h"
 #include "fail_on_warnings.h"
 #include "recovery/journal_format.h"

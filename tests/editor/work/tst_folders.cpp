@@ -1,6 +1,3 @@
-// Open Folder asks as Load does and starts in the folder; the recent folders, and
-// a desktop launch into the latest, or into lists whose first save asks a folder.
-
 #include "bmp_bytes.h"
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"

@@ -1,6 +1,3 @@
-// Nothing the user made is lost: questions before closing, Load, save and compile
-// replace work, and unsaved typing comes back from the recovery journal.
-
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "recording_reporter.h"
