@@ -182,7 +182,6 @@ private Q_SLOTS:
         QVERIFY2(all[0].message.contains(message), qPrintable(all[0].message));
     }
 
-    // Where a finding is: line and column, and the entry, in a list's own count.
     void lineColumnAndEntry()
     {
         scp::ListLint lint(scp::lintRules(ListId::Items));

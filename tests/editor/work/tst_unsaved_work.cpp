@@ -90,12 +90,9 @@ private Q_SLOTS:
                 driver.answer(u"Discard"_s);
             }
         }
-        if (fault == u"folder"_s)
-            QVERIFY(QFile::remove(failing) && QDir().mkdir(failing));
-        else if (fault == u"no permission"_s)
-            QVERIFY(QFile::setPermissions(failing, {}));
-        else if (fault == u"bad value"_s)
-            QVERIFY(writeBytes(failing, "[script]\ngodwalk = 2\n"));
+        QVERIFY(fault != u"folder"_s || (QFile::remove(failing) && QDir().mkdir(failing)));
+        QVERIFY(fault != u"no permission"_s || QFile::setPermissions(failing, {}));
+        QVERIFY(fault != u"bad value"_s || writeBytes(failing, "[script]\ngodwalk = 2\n"));
         const auto before = snapshot(m_dir->path());
         {
             const InjectedFaults injected(
