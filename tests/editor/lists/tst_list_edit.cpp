@@ -240,7 +240,7 @@ private Q_SLOTS:
         QString model = gumpList(300);
         box->list.setText(model);
         QTextDocument& document = *box->edit.document(); // the list's, once it is set
-        document.clearUndoRedoStacks(); // keep the list long
+        document.clearUndoRedoStacks();                  // keep the list long
         QStringList history{model};
         qsizetype now = 0;
         const auto textIndex = [&box](int position) { // the length of the text before it
