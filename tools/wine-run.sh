@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under Wine: CTest's emulator there.
-#   run.sh PROGRAM.exe [ARGS...]
+#   wine-run.sh PROGRAM.exe [ARGS...]
 # The prefix is made once however many tests start. QtTest's output reaches no
 # pipe under Wine: "-o FILE,txt" is printed once the test ends, with Unix line
 # ends. Wine passes no QT_* variable: the set-up's WINEQT_* reach it as QT_*.
@@ -45,7 +45,7 @@ done
 wait "$program" 2>/dev/null # not "Killed" from the shell
 status=$?
 if [[ -n $hung ]]; then
-    echo "run.sh: the program had not ended 30 s after its totals; ended here"
+    echo "wine-run.sh: the program had not ended 30 s after its totals; ended here"
     grep -qE '^Totals: .*, 0 failed,' "$out" && status=0 || status=1
 fi
 tr -d '\r' <"$said"
