@@ -168,6 +168,8 @@ private Q_SLOTS:
         killOnceJournalled({u"--typing"_s, folder.path(), journals.path()}, [] {
             return QList<QByteArray>{"g1 typed", {}, {}};
         });
+        if (QTest::currentTestFailed())
+            return;
 
         UiDriver driver;
         driver.answer(u"Restore"_s);
