@@ -5,8 +5,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-// A 24-bit BMP of w x h pixels with a 40-byte header, rows padded to four
-// bytes, the pixels a pattern rather than one colour.
+// A 24-bit BMP of w x h pixels, 40-byte header, rows padded to four bytes, patterned pixels.
 inline QByteArray bmpBytes(int w, int h)
 {
     const int row = (w * 3 + 3) / 4 * 4;

@@ -5,8 +5,7 @@
 
 using namespace Qt::StringLiterals; // u"..."_s, in every test
 
-// Call from every test class's init(): any Qt warning fails the test, but for
-// the offscreen platform's own "not supported" notes.
+// Call from every init(): any Qt warning fails the test, but offscreen's "not supported" notes.
 inline void failOnQtWarnings()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support )")));

@@ -1,7 +1,6 @@
 #pragma once
 
-// Whole files and folders as tests see them, and golden files: expected bytes
-// kept under tests/data (SCP_TEST_DATA), stored without line-end conversion.
+// Whole files and folders as tests see them; golden files under tests/data, bytes as stored.
 
 #include <QByteArray>
 #include <QDir>

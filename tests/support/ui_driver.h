@@ -25,8 +25,7 @@ public:
 
     // The next popup gets this objectName's item clicked; one unanswered gets Escape.
     void choose(const QString& actionName) { m_answers << actionName; }
-    // The next box with more than OK gets this button, "Escape" or "close" pressed;
-    // one unanswered fails the test and gets Escape. OK-only boxes get OK.
+    // The next box with more than OK gets this answer (or fails the test, Escaped); OK-only get OK.
     void answer(const QString& button) { m_boxAnswers << button; }
 
 private:

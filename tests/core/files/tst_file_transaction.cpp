@@ -268,8 +268,7 @@ private Q_SLOTS:
     }
 
 #ifdef Q_OS_WIN
-    // A real unshared hold: let go within half a second the write goes through; held
-    // on, it fails in Windows' words and leaves all as it was.
+    // An unshared hold let go within 0.5 s lets the write through; kept, it fails, nothing changed.
     void aTargetHeldOpenIsWaitedOutOrReported()
     {
         using namespace std::chrono_literals;
@@ -340,8 +339,7 @@ private Q_SLOTS:
                               u"mantle.scp"_s, u"tiles.scp"_s}));
     }
 
-    // Names Windows would not take as given: the reason given there instead of
-    // touching another file (pure text, so it runs everywhere).
+    // Names Windows would not take as given are refused with its reason (pure text: runs anywhere).
     void windowsNameProblems_data()
     {
         QTest::addColumn<QString>("path");

@@ -149,8 +149,7 @@ private Q_SLOTS:
             u"layer 9 is unused (layers run 1 to 29, 9 and 15 unused)");
         row("layer too high", items, u"0x1 0 0 0 0 0 [0x1E] 0 0 n", R::Layer,
             u"layer 0x1E is out of range");
-        // An entry past the longest is not split into fields: it says only that, and
-        // holds no id or animation for a later entry to repeat.
+        // An entry past the longest is that one finding, with no key for later entries to repeat.
         row("long entry", items,
             u"[0x1 0 0 0 0 0 1 58 0 "_s + QString(scp::kLongestEntry, u'n') +
                 u"]  0x1 0 0 0 0 0 1 58 0 b"_s,

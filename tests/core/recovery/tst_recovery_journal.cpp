@@ -176,8 +176,7 @@ private Q_SLOTS:
     void recordsReadBackAndDamageIsFound()
     {
         using namespace scp;
-        // A list from its file (CR LF, lone CR, lone LF: a position each), edited,
-        // cleared and brought back by undo.
+        // A list from its file (CR LF, lone CR, lone LF), edited, cleared and brought back by undo.
         const QByteArray journal =
             journalHeader(kFolder) + baseRecord(ListId::Gumps, "ab\r\ncd\ref\ngh\x80") +
             editRecord(ListId::Gumps, 2, 1, u" \u015F\n"_s) + textRecord(ListId::Tiles, u"t"_s) +
@@ -218,8 +217,7 @@ private Q_SLOTS:
         for (const auto& [bytes, problem] : refused)
             QCOMPARE(replayed(bytes), u"<refused: "_s + problem + u'>');
 
-        // A torn header or first record: refused, or a journal of nothing, at every
-        // length (an empty folder name ends the header soonest).
+        // A torn header or first record, at every length: refused, or a journal of nothing.
         for (const QString& folder : {kFolder, QString()}) {
             const QByteArray first = journalHeader(folder) + textRecord(ListId::Items, u"item"_s);
             for (qsizetype cut = 0; cut < first.size(); ++cut) {
@@ -231,8 +229,7 @@ private Q_SLOTS:
         }
     }
 
-    // Random journals read as the model says: whole, cut anywhere, or one bit flipped
-    // (the lists before the record, or refused); random bytes are only read.
+    // Random journals read as the model says, whole, cut or a bit flipped; random bytes only read.
     void fuzzed()
     {
         JournalFuzzer fuzz(20261207);
@@ -265,8 +262,7 @@ private Q_SLOTS:
         }
     }
 
-    // What the editor knew of a list's file survives the rewrite; a first-version
-    // journal still reads, its base standing in for the file's bytes.
+    // What the editor knew of a file survives the rewrite; a first-version journal still reads.
     void fileRecordsReadBack()
     {
         using namespace scp;
@@ -306,8 +302,7 @@ private Q_SLOTS:
 
     void theWriterKeepsUpWithEveryEdit()
     {
-        // Random edits, line ends, non-Latin-1, a Clear and its undo, a file's base:
-        // the journal replays to the text through the rewrites.
+        // Random edits, line ends, non-Latin-1, a Clear and its undo: replayed through rewrites.
         const QString path = m_dir.filePath(u"writer.journal"_s);
         const QString section = m_dir.filePath(u"gumps.scp"_s);
         QVERIFY(writeBytes(section, "0x1 a.bmp 1 1\r\n0x2 b.bmp 2 2"));

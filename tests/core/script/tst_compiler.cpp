@@ -60,8 +60,7 @@ private Q_SLOTS:
             COMPARE_BYTES(readBytes(m_dir->filePath(u"mantle.scp"_s)),
                           readGolden(u"scripts/example.scp"_s));
         }
-        // The example ships its pictures at their sizes: no problem at first look. With its
-        // drive on Windows: the program runs in another folder.
+        // The example's pictures fit: no problem; with its drive on Windows, run from elsewhere.
         QCOMPARE(
             compile({u"--check"_s, QFileInfo(QStringLiteral(SCP_EXAMPLE_DIR)).absoluteFilePath()}),
             (Run{0, {}, {}}));
@@ -74,8 +73,7 @@ private Q_SLOTS:
 #endif
     }
 
-    // patch.ini changes NAME, CREATOR, EMAIL and GODWALK only; a bad value writes
-    // nothing, and --check names it in its line format.
+    // patch.ini sets NAME, CREATOR, EMAIL and GODWALK only; a bad value writes nothing.
     void compilesPatchInfo()
     {
         const QString ini = m_dir->filePath(u"patch.ini"_s);
@@ -221,8 +219,7 @@ private Q_SLOTS:
                      (Run{clean ? 0 : 1, clean ? QByteArray() : expected, {}}));
             QCOMPARE(snapshot(m_dir->path()), before);
         }
-        // Control bytes as \xNN, a NUL ends nothing and is not asked of the file system;
-        // unreadable entries are errors; "." is the working folder.
+        // Controls as \xNN, a NUL ends nothing, unreadable entries are errors, "." is here.
         QVERIFY(writeBytes(m_dir->filePath(u"tiles.scp"_s),
                            QByteArray("0x\x7f\x1b\x9d a") + '\0' + ".bmp 1 1\r\nzz"));
         const Run controls = compile({u"--check"_s, u"."_s});

@@ -15,8 +15,7 @@ private Q_SLOTS:
 
     void highRangeMatchesTheCodePage()
     {
-        // Bytes 0x80..0x9F from the code page's table (0: undefined, its own C1 control):
-        // a round trip cannot see a wrong but consistent entry.
+        // Bytes 0x80..0x9F from the code page's table (0: undefined, its own C1 control).
         const char16_t published[32] = {
             0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
             0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
@@ -102,8 +101,7 @@ private Q_SLOTS:
 
     void appendMatchesTheWholeTextRewrite()
     {
-        // Add leaves what two whole-text rewrites would (text + spacer unless "", then
-        // + entry), whatever the list and the entry hold, a file's bytes included.
+        // Add leaves what two whole-text rewrites would, whatever the list and entry hold.
         const QString starts[] = {QString(), u" "_s, u"\r\n"_s, u"a\r\nb"_s, u"x\r\n\r\n"_s};
         const QString entries[] = {QString(), u"E"_s, u"two\nlines"_s, u"ends in CR\r"_s,
                                    u"\u00A0nbsp\u0081"_s};

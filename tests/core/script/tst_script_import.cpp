@@ -93,8 +93,7 @@ class ScriptImportTest : public QObject {
     QString path(const QString& name) const { return m_dir->filePath(name); }
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    // Lists and patch info come back from their script, also with LF line ends and a
-    // blank line after its end; the patch info also through patch.ini.
+    // Lists and patch info come back from a script (LF ends, a blank line after) and patch.ini.
     static void comesBack(const Lists& lists, const std::optional<scp::PatchInfo>& info)
     {
         QByteArray script = assembled(lists, info);
@@ -148,8 +147,7 @@ private Q_SLOTS:
             }));
     }
 
-    // "{" on the title's line, "}" on the last entry's; an entry ending in "}" before
-    // its own "}" line keeps it.
+    // "{" on the title's line, "}" on the last entry's; an entry's own trailing "}" is kept.
     void bracesOnTitleAndEntryLines()
     {
         const scp::ScriptImport imported =

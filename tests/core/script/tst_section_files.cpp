@@ -46,8 +46,7 @@ private Q_SLOTS:
             for (ListId list : scp::kAllLists)
                 l.clearList(list);
         } else if (lists == u"entries"_s) {
-            // Two tiles on a line, then an empty line before "}"; the gumps hint after the
-            // placeholder, as the seed's Add left it.
+            // Two tiles on a line, an empty line before "}"; the gumps hint after the placeholder.
             l.clearList(ListId::Tiles);
             l.addEntry(ListId::Tiles, u"0x4000 tile1.bmp 44 44"_s);
             l.addEntry(ListId::Tiles, u"0x4001 tile2.bmp 44 44"_s);
@@ -96,8 +95,7 @@ private Q_SLOTS:
         QCOMPARE(set.lists().listText(ListId::Items), u"line one\r\nbad \u015F here"_s);
     }
 
-    // A save asks before it replaces a file changed since read or written here; a
-    // changed time alone is no change.
+    // A save asks before it replaces a file changed since; a changed time alone is no change.
     void changedSinceRead_data()
     {
         QTest::addColumn<QString>("behind"); // since the folder was read

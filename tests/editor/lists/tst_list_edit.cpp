@@ -33,8 +33,7 @@ struct Box {
     ListEdit edit;
 };
 
-// Whether the breaks stand only at the last space of each run of at least `spacer`
-// spaces inside a line (runs longer than a chunk aside).
+// Whether breaks stand only at the last space of each spacer-long run inside a line.
 bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
 {
     QString text;
@@ -114,8 +113,7 @@ private Q_SLOTS:
 
     void typingMovesBreaksAndLongWordsGoInChunks()
     {
-        // A space typed into a 36-space run ends a row, a Backspace in a spacer joins
-        // rows; undo and redo bring back text and rows together.
+        // A space typed in a spacer ends a row, Backspace joins rows; undo and redo restore both.
         auto box = std::make_unique<Box>();
         box->edit.resize(900, 200);
         const QString list = u"a"_s + QString(36, u' ') + u"b"_s + kGumpSpacer + u"c"_s;
@@ -156,8 +154,7 @@ private Q_SLOTS:
         QApplication::sendEvent(&box->edit, &separator);
         QCOMPARE(box->list.text(), u"a\r\n"_s + edited.mid(1));
 
-        // A 10,000-character word goes in chunks; the caret steps over a chunk's end,
-        // typing, copying and saving read it whole.
+        // A 10,000-character word goes in chunks; caret, typing, copying and saving see it whole.
         const QString word = QString(10000, u'w') + u"\u20ac"_s;
         box->list.setText(word + kGumpSpacer + u"next"_s);
         QTextBlock block = box->edit.document()->begin();
@@ -367,8 +364,7 @@ private Q_SLOTS:
 
     void wholeTextsUndoWithinABound()
     {
-        // Undo of a Load or Clear brings the replaced document back, unless it was long
-        // and the new text not empty; a newer replacement frees it.
+        // Undo of a Load or Clear brings the old document back, unless long and the new not empty.
         ListDocument list(u"old"_s);
         QTextCursor(list.document()).insertText(u"x"_s);
         const QPointer<QTextDocument> small = list.document();

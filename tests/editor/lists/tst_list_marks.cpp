@@ -154,8 +154,7 @@ private Q_SLOTS:
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
     }
 
-    // A Load's marks are counted from the files as the lists fill: F8 has them at once,
-    // after line ends of every kind.
+    // A Load's marks are counted as the lists fill: F8 has them at once, after any line end.
     void loadedMarksAtOnce()
     {
         const QStringList entries{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3),

@@ -157,8 +157,7 @@ private Q_SLOTS:
 
     void aPortableCopyKeepsItsOwn()
     {
-        // A copy with scpmaker.ini beside it keeps its settings there and its journals
-        // in "recovery"; any other copy keeps them in the user's places.
+        // A copy beside scpmaker.ini keeps settings and journals there; others, the user's.
         QTemporaryDir installed, portable, readOnly;
         QCOMPARE(scp::keptPlaces(installed.path()).settingsFile, QString());
         QCOMPARE(scp::keptPlaces(installed.path()).journalFolder,
@@ -197,8 +196,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    // A screen larger than the window; named from its folder, as a Windows path has
-    // the colons the platform's options are split on.
+    // A larger screen, named from its folder (a Windows path has the colons options split on).
     QTemporaryDir screens;
     if (!QDir::setCurrent(screens.path()) ||
         !writeBytes(u"screens.json"_s, R"({"screens": [{"name": "wide", "x": 0, "y": 0,

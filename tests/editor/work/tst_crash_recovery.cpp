@@ -46,8 +46,7 @@ bool changeBehind(const QString& path, const QByteArray& bytes)
            file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFile::FileModificationTime);
 }
 
-// Types into gumps after another program changed gumps.scp (no base, only text),
-// and answers the save's Replace question Cancel.
+// Types into gumps after gumps.scp changed elsewhere; answers the save's Replace Cancel.
 bool typeAfterTheirChange(scp::Editor& editor, const QString& folder)
 {
     if (!changeBehind(QDir(folder).filePath(u"gumps.scp"_s), "g1 theirs"))
@@ -106,8 +105,7 @@ int runEditor(char** argv)
     return QApplication::exec();
 }
 
-// This program run as an editor with `args`, killed once ready and its journal
-// on disk holds `lists()` (its writer syncs shortly after the last edit).
+// This program as an editor with `args`, killed once its journal on disk holds `lists()`.
 void killOnceJournalled(const QStringList& args, const std::function<QList<QByteArray>()>& lists)
 {
     QProcess editor;
@@ -157,8 +155,7 @@ private Q_SLOTS:
                           expected[int(list)]);
     }
 
-    // A file changed before the crash is named by Restore and asked about by each
-    // save: Cancel writes nothing, Replace writes (after: bringsBackWhatWasNotSaved).
+    // A file changed before the crash is named by Restore and asked about (Cancel, then Replace).
     void restoreKnowsWhatTheFilesWere()
     {
         QTemporaryDir folder, journals;

@@ -96,8 +96,7 @@ private Q_SLOTS:
 
     void whatCannotBeOpenedOrIsGoneStaysBehind()
     {
-        // A folder that cannot be entered is said; a removed recent folder shows
-        // disabled, and its items take it away, or all of them.
+        // An unenterable folder is said; a removed recent one shows disabled and can be taken away.
         const QString first = folder(u"first"_s, "a"), gone = folder(u"gone"_s);
         scp::setRecentFolders({gone});
         QVERIFY(QDir(gone).removeRecursively());
@@ -156,8 +155,7 @@ private Q_SLOTS:
             scp::setRecentFolders({});
         }
 
-        // Cancelled: lists of no folder; their first save asks one (Cancel writes nothing,
-        // a folder with a patch or picture is refused, an empty one takes all).
+        // Cancelled: lists of no folder, whose first save asks one (one with a patch is refused).
         startProgram();
         m_program->openRecent([] { return QString(); });
         QTRY_COMPARE(mainWindow().windowTitle(),

@@ -309,8 +309,7 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path(u"gumps.scp"_s)), QByteArray("g2"));
         QCOMPARE(readBytes(path(u"items.scp"_s)), QByteArray("ITEMS WILL LOAD HERE\r\n"));
         QVERIFY(!mainWindow().isWindowModified());
-        // An edit that reaches a list while the files are written (a drop
-        // does: it is no input the save holds back) is not in them.
+        // An edit during the writing (a drop is no input the save holds back) is not in the files.
         QTimer::singleShot(0, form, [] { typeAtEnd(ListId::Gumps, u"3"_s); });
         m_editor->saveSections();
         QCOMPARE(readBytes(path(u"gumps.scp"_s)) + listText(ListId::Gumps).toLatin1(), "g2g23");
