@@ -46,7 +46,8 @@ void BusyWork::step(double fraction)
 {
     show(fraction);
     const qint64 elapsed = m_clock.elapsed();
-    if (!m_finished && !m_eventLoopRuns && elapsed - m_lastRepaint >= kRepaintEvery) {
+    if (!m_finished && !m_eventLoopRuns && elapsed >= kPointerAfter &&
+        elapsed - m_lastRepaint >= kRepaintEvery) {
         m_lastRepaint = elapsed;
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
