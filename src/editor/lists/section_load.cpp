@@ -74,8 +74,7 @@ QThreadPool& SectionLoad::threads()
     // A thread a list: the three share the processors and end together,
     // where two threads would leave the third list to fill alone after.
     static QThreadPool pool;
-    static const bool sized = (pool.setMaxThreadCount(3), true);
-    Q_UNUSED(sized);
+    [[maybe_unused]] static const bool sized = (pool.setMaxThreadCount(3), true);
     return pool;
 }
 
