@@ -6,7 +6,7 @@
 #include <QStringList>
 
 struct Run {
-    int exitCode = -1; // also when it crashed or ran for over a minute
+    int exitCode = -1; // also when it crashed or ran for over a minute, `err` saying which
     QByteArray out, err;
     bool operator==(const Run&) const = default;
 };
@@ -28,6 +28,6 @@ inline Run runProgram(const QString& program, const QStringList& args, const QSt
         process.setStandardOutputFile(output);
     process.start(program, args);
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
+        return {-1, {}, process.errorString().toUtf8()};
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
