@@ -5,7 +5,7 @@
 #   tools/install-deps.sh --windows  what the Windows build and its tests need
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libfontconfig-dev fonts-dejavu-core)
 if [[ "${1:-}" == "--windows" ]]; then
     # The mingw-w64 cross compilers (posix threads, as Qt's need) and the
     # host's Qt tools (moc, rcc, uic) build it; NSIS makes the installer;
@@ -16,12 +16,12 @@ if [[ "${1:-}" == "--windows" ]]; then
 elif [[ "${1:-}" == "--test" ]]; then
     # The real-window test runs the editor under Xvfb
     # and reads it through AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a
-    # screen reader does; Google Benchmark builds bench/. The packaging test
+    # screen reader does, and its icon with xprop (x11-utils); Google Benchmark builds bench/. The packaging test
     # validates the desktop entry, metainfo and man pages (groff) and builds
     # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out and
     # which lintian checks; GLib's gio asks which folders' default
     # application the desktop entry would be.
-    packages+=(libbenchmark-dev xvfb dbus at-spi2-core python3-pyatspi
+    packages+=(libbenchmark-dev xvfb x11-utils dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev groff-base lintian libglib2.0-bin)
 fi
 

@@ -9,6 +9,7 @@
 #include "work/program.h"
 
 #include "memory_policy.h"
+#include "start_ahead.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -81,8 +82,11 @@ QStringList argumentList([[maybe_unused]] int argc, [[maybe_unused]] char** argv
 // main window is closed.
 int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
 {
+    scp::FontSetupAhead fonts;
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(scp::applicationIcon());
+    fonts.wait();
+    QApplication::setWindowIcon(scp::applicationIcon(scp::IconSizes::FirstFrame));
+    scp::afterFirstPaint([] { QApplication::setWindowIcon(scp::applicationIcon()); });
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # What a screen reader finds through AT-SPI on a private session bus: controls by
 # name and role, fields named by their labels, About and Return pressed by their
-# actions; a folder that cannot be opened said in a box whose OK ends the program.
+# actions, the icon whole once painted; a folder that cannot be opened said in a box
+# whose OK ends the program.
 set -euo pipefail
 # python3-pyatspi lives in the system's Python, hence /usr/bin/python3.
-command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null &&
+command -v Xvfb >/dev/null && command -v dbus-run-session >/dev/null && command -v xprop >/dev/null &&
     /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
-    { echo "SKIP: needs Xvfb, dbus-run-session and python3-pyatspi"; exit 77; }
+    { echo "SKIP: needs Xvfb, dbus-run-session, xprop and python3-pyatspi"; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/scp-atspi.XXXXXX")
 mkdir -m 700 "$work/runtime" && mkdir "$work/folder"
 # Journals and the window's settings go to the scratch folder.
@@ -30,7 +31,7 @@ trap 'stop_x 2>/dev/null; rm -rf "$work"' EXIT
 # On a private session bus, where the accessibility bus starts.
 check() {
     dbus-run-session -- /usr/bin/python3 - "$(realpath "$1")" "$work/folder" <<'PY'
-import atexit, os, subprocess, sys, time, pyatspi
+import atexit, os, re, subprocess, sys, time, pyatspi
 
 editor = subprocess.Popen([sys.argv[1]], cwd=sys.argv[2])
 atexit.register(editor.kill)
@@ -76,6 +77,11 @@ about = check("About scpmaker", {"Return": "push button", "Visit web site": "lab
                         "ICQ directory search": "label"})
 about["Return"].queryAction().doAction(0)
 check(main_title, {})
+# The icon's larger pictures come once the window is painted, for docks and dense screens.
+icon = subprocess.run(["xprop", "-name", main_title, "-len", "999999", "_NET_WM_ICON"],
+                      capture_output=True, text=True).stdout
+if re.findall(r"Icon \((\d+) x", icon) != ["16", "32", "48", "64", "128", "256"]:
+    sys.exit(f"FAIL: the window's icon has the sizes {re.findall(r'Icon (.*):', icon)}")
 
 # From a desktop's menu on an X display alone: the reason a folder cannot be opened
 # shows in a message box, and its OK ends the program with a failure.

@@ -6,7 +6,15 @@
 
 namespace scp {
 
-// The icon, one picture for each size the resources hold, each decoded once.
-QIcon applicationIcon();
+enum class IconSizes {
+    // What a window's title bar and the task switcher show: enough for the
+    // first frame.
+    FirstFrame,
+    // Every size the resources hold, the larger for docks and dense screens.
+    All,
+};
+
+// The icon, one picture for each size asked for, each decoded once.
+QIcon applicationIcon(IconSizes sizes = IconSizes::All);
 
 } // namespace scp
