@@ -28,7 +28,12 @@ mkdir -p "$work/folder" "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DI
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done 2>/dev/null || sleep 1
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-editor_once() { (cd "$work/folder" && "$map_time" "$editor" "$work/folder"); }
+# Each run is ended once mapped, which leaves the lock files of its settings
+# and of its folder's recovery: the next starts as after a close, without them.
+editor_once() {
+    find "$HOME" -name '*.lock*' -delete
+    (cd "$work/folder" && "$map_time" "$editor" "$work/folder")
+}
 size=$(editor_once | awk '{print $2}') # and the first run warms the caches
 bare_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}"; }
 bare_once >/dev/null
