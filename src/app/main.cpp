@@ -3,6 +3,7 @@
 
 #include "files/folder_check.h"
 #include "windows/application_icon.h"
+#include "windows/first_paint.h"
 #include "windows/message_box_reporter.h"
 #include "work/editor_settings.h"
 #include "work/kept_places.h"
@@ -86,7 +87,7 @@ int runEditor(int& argc, char** argv, const QDir& folder, bool recent)
     QApplication app(argc, argv);
     fonts.wait();
     QApplication::setWindowIcon(scp::applicationIcon(scp::IconSizes::FirstFrame));
-    scp::afterFirstPaint([] { QApplication::setWindowIcon(scp::applicationIcon()); });
+    scp::afterFirstPaint(&app, [] { QApplication::setWindowIcon(scp::applicationIcon()); });
     // Only closing the main window ends the program: not hiding it for the
     // About window, and not closing the About window while it is hidden.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,10 +1,7 @@
 #pragma once
 
-// Work of the start that need not hold up the first frame.
+// The font configuration read ahead.
 
-#include <QObject>
-
-#include <functional>
 #include <thread>
 
 namespace scp {
@@ -27,9 +24,5 @@ public:
 private:
     std::thread m_thread;
 };
-
-// Runs `work` once, when the event loop next turns after the first paint
-// of any window.
-void afterFirstPaint(std::function<void()> work);
 
 } // namespace scp

@@ -9,6 +9,7 @@
 #include "pictures/picture_entries.h"
 #include "recovery/recovery_journal.h"
 #include "windows/file_dialogs.h"
+#include "windows/first_paint.h"
 #include "windows/main_window.h"
 #include "windows/message_box_reporter.h"
 #include "windows/patch_info_dialog.h"
@@ -104,8 +105,9 @@ void Editor::show()
     m_mainWindow->show();
     if (!m_started) {
         m_started = true;
+        // The settings are written (and synced to disk) once the window is up.
         if (!m_folderless)
-            rememberRecentFolder(m_store.folderPath());
+            afterFirstPaint(this, [this] { rememberRecentFolder(m_store.folderPath()); });
         start();
     }
 }
