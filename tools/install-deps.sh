@@ -14,13 +14,13 @@ if [[ "${1:-}" == "--windows" ]]; then
     packages=(cmake ninja-build qt6-base-dev qt6-base-dev-tools g++-mingw-w64-x86-64-posix
               nsis wine wine64 xvfb x11-utils fonts-dejavu-core dpkg-dev)
 elif [[ "${1:-}" == "--test" ]]; then
-    # The real-window test runs the editor under Xvfb
-    # and reads it through AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a
-    # screen reader does, and its icon with xprop (x11-utils); Google Benchmark builds bench/. The packaging test
-    # validates the desktop entry, metainfo and man pages (groff) and builds
-    # the .deb, whose dependencies dpkg-shlibdeps (dpkg-dev) works out and
-    # which lintian checks; GLib's gio asks which folders' default
-    # application the desktop entry would be.
+    # The real-window test runs the editor under Xvfb and reads it through
+    # AT-SPI (at-spi2-core, dbus, python3-pyatspi) as a screen reader does,
+    # its icon with xprop (x11-utils); Google Benchmark builds bench/. The
+    # packaging test validates the desktop entry, metainfo and man pages
+    # (groff) and builds the .deb, whose dependencies dpkg-shlibdeps
+    # (dpkg-dev) works out and which lintian checks; GLib's gio asks which
+    # folders' default application the desktop entry would be.
     packages+=(libbenchmark-dev xvfb x11-utils dbus at-spi2-core python3-pyatspi
                desktop-file-utils appstream dpkg-dev groff-base lintian libglib2.0-bin)
 fi
