@@ -19,6 +19,7 @@ QIcon applicationIcon(IconSizes sizes)
     QIcon icon;
     for (int size : pixels) {
         QImageReader reader(u":/icons/scpmaker-%1.png"_s.arg(size), "png");
+        reader.setAutoDetectImageFormat(false); // the picture plugins are not even loaded
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
     return icon;
