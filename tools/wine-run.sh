@@ -11,11 +11,19 @@ wine=${SCP_WINE:-/usr/lib/wine/wine64}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
+# A prefix's files appear while wineboot is still at work, and a program
+# started then may fail to start its own ("Internal error"): the tests wait
+# for a mark made once wineboot and the programs it started have ended.
+made=$WINEPREFIX/.made
+if [[ ! -f $made ]]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
-        [[ -f $WINEPREFIX/system.reg ]] || "$wine" wineboot --init >/dev/null 2>&1
+        if [[ ! -f $made ]]; then
+            "$wine" wineboot --init >/dev/null 2>&1
+            "$(dirname "$wine")/wineserver" -w
+            touch "$made"
+        fi
     ) 9>"$WINEPREFIX.lock"
 fi
 
