@@ -39,6 +39,7 @@ public:
                 const std::vector<qsizetype>& fresh);
     // Line starts after those held, ascending.
     void append(const std::vector<qsizetype>& starts);
+    void append(qsizetype start) { m_starts.push_back(start); }
     // Forgets the line starts past `position`.
     void truncate(qsizetype position);
     TextPoint at(qsizetype position) const;

@@ -2,6 +2,7 @@
 
 #include "lint/whole_list_lint.h"
 
+#include "lint/lint.h"
 #include "lint/whole_list_clean_p.h"
 #include "lint/whole_list_tables_p.h"
 #include "pictures/bmp_header.h"
@@ -147,7 +148,7 @@ public:
                 if (c == u'\n' || i + 1 == m_size || chars[i + 1] != u'\n') {
                     ++m_line;
                     m_lineStart = i + 1;
-                    m_lines.add(m_lineStart);
+                    m_lines.append(m_lineStart);
                 }
                 ++i;
                 continue;
@@ -217,7 +218,7 @@ private:
                                        m_ownerBuffer)
                         : QStringView());
                 m_found.append(
-                    sharedKeyFinding(m_rules, fields, slot, earlier, m_lines.pointOf(*owner)));
+                    sharedKeyFinding(m_rules, fields, slot, earlier, m_lines.at(*owner)));
             }
         }
         sortByPosition(m_found);
@@ -235,7 +236,7 @@ private:
     const FindingVisitor& m_visit;
     std::optional<Pictures> m_pictures;
     FirstOwners m_owners;
-    LineStarts m_lines;
+    LineIndex m_lines; // where an earlier entry is
     qsizetype m_line = 1, m_lineStart = 0, m_entry = 0;
     QString m_buffer, m_ownerBuffer; // an entry decoded, and an earlier one
     QList<LintFinding> m_found;      // an entry's

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the lint of a whole list keeps while it reads: the first entry with
-// each key, where each line starts, and the pictures asked about. Each is
-// kept small, as a list of a hundred thousand entries passes through it.
+// each key, and the pictures asked about. Each is kept small, as a list of a
+// hundred thousand entries passes through it.
 
 #include "lint/lint_rules.h"
 #include "pictures/bmp_header.h"
@@ -124,21 +124,6 @@ public:
 private:
     std::array<ValueOwners, 2> m_values; // by KeySlot
     std::array<QHash<QString, qsizetype>, 2> m_digits;
-};
-
-// Where each line starts, to say where an earlier entry is: a list is
-// mostly one long line, or a line an entry.
-class LineStarts {
-public:
-    void add(qsizetype start) { m_starts.push_back(start); }
-    TextPoint pointOf(qsizetype position) const
-    {
-        const auto after = std::upper_bound(m_starts.cbegin(), m_starts.cend(), position);
-        return {qsizetype(after - m_starts.cbegin()), position - *(after - 1) + 1};
-    }
-
-private:
-    QList<qsizetype> m_starts{0};
 };
 
 // What the folder holds under each name, asked of it once per name: the
