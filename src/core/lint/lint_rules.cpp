@@ -190,9 +190,9 @@ void appendLayerFinding(const LintRules& rules, const EntryFields& entry, QList<
                               entry.field(kLayerField), QStringView(what));
                       })));
     };
-    if (layer == 9 || layer == 15)
+    if (layerUnused(layer))
         say(u"unused");
-    else if (layer < 1 || layer > 29)
+    else if (!layerInRange(layer))
         say(u"out of range");
 }
 

@@ -114,6 +114,15 @@ private:
 // animation are read by place.
 constexpr int kItemFields = EntryFields::kKept;
 constexpr int kLayerField = 6, kAnimationField = 7;
+// Layers run 1 to 29, and two of them are unused.
+constexpr bool layerInRange(qint64 layer)
+{
+    return layer >= 1 && layer <= 29;
+}
+constexpr bool layerUnused(qint64 layer)
+{
+    return layer == 9 || layer == 15;
+}
 
 // A number as entries are compared by it: its value where that fits in 64
 // bits, else its digits. A longer number is a slip (a pasted run of digits)

@@ -127,7 +127,7 @@ std::optional<ItemKeys> cleanItemEntry(const Chars& text, qsizetype start, const
             return std::nullopt;
     }
     const qint64 layer = numbers[kLayerField];
-    if (layer < 1 || layer > 29 || layer == 9 || layer == 15)
+    if (!layerInRange(layer) || layerUnused(layer))
         return std::nullopt;
     return ItemKeys{*id, quint64(numbers[kAnimationField])};
 }
