@@ -71,8 +71,10 @@ class ListDocument final : public QObject, public TextBox {
     Q_OBJECT
 
 public:
-    // The shortest row a row break ends.
-    static constexpr qsizetype kRowLength = 512;
+    // The shortest row a row break ends. Each paragraph costs its document
+    // and the box's layout some 470 bytes however short it is, and an edit
+    // lays out the one it is in: rows of a few dozen entries keep both small.
+    static constexpr qsizetype kRowLength = 2048;
     // The longest paragraph text is put in as, when no spacer-long run ends it
     // earlier.
     static constexpr qsizetype kChunkLength = 4 * kRowLength;

@@ -71,12 +71,13 @@ private Q_SLOTS:
 
     void rowsEndWhereLongSpacerRunsDo()
     {
-        // A spacer run's last space is a break (a paragraph break at 512 characters), put
-        // in whole, added or filled; the text reads back as it was. Items: their spacer.
-        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(25);
+        // A spacer run's last space is a break (a paragraph break once a row holds
+        // kRowLength characters), put in whole, added or filled; the text reads back as
+        // it was. Items: their spacer.
+        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(100);
         ListDocument whole(list);
         ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
-        for (const QString& entry : gumpList(25).split(kGumpSpacer))
+        for (const QString& entry : gumpList(100).split(kGumpSpacer))
             added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
         ListDocument filled;
         filled.adopt(ListDocument::filledDocument(list.toLatin1(), kGumpSpacer.size(),
@@ -93,12 +94,12 @@ private Q_SLOTS:
             QCOMPARE(document->encoded().bytes, text.toLatin1());
             QVERIFY(breaksWhereTheyBelong(*document->document(), document == &itemList ? 86 : 37));
         }
-        for (const ListDocument* document : {&whole, &added, &filled}) // the line, rows of 9
+        for (const ListDocument* document : {&whole, &added, &filled}) // the line, rows of 34
             QCOMPARE(document->document()->blockCount(), 4);
 
         // At the drawn size the rows are where one wrapped paragraph puts them.
         Box box;
-        box.edit.resize(177, 600); // every row on screen
+        box.edit.resize(177, 1600); // every row on screen
         box.list.setText(list);
         QPlainTextEdit plain;
         plain.setFont(box.edit.font());
@@ -180,16 +181,17 @@ private Q_SLOTS:
     void wordDeletionCrossesARowBreak()
     {
         // Ctrl+Delete and Ctrl+Backspace take a row break as the space it is.
-        const QString row(520, u'a'); // long enough to end in a row break
+        const int rowLength = int(ListDocument::kRowLength) + 8;
+        const QString row(rowLength, u'a'); // long enough to end in a row break
         const QString list = row + kGumpSpacer + u"b"_s;
         const struct {
             int at;
             Qt::Key key;
             QString result;
         } cases[] = {
-            {520, Qt::Key_Delete, row + u"b"_s},
-            {557, Qt::Key_Backspace, u"b"_s},
-            {529, Qt::Key_Delete, row + QString(9, u' ') + u"b"_s},
+            {rowLength, Qt::Key_Delete, row + u"b"_s},
+            {rowLength + 37, Qt::Key_Backspace, u"b"_s},
+            {rowLength + 9, Qt::Key_Delete, row + QString(9, u' ') + u"b"_s},
         };
         for (const auto& edit : cases) {
             auto box = std::make_unique<Box>();
