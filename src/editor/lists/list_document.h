@@ -28,15 +28,17 @@ namespace scp {
 // out whole on every edit, so held as one paragraph a list of 10,000 entries
 // would cost tens of milliseconds an Add or a keystroke; the break is
 // therefore a paragraph break (a row break) once its row holds kRowLength
-// characters, so each paragraph is a few entries. Every paragraph costs the
-// document some 400 bytes whatever its length; a few entries to each keeps a
-// loaded list's memory close to its text's.
+// characters, so each paragraph is a few dozen entries. Every paragraph
+// costs the document and the box some 470 bytes whatever its length; a few
+// dozen entries to each keeps a loaded list's memory close to its text's,
+// and the walk of a save over them short.
 //
 // Qt lays a long word out in time that grows with its square, and a
-// paragraph's layout holds some 30 bytes a character: a paragraph that
-// reaches kChunkLength characters with no such run in it ends in a chunk
-// break, a paragraph break standing for the character it replaces (a space
-// is then a row break). The box draws that character at the end of the row.
+// paragraph's layout holds some 30 bytes a character: a stretch of a
+// paragraph that reaches kChunkLength characters with no break in it ends in
+// a chunk break, a paragraph break standing for the character it replaces (a
+// space is then a row break). The box draws that character at the end of the
+// row.
 //
 // A break is one character, so caret steps, Delete and Backspace treat it as
 // the character it stands for. A paragraph break is told from a real line end
@@ -71,13 +73,11 @@ class ListDocument final : public QObject, public TextBox {
     Q_OBJECT
 
 public:
-    // The shortest row a row break ends. Each paragraph costs its document
-    // and the box's layout some 470 bytes however short it is, and an edit
-    // lays out the one it is in: rows of a few dozen entries keep both small.
+    // The shortest row a row break ends.
     static constexpr qsizetype kRowLength = 2048;
-    // The longest paragraph text is put in as, when no spacer-long run ends it
-    // earlier.
-    static constexpr qsizetype kChunkLength = 4 * kRowLength;
+    // The longest stretch of a paragraph with no break in it that text is put
+    // in as.
+    static constexpr qsizetype kChunkLength = 2048;
     // The longest replaced list undo can still bring back, unless the list
     // that replaced it is empty.
     static constexpr qsizetype kKeptCharacters = qsizetype(1) << 20;

@@ -38,11 +38,12 @@ QChar standInFor(char byte)
 }
 
 // insertListText() for text of either kind. `rowBefore` is the characters of
-// the cursor's paragraph before it; `inserted` hears how far the insertion
-// has got after each paragraph break, and stops it by answering false.
+// the cursor's paragraph before it, `stretchBefore` those of them after its
+// last break; `inserted` hears how far the insertion has got after each
+// paragraph break, and stops it by answering false.
 template <typename Ch, typename Progress>
 bool insertAs(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spacesBefore,
-              qsizetype rowBefore, Progress inserted)
+              qsizetype rowBefore, qsizetype stretchBefore, Progress inserted)
 {
     const QTextCharFormat plain;
     const QTextCharFormat rowBreak = breakFormat(kRowBreakObject);
@@ -50,6 +51,9 @@ bool insertAs(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spa
     bool afterText = spacesBefore >= 0;
     qsizetype run = qMax<qsizetype>(0, spacesBefore);
     qsizetype rowStart = -rowBefore;
+    // Where the row's last stretch without a break starts: a chunk break
+    // bounds that stretch, not the row, which holds a few dozen entries.
+    qsizetype stretchStart = -stretchBefore;
     qsizetype pending = 0;                 // first character not yet inserted
     std::vector<qsizetype> lineSeparators; // among the pending ones
     auto flush = [&](qsizetype to) {
@@ -65,20 +69,20 @@ bool insertAs(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spa
     auto breakParagraph = [&](qsizetype at, const QTextCharFormat& format) {
         flush(at);
         cursor.insertBlock(QTextBlockFormat(), format);
-        pending = rowStart = at + 1;
+        pending = rowStart = stretchStart = at + 1;
         return inserted(pending);
     };
     for (qsizetype i = 0; i < size; ++i) {
         const Ch c = text[i];
         if (c == Ch(' ')) {
             ++run;
-            if (i - rowStart >= ListDocument::kChunkLength && !breakParagraph(i, rowBreak))
+            if (i - stretchStart >= ListDocument::kChunkLength && !breakParagraph(i, rowBreak))
                 return false;
             continue;
         }
         if (c == Ch('\r') || c == Ch('\n')) {
             afterText = false;
-            rowStart = i + 1;
+            rowStart = stretchStart = i + 1;
             // A list of lines goes in a stretch of lines at a time.
             if (c == Ch('\n') && i + 1 - pending >= kInsertStretch) {
                 flush(i + 1);
@@ -93,8 +97,9 @@ bool insertAs(QTextCursor& cursor, const Ch* text, qsizetype size, qsizetype spa
                     return false;
             } else {
                 lineSeparators.push_back(i - 1);
+                stretchStart = i;
             }
-        } else if (i - rowStart >= ListDocument::kChunkLength && !QChar::isSurrogate(c)) {
+        } else if (i - stretchStart >= ListDocument::kChunkLength && !QChar::isSurrogate(c)) {
             // Two halves of one character stay together.
             if (!breakParagraph(i, chunkFormat(standInFor(c))))
                 return false;
@@ -117,7 +122,7 @@ QTextDocument* filledAs(const Ch* text, qsizetype size, int spacer, Progress ins
     fresh->setUndoRedoEnabled(false);
     QTextCursor cursor(fresh);
     cursor.beginEditBlock();
-    const bool whole = insertAs(cursor, text, size, -1, 0, inserted);
+    const bool whole = insertAs(cursor, text, size, -1, 0, 0, inserted);
     cursor.endEditBlock();
     if (!whole) {
         delete fresh;
@@ -131,8 +136,11 @@ QTextDocument* filledAs(const Ch* text, qsizetype size, int spacer, Progress ins
 
 void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore)
 {
+    const qsizetype rowBefore = cursor.positionInBlock();
+    const qsizetype lastBreak =
+        rowBefore > 0 ? cursor.block().text().lastIndexOf(QChar::LineSeparator, rowBefore - 1) : -1;
     insertAs(cursor, reinterpret_cast<const char16_t*>(text.constData()), text.size(), spacesBefore,
-             cursor.positionInBlock(), [](qsizetype) { return true; });
+             rowBefore, rowBefore - 1 - lastBreak, [](qsizetype) { return true; });
 }
 
 QTextDocument* filledWith(const char16_t* text, qsizetype size, int spacer,

@@ -21,8 +21,8 @@ using Progress = std::function<bool(qsizetype inserted)>;
 // at least the document's spacer between two other characters of a line
 // becomes a break: a row break once the row it ends holds
 // ListDocument::kRowLength characters, a line separator before that. A
-// paragraph that reaches ListDocument::kChunkLength characters otherwise
-// ends in a chunk break. `spacesBefore` is the run already before the
+// stretch of a paragraph that reaches ListDocument::kChunkLength characters
+// with no break in it ends in a chunk break. `spacesBefore` is the run already before the
 // cursor, as trailingSpaces() counts it.
 void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore);
 
