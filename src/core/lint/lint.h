@@ -13,13 +13,13 @@
 // An entry longer than kLongestEntry is held by where it is alone: its text
 // is never copied, and an edit in it looks at the characters it reached.
 
+#include "lint/key_group_p.h"
 #include "lint/lint_rules.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
-#include <QVarLengthArray>
 
 #include <array>
 #include <memory>
@@ -108,7 +108,7 @@ private:
     struct Entry;
     class Window;
     class OwnText;
-    using Group = QVarLengthArray<Entry*, 1>; // entries sharing a key, in text order
+    using Group = KeyGroup<Entry>; // entries sharing a key, in text order
     // Keys that fit in 64 bits by value, longer ones by their digits.
     struct Groups {
         QHash<quint64, Group> numbers;
