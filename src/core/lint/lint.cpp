@@ -47,13 +47,12 @@ void ListLint::Entry::setKeys(EntryKeys keys)
 {
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         NumberKey& key = keys[slot];
+        if (kinds[slot] == NumberKey::Digits)
+            delete &digits(slot);
         kinds[slot] = key.kind;
-        values[slot] = key.value;
-        if (key.kind != NumberKey::Digits)
-            continue;
-        if (!digits)
-            digits = std::make_unique<std::array<QString, 2>>();
-        (*digits)[slot] = std::move(key.digits);
+        values[slot] = key.kind == NumberKey::Digits
+                           ? quint64(quintptr(new QString(std::move(key.digits))))
+                           : key.value;
     }
 }
 
@@ -143,7 +142,7 @@ void ListLint::release(qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i < last; ++i) {
         Entry* entry = m_entries[size_t(i)];
-        *entry = Entry();
+        entry->clear();
         m_spare.push_back(entry);
     }
 }
@@ -165,7 +164,7 @@ void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit
         visit(groups.numbers, entry.values[slot]);
         break;
     case NumberKey::Digits:
-        visit(groups.digits, (*entry.digits)[slot]);
+        visit(groups.digits, entry.digits(slot));
         break;
     }
 }

@@ -107,18 +107,47 @@ private:
 // rules that compare entries. Where it starts is kept apart (m_starts), so
 // that an edit moves the entries after it without touching them. Everything
 // else is read again from the text when its findings are asked for, so an
-// entry costs a few dozen bytes.
+// entry costs 32 bytes.
 struct ListLint::Entry {
-    quint64 order = 0;               // ascending in text order, never shifted by edits
-    std::array<quint64, 2> values{}; // by KeySlot, for a key of kind Value
-    std::unique_ptr<std::array<QString, 2>> digits; // by KeySlot, only for keys of kind Digits
-    quint32 length = 0;                             // the document's positions are int
+    Entry() = default;
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+    ~Entry() { dropDigits(); }
+
+    quint64 order = 0; // ascending in text order, never shifted by edits
+    // By KeySlot: a key of kind Value; for one of kind Digits, the address
+    // of its digits, which the entry owns (such keys are rare, and a place of
+    // their own would cost every entry).
+    std::array<quint64, 2> values{};
+    quint32 length = 0; // the document's positions are int
     std::array<NumberKey::Kind, 2> kinds{NumberKey::None, NumberKey::None}; // by KeySlot
     // By KeySlot: whether this is the first entry with its key, which its
     // findings then need not look up.
     std::array<bool, 2> owns{};
 
     void setKeys(EntryKeys keys);
+    const QString& digits(KeySlot slot) const
+    {
+        return *reinterpret_cast<const QString*>(quintptr(values[slot]));
+    }
+    // Back to a new entry's state, for reuse.
+    void clear()
+    {
+        dropDigits();
+        order = 0;
+        values = {};
+        length = 0;
+        kinds = {NumberKey::None, NumberKey::None};
+        owns = {};
+    }
+
+private:
+    void dropDigits()
+    {
+        for (const KeySlot slot : {IdKey, AnimationKey})
+            if (kinds[slot] == NumberKey::Digits)
+                delete &digits(slot);
+    }
 };
 
 } // namespace scp
