@@ -22,8 +22,8 @@ using Progress = std::function<bool(qsizetype inserted)>;
 // becomes a break: a row break once the row it ends holds
 // ListDocument::kRowLength characters, a line separator before that. A
 // stretch of a paragraph that reaches ListDocument::kChunkLength characters
-// with no break in it ends in a chunk break. `spacesBefore` is the run already before the
-// cursor, as trailingSpaces() counts it.
+// with no break in it ends in a chunk break. `spacesBefore` is the run
+// already before the cursor, as trailingSpaces() counts it.
 void insertListText(QTextCursor& cursor, const QString& text, qsizetype spacesBefore);
 
 // A new document holding the text (UTF-16, or Windows-1252 bytes), filled
