@@ -80,23 +80,24 @@ double residentMiB()
     return 0;
 }
 
-// The three section files of `entries` entries each, in a folder of their
-// own; one size at a time is kept on disk.
-const QTemporaryDir& sectionFiles(int entries)
+// The three section files of `entries` entries each (sectionList()), in a
+// folder of their own; one kind at a time is kept on disk.
+const QTemporaryDir& sectionFiles(int entries, bool ownIds = false)
 {
-    static std::map<int, std::unique_ptr<QTemporaryDir>> made;
-    if (!made.contains(entries)) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<QTemporaryDir>> made;
+    const std::pair<int, bool> kind{entries, ownIds};
+    if (!made.contains(kind)) {
         made.clear();
         auto dir = std::make_unique<QTemporaryDir>();
         for (ListId list : scp::kAllLists) {
             QFile file(dir->filePath(scp::sectionFileName(list)));
             if (!file.open(QIODevice::WriteOnly) ||
-                file.write(scp::encodeCp1252(sectionList(list, entries)).bytes) < 0)
+                file.write(scp::encodeCp1252(sectionList(list, entries, ownIds)).bytes) < 0)
                 qFatal("cannot write %s", qPrintable(file.fileName()));
         }
-        made[entries] = std::move(dir);
+        made[kind] = std::move(dir);
     }
-    return *made[entries];
+    return *made[kind];
 }
 
 // Freed memory of earlier benchmarks goes back before the next one starts,
@@ -259,12 +260,13 @@ private:
 
 // Load as the editor runs it, from the Load request: the time until the
 // window handles input again (the files read, the lists filling on threads
-// of their own), and until the three lists are in and painted.
-void BM_Load_Editor(benchmark::State& state)
+// of their own), and until the three lists are in and painted. `ownIds`:
+// lists whose every entry has an id of its own.
+template <bool ownIds> void BM_Load_Editor(benchmark::State& state)
 {
     const int entries = int(state.range(0));
     QTemporaryDir journals;
-    scp::Editor editor{QDir(sectionFiles(entries).path()), journals.path()};
+    scp::Editor editor{QDir(sectionFiles(entries, ownIds).path()), journals.path()};
     QObject::connect(&editor, &scp::Editor::freedMemory,
                      &scp::returnFreedMemoryWhenIdle); // as main() has it
     startClean();
@@ -592,7 +594,13 @@ void sizes(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_Load<true>)->Name("BM_Load")->Apply(sizes)->Iterations(4);
 BENCHMARK(BM_Load<false>)->Name("BM_Load_NoMarks")->Apply(sizes)->Iterations(4);
-BENCHMARK(BM_Load_Editor)->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load_Editor<false>)->Name("BM_Load_Editor")->Apply(sizes)->Iterations(4);
+BENCHMARK(BM_Load_Editor<true>)
+    ->Name("BM_Load_Editor_OwnIds")
+    ->Arg(100000)
+    ->Arg(470000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4);
 BENCHMARK(BM_Cat)->Apply(sizes)->Iterations(9);
 BENCHMARK(BM_Load_Plain)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Save<false>)->Name("BM_SaveAllSections")->Apply(sizes);

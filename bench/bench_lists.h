@@ -27,12 +27,25 @@ inline QString gumpList(int entries, const QString& entry)
 }
 
 // The list `list` of `entries` entries of the usual length for that list,
-// starting with its placeholder line as a list that was added to does.
-inline QString sectionList(scp::ListId list, int entries)
+// starting with its placeholder line as a list that was added to does. Each
+// entry the same, or with `ownIds` each with an id of its own, counting up,
+// as in a list made by hand (the lint then keeps a key an entry).
+inline QString sectionList(scp::ListId list, int entries, bool ownIds = false)
 {
     const QString entry =
         list == scp::ListId::Items   ? QStringLiteral("0x2000 0 0 0 0 3 20 970 0 Mantle of Night")
         : list == scp::ListId::Tiles ? QStringLiteral("0x4000 tile_marble.bmp 44 44")
                                      : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
-    return scp::listPlaceholder(list) + entryList(entries, entry, scp::spacerWidth(list));
+    if (!ownIds)
+        return scp::listPlaceholder(list) + entryList(entries, entry, scp::spacerWidth(list));
+    const QString spacer = scp::spacerText(scp::spacerWidth(list));
+    const QString rest = entry.mid(entry.indexOf(u' '));
+    QString text = scp::listPlaceholder(list);
+    text.reserve(text.size() + qsizetype(entries) * (entry.size() + 1 + spacer.size()));
+    for (int i = 0; i < entries; ++i) {
+        if (i > 0)
+            text += spacer;
+        text += QStringLiteral("0x%1").arg(0x10000 + i, 5, 16, QChar(u'0')) + rest;
+    }
+    return text;
 }
