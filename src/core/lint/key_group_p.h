@@ -18,10 +18,12 @@ public:
         : m_one(other.isMany() ? tagged(new std::vector<T*>(*other.many())) : other.m_one)
     {
     }
-    KeyGroup& operator=(const KeyGroup& other)
+    // Moved, as the hash moves its groups when it grows, a list is handed
+    // over rather than copied.
+    KeyGroup(KeyGroup&& other) noexcept : m_one(std::exchange(other.m_one, nullptr)) {}
+    KeyGroup& operator=(KeyGroup other) noexcept
     {
-        KeyGroup copy(other);
-        std::swap(m_one, copy.m_one);
+        std::swap(m_one, other.m_one);
         return *this;
     }
     ~KeyGroup()
