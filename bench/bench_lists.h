@@ -4,20 +4,27 @@
 
 #include <QString>
 
-// A list of `entries` copies of `entry`, `spacerWidth` spaces apart, as Add
-// leaves it.
-inline QString entryList(int entries, const QString& entry,
-                         int spacerWidth = scp::kGumpTileSpacerWidth)
+// A list of `entries` entries, entry(i) the i-th, `spacerWidth` spaces
+// apart, as Add leaves it; `entryLength` the usual entry's, to size it.
+template <typename Entry>
+QString joinedEntries(int entries, qsizetype entryLength, int spacerWidth, Entry entry)
 {
     const QString spacer = scp::spacerText(spacerWidth);
     QString text;
-    text.reserve(qsizetype(entries) * (entry.size() + spacer.size()));
+    text.reserve(qsizetype(entries) * (entryLength + spacer.size()));
     for (int i = 0; i < entries; ++i) {
         if (i > 0)
             text += spacer;
-        text += entry;
+        text += entry(i);
     }
     return text;
+}
+
+// A list of `entries` copies of `entry`.
+inline QString entryList(int entries, const QString& entry,
+                         int spacerWidth = scp::kGumpTileSpacerWidth)
+{
+    return joinedEntries(entries, entry.size(), spacerWidth, [&entry](int) { return entry; });
 }
 
 // A gumps list of `entries` copies of `entry`.
@@ -38,14 +45,9 @@ inline QString sectionList(scp::ListId list, int entries, bool ownIds = false)
                                      : QStringLiteral("0x0F00 gump_cloak_m.bmp 120 200");
     if (!ownIds)
         return scp::listPlaceholder(list) + entryList(entries, entry, scp::spacerWidth(list));
-    const QString spacer = scp::spacerText(scp::spacerWidth(list));
     const QString rest = entry.mid(entry.indexOf(u' '));
-    QString text = scp::listPlaceholder(list);
-    text.reserve(text.size() + qsizetype(entries) * (entry.size() + 1 + spacer.size()));
-    for (int i = 0; i < entries; ++i) {
-        if (i > 0)
-            text += spacer;
-        text += QStringLiteral("0x%1").arg(0x10000 + i, 5, 16, QChar(u'0')) + rest;
-    }
-    return text;
+    return scp::listPlaceholder(list) +
+           joinedEntries(entries, entry.size() + 1, scp::spacerWidth(list), [&rest](int i) {
+               return QStringLiteral("0x%1").arg(0x10000 + i, 5, 16, QChar(u'0')) + rest;
+           });
 }

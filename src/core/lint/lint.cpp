@@ -45,10 +45,9 @@ TextPoint LineIndex::at(qsizetype position) const
 
 void ListLint::Entry::setKeys(EntryKeys keys)
 {
+    dropDigits();
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         NumberKey& key = keys[slot];
-        if (kinds[slot] == NumberKey::Digits)
-            delete &digits(slot);
         kinds[slot] = key.kind;
         values[slot] = key.kind == NumberKey::Digits
                            ? quint64(quintptr(new QString(std::move(key.digits))))
