@@ -79,7 +79,7 @@ void ListProblems::countOn()
     for (const LintFinding& finding : m_marks.findings(m_countedTo, to)) {
         // A finding across a slice's start was taken with the slice before.
         if (finding.position >= m_countedTo || m_countedTo == 0)
-            m_counting.push_back({int(finding.position), int(finding.length)});
+            m_counting.push_back({int(finding.position)});
     }
     m_countedTo = to;
     if (to < size) {

@@ -48,9 +48,11 @@ public:
     // Selects the whole entry at `position`, as F8 does a marked one.
     void selectEntryAt(int position);
 
+    // Where a finding starts. F8 selects the whole entry around it, so the
+    // finding's length is not kept: a long list with a finding in every
+    // entry keeps half as much.
     struct Mark {
         int position;
-        int length;
     };
     // The marks of `document`, the list's now and unedited, counted
     // elsewhere (a Load's, from the files, while the lists filled): F8 and

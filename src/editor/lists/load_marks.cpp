@@ -27,7 +27,7 @@ std::vector<ListProblems::Mark> documentMarks(QByteArrayView bytes, const LintRu
             if (lineFeed > 0 && bytes[lineFeed - 1] == '\r')
                 ++pairs;
         }
-        marks.push_back({int(position - pairs), int(placed.finding.length)});
+        marks.push_back({int(position - pairs)});
     });
     return marks;
 }
