@@ -7,7 +7,6 @@
 #include "lists/list_edit.h"
 
 #include <QHelpEvent>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -159,10 +158,11 @@ void ListMarks::documentChanged(int position, int removed, int added)
 
 void ListMarks::markVisibleRows()
 {
+    // From the first character on screen to the last, not their whole
+    // paragraphs: a paragraph holds a few dozen entries, most out of sight.
     const QRect area = m_edit.viewport()->rect();
-    const int from = m_edit.cursorForPosition(area.topLeft()).block().position();
-    const QTextBlock last = m_edit.cursorForPosition(area.bottomRight()).block();
-    const int to = last.position() + last.length();
+    const int from = m_edit.cursorForPosition(area.topLeft()).position();
+    const int to = m_edit.cursorForPosition(area.bottomRight()).position() + 1;
     if (!m_marksStale && from == m_markedFrom && to == m_markedTo)
         return;
     m_marksStale = false;

@@ -8,6 +8,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QToolTip>
 
 namespace {
@@ -169,6 +170,36 @@ private Q_SLOTS:
         QCOMPARE(problems().text(), u"3 problems"_s);
         listBox(ListId::Items).setFocus();
         visit(">>><", {entries[2], entries[4], entries[0], entries[4]});
+    }
+
+    // Only the rows on screen are marked, and every one of them is, wherever
+    // the rows it shows fall in the list's long paragraphs.
+    void everyRowOnScreenMarked()
+    {
+        startEditor();
+        scp::ListEdit& box = listBox(ListId::Items);
+        QStringList ids;
+        for (int i = 0; i < 480; ++i) // read at once, under 64K characters
+            ids << u"0xZZ%1"_s.arg(i);
+        QStringList entries;
+        for (int i = 0; i < ids.size(); ++i)
+            entries << item(ids[i], i);
+        box.list().setText(entries.join(QString(86, u' ')));
+        const QList<int> starts = rowStarts(box);
+        QCOMPARE(starts.size(), ids.size());
+        for (const int scroll : {0, 7, 41, 300, box.verticalScrollBar()->maximum()}) {
+            box.verticalScrollBar()->setValue(scroll);
+            const QStringList marked = markedTexts(box);
+            QStringList onScreen;
+            for (int row = 0; row < starts.size(); ++row) {
+                QTextCursor at(box.document());
+                at.setPosition(starts[row]);
+                if (box.cursorRect(at).intersects(box.viewport()->rect()))
+                    onScreen << ids[row];
+            }
+            QVERIFY2(onScreen.size() > 3, qPrintable(onScreen.join(u' ')));
+            QCOMPARE(marked, onScreen);
+        }
     }
 
     // Before the marks have read a list, F8 ends entries at line ends and 2+ spaces.
