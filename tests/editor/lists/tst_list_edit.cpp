@@ -61,6 +61,22 @@ bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
     return true;
 }
 
+// Whether each row ends at the first break that comes once it holds
+// kRowLength characters: before that its breaks are line separators.
+bool rowsEndOnceLongEnough(const QTextDocument& document)
+{
+    for (QTextBlock block = document.begin(); block.next().isValid(); block = block.next()) {
+        const int end = block.position() + block.length() - 1;
+        const QString text = block.text();
+        const qsizetype lastSeparator = text.lastIndexOf(QChar::LineSeparator);
+        if (lastSeparator >= ListDocument::kRowLength)
+            return false;
+        if (ListDocument::isRowBreakAt(document, end) && text.size() < ListDocument::kRowLength)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class ListEditTest : public QObject {
@@ -73,11 +89,12 @@ private Q_SLOTS:
     {
         // A spacer run's last space is a break (a paragraph break once a row holds
         // kRowLength characters), put in whole, added or filled; the text reads back as
-        // it was. Items: their spacer.
-        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(100);
+        // it was. Items: their spacer. Some three rows of entries.
+        const int entries = int(3 * ListDocument::kRowLength / (25 + 37));
+        const QString list = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(entries);
         ListDocument whole(list);
         ListDocument added(u"GUMPS WILL LOAD HERE\r\n"_s);
-        for (const QString& entry : gumpList(100).split(kGumpSpacer))
+        for (const QString& entry : gumpList(entries).split(kGumpSpacer))
             added.appendText(added.text().endsWith(u'\n') ? entry : kGumpSpacer + entry);
         ListDocument filled;
         filled.adopt(ListDocument::filledDocument(list.toLatin1(), kGumpSpacer.size(),
@@ -94,20 +111,24 @@ private Q_SLOTS:
             QCOMPARE(document->encoded().bytes, text.toLatin1());
             QVERIFY(breaksWhereTheyBelong(*document->document(), document == &itemList ? 86 : 37));
         }
-        for (const ListDocument* document : {&whole, &added, &filled}) // the line, rows of 34
-            QCOMPARE(document->document()->blockCount(), 4);
+        for (const ListDocument* document : {&whole, &added, &filled}) {
+            QVERIFY(rowsEndOnceLongEnough(*document->document()));
+            QCOMPARE(document->document()->blockCount(), 4); // the line and three rows
+        }
 
         // At the drawn size the rows are where one wrapped paragraph puts them.
         Box box;
         box.edit.resize(177, 1600); // every row on screen
-        box.list.setText(list);
+        const QString shown = u"GUMPS WILL LOAD HERE\r\n"_s + gumpList(100);
+        box.list.setText(shown);
         QPlainTextEdit plain;
         plain.setFont(box.edit.font());
         plain.setWordWrapMode(box.edit.wordWrapMode());
         plain.resize(box.edit.size());
         plain.show();
         QVERIFY(QTest::qWaitForWindowExposed(&plain));
-        plain.setPlainText(list);
+        plain.setPlainText(shown);
+        QVERIFY(box.edit.document()->blockCount() > 2); // a row break among the rows
         QCOMPARE(plain.document()->blockCount(), 2);
         QCOMPARE(box.edit.grab().toImage(), plain.grab().toImage());
     }
@@ -181,8 +202,10 @@ private Q_SLOTS:
     void wordDeletionCrossesARowBreak()
     {
         // Ctrl+Delete and Ctrl+Backspace take a row break as the space it is.
-        const int rowLength = int(ListDocument::kRowLength) + 8;
-        const QString row(rowLength, u'a'); // long enough to end in a row break
+        QString row; // long enough to end in a row break
+        while (row.size() < ListDocument::kRowLength)
+            row += (row.isEmpty() ? QString() : kGumpSpacer) + u"0x1 a.bmp 2 word"_s;
+        const int rowLength = int(row.size());
         const QString list = row + kGumpSpacer + u"b"_s;
         const struct {
             int at;
@@ -190,7 +213,7 @@ private Q_SLOTS:
             QString result;
         } cases[] = {
             {rowLength, Qt::Key_Delete, row + u"b"_s},
-            {rowLength + 37, Qt::Key_Backspace, u"b"_s},
+            {rowLength + 37, Qt::Key_Backspace, row.chopped(4) + u"b"_s},
             {rowLength + 9, Qt::Key_Delete, row + QString(9, u' ') + u"b"_s},
         };
         for (const auto& edit : cases) {
