@@ -6,7 +6,8 @@
 //   last Load (every iteration is another Load of the same files); with the lint's marks on the
 //   lists, as the editor has them, and without;
 // - Save: the three lists encoded and written (SaveAllSections), and
-//   CompileMantleScp from the lists, against the headless compiler's in-memory
+//   CompileMantleScp from the lists (first asking them for errors, as the
+//   command does), against the headless compiler's in-memory
 //   lists holding the same files, and against the whole headless compiler
 //   as its own process;
 // - Clear of one list and its undo;
@@ -24,6 +25,7 @@
 #include "files/system_calls.h"
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
+#include "lists/list_problems.h"
 #include "lists/section_load.h"
 #include "memory_policy.h"
 #include "script/memory_entry_lists.h"
@@ -33,6 +35,7 @@
 #include "widget_bench_main.h"
 #include "windows/main_window.h"
 #include "work/editor.h"
+#include "work/script_errors.h"
 #include "work/work_queue.h"
 
 #include <QApplication>
@@ -46,12 +49,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QThread>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -384,18 +389,45 @@ private:
     qint64 m_last = 0, m_longest = 0;
 };
 
+// Until every list's problem count is in, as a user's compile finds it: the
+// marks' reading of the lists and the count run while the window is idle.
+void waitForCounts(const scp::MainWindow& form)
+{
+    const auto counted = [&form] {
+        return std::ranges::all_of(scp::kAllLists, [&form](ListId list) {
+            return form.problems(list)->errors().has_value();
+        });
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!counted() && clock.elapsed() < 300'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(1);
+    }
+    if (!counted())
+        qFatal("the problem counts never came in");
+}
+
 // SaveAllSections or CompileMantleScp from the window, through the work
 // queue the window's commands run on, each against a run of the whole
 // headless compiler between two of them (untimed), so that the ratio to
-// that floor comes from the same moments of a shared machine. held_ms: the
-// longest the window's thread was kept from its events during a save.
+// that floor comes from the same moments of a shared machine. The compile
+// first asks the lists' problem counts for errors, as the command does.
+// held_ms: the longest the window's thread was kept from its events during
+// a save.
 template <bool compile> void BM_Save(benchmark::State& state)
 {
-    // No marks: their reading of the lists, which a user's save finds long
-    // done, would run in the event loop while the files are written and be
-    // timed with them.
-    Window window(false);
+    // With marks, as the window has them, and their reading of the lists and
+    // the problem counts done first, as a user's save finds them: run in the
+    // event loop while the files are written, they would be timed too.
+    Window window(true);
     window.load(int(state.range(0)));
+    waitForCounts(window.form);
+    const std::array<const scp::ListDocument*, 3> lists{
+        window.lists[0].get(), window.lists[1].get(), window.lists[2].get()};
+    const std::array<const scp::ListProblems*, 3> counts{window.form.problems(ListId::Gumps),
+                                                         window.form.problems(ListId::Tiles),
+                                                         window.form.problems(ListId::Items)};
     QTemporaryDir out;
     scp::SectionFiles files{QDir(out.path())};
     scp::PatchInfoState patchInfo{QDir(out.path())};
@@ -409,6 +441,12 @@ template <bool compile> void BM_Save(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         holds.start();
+        if constexpr (compile) {
+            if (scp::scriptErrors(lists, counts).isEmpty()) // the lists hold their placeholders
+                state.SkipWithError("no errors found");
+            if (!script.mayReplaceScript())
+                state.SkipWithError("the script would be asked about");
+        }
         queue.run([&](scp::Reporter& reporter) {
             if constexpr (compile)
                 script.compileScript(window.entryLists, patchInfo.patchInfo(), reporter);

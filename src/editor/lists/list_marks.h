@@ -49,6 +49,8 @@ public:
     // gives it, from the lint's entries once the list is read: a long entry
     // is not looked through for its ends.
     EntrySpan entryAround(int position) const;
+    // The rules the marks are found by: the list's, with messages.
+    const LintRules& rules() const { return m_rules; }
 
     // How often the marks on screen look at their pictures again, so a
     // picture added, removed or changed on disk shows without an edit.

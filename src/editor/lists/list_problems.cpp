@@ -2,6 +2,7 @@
 
 #include "lists/list_problems.h"
 
+#include "lint/lint.h"
 #include "lists/list_document.h"
 #include "lists/list_edit.h"
 #include "lists/list_marks.h"
@@ -41,7 +42,7 @@ ListProblems::ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status)
     m_settle.setInterval(kSettleMs);
     m_pass.setSingleShot(true);
     connect(&m_settle, &QTimer::timeout, this, [this] {
-        m_counting.clear();
+        m_counting = {};
         m_countedTo = 0;
         countOn();
     });
@@ -78,15 +79,19 @@ void ListProblems::countOn()
     const qsizetype to = std::min(size, m_countedTo + kCountPerPass);
     for (const LintFinding& finding : m_marks.findings(m_countedTo, to)) {
         // A finding across a slice's start was taken with the slice before.
-        if (finding.position >= m_countedTo || m_countedTo == 0)
-            m_counting.push_back({int(finding.position)});
+        if (finding.position >= m_countedTo || m_countedTo == 0) {
+            m_counting.marks.push_back({int(finding.position)});
+            if (lintLevel(finding.rule) == LintLevel::Error)
+                m_counting.errors.push_back({int(finding.position)});
+        }
     }
     m_countedTo = to;
     if (to < size) {
         m_pass.start();
         return;
     }
-    m_counted = std::move(m_counting);
+    m_counted = std::move(m_counting.marks);
+    m_countedErrors = std::move(m_counting.errors);
     m_counting = {};
     m_count = int(m_counted.size());
     m_countedIn = m_edit.document();
@@ -96,11 +101,12 @@ void ListProblems::countOn()
     showStatus();
 }
 
-void ListProblems::countedAlready(const QTextDocument* document, std::vector<Mark> marks)
+void ListProblems::countedAlready(const QTextDocument* document, Counted counted)
 {
     if (document != m_edit.document())
         return;
-    m_counted = std::move(marks);
+    m_counted = std::move(counted.marks);
+    m_countedErrors = std::move(counted.errors);
     m_count = int(m_counted.size());
     m_countedIn = document;
     m_countedSize = document->characterCount() - 1;
@@ -157,12 +163,14 @@ void ListProblems::moveMarks(int position, int removed, int added)
     m_countedSize = size;
     const int end = position + removed;
     const int moved = added - removed;
-    std::erase_if(m_counted, [&](const Mark& mark) {
-        return mark.position >= position && mark.position < end;
-    });
-    for (Mark& mark : m_counted) {
-        if (mark.position >= end)
-            mark.position += moved;
+    for (std::vector<Mark>* marks : {&m_counted, &m_countedErrors}) {
+        std::erase_if(*marks, [&](const Mark& mark) {
+            return mark.position >= position && mark.position < end;
+        });
+        for (Mark& mark : *marks) {
+            if (mark.position >= end)
+                mark.position += moved;
+        }
     }
     const auto moveEdge = [&](int at, int inside) {
         return at >= end ? at + moved : at > position ? inside : at;
@@ -192,6 +200,66 @@ int ListProblems::nearestMark(int from, bool backward, int skipFrom, int skipTo)
     }
 }
 
+std::pair<int, int> ListProblems::editedEntries() const
+{
+    // An edit can change whether the characters beside it separate entries
+    // (a space typed next to a space makes a spacer of both), and so the
+    // entries on either side; not the characters beyond them.
+    const int size = m_edit.document()->characterCount() - 1;
+    const int before = std::max(0, m_editedFrom - 2);
+    const int after = std::min(size, m_editedTo + 1);
+    return {std::min(m_marks.entryAround(before).start, before),
+            std::max(m_marks.entryAround(after).end, after + 1)};
+}
+
+std::optional<ListProblems::Errors> ListProblems::errors() const
+{
+    const QTextDocument* document = m_edit.document();
+    if (m_countedIn != document)
+        return std::nullopt;
+    Errors found;
+    int first = -1; // where the first kept one is
+    // Those kept, outside the entries edited since; those in them as they are.
+    const auto [editedFrom, editedTo] = m_editedTo < 0 ? std::pair(0, 0) : editedEntries();
+    for (const Mark& mark : m_countedErrors) {
+        if (mark.position >= editedFrom && mark.position < editedTo)
+            continue;
+        if (first < 0)
+            first = mark.position;
+        ++found.count;
+    }
+    std::optional<LintFinding> firstEdited;
+    if (editedTo > editedFrom) {
+        if (!m_marks.isRead())
+            return std::nullopt;
+        for (const LintFinding& finding : m_marks.findings(editedFrom, editedTo)) {
+            if (lintLevel(finding.rule) != LintLevel::Error || finding.position < editedFrom ||
+                finding.position >= editedTo)
+                continue;
+            firstEdited = firstEdited ? firstEdited : finding;
+            ++found.count;
+        }
+    }
+    if (firstEdited && (first < 0 || firstEdited->position < first)) {
+        found.first = *firstEdited;
+    } else if (first >= 0) {
+        // Its message: its entry read alone.
+        const EntrySpan entry = m_marks.entryAround(first);
+        QString text;
+        ListDocument::positionText(*document, entry.start, entry.end, text);
+        ListLint alone(m_marks.rules());
+        alone.setText(std::move(text));
+        for (LintFinding& finding : alone.findings()) {
+            if (lintLevel(finding.rule) == LintLevel::Error) {
+                finding.position += entry.start;
+                found.first = std::move(finding);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 int ListProblems::searchMark(int from, bool backward) const
 {
     // No edit since the count: the marks kept are the list's.
@@ -199,8 +267,8 @@ int ListProblems::searchMark(int from, bool backward) const
         return nearestMark(from, backward);
     if (m_countedIn == m_edit.document()) {
         // The marks kept, but in the entries edited since: those as they are.
-        const int editedFrom = m_marks.entryAround(m_editedFrom).start;
-        const int editedTo = std::max(m_marks.entryAround(m_editedTo).end, m_editedTo);
+        const auto [editedFrom, editedEnd] = editedEntries();
+        const int editedTo = editedEnd - 1;
         int fresh = -1;
         for (const LintFinding& finding : m_marks.findings(editedFrom, editedTo + 1)) {
             const int position = int(finding.position);

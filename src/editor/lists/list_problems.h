@@ -3,10 +3,14 @@
 // A list's problems from the keyboard: how many there are, the reason of the
 // one at the text cursor, and F8 to the next one.
 
+#include "lint/lint_rules.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -54,10 +58,27 @@ public:
     struct Mark {
         int position;
     };
+    // What a count finds: every finding's mark, and apart those of the
+    // findings of error level, which the compile asks about.
+    struct Counted {
+        std::vector<Mark> marks;
+        std::vector<Mark> errors;
+    };
     // The marks of `document`, the list's now and unedited, counted
     // elsewhere (a Load's, from the files, while the lists filled): F8 and
     // the count have them at once, and the count is taken again as usual.
-    void countedAlready(const QTextDocument* document, std::vector<Mark> marks);
+    void countedAlready(const QTextDocument* document, Counted counted);
+
+    // The list's findings of error level, from the count kept: those of the
+    // entries edited since are asked of the marks afresh, the first one's
+    // message too. An entry's errors are its own text's alone, so no other
+    // entry is read. None when no count of the list shown is kept, or its
+    // edited entries are past what the marks have read.
+    struct Errors {
+        qsizetype count = 0;
+        LintFinding first; // where there is one
+    };
+    std::optional<Errors> errors() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +88,9 @@ private:
     void moveMarks(int position, int removed, int added);
     void countOn();
     int nearestMark(int from, bool backward, int skipFrom = 0, int skipTo = 0) const;
+    // The entries the edits since the count touched, [from, to); only when
+    // there were edits.
+    std::pair<int, int> editedEntries() const;
     int searchMark(int from, bool backward) const;
     void showStatus();
 
@@ -76,12 +100,13 @@ private:
     QString m_description;                      // the list's own accessible description
     QString m_describedAs;                      // the description as last set here
     std::vector<Mark> m_counted;                // in text order, moved by the edits since
+    std::vector<Mark> m_countedErrors;          // those of error level among them, as they
     const QTextDocument* m_countedIn = nullptr; // the document they were counted in
     int m_countedSize = -1;                     // its size, as the edits since leave it
     int m_editedFrom = 0, m_editedTo = -1;      // what the edits since touched, if any
     bool m_fresh = false;                       // no edit since
     int m_count = -1;
-    std::vector<Mark> m_counting; // the count under way
+    Counted m_counting; // the count under way
     qsizetype m_countedTo = 0;
     QTimer m_settle; // the list holds still for a moment before a count
     QTimer m_pass;   // the next slice of a count under way

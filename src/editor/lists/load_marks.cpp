@@ -15,10 +15,10 @@ namespace {
 
 // The findings' places in the document the bytes fill, where each line end
 // is one position: CR LF there is one, as a lone CR or LF is.
-std::vector<ListProblems::Mark> documentMarks(QByteArrayView bytes, const LintRules& rules,
-                                              PictureFolder* pictures)
+ListProblems::Counted documentMarks(QByteArrayView bytes, const LintRules& rules,
+                                    PictureFolder* pictures)
 {
-    std::vector<ListProblems::Mark> marks;
+    ListProblems::Counted marks;
     qsizetype pairs = 0; // CR LF pairs before the next line feed
     qsizetype lineFeed = bytes.indexOf('\n');
     lintWholeList(bytes, rules, pictures, [&](PlacedFinding&& placed) {
@@ -27,7 +27,9 @@ std::vector<ListProblems::Mark> documentMarks(QByteArrayView bytes, const LintRu
             if (lineFeed > 0 && bytes[lineFeed - 1] == '\r')
                 ++pairs;
         }
-        marks.push_back({int(position - pairs)});
+        marks.marks.push_back({int(position - pairs)});
+        if (lintLevel(placed.finding.rule) == LintLevel::Error)
+            marks.errors.push_back({int(position - pairs)});
     });
     return marks;
 }
@@ -51,7 +53,7 @@ public:
         m_marks = documentMarks(m_bytes, rules, m_pictures.get());
         m_done.release();
     }
-    std::vector<ListProblems::Mark> take(QThreadPool& pool)
+    ListProblems::Counted take(QThreadPool& pool)
     {
         if (pool.tryTake(this))
             run();
@@ -63,7 +65,7 @@ private:
     ListId m_list;
     QByteArray m_bytes;
     std::shared_ptr<PictureFolder> m_pictures; // shared by the three, each name looked up once
-    std::vector<ListProblems::Mark> m_marks;
+    ListProblems::Counted m_marks;
     QSemaphore m_done;
 };
 
@@ -91,10 +93,10 @@ LoadMarks::~LoadMarks()
     }
 }
 
-std::vector<ListProblems::Mark> LoadMarks::take(ListId list)
+ListProblems::Counted LoadMarks::take(ListId list)
 {
     std::unique_ptr<Job> job = std::move(m_jobs[size_t(list)]);
-    return job ? job->take(m_pool) : std::vector<ListProblems::Mark>();
+    return job ? job->take(m_pool) : ListProblems::Counted();
 }
 
 } // namespace scp

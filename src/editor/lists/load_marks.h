@@ -11,7 +11,6 @@
 
 #include <array>
 #include <memory>
-#include <vector>
 
 namespace scp {
 
@@ -28,7 +27,7 @@ public:
     // The list's marks at the positions of the document its bytes fill,
     // taken once: they are found here if no thread has started on them yet,
     // or waited for.
-    std::vector<ListProblems::Mark> take(ListId list);
+    ListProblems::Counted take(ListId list);
 
 private:
     class Job;

@@ -182,7 +182,7 @@ void ListLoading::rememberFiles()
 
 void ListLoading::adoptWithMarks(ListId list, QTextDocument* document)
 {
-    std::vector<ListProblems::Mark> marks = m_filling->marks.take(list);
+    ListProblems::Counted marks = m_filling->marks.take(list);
     m_lists[size_t(list)]->adopt(document);
     if (ListProblems* problems = m_window.problems(list))
         problems->countedAlready(document, std::move(marks));

@@ -125,7 +125,10 @@ void ListSaving::compile()
 
 bool ListSaving::mayCompileWithErrors()
 {
-    const QList<ListErrors> errors = scriptErrors({m_lists[0], m_lists[1], m_lists[2]});
+    const QList<ListErrors> errors =
+        scriptErrors({m_lists[0], m_lists[1], m_lists[2]},
+                     {m_window.problems(ListId::Gumps), m_window.problems(ListId::Tiles),
+                      m_window.problems(ListId::Items)});
     if (errors.isEmpty())
         return true;
     switch (m_queue.asking([&] { return askToCompileWithErrors(&m_window, errors); })) {

@@ -1,13 +1,18 @@
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "lint/lint_rules.h"
+#include "lists/list_marks.h"
+#include "lists/list_problems.h"
 #include "lists/list_search.h"
 #include "test_files.h"
 #include "ui_driver.h"
+#include "windows/main_window.h"
+#include "work/script_errors.h"
 
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QToolTip>
 
@@ -200,6 +205,74 @@ private Q_SLOTS:
             QVERIFY2(onScreen.size() > 3, qPrintable(onScreen.join(u' ')));
             QCOMPARE(marked, onScreen);
         }
+    }
+
+    // The compile asks about the errors the count kept and those of the
+    // entries edited since: the same as reading the lists afresh, whatever the
+    // edits, before the count catches up and after; after a Load too.
+    void errorsFromTheCountAsFromTheLists()
+    {
+        QStringList entries;
+        for (int i = 0; i < 700; ++i) // past what the marks read at once
+            entries << item(i % 7 == 3 ? u"0xZ%1"_s.arg(i) : u"0x%1"_s.arg(i, 0, 16), i);
+        QVERIFY(writeBytes(path(u"items.scp"_s), entries.join(QString(86, u' ')).toLatin1()));
+        startEditor();
+        scp::ListEdit& box = listBox(ListId::Items);
+        auto& window = static_cast<scp::MainWindow&>(mainWindow());
+        const std::array<const scp::ListDocument*, 3> lists{
+            &listBox(ListId::Gumps).list(), &listBox(ListId::Tiles).list(), &box.list()};
+        const std::array<const scp::ListProblems*, 3> counts{window.problems(ListId::Gumps),
+                                                             window.problems(ListId::Tiles),
+                                                             window.problems(ListId::Items)};
+        const auto described = [](const QList<scp::ListErrors>& errors) {
+            QStringList out;
+            for (const scp::ListErrors& e : errors)
+                out << u"%1: %2, the first at %3+%4: %5"_s.arg(scp::listName(e.list))
+                           .arg(e.count)
+                           .arg(e.first.position)
+                           .arg(e.first.length)
+                           .arg(e.first.message);
+            return out;
+        };
+        int fromCount = 0;
+        const auto sameErrors = [&] {
+            fromCount += counts[2]->errors().has_value() ? 1 : 0;
+            const QStringList counted = described(scp::scriptErrors(lists, counts));
+            const QStringList read = described(scp::scriptErrors(lists));
+            if (counted == read)
+                return true;
+            qWarning() << "counted" << counted << "read" << read;
+            return false;
+        };
+        QVERIFY(sameErrors()); // the Load's own count, the list not yet read by the marks
+        // A space typed beside one splits an entry: both halves are edited.
+        QTRY_VERIFY(box.findChild<scp::ListMarks*>()->isRead());
+        selectRange(box, 7, 7);
+        QTest::keyClicks(&box, u" "_s);
+        QVERIFY(counts[2]->errors().has_value());
+        QVERIFY(sameErrors());
+        QRandomGenerator random(27);
+        const QStringList typed{u"Z"_s, u" "_s, u"  "_s, u"0x"_s, QString(86, u' '), u"1 2"_s};
+        const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Delete, {}},
+                                                                  {Qt::Key_Backspace, {}},
+                                                                  {Qt::Key_Return, {}},
+                                                                  {Qt::Key_Z, Qt::ControlModifier}};
+        for (int step = 0; step < 120; ++step) {
+            const int size = box.document()->characterCount() - 1;
+            // Every other one near the start, before the first error of the count.
+            const int at = random.bounded(std::max(1, step % 2 == 0 ? size : std::min(size, 1000)));
+            selectRange(box, at, std::min(size, at + random.bounded(4)));
+            const int edit = random.bounded(int(typed.size() + std::size(keys)));
+            if (edit < typed.size())
+                QTest::keyClicks(&box, typed[edit]);
+            else
+                QTest::keyClick(&box, keys[edit - typed.size()].first,
+                                keys[edit - typed.size()].second);
+            QVERIFY2(sameErrors(), qPrintable(u"step %1"_s.arg(step)));
+            if (step % 15 == 14) // the count catches up
+                QTRY_VERIFY(counts[2]->errors().has_value() && sameErrors());
+        }
+        QVERIFY(fromCount > 80);
     }
 
     // Before the marks have read a list, F8 ends entries at line ends and 2+ spaces.
