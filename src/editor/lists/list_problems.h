@@ -70,10 +70,10 @@ public:
     void countedAlready(const QTextDocument* document, Counted counted);
 
     // The list's findings of error level, from the count kept: those of the
-    // entries edited since are asked of the marks afresh, the first one's
-    // message too. An entry's errors are its own text's alone, so no other
-    // entry is read. None when no count of the list shown is kept, or its
-    // edited entries are past what the marks have read.
+    // entries edited since are asked of the marks afresh, and the first
+    // one's message is its entry's, read alone. An entry's errors are its
+    // own text's, so no other entry is read. None when no count of the list
+    // shown is kept, or it was edited before the marks had read it.
     struct Errors {
         qsizetype count = 0;
         LintFinding first; // where there is one
@@ -100,7 +100,7 @@ private:
     QString m_description;                      // the list's own accessible description
     QString m_describedAs;                      // the description as last set here
     std::vector<Mark> m_counted;                // in text order, moved by the edits since
-    std::vector<Mark> m_countedErrors;          // those of error level among them, as they
+    std::vector<Mark> m_countedErrors;          // those of error level among them
     const QTextDocument* m_countedIn = nullptr; // the document they were counted in
     int m_countedSize = -1;                     // its size, as the edits since leave it
     int m_editedFrom = 0, m_editedTo = -1;      // what the edits since touched, if any
