@@ -66,12 +66,10 @@ bool breaksWhereTheyBelong(const QTextDocument& document, int spacer)
 bool rowsEndOnceLongEnough(const QTextDocument& document)
 {
     for (QTextBlock block = document.begin(); block.next().isValid(); block = block.next()) {
-        const int end = block.position() + block.length() - 1;
         const QString text = block.text();
-        const qsizetype lastSeparator = text.lastIndexOf(QChar::LineSeparator);
-        if (lastSeparator >= ListDocument::kRowLength)
-            return false;
-        if (ListDocument::isRowBreakAt(document, end) && text.size() < ListDocument::kRowLength)
+        if (text.lastIndexOf(QChar::LineSeparator) >= ListDocument::kRowLength ||
+            (ListDocument::isRowBreakAt(document, block.position() + int(text.size())) &&
+             text.size() < ListDocument::kRowLength))
             return false;
     }
     return true;

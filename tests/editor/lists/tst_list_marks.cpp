@@ -183,12 +183,9 @@ private Q_SLOTS:
     {
         startEditor();
         scp::ListEdit& box = listBox(ListId::Items);
-        QStringList ids;
+        QStringList ids, entries;
         for (int i = 0; i < 480; ++i) // read at once, under 64K characters
-            ids << u"0xZZ%1"_s.arg(i);
-        QStringList entries;
-        for (int i = 0; i < ids.size(); ++i)
-            entries << item(ids[i], i);
+            entries << item(ids.emplaceBack(u"0xZZ%1"_s.arg(i)), i);
         box.list().setText(entries.join(QString(86, u' ')));
         const QList<int> starts = rowStarts(box);
         QCOMPARE(starts.size(), ids.size());
@@ -226,12 +223,8 @@ private Q_SLOTS:
                                                              window.problems(ListId::Items)};
         const auto described = [](const QList<scp::ListErrors>& errors) {
             QStringList out;
-            for (const scp::ListErrors& e : errors)
-                out << u"%1: %2, the first at %3+%4: %5"_s.arg(scp::listName(e.list))
-                           .arg(e.count)
-                           .arg(e.first.position)
-                           .arg(e.first.length)
-                           .arg(e.first.message);
+            for (const auto& [list, count, first] : errors)
+                QDebug(&out.emplaceBack()) << int(list) << count << first.position << first.message;
             return out;
         };
         int fromCount = 0;
