@@ -249,13 +249,14 @@ std::optional<ListProblems::Errors> ListProblems::errors() const
         ListDocument::positionText(*document, entry.start, entry.end, text);
         ListLint alone(m_marks.rules());
         alone.setText(std::move(text));
-        for (LintFinding& finding : alone.findings()) {
-            if (lintLevel(finding.rule) == LintLevel::Error) {
-                finding.position += entry.start;
-                found.first = std::move(finding);
-                break;
-            }
-        }
+        const QList<LintFinding> findings = alone.findings();
+        const auto error = std::ranges::find_if(findings, [](const LintFinding& finding) {
+            return lintLevel(finding.rule) == LintLevel::Error;
+        });
+        if (error == findings.end())
+            return std::nullopt; // not as counted: the list is read afresh
+        found.first = *error;
+        found.first.position += entry.start;
     }
     return found;
 }
