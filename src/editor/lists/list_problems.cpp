@@ -200,6 +200,11 @@ int ListProblems::nearestMark(int from, bool backward, int skipFrom, int skipTo)
     }
 }
 
+bool ListProblems::isCounted() const
+{
+    return m_countedIn == m_edit.document() && m_editedTo < 0;
+}
+
 std::pair<int, int> ListProblems::editedEntries() const
 {
     // An edit can change whether the characters beside it separate entries
@@ -264,7 +269,7 @@ std::optional<ListProblems::Errors> ListProblems::errors() const
 int ListProblems::searchMark(int from, bool backward) const
 {
     // No edit since the count: the marks kept are the list's.
-    if (m_fresh || (m_countedIn == m_edit.document() && m_editedTo < 0))
+    if (m_fresh || isCounted())
         return nearestMark(from, backward);
     if (m_countedIn == m_edit.document()) {
         // The marks kept, but in the entries edited since: those as they are.

@@ -6,6 +6,7 @@
 #include "lint/lint_rules.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -80,6 +81,8 @@ public:
         LintFinding first; // where there is one
     };
     std::optional<Errors> errors() const;
+    // Whether the count kept is of the list as it stands: no edit since.
+    bool isCounted() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,14 +101,16 @@ private:
     ListEdit& m_edit;
     ListMarks& m_marks;
     QLabel& m_status;
-    QString m_description;                      // the list's own accessible description
-    QString m_describedAs;                      // the description as last set here
-    std::vector<Mark> m_counted;                // in text order, moved by the edits since
-    std::vector<Mark> m_countedErrors;          // those of error level among them
-    const QTextDocument* m_countedIn = nullptr; // the document they were counted in
-    int m_countedSize = -1;                     // its size, as the edits since leave it
-    int m_editedFrom = 0, m_editedTo = -1;      // what the edits since touched, if any
-    bool m_fresh = false;                       // no edit since
+    QString m_description;             // the list's own accessible description
+    QString m_describedAs;             // the description as last set here
+    std::vector<Mark> m_counted;       // in text order, moved by the edits since
+    std::vector<Mark> m_countedErrors; // those of error level among them
+    // The document they were counted in; a pointer that clears when it is
+    // freed, so a later document at the same address is not taken for it.
+    QPointer<const QTextDocument> m_countedIn;
+    int m_countedSize = -1;                // its size, as the edits since leave it
+    int m_editedFrom = 0, m_editedTo = -1; // what the edits since touched, if any
+    bool m_fresh = false;                  // no edit since
     int m_count = -1;
     Counted m_counting; // the count under way
     qsizetype m_countedTo = 0;
