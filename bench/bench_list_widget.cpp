@@ -394,9 +394,8 @@ private:
 void waitForCounts(const scp::MainWindow& form)
 {
     const auto counted = [&form] {
-        return std::ranges::all_of(scp::kAllLists, [&form](ListId list) {
-            return form.problems(list)->errors().has_value();
-        });
+        return std::ranges::all_of(
+            scp::kAllLists, [&form](ListId list) { return form.problems(list)->isCounted(); });
     };
     QElapsedTimer clock;
     clock.start();

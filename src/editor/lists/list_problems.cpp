@@ -90,10 +90,9 @@ void ListProblems::countOn()
         m_pass.start();
         return;
     }
-    m_counted = std::move(m_counting.marks);
-    m_countedErrors = std::move(m_counting.errors);
+    m_counted = std::move(m_counting);
     m_counting = {};
-    m_count = int(m_counted.size());
+    m_count = int(m_counted.marks.size());
     m_countedIn = m_edit.document();
     m_countedSize = int(size);
     m_editedTo = -1;
@@ -105,9 +104,8 @@ void ListProblems::countedAlready(const QTextDocument* document, Counted counted
 {
     if (document != m_edit.document())
         return;
-    m_counted = std::move(counted.marks);
-    m_countedErrors = std::move(counted.errors);
-    m_count = int(m_counted.size());
+    m_counted = std::move(counted);
+    m_count = int(m_counted.marks.size());
     m_countedIn = document;
     m_countedSize = document->characterCount() - 1;
     m_editedTo = -1;
@@ -163,7 +161,7 @@ void ListProblems::moveMarks(int position, int removed, int added)
     m_countedSize = size;
     const int end = position + removed;
     const int moved = added - removed;
-    for (std::vector<Mark>* marks : {&m_counted, &m_countedErrors}) {
+    for (std::vector<Mark>* marks : {&m_counted.marks, &m_counted.errors}) {
         std::erase_if(*marks, [&](const Mark& mark) {
             return mark.position >= position && mark.position < end;
         });
@@ -188,10 +186,11 @@ int ListProblems::nearestMark(int from, bool backward, int skipFrom, int skipTo)
 {
     // In the marks counted: the first at `from` or after, or the last before,
     // passing over [skipFrom, skipTo).
-    auto at = std::lower_bound(m_counted.cbegin(), m_counted.cend(), from,
+    const std::vector<Mark>& marks = m_counted.marks;
+    auto at = std::lower_bound(marks.cbegin(), marks.cend(), from,
                                [](const Mark& mark, int at) { return mark.position < at; });
     while (true) {
-        if (backward ? at == m_counted.cbegin() : at == m_counted.cend())
+        if (backward ? at == marks.cbegin() : at == marks.cend())
             return -1;
         const int position = backward ? std::prev(at)->position : at->position;
         if (position < skipFrom || position >= skipTo)
@@ -226,7 +225,7 @@ std::optional<ListProblems::Errors> ListProblems::errors() const
     int first = -1; // where the first kept one is
     // Those kept, outside the entries edited since; those in them as they are.
     const auto [editedFrom, editedTo] = m_editedTo < 0 ? std::pair(0, 0) : editedEntries();
-    for (const Mark& mark : m_countedErrors) {
+    for (const Mark& mark : m_counted.errors) {
         if (mark.position >= editedFrom && mark.position < editedTo)
             continue;
         if (first < 0)

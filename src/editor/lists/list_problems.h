@@ -101,10 +101,9 @@ private:
     ListEdit& m_edit;
     ListMarks& m_marks;
     QLabel& m_status;
-    QString m_description;             // the list's own accessible description
-    QString m_describedAs;             // the description as last set here
-    std::vector<Mark> m_counted;       // in text order, moved by the edits since
-    std::vector<Mark> m_countedErrors; // those of error level among them
+    QString m_description; // the list's own accessible description
+    QString m_describedAs; // the description as last set here
+    Counted m_counted;     // in text order, moved by the edits since
     // The document they were counted in; a pointer that clears when it is
     // freed, so a later document at the same address is not taken for it.
     QPointer<const QTextDocument> m_countedIn;
