@@ -1,29 +1,33 @@
 #pragma once
 
 // The entries of a list that share a key, in text order, as the lint's hash
-// of keys holds them. Nearly every key has one entry, held in place: a key
-// then costs the hash 16 bytes (a QVarLengthArray<T*, 1> cost it 40), and
-// only two or more entries with one key take a list of their own.
+// of keys holds them: by their handles in the lint's store. Nearly every key
+// has one entry, held in place: a key then costs the hash 16 bytes, and only
+// two or more entries with one key take a list of their own, four bytes an
+// entry.
 
-#include <cstdint>
+#include <QtGlobal>
+
 #include <utility>
 #include <vector>
 
 namespace scp {
 
-template <typename T> class KeyGroup {
+class KeyGroup {
 public:
+    using Handle = quint32;
+
     KeyGroup() = default;
     KeyGroup(const KeyGroup& other)
-        : m_one(other.isMany() ? tagged(new std::vector<T*>(*other.many())) : other.m_one)
+        : m_word(other.isMany() ? tagged(new std::vector<Handle>(*other.many())) : other.m_word)
     {
     }
     // Moved, as the hash moves its groups when it grows, a list is handed
     // over rather than copied.
-    KeyGroup(KeyGroup&& other) noexcept : m_one(std::exchange(other.m_one, nullptr)) {}
+    KeyGroup(KeyGroup&& other) noexcept : m_word(std::exchange(other.m_word, 0)) {}
     KeyGroup& operator=(KeyGroup other) noexcept
     {
-        std::swap(m_one, other.m_one);
+        std::swap(m_word, other.m_word);
         return *this;
     }
     ~KeyGroup()
@@ -32,56 +36,53 @@ public:
             delete many();
     }
 
-    T* const* begin() const { return isMany() ? many()->data() : &m_one; }
-    T* const* end() const
+    bool empty() const { return m_word == 0; }
+    qsizetype size() const
     {
-        return isMany() ? many()->data() + many()->size() : &m_one + (m_one != nullptr);
+        return isMany() ? qsizetype(many()->size()) : qsizetype(m_word != 0);
     }
-    bool empty() const { return m_one == nullptr; }
-    T* front() const { return *begin(); }
+    Handle operator[](qsizetype i) const { return isMany() ? (*many())[size_t(i)] : one(); }
+    Handle front() const { return (*this)[0]; }
 
-    // Puts `item` in before `at`, a place in this group.
-    void insert(T* const* at, T* item)
+    // Puts `item` in at `index`, moving those from there on up one.
+    void insert(qsizetype index, Handle item)
     {
-        const auto index = at - begin();
-        if (m_one == nullptr) {
-            m_one = item;
+        if (m_word == 0) {
+            m_word = (quint64(item) << 1) + 2;
             return;
         }
         if (!isMany())
-            m_one = tagged(new std::vector<T*>{m_one});
+            m_word = tagged(new std::vector<Handle>{one()});
         many()->insert(many()->begin() + index, item);
     }
-    void erase(T* const* at)
+    void erase(qsizetype index)
     {
         if (!isMany()) {
-            m_one = nullptr;
+            m_word = 0;
             return;
         }
-        std::vector<T*>* all = many();
-        all->erase(all->begin() + (at - all->data()));
+        std::vector<Handle>* all = many();
+        all->erase(all->begin() + index);
         if (all->size() == 1) {
-            T* const last = all->front();
+            const Handle last = all->front();
             delete all;
-            m_one = last;
+            m_word = (quint64(last) << 1) + 2;
         }
     }
 
 private:
-    // Two or more are told by the pointer's lowest bit, which the address of
-    // a T, aligned to at least two bytes, never has.
-    bool isMany() const { return (reinterpret_cast<std::uintptr_t>(m_one) & 1) != 0; }
-    std::vector<T*>* many() const
+    // Two or more are told by the word's lowest bit, which the address of a
+    // list, aligned to at least two bytes, never has; one is held shifted up
+    // a bit, plus two, so that none is zero.
+    bool isMany() const { return (m_word & 1) != 0; }
+    Handle one() const { return Handle((m_word - 2) >> 1); }
+    std::vector<Handle>* many() const
     {
-        return reinterpret_cast<std::vector<T*>*>(reinterpret_cast<std::uintptr_t>(m_one) &
-                                                  ~std::uintptr_t(1));
+        return reinterpret_cast<std::vector<Handle>*>(quintptr(m_word & ~quint64(1)));
     }
-    static T* tagged(std::vector<T*>* all)
-    {
-        return reinterpret_cast<T*>(reinterpret_cast<std::uintptr_t>(all) | 1);
-    }
+    static quint64 tagged(std::vector<Handle>* all) { return quint64(quintptr(all)) | 1; }
 
-    T* m_one = nullptr; // the one entry, or the tagged address of the list of them
+    quint64 m_word = 0; // nothing, the one entry, or the tagged address of the list of them
 };
 
 } // namespace scp

@@ -49,9 +49,9 @@ void ListLint::Entry::setKeys(EntryKeys keys)
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         NumberKey& key = keys[slot];
         kinds[slot] = key.kind;
-        values[slot] = key.kind == NumberKey::Digits
+        setValue(slot, key.kind == NumberKey::Digits
                            ? quint64(quintptr(new QString(std::move(key.digits))))
-                           : key.value;
+                           : key.value);
     }
 }
 
@@ -71,18 +71,20 @@ QStringView ListLint::entryText(qsizetype index, QString& buffer) const
 
 qsizetype ListLint::startAt(qsizetype index) const
 {
-    return m_starts[size_t(index)] + (index >= m_shiftFrom ? m_shift : 0);
+    // Modulo 2^32: a start held before the shift may be below zero.
+    return qsizetype(quint32(m_starts[size_t(index)] + quint32(index >= m_shiftFrom ? m_shift : 0)));
 }
 
 qsizetype ListLint::endAt(qsizetype index) const
 {
-    return startAt(index) + m_entries[size_t(index)]->length;
+    return startAt(index) + entryAt(index).length;
 }
 
-qsizetype ListLint::indexOf(const Entry& entry) const
+qsizetype ListLint::indexOf(Handle handle) const
 {
-    return std::lower_bound(m_entries.begin(), m_entries.end(), &entry,
-                            [](const auto& e, const Entry* x) { return e->order < x->order; }) -
+    const quint32 order = entry(handle).order;
+    return std::lower_bound(m_entries.begin(), m_entries.end(), order,
+                            [this](Handle e, quint32 x) { return entry(e).order < x; }) -
            m_entries.begin();
 }
 
@@ -103,16 +105,16 @@ void ListLint::moveShift(qsizetype index)
 {
     // The entries between the old and the new place change side.
     for (qsizetype i = m_shiftFrom; i < index; ++i)
-        m_starts[size_t(i)] += m_shift;
+        m_starts[size_t(i)] = quint32(m_starts[size_t(i)] + m_shift);
     for (qsizetype i = index; i < m_shiftFrom; ++i)
-        m_starts[size_t(i)] -= m_shift;
+        m_starts[size_t(i)] = quint32(m_starts[size_t(i)] - m_shift);
     m_shiftFrom = index;
 }
 
 void ListLint::eraseEntries(qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i < last; ++i)
-        leave(*m_entries[size_t(i)]);
+        leave(m_entries[size_t(i)]);
     release(first, last);
     m_entries.erase(m_entries.begin() + first, m_entries.begin() + last);
     m_starts.erase(m_starts.begin() + first, m_starts.begin() + last);
@@ -122,35 +124,57 @@ void ListLint::eraseEntries(qsizetype first, qsizetype last)
         m_shiftFrom = first;
 }
 
-ListLint::Entry* ListLint::newEntry()
+namespace {
+constexpr int kBlockBits = 12; // 4,096 entries a block
+}
+
+ListLint::Handle ListLint::newEntry()
 {
+    static_assert(sizeof(Entry) == 28);
     if (!m_spare.empty()) {
-        Entry* entry = m_spare.back();
+        const Handle handle = m_spare.back();
         m_spare.pop_back();
-        return entry;
+        return handle;
     }
-    constexpr qsizetype kBlockSize = 4096;
-    if (m_blocks.empty() || m_blockUsed == kBlockSize) {
-        m_blocks.push_back(std::make_unique<Entry[]>(kBlockSize));
+    if (m_blocks.empty() || m_blockUsed == qsizetype(1) << kBlockBits) {
+        m_blocks.push_back(std::make_unique<Entry[]>(size_t(1) << kBlockBits));
         m_blockUsed = 0;
     }
-    return &m_blocks.back()[m_blockUsed++];
+    return Handle((m_blocks.size() - 1) << kBlockBits) | Handle(m_blockUsed++);
+}
+
+ListLint::Entry& ListLint::entry(Handle handle)
+{
+    return m_blocks[handle >> kBlockBits][handle & ((1u << kBlockBits) - 1)];
+}
+
+const ListLint::Entry& ListLint::entry(Handle handle) const
+{
+    return m_blocks[handle >> kBlockBits][handle & ((1u << kBlockBits) - 1)];
 }
 
 void ListLint::release(qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i < last; ++i) {
-        Entry* entry = m_entries[size_t(i)];
-        entry->clear();
-        m_spare.push_back(entry);
+        const Handle handle = m_entries[size_t(i)];
+        entry(handle).clear();
+        m_spare.push_back(handle);
     }
 }
 
 // ---------------------------------------------------------------- groups
 
-bool ListLint::before(const Entry* a, const Entry* b)
+qsizetype ListLint::placeIn(const Group& group, const Entry& entry) const
 {
-    return a->order < b->order;
+    qsizetype low = 0, high = group.size();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (this->entry(group[middle]).order < entry.order)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 template <typename GroupsType, typename Visit>
@@ -160,7 +184,7 @@ void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit
     case NumberKey::None:
         break;
     case NumberKey::Value:
-        visit(groups.numbers, entry.values[slot]);
+        visit(groups.numbers, entry.value(slot));
         break;
     case NumberKey::Digits:
         visit(groups.digits, entry.digits(slot));
@@ -168,31 +192,33 @@ void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit
     }
 }
 
-void ListLint::join(Entry& entry)
+void ListLint::join(Handle handle)
 {
+    Entry& joining = entry(handle);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        onKey(m_groups[slot], entry, slot, [&entry, slot](auto& hash, const auto& key) {
+        onKey(m_groups[slot], joining, slot, [&](auto& hash, const auto& key) {
             Group& group = hash[key];
-            const auto at = std::lower_bound(group.begin(), group.end(), &entry, &before);
-            entry.owns[slot] = at == group.begin();
-            if (entry.owns[slot] && !group.empty())
-                group.front()->owns[slot] = false;
-            group.insert(at, &entry);
+            const qsizetype at = placeIn(group, joining);
+            joining.owns[slot] = at == 0;
+            if (joining.owns[slot] && !group.empty())
+                entry(group.front()).owns[slot] = false;
+            group.insert(at, handle);
         });
     }
 }
 
-void ListLint::leave(const Entry& entry)
+void ListLint::leave(Handle handle)
 {
+    const Entry& leaving = entry(handle);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        onKey(m_groups[slot], entry, slot, [&entry, slot](auto& hash, const auto& key) {
+        onKey(m_groups[slot], leaving, slot, [&](auto& hash, const auto& key) {
             const auto found = hash.find(key);
             Group& group = *found;
-            group.erase(std::lower_bound(group.begin(), group.end(), &entry, &before));
+            group.erase(placeIn(group, leaving));
             if (group.empty())
                 hash.erase(found);
-            else if (entry.owns[slot])
-                group.front()->owns[slot] = true;
+            else if (leaving.owns[slot])
+                entry(group.front()).owns[slot] = true;
         });
     }
 }
@@ -209,9 +235,9 @@ std::pair<qsizetype, qsizetype> ListLint::entrySpan(qsizetype position) const
 
 // ---------------------------------------------------------------- findings
 
-const ListLint::Entry* ListLint::earlierOwner(const Entry& entry, KeySlot slot) const
+std::optional<ListLint::Handle> ListLint::earlierOwner(const Entry& entry, KeySlot slot) const
 {
-    const Entry* owner = nullptr;
+    std::optional<Handle> owner;
     if (!entry.owns[slot]) {
         onKey(m_groups[slot], entry, slot, [&owner](const auto& hash, const auto& key) {
             owner = hash.constFind(key)->front();
@@ -222,7 +248,7 @@ const ListLint::Entry* ListLint::earlierOwner(const Entry& entry, KeySlot slot) 
 
 void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
 {
-    if (const qsizetype length = m_entries[size_t(index)]->length; length > kLongestEntry) {
+    if (const qsizetype length = entryAt(index).length; length > kLongestEntry) {
         out.append(longEntryFinding(m_rules, length));
         out.back().position += startAt(index);
         return;
@@ -235,7 +261,7 @@ void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
         appendPictureFindings(m_rules, fields, m_pictures->picture(*picture), m_pictures->path(),
                               out);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        if (const Entry* owner = earlierOwner(*m_entries[size_t(index)], slot)) {
+        if (const std::optional<Handle> owner = earlierOwner(entryAt(index), slot)) {
             const qsizetype ownerIndex = indexOf(*owner);
             QString ownerBuffer;
             out.append(sharedKeyFinding(m_rules, fields, slot,

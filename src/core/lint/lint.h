@@ -23,6 +23,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,10 @@ public:
     ListLint(const ListLint&) = delete;
     ListLint& operator=(const ListLint&) = delete;
 
+    // The most of a text the lint reads, far more than a list box holds; a
+    // text past it is read that far.
+    static constexpr qsizetype kLongestText = 0xFFFF'FFFF;
+
     // Reads the whole text at once; the lint keeps it.
     void setText(QString text);
     // Reads a text the caller keeps (and keeps alive while the lint reads
@@ -108,7 +113,8 @@ private:
     struct Entry;
     class Window;
     class OwnText;
-    using Group = KeyGroup<Entry>; // entries sharing a key, in text order
+    using Handle = KeyGroup::Handle; // an entry's place in the store
+    using Group = KeyGroup;          // entries sharing a key, in text order
     // Keys that fit in 64 bits by value, longer ones by their digits.
     struct Groups {
         QHash<quint64, Group> numbers;
@@ -123,15 +129,18 @@ private:
                                        qsizetype last, qsizetype scanFrom, qsizetype scanTo);
     // Reads on for about `characters` (at least one).
     void readStep(qsizetype characters);
-    void placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
+    void placeEntries(const std::vector<Handle>& fresh, const std::vector<qsizetype>& starts,
                       qsizetype first, qsizetype last);
     void eraseEntries(qsizetype first, qsizetype last);
-    Entry* newEntry();
+    Handle newEntry();
+    Entry& entry(Handle handle);
+    const Entry& entry(Handle handle) const;
+    const Entry& entryAt(qsizetype index) const { return entry(m_entries[size_t(index)]); }
     // Entries [first, last) of m_entries are no longer the list's.
     void release(qsizetype first, qsizetype last);
     qsizetype startAt(qsizetype index) const;
     qsizetype endAt(qsizetype index) const;
-    qsizetype indexOf(const Entry& entry) const;
+    qsizetype indexOf(Handle handle) const;
     qsizetype firstEndingAfter(qsizetype position) const;
     // Makes the shift apply from entry `index` on.
     void moveShift(qsizetype index);
@@ -140,17 +149,18 @@ private:
     // entry.
     qsizetype separatorIn(qsizetype from, qsizetype to) const;
     qsizetype afterLastSeparator(qsizetype from, qsizetype to) const;
-    void join(Entry& entry);
-    void leave(const Entry& entry);
+    void join(Handle handle);
+    void leave(Handle handle);
+    // Where the entry goes in `group`, by text order.
+    qsizetype placeIn(const Group& group, const Entry& entry) const;
     // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
     // of `groups` it goes in; not when the entry has no such key.
     template <typename GroupsType, typename Visit>
     static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
     // The first entry with the key `entry` has in `slot`, if another.
-    const Entry* earlierOwner(const Entry& entry, KeySlot slot) const;
+    std::optional<Handle> earlierOwner(const Entry& entry, KeySlot slot) const;
     QStringView entryText(qsizetype index, QString& buffer) const;
     void appendFindings(qsizetype index, QList<LintFinding>& out) const;
-    static bool before(const Entry* a, const Entry* b);
 
     LintRules m_rules;
     PictureFolder* m_pictures;
@@ -161,16 +171,20 @@ private:
     // How much of the entry starting at m_read is known to hold no separator:
     // a long one is looked through over several steps.
     qsizetype m_unendedLength = 0;
-    std::vector<Entry*> m_entries; // in text order
+    std::vector<Handle> m_entries; // in text order
     // Where entries live: blocks of them, allocated once and kept, as a list
     // read at once makes a hundred thousand; those released wait in m_spare.
+    // An entry is named by a handle (its block and its place there) rather
+    // than by its address, at half the size in m_entries and in the groups.
     std::vector<std::unique_ptr<Entry[]>> m_blocks;
     qsizetype m_blockUsed = 0;
-    std::vector<Entry*> m_spare;
+    std::vector<Handle> m_spare;
     // Where each entry starts, m_shift added from entry m_shiftFrom on: an
     // edit moves the entries after it by moving that boundary, one entry at
-    // a time from where the last edit left it.
-    std::vector<qsizetype> m_starts;
+    // a time from where the last edit left it. The lint reads at most
+    // kLongestText characters, so a start fits in 32 bits, and the shift is
+    // added modulo 2^32.
+    std::vector<quint32> m_starts;
     qsizetype m_shiftFrom = 0;
     qsizetype m_shift = 0;
     std::array<Groups, 2> m_groups; // by KeySlot

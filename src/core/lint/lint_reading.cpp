@@ -16,19 +16,20 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
                                              qsizetype last, qsizetype scanFrom, qsizetype scanTo)
 {
     const Window text(*m_text, scanFrom, scanTo);
-    std::vector<Entry*> fresh;
+    std::vector<Handle> fresh;
     std::vector<qsizetype> starts;
     std::vector<qsizetype> lines;
     const auto add = [&](qsizetype start, qsizetype end) {
-        Entry* entry = newEntry();
-        entry->length = quint32(end - start);
+        const Handle handle = newEntry();
+        Entry& entry = this->entry(handle);
+        entry.length = quint32(end - start);
         if (end - start <= kLongestEntry) { // a longer one has no keys, and is not copied
             QString buffer;
             const QStringView chars = text.holds(start, end) ? text.sliced(start, end - start)
                                                              : m_text->slice(start, end, buffer);
-            entry->setKeys(entryKeys(m_rules, EntryFields(chars)));
+            entry.setKeys(entryKeys(m_rules, EntryFields(chars)));
         }
-        fresh.push_back(entry);
+        fresh.push_back(handle);
         starts.push_back(start);
     };
     qsizetype start = from < scanFrom ? from : -1; // of the entry under way, if one is
@@ -55,25 +56,29 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
     return lines;
 }
 
-void ListLint::placeEntries(const std::vector<Entry*>& fresh, const std::vector<qsizetype>& starts,
+void ListLint::placeEntries(const std::vector<Handle>& fresh, const std::vector<qsizetype>& starts,
                             qsizetype first, qsizetype last)
 {
     // The new entries' starts are their own: the shift applies from after them.
     moveShift(last);
     for (qsizetype i = first; i < last; ++i)
-        leave(*m_entries[size_t(i)]);
+        leave(m_entries[size_t(i)]);
     release(first, last);
 
-    // Orders between the neighbours', evenly spread; where they have no
-    // room left, every entry is numbered afresh.
-    constexpr quint64 kSpacing = quint64(1) << 32;
+    // Orders between the neighbours', evenly spread, a few hundred apart
+    // for those read on at the end; where they have no room left, every
+    // entry is numbered afresh, in the lower half of the orders so that the
+    // list can grow at its end.
+    constexpr quint64 kSpacing = 256;
     const qsizetype count = qsizetype(fresh.size());
-    const quint64 low = first > 0 ? m_entries[size_t(first - 1)]->order : 0;
-    const quint64 high =
-        last < entryCount() ? m_entries[size_t(last)]->order : low + quint64(count + 1) * kSpacing;
+    const quint64 low = first > 0 ? entryAt(first - 1).order : 0;
+    const quint64 high = last < entryCount()
+                             ? entryAt(last).order
+                             : std::min<quint64>(low + quint64(count + 1) * kSpacing, 0xFFFF'FFFF);
     const bool room = high - low > quint64(count);
     for (qsizetype i = 0; i < count && room; ++i)
-        fresh[size_t(i)]->order = low + (high - low) / quint64(count + 1) * quint64(i + 1);
+        entry(fresh[size_t(i)]).order =
+            quint32(low + (high - low) / quint64(count + 1) * quint64(i + 1));
 
     // In place where it can be: a typed character replaces one entry with
     // one, and the entries after it stay where they are in memory.
@@ -86,22 +91,23 @@ void ListLint::placeEntries(const std::vector<Entry*>& fresh, const std::vector<
     m_starts.insert(m_starts.begin() + first + kept, starts.begin() + kept, starts.end());
     m_shiftFrom = first + count;
     if (!room) {
+        const quint64 spacing = std::max<quint64>((quint64(1) << 31) / (m_entries.size() + 1), 1);
         for (size_t i = 0; i < m_entries.size(); ++i)
-            m_entries[i]->order = (i + 1) * kSpacing;
+            entry(m_entries[i]).order = quint32((i + 1) * spacing);
     }
     // A whole list read at once would grow the groups a step at a time; read
     // in steps, it grows them by doubling, not by rehashing at each step.
     const auto placed = m_entries.begin() + first;
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        const auto keyed = std::count_if(placed, placed + count, [slot](const auto& entry) {
-            return entry->kinds[slot] == NumberKey::Value;
+        const auto keyed = std::count_if(placed, placed + count, [this, slot](Handle handle) {
+            return entry(handle).kinds[slot] == NumberKey::Value;
         });
         QHash<quint64, Group>& groups = m_groups[slot].numbers;
         if (groups.size() + keyed > groups.capacity())
             groups.reserve(std::max(groups.size() + keyed, 2 * groups.capacity()));
     }
     for (qsizetype i = first; i < first + count; ++i)
-        join(*m_entries[size_t(i)]);
+        join(m_entries[size_t(i)]);
 }
 
 qsizetype ListLint::separatorIn(qsizetype from, qsizetype to) const
@@ -147,7 +153,7 @@ void ListLint::startReading(const LintText& text)
     m_shiftFrom = 0;
     m_shift = 0;
     m_groups = {};
-    m_size = text.size();
+    m_size = std::min(text.size(), kLongestText);
     m_read = 0;
     m_unendedLength = 0;
     m_lines = LineIndex();
