@@ -298,6 +298,28 @@ private Q_SLOTS:
             }
         }
     }
+
+    // Entries typed one after another at one place: the orders that keep
+    // them in text order run out between two neighbours, and every entry is
+    // numbered afresh; which of the entries sharing an id comes first, and
+    // what it says of it, must still be as a fresh read finds it.
+    void entriesTypedAtOnePlace()
+    {
+        EditedText text;
+        text.text = u"0x2 a.bmp 1 1  0x1 b.bmp 1 1  0x3 c.bmp 1 1"_s;
+        scp::ListLint lint(scp::lintRules(ListId::Gumps));
+        lint.startReading(text);
+        lint.readMore(text.size());
+        for (int typed = 0; typed < 60; ++typed) {
+            const QString entry = u"0x%1 d.bmp 1 1  "_s.arg(typed % 3 + 1);
+            const qsizetype at = text.text.indexOf(u"0x1 b");
+            text.text.insert(at, entry);
+            lint.edited(at, 0, entry.size());
+            scp::ListLint fresh(scp::lintRules(ListId::Gumps));
+            fresh.setText(text.text);
+            QCOMPARE(lint.findings(), fresh.findings());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(LintTest)
