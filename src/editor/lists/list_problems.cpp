@@ -44,6 +44,7 @@ ListProblems::ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status)
     connect(&m_settle, &QTimer::timeout, this, [this] {
         m_counting = {};
         m_countedTo = 0;
+        m_countingEntryEnd = 0;
         countOn();
     });
     connect(&m_pass, &QTimer::timeout, this, &ListProblems::countOn);
@@ -80,7 +81,11 @@ void ListProblems::countOn()
     for (const LintFinding& finding : m_marks.findings(m_countedTo, to)) {
         // A finding across a slice's start was taken with the slice before.
         if (finding.position >= m_countedTo || m_countedTo == 0) {
-            m_counting.marks.push_back({int(finding.position)});
+            ++m_counting.findings;
+            if (finding.position >= m_countingEntryEnd) {
+                m_counting.marks.push_back({int(finding.position)});
+                m_countingEntryEnd = m_marks.entryAround(int(finding.position)).end;
+            }
             if (lintLevel(finding.rule) == LintLevel::Error)
                 m_counting.errors.push_back({int(finding.position)});
         }
@@ -92,7 +97,7 @@ void ListProblems::countOn()
     }
     m_counted = std::move(m_counting);
     m_counting = {};
-    m_count = int(m_counted.marks.size());
+    m_count = m_counted.findings;
     m_countedIn = m_edit.document();
     m_countedSize = int(size);
     m_editedTo = -1;
@@ -105,7 +110,7 @@ void ListProblems::countedAlready(const QTextDocument* document, Counted counted
     if (document != m_edit.document())
         return;
     m_counted = std::move(counted);
-    m_count = int(m_counted.marks.size());
+    m_count = m_counted.findings;
     m_countedIn = document;
     m_countedSize = document->characterCount() - 1;
     m_editedTo = -1;

@@ -55,14 +55,17 @@ public:
     void selectEntryAt(int position);
 
     // Where a finding starts. F8 selects the whole entry around it, so the
-    // finding's length is not kept: a long list with a finding in every
-    // entry keeps half as much.
+    // finding's length is not kept, nor more than the first mark of an
+    // entry: a long list with two findings in every entry keeps a quarter
+    // as much.
     struct Mark {
         int position;
     };
-    // What a count finds: every finding's mark, and apart those of the
-    // findings of error level, which the compile asks about.
+    // What a count finds: how many findings, the first one's mark in each
+    // entry with any, and apart those of every finding of error level, which
+    // the compile asks about.
     struct Counted {
+        int findings = 0;
         std::vector<Mark> marks;
         std::vector<Mark> errors;
     };
@@ -112,6 +115,7 @@ private:
     bool m_fresh = false;                  // no edit since
     int m_count = -1;
     Counted m_counting; // the count under way
+    int m_countingEntryEnd = 0; // where the entry of its last mark ends
     qsizetype m_countedTo = 0;
     QTimer m_settle; // the list holds still for a moment before a count
     QTimer m_pass;   // the next slice of a count under way

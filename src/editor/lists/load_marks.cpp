@@ -9,6 +9,8 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
+#include <utility>
+
 namespace scp {
 
 namespace {
@@ -21,13 +23,16 @@ ListProblems::Counted documentMarks(QByteArrayView bytes, const LintRules& rules
     ListProblems::Counted marks;
     qsizetype pairs = 0; // CR LF pairs before the next line feed
     qsizetype lineFeed = bytes.indexOf('\n');
+    qsizetype markedEntry = 0; // the number of the entry last marked
     lintWholeList(bytes, rules, pictures, [&](PlacedFinding&& placed) {
         const qsizetype position = placed.finding.position;
         for (; lineFeed >= 0 && lineFeed < position; lineFeed = bytes.indexOf('\n', lineFeed + 1)) {
             if (lineFeed > 0 && bytes[lineFeed - 1] == '\r')
                 ++pairs;
         }
-        marks.marks.push_back({int(position - pairs)});
+        ++marks.findings;
+        if (placed.entry != std::exchange(markedEntry, placed.entry))
+            marks.marks.push_back({int(position - pairs)});
         if (lintLevel(placed.finding.rule) == LintLevel::Error)
             marks.errors.push_back({int(position - pairs)});
     });
