@@ -48,7 +48,15 @@ ListProblems::ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status)
         countOn();
     });
     connect(&m_pass, &QTimer::timeout, this, &ListProblems::countOn);
-    connect(&marks, &ListMarks::findingsChanged, this, &ListProblems::countLater);
+    // The marks reading on through a list whose count is kept, and not asked
+    // for again, find what it holds: a Load's count needs no second one.
+    // Edits are followed by moveMarks(), which may come after this.
+    connect(&marks, &ListMarks::findingsChanged, this, [this] {
+        if (m_fresh && isCounted())
+            showStatus();
+        else
+            countLater();
+    });
     connect(&edit.list(), &ListDocument::positionsChanged, this, &ListProblems::moveMarks);
     connect(&edit, &ListEdit::cursorPositionChanged, this, &ListProblems::showStatus);
     connect(&edit, &ListEdit::selectionChanged, this, &ListProblems::showStatus);
@@ -109,6 +117,8 @@ void ListProblems::countedAlready(const QTextDocument* document, Counted counted
 {
     if (document != m_edit.document())
         return;
+    m_settle.stop(); // no count of its own
+    m_pass.stop();
     m_counted = std::move(counted);
     m_count = m_counted.findings;
     m_countedIn = document;
@@ -159,6 +169,7 @@ void ListProblems::moveMarks(int position, int removed, int added)
         added -= past;
     }
     const int size = m_edit.document()->characterCount() - 1;
+    countLater(); // the marks may have said so before this was called
     if (position < 0 || removed < 0 || added < 0 || m_countedSize - removed + added != size) {
         m_countedIn = nullptr; // not an edit of the text counted
         return;
