@@ -37,10 +37,7 @@ public:
     }
 
     bool empty() const { return m_word == 0; }
-    qsizetype size() const
-    {
-        return isMany() ? qsizetype(many()->size()) : qsizetype(m_word != 0);
-    }
+    qsizetype size() const { return isMany() ? qsizetype(many()->size()) : qsizetype(m_word != 0); }
     Handle operator[](qsizetype i) const { return isMany() ? (*many())[size_t(i)] : one(); }
     Handle front() const { return (*this)[0]; }
 

@@ -43,15 +43,20 @@ TextPoint LineIndex::at(qsizetype position) const
     return {qsizetype(next - m_starts.begin()) + 1, position - lineStart + 1};
 }
 
-void ListLint::Entry::setKeys(EntryKeys keys)
+void ListLint::setKeys(Handle handle, EntryKeys keys)
 {
-    dropDigits();
+    Entry& keyed = entry(handle);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         NumberKey& key = keys[slot];
-        kinds[slot] = key.kind;
-        setValue(slot, key.kind == NumberKey::Digits
-                           ? quint64(quintptr(new QString(std::move(key.digits))))
-                           : key.value);
+        if (key.kind == NumberKey::None)
+            continue;
+        if (key.kind == NumberKey::Value && key.value <= 0xFFFF'FFFF) {
+            keyed.held[slot] = Entry::InEntry;
+            keyed.values[slot] = quint32(key.value);
+            continue;
+        }
+        keyed.held[slot] = key.kind == NumberKey::Value ? Entry::Wide : Entry::Digits;
+        m_wideKeys.insert(wideKey(handle, slot), std::move(key));
     }
 }
 
@@ -72,7 +77,8 @@ QStringView ListLint::entryText(qsizetype index, QString& buffer) const
 qsizetype ListLint::startAt(qsizetype index) const
 {
     // Modulo 2^32: a start held before the shift may be below zero.
-    return qsizetype(quint32(m_starts[size_t(index)] + quint32(index >= m_shiftFrom ? m_shift : 0)));
+    return qsizetype(
+        quint32(m_starts[size_t(index)] + quint32(index >= m_shiftFrom ? m_shift : 0)));
 }
 
 qsizetype ListLint::endAt(qsizetype index) const
@@ -130,7 +136,7 @@ constexpr int kBlockBits = 12; // 4,096 entries a block
 
 ListLint::Handle ListLint::newEntry()
 {
-    static_assert(sizeof(Entry) == 28);
+    static_assert(sizeof(Entry) == 20);
     if (!m_spare.empty()) {
         const Handle handle = m_spare.back();
         m_spare.pop_back();
@@ -157,7 +163,12 @@ void ListLint::release(qsizetype first, qsizetype last)
 {
     for (qsizetype i = first; i < last; ++i) {
         const Handle handle = m_entries[size_t(i)];
-        entry(handle).clear();
+        Entry& released = entry(handle);
+        for (const KeySlot slot : {IdKey, AnimationKey}) {
+            if (released.held[slot] >= Entry::Wide)
+                m_wideKeys.remove(wideKey(handle, slot));
+        }
+        released = Entry();
         m_spare.push_back(handle);
     }
 }
@@ -178,16 +189,20 @@ qsizetype ListLint::placeIn(const Group& group, const Entry& entry) const
 }
 
 template <typename GroupsType, typename Visit>
-void ListLint::onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit)
+void ListLint::onKey(GroupsType& groups, Handle handle, KeySlot slot, Visit visit) const
 {
-    switch (entry.kinds[slot]) {
-    case NumberKey::None:
+    const Entry& keyed = entry(handle);
+    switch (keyed.held[slot]) {
+    case Entry::None:
         break;
-    case NumberKey::Value:
-        visit(groups.numbers, entry.value(slot));
+    case Entry::InEntry:
+        visit(groups.numbers, quint64(keyed.values[slot]));
         break;
-    case NumberKey::Digits:
-        visit(groups.digits, entry.digits(slot));
+    case Entry::Wide:
+        visit(groups.numbers, m_wideKeys.constFind(wideKey(handle, slot))->value);
+        break;
+    case Entry::Digits:
+        visit(groups.digits, m_wideKeys.constFind(wideKey(handle, slot))->digits);
         break;
     }
 }
@@ -196,7 +211,7 @@ void ListLint::join(Handle handle)
 {
     Entry& joining = entry(handle);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        onKey(m_groups[slot], joining, slot, [&](auto& hash, const auto& key) {
+        onKey(m_groups[slot], handle, slot, [&](auto& hash, const auto& key) {
             Group& group = hash[key];
             const qsizetype at = placeIn(group, joining);
             joining.owns[slot] = at == 0;
@@ -211,7 +226,7 @@ void ListLint::leave(Handle handle)
 {
     const Entry& leaving = entry(handle);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        onKey(m_groups[slot], leaving, slot, [&](auto& hash, const auto& key) {
+        onKey(m_groups[slot], handle, slot, [&](auto& hash, const auto& key) {
             const auto found = hash.find(key);
             Group& group = *found;
             group.erase(placeIn(group, leaving));
@@ -235,11 +250,11 @@ std::pair<qsizetype, qsizetype> ListLint::entrySpan(qsizetype position) const
 
 // ---------------------------------------------------------------- findings
 
-std::optional<ListLint::Handle> ListLint::earlierOwner(const Entry& entry, KeySlot slot) const
+std::optional<ListLint::Handle> ListLint::earlierOwner(Handle handle, KeySlot slot) const
 {
     std::optional<Handle> owner;
-    if (!entry.owns[slot]) {
-        onKey(m_groups[slot], entry, slot, [&owner](const auto& hash, const auto& key) {
+    if (!entry(handle).owns[slot]) {
+        onKey(m_groups[slot], handle, slot, [&owner](const auto& hash, const auto& key) {
             owner = hash.constFind(key)->front();
         });
     }
@@ -261,7 +276,7 @@ void ListLint::appendFindings(qsizetype index, QList<LintFinding>& out) const
         appendPictureFindings(m_rules, fields, m_pictures->picture(*picture), m_pictures->path(),
                               out);
     for (const KeySlot slot : {IdKey, AnimationKey}) {
-        if (const std::optional<Handle> owner = earlierOwner(entryAt(index), slot)) {
+        if (const std::optional<Handle> owner = earlierOwner(m_entries[size_t(index)], slot)) {
             const qsizetype ownerIndex = indexOf(*owner);
             QString ownerBuffer;
             out.append(sharedKeyFinding(m_rules, fields, slot,

@@ -153,12 +153,14 @@ private:
     void leave(Handle handle);
     // Where the entry goes in `group`, by text order.
     qsizetype placeIn(const Group& group, const Entry& entry) const;
+    void setKeys(Handle handle, EntryKeys keys);
+    static quint64 wideKey(Handle handle, KeySlot slot) { return quint64(handle) << 1 | slot; }
     // Calls `visit(hash, key)` with the entry's key in `slot` and the hash
     // of `groups` it goes in; not when the entry has no such key.
     template <typename GroupsType, typename Visit>
-    static void onKey(GroupsType& groups, const Entry& entry, KeySlot slot, Visit visit);
-    // The first entry with the key `entry` has in `slot`, if another.
-    std::optional<Handle> earlierOwner(const Entry& entry, KeySlot slot) const;
+    void onKey(GroupsType& groups, Handle handle, KeySlot slot, Visit visit) const;
+    // The first entry with the key the entry has in `slot`, if another.
+    std::optional<Handle> earlierOwner(Handle handle, KeySlot slot) const;
     QStringView entryText(qsizetype index, QString& buffer) const;
     void appendFindings(qsizetype index, QList<LintFinding>& out) const;
 
@@ -187,7 +189,8 @@ private:
     std::vector<quint32> m_starts;
     qsizetype m_shiftFrom = 0;
     qsizetype m_shift = 0;
-    std::array<Groups, 2> m_groups; // by KeySlot
+    std::array<Groups, 2> m_groups;       // by KeySlot
+    QHash<quint64, NumberKey> m_wideKeys; // by wideKey(): those not held in their entries
     LineIndex m_lines;
 };
 

@@ -27,7 +27,7 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
             QString buffer;
             const QStringView chars = text.holds(start, end) ? text.sliced(start, end - start)
                                                              : m_text->slice(start, end, buffer);
-            entry.setKeys(entryKeys(m_rules, EntryFields(chars)));
+            setKeys(handle, entryKeys(m_rules, EntryFields(chars)));
         }
         fresh.push_back(handle);
         starts.push_back(start);
@@ -100,7 +100,8 @@ void ListLint::placeEntries(const std::vector<Handle>& fresh, const std::vector<
     const auto placed = m_entries.begin() + first;
     for (const KeySlot slot : {IdKey, AnimationKey}) {
         const auto keyed = std::count_if(placed, placed + count, [this, slot](Handle handle) {
-            return entry(handle).kinds[slot] == NumberKey::Value;
+            const Entry::Held held = entry(handle).held[slot];
+            return held == Entry::InEntry || held == Entry::Wide;
         });
         QHash<quint64, Group>& groups = m_groups[slot].numbers;
         if (groups.size() + keyed > groups.capacity())
@@ -153,6 +154,7 @@ void ListLint::startReading(const LintText& text)
     m_shiftFrom = 0;
     m_shift = 0;
     m_groups = {};
+    m_wideKeys.clear();
     m_size = std::min(text.size(), kLongestText);
     m_read = 0;
     m_unendedLength = 0;

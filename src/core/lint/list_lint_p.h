@@ -107,57 +107,21 @@ private:
 // rules that compare entries. Where it starts is kept apart (m_starts), so
 // that an edit moves the entries after it without touching them. Everything
 // else is read again from the text when its findings are asked for, so an
-// entry costs 28 bytes: a list of half a million entries reads in a hundred
+// entry costs 20 bytes: a list of half a million entries reads in a hundred
 // thousand more, and each byte an entry is half a megabyte.
 struct ListLint::Entry {
-    Entry() = default;
-    Entry(const Entry&) = delete;
-    Entry& operator=(const Entry&) = delete;
-    ~Entry() { dropDigits(); }
+    // How a key is held, by KeySlot: a number that fits in 32 bits in the
+    // entry, a longer one or digits beside it, in the lint's m_wideKeys
+    // (such keys are rare, and room for them would cost every entry).
+    enum Held : quint8 { None, InEntry, Wide, Digits };
 
-    quint32 order = 0;  // ascending in text order, never shifted by edits
-    quint32 length = 0; // the document's positions are int
-    std::array<NumberKey::Kind, 2> kinds{NumberKey::None, NumberKey::None}; // by KeySlot
+    quint32 order = 0;               // ascending in text order, never shifted by edits
+    quint32 length = 0;              // the document's positions are int
+    std::array<quint32, 2> values{}; // by KeySlot, those held InEntry
+    std::array<Held, 2> held{None, None};
     // By KeySlot: whether this is the first entry with its key, which its
     // findings then need not look up.
     std::array<bool, 2> owns{};
-
-    // By KeySlot: a key of kind Value; for one of kind Digits, the address
-    // of its digits, which the entry owns (such keys are rare, and a place of
-    // their own would cost every entry).
-    quint64 value(KeySlot slot) const
-    {
-        return quint64(m_values[2 * slot]) | quint64(m_values[2 * slot + 1]) << 32;
-    }
-    void setKeys(EntryKeys keys);
-    const QString& digits(KeySlot slot) const
-    {
-        return *reinterpret_cast<const QString*>(quintptr(value(slot)));
-    }
-    // Back to a new entry's state, for reuse.
-    void clear()
-    {
-        dropDigits();
-        *this = Entry();
-    }
-
-private:
-    Entry& operator=(Entry&&) = default; // for clear(), once the digits are dropped
-    void setValue(KeySlot slot, quint64 value)
-    {
-        m_values[2 * slot] = quint32(value);
-        m_values[2 * slot + 1] = quint32(value >> 32);
-    }
-    void dropDigits()
-    {
-        for (const KeySlot slot : {IdKey, AnimationKey})
-            if (kinds[slot] == NumberKey::Digits)
-                delete &digits(slot);
-    }
-
-    // In halves, so that an entry is aligned to four bytes and not padded
-    // to eight.
-    std::array<quint32, 4> m_values{};
 };
 
 } // namespace scp

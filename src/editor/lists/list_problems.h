@@ -114,7 +114,7 @@ private:
     int m_editedFrom = 0, m_editedTo = -1; // what the edits since touched, if any
     bool m_fresh = false;                  // no edit since
     int m_count = -1;
-    Counted m_counting; // the count under way
+    Counted m_counting;         // the count under way
     int m_countingEntryEnd = 0; // where the entry of its last mark ends
     qsizetype m_countedTo = 0;
     QTimer m_settle; // the list holds still for a moment before a count

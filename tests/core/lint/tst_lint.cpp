@@ -256,7 +256,8 @@ private Q_SLOTS:
     {
         const QStringList pieces =
             u" |  |\r\n|\r|\n|0x1|F|9|0x3A|58|cloak.bmp|x|0 0 0 0 0 1 0x3A 0 n|"
-            u"GUMPS WILL LOAD HERE"_s.split(u'|') +
+            u"0x1FFFFFFFF|1FFFFFFFFFFFFFFFF|0 0 0 0 0 1 4294967296 0 n|GUMPS WILL LOAD HERE"_s
+                .split(u'|') +
             QStringList{QString(scp::kLongestEntry - 2, u'x')}; // edits make it too long, or not
         QRandomGenerator random(20240610);
         const auto randomText = [&](int count) {
