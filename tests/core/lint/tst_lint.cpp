@@ -300,15 +300,13 @@ private Q_SLOTS:
         }
     }
 
-    // Entries typed one after another at one place: the orders that keep
-    // them in text order run out between two neighbours, and every entry is
-    // numbered afresh; which of the entries sharing an id comes first, and
-    // what it says of it, must still be as a fresh read finds it.
+    // Entries typed again and again at one place run out the orders between two
+    // neighbours, and all are numbered afresh: which entry with an id is first stays right.
     void entriesTypedAtOnePlace()
     {
         EditedText text;
         text.text = u"0x2 a.bmp 1 1  0x1 b.bmp 1 1  0x3 c.bmp 1 1"_s;
-        scp::ListLint lint(scp::lintRules(ListId::Gumps));
+        scp::ListLint lint(scp::lintRules(ListId::Gumps)), fresh(scp::lintRules(ListId::Gumps));
         lint.startReading(text);
         lint.readMore(text.size());
         for (int typed = 0; typed < 60; ++typed) {
@@ -316,7 +314,6 @@ private Q_SLOTS:
             const qsizetype at = text.text.indexOf(u"0x1 b");
             text.text.insert(at, entry);
             lint.edited(at, 0, entry.size());
-            scp::ListLint fresh(scp::lintRules(ListId::Gumps));
             fresh.setText(text.text);
             QCOMPARE(lint.findings(), fresh.findings());
         }

@@ -137,8 +137,8 @@ private Q_SLOTS:
         QTest::keyClicks(&box, u"Q"_s);
         visit("<>", {last, u"Q"_s + m_entries[0]}); // now no number either
         QTRY_VERIFY(problems().text().startsWith(u"4 problems: "_s));
-        // Entries a line each, the very first marked: a line end ends an entry too.
-        // The last has two, its id and the first one's animation: one stop for F8.
+        // Entries a line each, the very first marked: a line end ends an entry too. The
+        // last has two problems (its id, the first one's animation), one stop for F8.
         const QStringList lines{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 1)};
         box.list().setText(lines.join(u"\r\n"_s));
         QTRY_VERIFY(problems().text().startsWith(u"3 problems"_s));
@@ -161,8 +161,7 @@ private Q_SLOTS:
         QCOMPARE(box.accessibleDescription(), u"The Menu key opens its copy menu"_s);
     }
 
-    // A Load's marks are counted as the lists fill: F8 has them at once, after any line
-    // end, and stops once at an entry with two problems (its id, the third's animation).
+    // F8 has a Load's marks, counted as the lists fill, at once: past line ends, one stop an entry.
     void loadedMarksAtOnce()
     {
         const QStringList entries{item(u"0xZ1"_s, 1), item(u"0x2"_s, 2), item(u"0xZ3"_s, 3),
