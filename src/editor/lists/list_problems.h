@@ -33,11 +33,11 @@ class ListMarks;
 // The count needs the whole list's findings, some hundreds of milliseconds
 // for a long list with pictures to look up: they are gathered while the
 // program is idle, a slice at a time, shortly after the list last changed,
-// and kept as the marks' positions. F8 looks them up there. Edits move the
-// positions kept; until the findings are gathered again F8 asks the marks
-// afresh about the entries edited since, and takes the rest as kept (an
-// edit may also have made or ended a repeated id far away: the count
-// catches up a moment later). In a list just replaced it asks the marks
+// and kept as where each marked entry's first one is. F8 looks them up
+// there. Edits move the positions kept; until the findings are gathered
+// again F8 asks the marks afresh about the entries edited since, and takes
+// the rest as kept (an edit may also have made or ended a repeated id far
+// away: the count catches up a moment later). In a list just replaced it asks the marks
 // for the findings from the text cursor on. The count also keeps where its
 // errors are, which the compile asks about before it writes them.
 class ListProblems final : public QObject {
@@ -71,7 +71,8 @@ public:
     };
     // The marks of `document`, the list's now and unedited, counted
     // elsewhere (a Load's, from the files, while the lists filled): F8 and
-    // the count have them at once, and the count is taken again as usual.
+    // the count have them at once, and the count is not taken again until
+    // the list changes or the program comes back to the front.
     void countedAlready(const QTextDocument* document, Counted counted);
 
     // The list's findings of error level, from the count kept: those of the
