@@ -37,9 +37,10 @@ class ListMarks;
 // there. Edits move the positions kept; until the findings are gathered
 // again F8 asks the marks afresh about the entries edited since, and takes
 // the rest as kept (an edit may also have made or ended a repeated id far
-// away: the count catches up a moment later). In a list just replaced it asks the marks
-// for the findings from the text cursor on. The count also keeps where its
-// errors are, which the compile asks about before it writes them.
+// away: the count catches up a moment later). In a list just replaced it
+// asks the marks for the findings from the text cursor on. The count also
+// keeps where its errors are, which the compile asks about before it writes
+// them.
 class ListProblems final : public QObject {
     Q_OBJECT
 
