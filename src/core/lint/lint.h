@@ -87,7 +87,8 @@ public:
     bool isRead() const { return m_read == m_size; }
     // The text now holds an edit that replaced `removed` characters at
     // `position` with `added` new ones; only the entries around the edit
-    // are read again.
+    // are read again. The text stays within kLongestText (a list box's
+    // positions are int).
     void edited(qsizetype position, qsizetype removed, qsizetype added);
     qsizetype size() const { return m_size; }
     // Of the part read.

@@ -60,10 +60,15 @@ ListProblems::ListProblems(ListEdit& edit, ListMarks& marks, QLabel& status)
     connect(&edit.list(), &ListDocument::positionsChanged, this, &ListProblems::moveMarks);
     connect(&edit, &ListEdit::cursorPositionChanged, this, &ListProblems::showStatus);
     connect(&edit, &ListEdit::selectionChanged, this, &ListProblems::showStatus);
-    // Pictures may have been added or changed while the user was elsewhere.
+    // Pictures may have been added or changed while the user was elsewhere:
+    // a Load's count taken meanwhile is not enough.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive)
-            countLater();
+        if (s != Qt::ApplicationActive) {
+            m_away = true;
+            return;
+        }
+        m_askedAgain = m_askedAgain || std::exchange(m_away, false);
+        countLater();
     });
     edit.installEventFilter(this);
     status.installEventFilter(this);
@@ -105,6 +110,7 @@ void ListProblems::countOn()
     }
     m_counted = std::move(m_counting);
     m_counting = {};
+    m_askedAgain = false;
     m_count = m_counted.findings;
     m_countedIn = m_edit.document();
     m_countedSize = int(size);
@@ -125,7 +131,10 @@ void ListProblems::countedAlready(const QTextDocument* document, Counted counted
     m_countedSize = document->characterCount() - 1;
     m_editedTo = -1;
     m_fresh = true;
-    showStatus();
+    if (m_askedAgain)
+        countLater(); // its pictures may have been looked up before the change
+    else
+        showStatus();
 }
 
 bool ListProblems::selectNext(bool backward)

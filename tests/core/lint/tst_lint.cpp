@@ -296,6 +296,7 @@ private Q_SLOTS:
                 QCOMPARE(lint.findings(from, to), window);
                 QCOMPARE(lint.lineColumn(from), fresh.lineColumn(from));
                 QCOMPARE(lint.entryNumber(from), fresh.entryNumber(from));
+                QCOMPARE(lint.entrySpan(from), fresh.entrySpan(from));
             }
         }
     }

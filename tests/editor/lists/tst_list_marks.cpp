@@ -1,3 +1,4 @@
+#include "bmp_bytes.h"
 #include "editor_fixture.h"
 #include "fail_on_warnings.h"
 #include "lint/lint_rules.h"
@@ -89,6 +90,14 @@ private Q_SLOTS:
         QTest::mouseClick(box.viewport(), Qt::RightButton, {}, at);
         QCOMPARE(driver.menus.size(), 1);
         QVERIFY(driver.menus[0].startsWith(u"gumpsCopyMenu: copyGumpsAction=Copy "_s));
+
+        // A picture put in while the program was elsewhere is counted once it is back in front.
+        const QLabel& problems = *findWidget<QLabel>(u"gumpsProblems"_s);
+        QTRY_VERIFY(problems.text().startsWith(u"3 problems"_s));
+        QVERIFY(writeBytes(path(u"a.bmp"_s), bmpBytes(2, 3)));
+        for (const Qt::ApplicationState state : {Qt::ApplicationInactive, Qt::ApplicationActive})
+            Q_EMIT qApp->applicationStateChanged(state);
+        QTRY_VERIFY(problems.text().startsWith(u"2 problems"_s));
     }
 
     void marksFollowAReplacedDocument()
