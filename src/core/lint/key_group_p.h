@@ -45,7 +45,7 @@ public:
     void insert(qsizetype index, Handle item)
     {
         if (m_word == 0) {
-            m_word = (quint64(item) << 1) + 2;
+            m_word = oneWord(item);
             return;
         }
         if (!isMany())
@@ -63,7 +63,7 @@ public:
         if (all->size() == 1) {
             const Handle last = all->front();
             delete all;
-            m_word = (quint64(last) << 1) + 2;
+            m_word = oneWord(last);
         }
     }
 
@@ -72,6 +72,7 @@ private:
     // list, aligned to at least two bytes, never has; one is held shifted up
     // a bit, plus two, so that none is zero.
     bool isMany() const { return (m_word & 1) != 0; }
+    static quint64 oneWord(Handle item) { return (quint64(item) << 1) + 2; }
     Handle one() const { return Handle((m_word - 2) >> 1); }
     std::vector<Handle>* many() const
     {

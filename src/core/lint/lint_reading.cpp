@@ -21,8 +21,7 @@ std::vector<qsizetype> ListLint::readEntries(qsizetype from, qsizetype to, qsize
     std::vector<qsizetype> lines;
     const auto add = [&](qsizetype start, qsizetype end) {
         const Handle handle = newEntry();
-        Entry& entry = this->entry(handle);
-        entry.length = quint32(end - start);
+        entry(handle).length = quint32(end - start);
         if (end - start <= kLongestEntry) { // a longer one has no keys, and is not copied
             QString buffer;
             const QStringView chars = text.holds(start, end) ? text.sliced(start, end - start)

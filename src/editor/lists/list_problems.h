@@ -114,7 +114,7 @@ private:
     QPointer<const QTextDocument> m_countedIn;
     int m_countedSize = -1;                // its size, as the edits since leave it
     int m_editedFrom = 0, m_editedTo = -1; // what the edits since touched, if any
-    bool m_fresh = false;                  // no edit since
+    bool m_fresh = false;                  // no edit, and no count asked for, since
     bool m_away = false;                   // the program is not in front
     bool m_askedAgain = false; // back in front since the last count: pictures may have changed
     int m_count = -1;
