@@ -142,11 +142,12 @@ ListLint::Handle ListLint::newEntry()
         m_spare.pop_back();
         return handle;
     }
-    if (m_blocks.empty() || m_blockUsed == qsizetype(1) << kBlockBits) {
-        m_blocks.push_back(std::make_unique<Entry[]>(size_t(1) << kBlockBits));
-        m_blockUsed = 0;
-    }
-    return Handle((m_blocks.size() - 1) << kBlockBits) | Handle(m_blockUsed++);
+    constexpr size_t kBlockSize = size_t(1) << kBlockBits;
+    if (m_blocks.empty() || m_blocks.back().size() == kBlockSize)
+        m_blocks.emplace_back().reserve(kBlockSize); // never grown, so never moved
+    std::vector<Entry>& block = m_blocks.back();
+    block.emplace_back();
+    return Handle((m_blocks.size() - 1) << kBlockBits) | Handle(block.size() - 1);
 }
 
 ListLint::Entry& ListLint::entry(Handle handle)

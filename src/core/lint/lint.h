@@ -179,8 +179,9 @@ private:
     // read at once makes a hundred thousand; those released wait in m_spare.
     // An entry is named by a handle (its block and its place there) rather
     // than by its address, at half the size in m_entries and in the groups.
-    std::vector<std::unique_ptr<Entry[]>> m_blocks;
-    qsizetype m_blockUsed = 0;
+    // A block is reserved whole and filled as entries are made, so an empty
+    // list's lint touches no more of it than its one entry.
+    std::vector<std::vector<Entry>> m_blocks;
     std::vector<Handle> m_spare;
     // Where each entry starts, m_shift added from entry m_shiftFrom on: an
     // edit moves the entries after it by moving that boundary, one entry at

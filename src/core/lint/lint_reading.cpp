@@ -147,7 +147,6 @@ void ListLint::startReading(const LintText& text)
     m_text = &text;
     m_entries.clear();
     m_blocks.clear();
-    m_blockUsed = 0;
     m_spare.clear();
     m_starts.clear();
     m_shiftFrom = 0;
