@@ -45,14 +45,24 @@ QSize visibleRoom(const QWidget* widget)
 QFont fontFitting(QFont font, const QList<CaptionRoom>& captions)
 {
     constexpr int kSmallest = 8;
-    int pixels = QFontInfo(font).pixelSize();
-    auto allFit = [&] {
+    const auto allFit = [&] {
         const QFontMetrics metrics(font);
         return std::all_of(captions.cbegin(), captions.cend(),
                            [&](const CaptionRoom& caption) { return fits(metrics, caption); });
     };
-    while (pixels > kSmallest && !allFit())
-        font.setPixelSize(--pixels);
+    const int given = QFontInfo(font).pixelSize();
+    if (given <= kSmallest || allFit())
+        return font;
+    // Each size tried makes the font at that size, the costliest part of a
+    // window's start after the first font: the sizes are halved, not stepped.
+    int fitting = kSmallest; // taken whether the captions fit it or not
+    int tooLarge = given;
+    while (tooLarge - fitting > 1) {
+        const int middle = (fitting + tooLarge + 1) / 2;
+        font.setPixelSize(middle);
+        (allFit() ? fitting : tooLarge) = middle;
+    }
+    font.setPixelSize(fitting);
     return font;
 }
 

@@ -30,7 +30,8 @@ struct CaptionRoom {
 
 // The rectangles were drawn for an 8-point desktop font, narrower than most
 // today. Keeps the font's family and size where every caption fits its room,
-// and otherwise steps the size down until they do (never below 8 pixels).
+// and otherwise takes the largest smaller size they all fit (never below 8
+// pixels).
 QFont fontFitting(QFont font, const QList<CaptionRoom>& captions);
 
 // Gives the controls of `row`, whose captions are read together, the font
