@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up as a user sees it: from the program's start to the X server
 # mapping its main window, scpmaker in an empty folder against a bare Qt
-# Widgets window of the same size, taking turns, on an Xvfb of its own.
+# Widgets window of the same size, taking turns, on an Xvfb of its own. The
+# same window holding one plain-text box runs in turn with them: what any
+# window with text pays beyond the bare one.
 #   bench/startup_vs_bare.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,15 +38,21 @@ editor_once() {
 }
 size=$(editor_once | awk '{print $2}') # and the first run warms the caches
 bare_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}"; }
+text_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}" --text; }
 bare_once >/dev/null
+text_once >/dev/null
 for _ in $(seq "$runs"); do
     echo "editor $(editor_once | awk '{print $1}')"
     echo "bare $(bare_once | awk '{print $1}')"
+    echo "text $(text_once | awk '{print $1}')"
 done >"$work/times"
 e=$(awk '$1 == "editor" {print $2}' "$work/times" | median)
 b=$(awk '$1 == "bare" {print $2}' "$work/times" | median)
+t=$(awk '$1 == "text" {print $2}' "$work/times" | median)
 echo "start to the mapped window, a $size window, median of $runs runs each, in turns"
-awk -v e="$e" -v b="$b" 'BEGIN {
+awk -v e="$e" -v b="$b" -v t="$t" 'BEGIN {
     printf "scpmaker in an empty folder:  %.1f ms\n", e / 1000
     printf "bare Qt Widgets window:       %.1f ms\n", b / 1000
-    printf "ratio:                        %.2fx\n", e / b }'
+    printf "the same with one text box:   %.1f ms\n", t / 1000
+    printf "ratio:                        %.2fx\n", e / b
+    printf "ratio to the text box window: %.2fx (that window to the bare one: %.2fx)\n", e / t, t / b }'
