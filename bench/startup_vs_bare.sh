@@ -6,6 +6,13 @@
 # window with text pays beyond the bare one.
 #   bench/startup_vs_bare.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
+# A desktop session has a message bus, which Qt's accessibility bridge joins
+# as the editor's window is made. Without one, the D-Bus library forks the
+# program to start a helper that would look for one: a cost no desktop user
+# pays. A session bus of the run's own, as a desktop has.
+if [[ -z ${DBUS_SESSION_BUS_ADDRESS:-} ]] && command -v dbus-run-session >/dev/null; then
+    exec dbus-run-session -- "$0" "$@"
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/ci}" && pwd)
 runs=${2:-15}
