@@ -54,18 +54,18 @@ editor_once() {
     (cd "$work/folder" && "$map_time" "$editor" "$work/folder")
 }
 size=$(editor_once | awk '{print $2}') # and the first run warms the caches
-bare_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}"; }
-text_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}" --text; }
+bare_once() { "$map_time" "$bare" "${size%x*}" "${size#*x}" "$@"; } # --text: with a text box
 bare_once >/dev/null
-text_once >/dev/null
+bare_once --text >/dev/null
 for _ in $(seq "$runs"); do
     echo "editor $(editor_once | awk '{print $1}')"
     echo "bare $(bare_once | awk '{print $1}')"
-    echo "text $(text_once | awk '{print $1}')"
+    echo "text $(bare_once --text | awk '{print $1}')"
 done >"$work/times"
-e=$(awk '$1 == "editor" {print $2}' "$work/times" | median)
-b=$(awk '$1 == "bare" {print $2}' "$work/times" | median)
-t=$(awk '$1 == "text" {print $2}' "$work/times" | median)
+median_of() { awk -v name="$1" '$1 == name {print $2}' "$work/times" | median; }
+e=$(median_of editor)
+b=$(median_of bare)
+t=$(median_of text)
 echo "start to the mapped window, a $size window, median of $runs runs each, in turns;"
 echo "session message bus: $bus"
 awk -v e="$e" -v b="$b" -v t="$t" 'BEGIN {
