@@ -152,7 +152,7 @@ ListLint::Handle ListLint::newEntry()
 
 ListLint::Entry& ListLint::entry(Handle handle)
 {
-    return m_blocks[handle >> kBlockBits][handle & ((1u << kBlockBits) - 1)];
+    return const_cast<Entry&>(std::as_const(*this).entry(handle));
 }
 
 const ListLint::Entry& ListLint::entry(Handle handle) const

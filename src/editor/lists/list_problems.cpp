@@ -265,7 +265,8 @@ std::optional<ListProblems::Errors> ListProblems::errors() const
             if (lintLevel(finding.rule) != LintLevel::Error || finding.position < editedFrom ||
                 finding.position >= editedTo)
                 continue;
-            firstEdited = firstEdited ? firstEdited : finding;
+            if (!firstEdited)
+                firstEdited = finding;
             ++found.count;
         }
     }
