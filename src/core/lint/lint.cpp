@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ranges>
 #include <utility>
 
 namespace scp {
@@ -178,15 +179,9 @@ void ListLint::release(qsizetype first, qsizetype last)
 
 qsizetype ListLint::placeIn(const Group& group, const Entry& entry) const
 {
-    qsizetype low = 0, high = group.size();
-    while (low < high) {
-        const qsizetype middle = low + (high - low) / 2;
-        if (this->entry(group[middle]).order < entry.order)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
+    return *std::ranges::partition_point(
+        std::views::iota(qsizetype(0), group.size()),
+        [&](qsizetype i) { return this->entry(group[i]).order < entry.order; });
 }
 
 template <typename GroupsType, typename Visit>
